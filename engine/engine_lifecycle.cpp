@@ -1,0 +1,158 @@
+// Process attach and detach: settings, metrics, fonts, caption colours and
+// gradient steps, skin bitmaps and the plug-in; at detach everything given
+// back in its order.
+#include "engine/engine_lifecycle.h"
+
+#include <string.h>
+
+#include "engine/plugin.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "engine/window_table.h"
+#include "subclass/static_window_proc.h"
+
+int engineAttached;
+DWORD detachPause = 1000;
+DWORD unrollPause = 50;
+char engineWindowsDirectory[250];
+
+// The size of NONCLIENTMETRICSA the engine asks for: the record without the
+// iPaddedBorderWidth field that later systems added.
+enum { nonClientMetricsSize = 340 };
+
+static void readMetrics()
+{
+    SharedResourcesRecord &r = SharedResources;
+    memset(&r.nonClientMetrics, 0, sizeof r.nonClientMetrics);
+    r.nonClientMetrics.cbSize = nonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, nonClientMetricsSize, &r.nonClientMetrics, 0);
+    r.smallIconWidth = GetSystemMetrics(SM_CXSMICON);
+    r.frameWidth = GetSystemMetrics(SM_CXFRAME);
+    r.frameHeight = GetSystemMetrics(SM_CYFRAME);
+    r.captionButtonWidth = GetSystemMetrics(SM_CXSIZE);
+    r.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    r.edgeWidth = GetSystemMetrics(SM_CXEDGE);
+    r.edgeHeight = GetSystemMetrics(SM_CYEDGE);
+    r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
+}
+
+static void createCaptionFonts()
+{
+    LOGFONTA font = SharedResources.nonClientMetrics.lfCaptionFont;
+    SharedResources.captionFont = CreateFontIndirectA(&font);
+    font.lfWeight = 500;
+    SharedResources.captionFontMedium = CreateFontIndirectA(&font);
+}
+
+static void readCaptionColours()
+{
+    SharedResourcesRecord &r = SharedResources;
+    COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
+    COLORREF inactive = GetSysColor(COLOR_INACTIVECAPTION);
+    r.activeCaptionR = GetRValue(active);
+    r.activeCaptionG = GetGValue(active);
+    r.activeCaptionB = GetBValue(active);
+    r.inactiveCaptionR = GetRValue(inactive);
+    r.inactiveCaptionG = GetGValue(inactive);
+    r.inactiveCaptionB = GetBValue(inactive);
+    const SettingsRecord &s = Settings;
+    r.activeStepR = gradientStep(r.activeCaptionR, s.activeGradientEndR, s.gradientSteps);
+    r.activeStepG = gradientStep(r.activeCaptionG, s.activeGradientEndG, s.gradientSteps);
+    r.activeStepB = gradientStep(r.activeCaptionB, s.activeGradientEndB, s.gradientSteps);
+    r.inactiveStepR = gradientStep(r.inactiveCaptionR, s.inactiveGradientEndR, s.gradientSteps);
+    r.inactiveStepG = gradientStep(r.inactiveCaptionG, s.inactiveGradientEndG, s.gradientSteps);
+    r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, s.gradientSteps);
+}
+
+static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
+{
+    char path[300];
+    engineFilePath(path, sizeof path, engineWindowsDirectory, suffix);
+    memset(bitmap, 0, sizeof *bitmap);
+    bitmap->handle = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, flags);
+    if (bitmap->handle) GetObjectA(bitmap->handle, sizeof bitmap->info, &bitmap->info);
+}
+
+static void loadSkinBitmaps()
+{
+    SharedResourcesRecord &r = SharedResources;
+    if (Settings.tileBackgrounds == 1) {
+        loadSkinBitmap(&r.backgroundBitmap, "\\varnels\\vl.bmp", LR_LOADFROMFILE | LR_LOADMAP3DCOLORS);
+        loadSkinBitmap(&r.mdiBitmap, "\\varnels\\vlmdi.bmp", LR_LOADFROMFILE | LR_LOADMAP3DCOLORS);
+    }
+    if (Settings.folderBackground == 1) loadSkinBitmap(&r.folderBitmap, "\\varnels\\vlback.bmp", LR_LOADFROMFILE);
+    if (Settings.progressBitmap == 1) loadSkinBitmap(&r.progressBitmap, "\\varnels\\vlprog.bmp", LR_LOADFROMFILE);
+    if (Settings.skinScrollBars == 1) {
+        loadSkinBitmap(&r.scrollBarBitmap, "\\varnels\\vlscr.bmp", LR_LOADFROMFILE);
+        if (r.scrollBarBitmap.handle) r.scrollBarBrush = CreatePatternBrush(r.scrollBarBitmap.handle);
+    }
+    if (Settings.macButtons == 1) {
+        loadSkinBitmap(&r.macCloseBitmap, "\\varnels\\maccl.bmp", LR_LOADFROMFILE);
+        loadSkinBitmap(&r.macMaxBitmap, "\\varnels\\macmx.bmp", LR_LOADFROMFILE);
+        loadSkinBitmap(&r.macMinBitmap, "\\varnels\\macmn.bmp", LR_LOADFROMFILE);
+        loadSkinBitmap(&r.macMaxDownBitmap, "\\varnels\\macmxd.bmp", LR_LOADFROMFILE);
+        loadSkinBitmap(&r.macMinDownBitmap, "\\varnels\\macmnd.bmp", LR_LOADFROMFILE);
+    }
+}
+
+BOOL engineProcessAttach(const char *windowsDirectory)
+{
+    engineAttached = 0;
+    lstrcpynA(engineWindowsDirectory, windowsDirectory, sizeof engineWindowsDirectory);
+    resetSettings(&Settings);
+    memset(&SharedResources, 0, sizeof SharedResources);
+    if (readDisableMarker(engineWindowsDirectory)) {
+        Settings.engineDisabled = 1;
+        return TRUE;
+    }
+    clearWindowTable();
+    readMetrics();
+    if (!loadSettings(engineWindowsDirectory, &Settings)) return FALSE;
+    SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    createCaptionFonts();
+    readCaptionColours();
+    loadSkinBitmaps();
+    if (Settings.usePlugin == 1) loadCaptionPlugin(engineWindowsDirectory);
+    engineAttached = 1;
+    return TRUE;
+}
+
+static void deleteSkinBitmap(SkinBitmap *bitmap)
+{
+    if (bitmap->handle) DeleteObject(bitmap->handle);
+    memset(bitmap, 0, sizeof *bitmap);
+}
+
+void engineProcessDetach(bool processTerminating)
+{
+    if (!engineAttached || Settings.engineDisabled == 1) return;
+    engineAttached = 0;
+    SharedResourcesRecord &r = SharedResources;
+    if (r.scrollBarBrush) DeleteObject(r.scrollBarBrush);
+    r.scrollBarBrush = NULL;
+    DeleteObject(r.captionFont);
+    DeleteObject(r.captionFontMedium);
+    r.captionFont = r.captionFontMedium = NULL;
+    deleteSkinBitmap(&r.backgroundBitmap);
+    deleteSkinBitmap(&r.folderBitmap);
+    deleteSkinBitmap(&r.mdiBitmap);
+    deleteSkinBitmap(&r.macCloseBitmap);
+    deleteSkinBitmap(&r.macMaxBitmap);
+    deleteSkinBitmap(&r.macMinBitmap);
+    deleteSkinBitmap(&r.macMaxDownBitmap);
+    deleteSkinBitmap(&r.macMinDownBitmap);
+    deleteSkinBitmap(&r.scrollBarBitmap);
+    deleteSkinBitmap(&r.progressBitmap);
+    if (Settings.usePlugin == 1) {
+        tellPluginDetach();
+        if (!processTerminating) Sleep(detachPause);
+    }
+    // Windows subclassed before an excluded class switched subclassing off
+    // are still in the table and must get their procedures back as well:
+    // left alone they would call into a library that is no longer there.
+    if (Settings.subclassWindows == 1 || findWindowSlotInUse() >= 0) {
+        Settings.shuttingDown = 1;
+        if (!processTerminating) Sleep(detachPause);
+        restoreAllWindows(StaticWindowProc, processTerminating ? 0 : unrollPause);
+    }
+}

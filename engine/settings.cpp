@@ -1,0 +1,200 @@
+// The settings record and the reader of vl.ini. The table of positions is the
+// one place where names, kinds and defaults live; the engine's reader and the
+// settings tool both walk it.
+#include "engine/settings.h"
+
+#include <string.h>
+
+SettingsRecord Settings;
+
+#define FIELD(name) &SettingsRecord::name
+
+const SettingPosition settingPositions[settingsPositionCount] = {
+    {1, "paintCaptions", flagOffWhenOne, 1, FIELD(paintCaptions), "the engine paints the captions of captioned windows"},
+    {2, "listViewHotTrack", flagOffWhenOne, 1, FIELD(listViewHotTrack), "list views get hot tracking and header drag-and-drop"},
+    {3, "flatToolbars", flagOffWhenOne, 1, FIELD(flatToolbars), "toolbars become flat with tooltips"},
+    {4, "skinButtons", flagOffWhenOne, 1, FIELD(skinButtons), "push buttons are restyled before their own handling"},
+    {5, "flatTabs", flagOffWhenOne, 1, FIELD(flatTabs), "the taskbar's tab buttons become flat and hot-tracking"},
+    {6, "activeGradientEndR", byteValue, 0, FIELD(activeGradientEndR), "red of the colour the active caption gradient runs to"},
+    {7, "activeGradientEndG", byteValue, 0, FIELD(activeGradientEndG), "green of the colour the active caption gradient runs to"},
+    {8, "activeGradientEndB", byteValue, 0, FIELD(activeGradientEndB), "blue of the colour the active caption gradient runs to"},
+    {9, "inactiveGradientEndR", byteValue, 128, FIELD(inactiveGradientEndR), "red of the colour the inactive caption gradient runs to"},
+    {10, "inactiveGradientEndG", byteValue, 128, FIELD(inactiveGradientEndG), "green of the colour the inactive caption gradient runs to"},
+    {11, "inactiveGradientEndB", byteValue, 128, FIELD(inactiveGradientEndB), "blue of the colour the inactive caption gradient runs to"},
+    {12, "gradientSteps", byteValue, 0, FIELD(gradientSteps), "number of colour bands of a gradient caption"},
+    {13, "animateMainWindows", flagOffWhenOne, 1, FIELD(animateMainWindows), "top-level windows zoom open when shown"},
+    {14, "animateMenus", flagOffWhenOne, 1, FIELD(animateMenus), "popup menus zoom open when shown"},
+    {15, "solidInactiveCaption", flagOffWhenOne, 1, FIELD(solidInactiveCaption), "inactive captions are one solid band (striped: bare)"},
+    {16, "animationDelay", byteValue, 0, FIELD(animationDelay), "milliseconds between the frames of the show animations"},
+    {17, NULL, ignoredValue, 0, NULL, "read and ignored"},
+    {18, "centerCaptionText", flagOffWhenOne, 0, FIELD(centerCaptionText), "caption title centred (in one font)"},
+    {19, "mirroredGradient", flagOffWhenOne, 0, FIELD(mirroredGradient), "gradient reaches its end colour in the middle and runs back"},
+    {20, "skinMdiChildren", flagOffWhenOne, 0, FIELD(skinMdiChildren), "MDI child windows get the engine's captions too"},
+    {21, "controlBarGrippers", flagOffWhenOne, 0, FIELD(controlBarGrippers), "a gripper on toolbars inside control bars"},
+    {22, "tabDesktopBackground", flagOffWhenOne, 0, FIELD(tabDesktopBackground), "the desktop picture behind the taskbar's flat tabs"},
+    {23, "tileBackgrounds", flagOffWhenOne, 0, FIELD(tileBackgrounds), "vl.bmp and vlmdi.bmp tiled behind dialogs, bars and MDI clients"},
+    {24, "transparentListText", flagOffWhenOne, 0, FIELD(transparentListText), "list views draw their text on a transparent background"},
+    {25, "folderBackground", flagOffWhenOne, 0, FIELD(folderBackground), "vlback.bmp tiled behind folder views"},
+    {26, "listViewGridLines", flagOffWhenOne, 0, FIELD(listViewGridLines), "list views also get grid lines"},
+    {27, "macButtons", flagOffWhenOne, 0, FIELD(macButtons), "striped captions with caption-box bitmaps, close box at the left"},
+    {28, "forceClientEdge", flagOffWhenOne, 0, FIELD(forceClientEdge), "the striped painter gives some windows a client edge"},
+    {29, "unusedFlag29", flagOffWhenOne, 0, FIELD(unusedFlag29), "read and stored, never used"},
+    {30, "unusedFlag30", flagOffWhenOne, 0, FIELD(unusedFlag30), "read and stored, never used"},
+    {31, "pageKeyScroll", flagOffWhenOne, 0, FIELD(pageKeyScroll), "Page Up/Down and page scrolls replayed as line steps"},
+    {32, "rightClickRollUp", flagOffWhenOne, 1, FIELD(rightClickRollUp), "right click on a border rolls a window up to its caption"},
+    {33, "roundedWindows", flagOffWhenOne, 0, FIELD(roundedWindows), "popup menus get rounded corners"},
+    {34, "skipToolWindowCaptions", flagOnWhenOne, 1, FIELD(skipToolWindowCaptions), "captions of tool windows are left to the system (1 = on)"},
+    {35, "subclassWindows", flagOffWhenOne, 1, FIELD(subclassWindows), "windows are subclassed by the engine"},
+    {36, "mdiBackground", flagOffWhenOne, 0, FIELD(mdiBackground), "vlmdi.bmp tiled behind MDI clients"},
+    {37, "skinScrollBars", flagOffWhenOne, 1, FIELD(skinScrollBars), "scroll bars painted with vlscr.bmp"},
+    {38, "splitTitleFonts", flagOffWhenOne, 1, FIELD(splitTitleFonts), "title drawn in two fonts, split at the first \"-\""},
+    {39, "ownerDrawnButtons", flagOffWhenOne, 0, FIELD(ownerDrawnButtons), "push buttons made owner-drawn and painted flat"},
+    {40, "subclassOnActivate", flagOffWhenOne, 0, FIELD(subclassOnActivate), "windows are also subclassed on activation"},
+};
+
+const char disableMarkerSuffix[] = "\\varnels\\vldis.ini";
+const char pluginMarkerSuffix[] = "\\varnels\\vlplug.ini";
+const char progressMarkerSuffix[] = "\\varnels\\vlprog.ini";
+const char settingsFileName[] = "vl.ini";
+const char settingsFileSuffix[] = "\\varnels\\vl.ini";
+
+void resetSettings(SettingsRecord *settings)
+{
+    memset(settings, 0, sizeof *settings);
+    for (const SettingPosition &p : settingPositions)
+        if (p.field) settings->*p.field = p.defaultValue;
+    settings->engineDisabled = 0;
+    settings->usePlugin = 1;
+    settings->animateWindows = 1;
+    settings->buttonClassPass = 1;
+    settings->scrollBarBlackBoxes = 0;
+    settings->progressBitmap = 0;
+    settings->shuttingDown = 0;
+}
+
+int settingFieldValue(const SettingPosition &position, int value)
+{
+    switch (position.kind) {
+    case flagOffWhenOne: return value != 1 ? 1 : 0;
+    case flagOnWhenOne: return value == 1 ? 1 : 0;
+    case byteValue: return value & 0xFF;
+    case ignoredValue: break;
+    }
+    return 0;
+}
+
+static int isBlank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+void beginSettingsRead(SettingsReader *reader, FILE *file)
+{
+    reader->file = file;
+    reader->line = 1;
+    reader->stuck = 0;
+    reader->stoppedAtWord = 0;
+}
+
+int readSettingsValue(SettingsReader *reader, int *holder)
+{
+    if (reader->stuck) return 0;
+    FILE *f = reader->file;
+    int c = fgetc(f);
+    while (c != EOF && isBlank(c)) {
+        if (c == '\n') reader->line++;
+        c = fgetc(f);
+    }
+    if (c == EOF) {
+        reader->stuck = 1;
+        return 0;
+    }
+    int negative = 0;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        c = fgetc(f);
+    }
+    if (c < '0' || c > '9') {
+        // Not a number: leave the token where it stands; every later read
+        // stops here too.
+        if (c != EOF) ungetc(c, f);
+        reader->stuck = 1;
+        reader->stoppedAtWord = 1;
+        return 0;
+    }
+    unsigned int magnitude = 0;
+    while (c >= '0' && c <= '9') {
+        magnitude = magnitude * 10u + (unsigned int)(c - '0');
+        c = fgetc(f);
+    }
+    if (c != EOF) ungetc(c, f);
+    if (negative) magnitude = 0u - magnitude;
+    *holder = (int)magnitude;
+    return 1;
+}
+
+void readSettingsFile(FILE *file, SettingsRecord *settings)
+{
+    SettingsReader reader;
+    beginSettingsRead(&reader, file);
+    int holder = 0;
+    for (const SettingPosition &p : settingPositions) {
+        readSettingsValue(&reader, &holder);
+        if (p.field) settings->*p.field = settingFieldValue(p, holder);
+        // A striped caption has no solid inactive look.
+        if (p.position == 27 && holder != 1) settings->solidInactiveCaption = 0;
+        // Centred text is drawn in one font.
+        if (p.position == 38 && settings->centerCaptionText == 1) settings->splitTitleFonts = 0;
+    }
+    if (settings->animateMenus == 0 && settings->animateMainWindows == 0)
+        settings->animateWindows = 0;
+}
+
+char *engineFilePath(char *path, int size, const char *windowsDirectory, const char *suffix)
+{
+    path[0] = 0;
+    int n = (int)strlen(windowsDirectory);
+    int m = (int)strlen(suffix);
+    if (n + m + 1 > size) return path;
+    memcpy(path, windowsDirectory, n);
+    memcpy(path + n, suffix, m + 1);
+    return path;
+}
+
+static int fileExists(const char *path)
+{
+    FILE *f = fopen(path, "r");
+    if (!f) return 0;
+    fclose(f);
+    return 1;
+}
+
+int readDisableMarker(const char *windowsDirectory)
+{
+    char path[300];
+    FILE *f = fopen(engineFilePath(path, sizeof path, windowsDirectory, disableMarkerSuffix), "r");
+    if (!f) return 0;
+    SettingsReader reader;
+    beginSettingsRead(&reader, f);
+    int value = 0;
+    readSettingsValue(&reader, &value);
+    fclose(f);
+    return value == 1;
+}
+
+int loadSettings(const char *windowsDirectory, SettingsRecord *settings)
+{
+    char path[300];
+    if (!fileExists(engineFilePath(path, sizeof path, windowsDirectory, pluginMarkerSuffix)))
+        settings->usePlugin = 0;
+    // The progress bitmap has no vl.ini position; a marker switches it on, as
+    // the plug-in's marker does.
+    if (fileExists(engineFilePath(path, sizeof path, windowsDirectory, progressMarkerSuffix)))
+        settings->progressBitmap = 1;
+    FILE *f = fopen(settingsFileName, "r");
+    if (!f) f = fopen(engineFilePath(path, sizeof path, windowsDirectory, settingsFileSuffix), "r");
+    if (!f) return 0;
+    readSettingsFile(f, settings);
+    fclose(f);
+    return 1;
+}

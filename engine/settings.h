@@ -1,0 +1,123 @@
+// The engine's settings: one process-wide record filled once at process
+// attach from "vl.ini" (40 bare integers whose meaning is their position) and
+// the marker files of the engine folder, then only read.
+#pragma once
+
+#include <stdio.h>
+
+struct SettingsRecord {
+    // Positions of vl.ini, in file order.
+    int paintCaptions;          // 1
+    int listViewHotTrack;       // 2
+    int flatToolbars;           // 3
+    int skinButtons;            // 4
+    int flatTabs;               // 5
+    int activeGradientEndR;     // 6
+    int activeGradientEndG;     // 7
+    int activeGradientEndB;     // 8
+    int inactiveGradientEndR;   // 9
+    int inactiveGradientEndG;   // 10
+    int inactiveGradientEndB;   // 11
+    int gradientSteps;          // 12
+    int animateMainWindows;     // 13
+    int animateMenus;           // 14
+    int solidInactiveCaption;   // 15
+    int animationDelay;         // 16
+    int centerCaptionText;      // 18
+    int mirroredGradient;       // 19
+    int skinMdiChildren;        // 20
+    int controlBarGrippers;     // 21
+    int tabDesktopBackground;   // 22
+    int tileBackgrounds;        // 23
+    int transparentListText;    // 24
+    int folderBackground;       // 25
+    int listViewGridLines;      // 26
+    int macButtons;             // 27
+    int forceClientEdge;        // 28
+    int unusedFlag29;           // 29: read and stored, never used
+    int unusedFlag30;           // 30: read and stored, never used
+    int pageKeyScroll;          // 31
+    int rightClickRollUp;       // 32
+    int roundedWindows;         // 33
+    int skipToolWindowCaptions; // 34
+    int subclassWindows;        // 35
+    int mdiBackground;          // 36
+    int skinScrollBars;         // 37
+    int splitTitleFonts;        // 38
+    int ownerDrawnButtons;      // 39
+    int subclassOnActivate;     // 40
+
+    // Fields no vl.ini position sets.
+    int engineDisabled;
+    int usePlugin;
+    int animateWindows;
+    int buttonClassPass;
+    int scrollBarBlackBoxes;
+    int progressBitmap;
+    int shuttingDown;
+};
+
+extern SettingsRecord Settings;
+
+// How a position's value becomes its field.
+enum SettingKind {
+    flagOffWhenOne,   // the usual flag: a 1 in the file switches the feature off
+    flagOnWhenOne,    // position 34: a 1 switches the feature on
+    byteValue,        // the low 8 bits, unsigned
+    ignoredValue,     // position 17: read and dropped
+};
+
+struct SettingPosition {
+    int position;                       // 1..40
+    const char *name;                   // field name, or NULL for position 17
+    SettingKind kind;
+    int defaultValue;                   // field value before any file is read
+    int SettingsRecord::*field;         // NULL for position 17
+    const char *description;            // one line for people
+};
+
+enum { settingsPositionCount = 40 };
+extern const SettingPosition settingPositions[settingsPositionCount];
+
+// The record as it is before any file is read.
+void resetSettings(SettingsRecord *settings);
+
+// The field value a position's rule gives for a value read from the file.
+int settingFieldValue(const SettingPosition &position, int value);
+
+// Reads the next decimal integer as "%d" would, into *holder. A failed read
+// (end of file, or a token that is not a number) leaves *holder unchanged and
+// consumes nothing, so every later read fails the same way. A number outside
+// the 32-bit range keeps its low 32 bits (it wraps modulo 2^32), so byte
+// positions still see the number modulo 256. *line, when given, counts the
+// line breaks passed, so tools can say where a value stands.
+struct SettingsReader {
+    FILE *file;
+    int line;          // 1-based line of the last value read or of the stop
+    int stuck;         // 1 once a read has failed
+    int stoppedAtWord; // 1 when the stop was a token that is not a number
+};
+void beginSettingsRead(SettingsReader *reader, FILE *file);
+int readSettingsValue(SettingsReader *reader, int *holder);
+
+// Reads the 40 positions from an open vl.ini with the rules and the forcings
+// after positions 27, 38 and 40.
+void readSettingsFile(FILE *file, SettingsRecord *settings);
+
+// Marker files and the settings file, relative to the Windows directory.
+extern const char disableMarkerSuffix[];   // "\\varnels\\vldis.ini"
+extern const char pluginMarkerSuffix[];    // "\\varnels\\vlplug.ini"
+extern const char progressMarkerSuffix[];  // "\\varnels\\vlprog.ini"
+extern const char settingsFileName[];      // "vl.ini"
+extern const char settingsFileSuffix[];    // "\\varnels\\vl.ini"
+
+// Builds windowsDirectory + suffix into path (size bytes); returns path.
+char *engineFilePath(char *path, int size, const char *windowsDirectory, const char *suffix);
+
+// Step 1 of attach: reads the disable marker. Returns 1 when it holds 1.
+int readDisableMarker(const char *windowsDirectory);
+
+// Steps 3 to 9 of the settings work: plug-in and progress markers, then
+// vl.ini from the current directory, else the engine folder. Returns 0 when
+// neither settings file opens.
+int loadSettings(const char *windowsDirectory, SettingsRecord *settings);

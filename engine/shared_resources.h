@@ -1,0 +1,62 @@
+// What every drawing path of the engine shares: system metrics, caption
+// colours and gradient steps, the caption fonts and the skin bitmaps. Filled
+// once at process attach and then only read; a change of the system's colours
+// or metrics is seen by processes that attach afterwards.
+#pragma once
+
+#include <windows.h>
+
+struct SkinBitmap {
+    HBITMAP handle;   // NULL when not loaded
+    BITMAP info;      // all zero when not loaded
+};
+
+struct SharedResourcesRecord {
+    NONCLIENTMETRICSA nonClientMetrics;
+    int smallIconWidth;
+    int frameWidth;
+    int frameHeight;
+    int captionButtonWidth;
+    int captionHeight;
+    int edgeWidth;
+    int edgeHeight;
+    int smallCaptionHeight;
+
+    HBRUSH nullBrush;
+    HFONT captionFont;
+    HFONT captionFontMedium;
+
+    unsigned char activeCaptionR, activeCaptionG, activeCaptionB;
+    unsigned char inactiveCaptionR, inactiveCaptionG, inactiveCaptionB;
+    float activeStepR, activeStepG, activeStepB;
+    float inactiveStepR, inactiveStepG, inactiveStepB;
+
+    SkinBitmap backgroundBitmap;   // "\varnels\vl.bmp"
+    SkinBitmap mdiBitmap;          // "\varnels\vlmdi.bmp"
+    SkinBitmap folderBitmap;       // "\varnels\vlback.bmp"
+    SkinBitmap progressBitmap;     // "\varnels\vlprog.bmp"
+    SkinBitmap scrollBarBitmap;    // "\varnels\vlscr.bmp"
+    HBRUSH scrollBarBrush;
+    SkinBitmap macCloseBitmap;     // "\varnels\maccl.bmp"
+    SkinBitmap macMaxBitmap;       // "\varnels\macmx.bmp"
+    SkinBitmap macMinBitmap;       // "\varnels\macmn.bmp"
+    SkinBitmap macMaxDownBitmap;   // "\varnels\macmxd.bmp"
+    SkinBitmap macMinDownBitmap;   // "\varnels\macmnd.bmp"
+};
+
+extern SharedResourcesRecord SharedResources;
+
+// The size the engine reads class names with; every class test reads into a
+// buffer of its own of this size, so two threads never share one.
+enum { classNameSize = 260 };
+
+// Reads the window's class name into name and compares it, exactly and
+// case-sensitively, with the literal.
+int windowClassIs(HWND window, const char *literal);
+// The same against a list of literals (NULL-terminated); returns the index of
+// the first match or -1.
+int windowClassIndex(HWND window, const char *const *literals);
+
+// The gradient step of one colour component: the signed difference divided,
+// truncating toward zero, by the band count. A band count of 0 gives 0.
+float gradientStep(int captionComponent, int endComponent, int steps);

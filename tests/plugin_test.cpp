@@ -1,0 +1,81 @@
+// Loading the caption plug-in: marker, missing library, missing entry points,
+// and the calls it receives.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <string>
+
+#include "engine/engine_lifecycle.h"
+#include "engine/plugin.h"
+#include "engine/settings.h"
+#include "support/test_engine.h"
+
+static std::string readLog(const std::string &path)
+{
+    std::string text;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return text;
+    char buffer[512];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    fclose(f);
+    return text;
+}
+
+TEST(PlugIn, NoMarkerNoPlugIn)
+{
+    TestFolder folder("nomarker");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_EQ(0, Settings.usePlugin);
+    EXPECT_TRUE(pluginModule == NULL);
+    detachEngine();
+}
+
+TEST(PlugIn, MarkerWithoutLibraryFallsBackToThePainters)
+{
+    TestFolder folder("nolibrary");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vlplug.ini", "");
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_EQ(0, Settings.usePlugin);
+    detachEngine();
+}
+
+TEST(PlugIn, LibraryWithoutEntryPointsIsFreedAndNotUsed)
+{
+    TestFolder folder("noentry");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vlplug.ini", "");
+    folder.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnels\\vlplug.dll");
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_EQ(0, Settings.usePlugin);
+    EXPECT_TRUE(pluginTitle == NULL);
+    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") == NULL) << "freed again";
+    detachEngine();
+}
+
+TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
+{
+    TestFolder folder("order");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vlplug.ini", "");
+    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    std::string log = folder.file("\\plugin.log");
+    SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", log.c_str());
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_EQ(1, Settings.usePlugin);
+    HWND w = CreateWindowExA(0, "STATIC", "t", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    HDC dc = GetWindowDC(w);
+    callPluginTitle(w, dc, 1, 2, 3, 4, 5, 2);
+    ReleaseDC(w, dc);
+    DestroyWindow(w);
+    detachEngine();
+    SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", NULL);
+    char expected[200];
+    snprintf(expected, sizeof expected, "main 1\r\ntitle %lu 1 2 3 4 5 2\r\nmain 0\r\n", (unsigned long)(ULONG_PTR)w);
+    EXPECT_EQ(expected, readLog(log));
+    FreeLibrary(GetModuleHandleA("vlplug.dll"));
+}

@@ -1,0 +1,226 @@
+// The settings file: positions, the two rules, the forcings and what a
+// broken file gives.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include "engine/settings.h"
+#include "support/test_folder.h"
+
+static SettingsRecord readText(const std::string &text)
+{
+    TestFolder folder("read");
+    folder.write("\\vl.ini", text);
+    SettingsRecord s;
+    resetSettings(&s);
+    FILE *f = fopen(folder.file("\\vl.ini").c_str(), "r");
+    EXPECT_TRUE(f != NULL);
+    if (f) {
+        readSettingsFile(f, &s);
+        fclose(f);
+    }
+    return s;
+}
+
+static std::string values(std::initializer_list<int> list)
+{
+    std::string text;
+    for (int v : list) text += std::to_string(v) + "\n";
+    return text;
+}
+
+TEST(Settings, DefaultsBeforeAnyFile)
+{
+    SettingsRecord s;
+    resetSettings(&s);
+    EXPECT_EQ(1, s.paintCaptions);
+    EXPECT_EQ(128, s.inactiveGradientEndB);
+    EXPECT_EQ(1, s.rightClickRollUp);
+    EXPECT_EQ(1, s.skipToolWindowCaptions);
+    EXPECT_EQ(0, s.macButtons);
+    EXPECT_EQ(1, s.usePlugin);
+    EXPECT_EQ(1, s.animateWindows);
+    EXPECT_EQ(1, s.buttonClassPass);
+    EXPECT_EQ(0, s.progressBitmap);
+}
+
+TEST(Settings, SingleValueTwoReachesEveryPosition)
+{
+    SettingsRecord s = readText("2\n");
+    // Every flag of the form "value != 1" is on, position 34 is off, every
+    // byte is 2; but striped captions (27) force solidInactiveCaption off and
+    // centred text (18) forces splitTitleFonts off.
+    for (const SettingPosition &p : settingPositions) {
+        if (!p.field) continue;
+        int expected = p.kind == byteValue ? 2 : p.kind == flagOnWhenOne ? 0 : 1;
+        if (p.field == &SettingsRecord::solidInactiveCaption || p.field == &SettingsRecord::splitTitleFonts)
+            expected = 0;
+        EXPECT_EQ(expected, s.*p.field) << p.name;
+    }
+    EXPECT_EQ(1, s.animateWindows);
+}
+
+TEST(Settings, ThirtyNineValuesRepeatTheLastIntoPositionForty)
+{
+    std::string text;
+    for (int i = 1; i <= 38; i++) text += "0\n";
+    text += "1\n";  // position 39: owner-drawn buttons off
+    SettingsRecord s = readText(text);
+    EXPECT_EQ(0, s.ownerDrawnButtons);
+    EXPECT_EQ(0, s.subclassOnActivate) << "position 40 takes position 39's 1";
+}
+
+TEST(Settings, OneSwitchesFeaturesOffButPositionThirtyFourOn)
+{
+    SettingsRecord s = readText(settingsFileText({{34, 1}, {1, 1}, {32, 1}}));
+    EXPECT_EQ(1, s.skipToolWindowCaptions);
+    EXPECT_EQ(0, s.paintCaptions);
+    EXPECT_EQ(0, s.rightClickRollUp);
+    s = readText(settingsFileText({{34, 0}}));
+    EXPECT_EQ(0, s.skipToolWindowCaptions);
+}
+
+TEST(Settings, StripedCaptionsForceSolidInactiveCaptionOff)
+{
+    SettingsRecord s = readText(settingsFileText({{15, 0}, {27, 0}}));
+    EXPECT_EQ(1, s.macButtons);
+    EXPECT_EQ(0, s.solidInactiveCaption);
+    s = readText(settingsFileText({{15, 0}, {27, 1}}));
+    EXPECT_EQ(0, s.macButtons);
+    EXPECT_EQ(1, s.solidInactiveCaption);
+}
+
+TEST(Settings, CentredTextForcesOneFont)
+{
+    SettingsRecord s = readText(settingsFileText({{18, 0}, {38, 0}}));
+    EXPECT_EQ(1, s.centerCaptionText);
+    EXPECT_EQ(0, s.splitTitleFonts);
+    s = readText(settingsFileText({{18, 1}, {38, 0}}));
+    EXPECT_EQ(1, s.splitTitleFonts);
+}
+
+TEST(Settings, NoAnimationSwitchesTheMasterOff)
+{
+    EXPECT_EQ(0, readText(settingsFileText({{13, 1}, {14, 1}})).animateWindows);
+    EXPECT_EQ(1, readText(settingsFileText({{13, 1}, {14, 0}})).animateWindows);
+}
+
+TEST(Settings, WordStopsReadingAndLaterPositionsRepeatTheLastValue)
+{
+    SettingsRecord s = readText("0 0 12 junk 1 1 1\n");
+    EXPECT_EQ(1, s.flatToolbars);
+    EXPECT_EQ(1, s.skinButtons);                   // position 4 repeats 12 (not 1): on
+    EXPECT_EQ(12, s.activeGradientEndR);           // position 6 repeats 12
+    EXPECT_EQ(12, s.gradientSteps);
+    EXPECT_EQ(1, s.rightClickRollUp);              // 12 != 1
+}
+
+TEST(Settings, EmptyFileGivesZeroEverywhere)
+{
+    SettingsRecord s = readText("");
+    EXPECT_EQ(1, s.paintCaptions);
+    EXPECT_EQ(0, s.gradientSteps);
+    EXPECT_EQ(0, s.inactiveGradientEndR);
+    EXPECT_EQ(0, s.skipToolWindowCaptions);
+    EXPECT_EQ(1, s.macButtons);
+}
+
+TEST(Settings, BytesKeepTheirLowEightBitsAndHugeNumbersWrap)
+{
+    SettingsRecord s = readText(values({0, 0, 0, 0, 0, 300, -1, 256}));
+    EXPECT_EQ(44, s.activeGradientEndR);
+    EXPECT_EQ(255, s.activeGradientEndG);
+    EXPECT_EQ(0, s.activeGradientEndB);
+    // 4294967297 is 2^32 + 1: it wraps to 1, and 1 at a flag switches it off.
+    s = readText("4294967297\n");
+    EXPECT_EQ(0, s.paintCaptions);
+    EXPECT_EQ(1, s.gradientSteps);
+    // Twenty digits still give the number modulo 2^32, never a crash.
+    s = readText("-99999999999999999999\n");
+    unsigned int wrapped = 0;
+    for (const char *d = "99999999999999999999"; *d; d++) wrapped = wrapped * 10u + (unsigned)(*d - '0');
+    EXPECT_EQ((int)((0u - wrapped) & 0xFF), s.gradientSteps);
+}
+
+TEST(Settings, CrLfAndSignsAreNumbers)
+{
+    SettingsRecord s = readText("+1\r\n-0\r\n1\r\n");
+    EXPECT_EQ(0, s.paintCaptions);
+    EXPECT_EQ(1, s.listViewHotTrack);
+    EXPECT_EQ(0, s.flatToolbars);
+}
+
+TEST(Settings, ReaderCountsLinesAndReportsTheWord)
+{
+    TestFolder folder("lines");
+    folder.write("\\x.ini", "1\n2\n\nabc\n5\n");
+    FILE *f = fopen(folder.file("\\x.ini").c_str(), "r");
+    ASSERT_TRUE(f != NULL);
+    SettingsReader reader;
+    beginSettingsRead(&reader, f);
+    int holder = 0;
+    EXPECT_EQ(1, readSettingsValue(&reader, &holder));
+    EXPECT_EQ(1, readSettingsValue(&reader, &holder));
+    EXPECT_EQ(2, reader.line);
+    EXPECT_EQ(0, readSettingsValue(&reader, &holder));
+    EXPECT_EQ(2, holder) << "a failed read leaves the holder alone";
+    EXPECT_EQ(4, reader.line);
+    EXPECT_EQ(1, reader.stoppedAtWord);
+    EXPECT_EQ(0, readSettingsValue(&reader, &holder)) << "the word is never consumed";
+    fclose(f);
+}
+
+TEST(Settings, CurrentDirectoryWinsOverTheEngineFolder)
+{
+    TestFolder folder("cwd");
+    TestFolder current("cwd-current");
+    folder.write("\\varnels\\vl.ini", settingsFileText({{12, 7}}));
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(current.path()));
+
+    SettingsRecord s;
+    resetSettings(&s);
+    EXPECT_EQ(1, loadSettings(folder.path(), &s));
+    EXPECT_EQ(7, s.gradientSteps) << "engine folder when the current directory has none";
+
+    current.write("\\vl.ini", settingsFileText({{12, 9}}));
+    resetSettings(&s);
+    EXPECT_EQ(1, loadSettings(folder.path(), &s));
+    EXPECT_EQ(9, s.gradientSteps);
+
+    folder.remove("\\varnels\\vl.ini");
+    current.remove("\\vl.ini");
+    resetSettings(&s);
+    EXPECT_EQ(0, loadSettings(folder.path(), &s)) << "neither place";
+    SetCurrentDirectoryA(previous);
+}
+
+TEST(Settings, MarkersSwitchThePlugInAndTheProgressBitmap)
+{
+    TestFolder folder("markers");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    SettingsRecord s;
+    resetSettings(&s);
+    loadSettings(folder.path(), &s);
+    EXPECT_EQ(0, s.usePlugin);
+    EXPECT_EQ(0, s.progressBitmap);
+    folder.write("\\varnels\\vlplug.ini", "");
+    folder.write("\\varnels\\vlprog.ini", "");
+    resetSettings(&s);
+    loadSettings(folder.path(), &s);
+    EXPECT_EQ(1, s.usePlugin);
+    EXPECT_EQ(1, s.progressBitmap);
+}
+
+TEST(Settings, DisableMarkerHoldsOneOrNot)
+{
+    TestFolder folder("disable");
+    EXPECT_EQ(0, readDisableMarker(folder.path()));
+    folder.write("\\varnels\\vldis.ini", "1\n");
+    EXPECT_EQ(1, readDisableMarker(folder.path()));
+    folder.write("\\varnels\\vldis.ini", "");
+    EXPECT_EQ(0, readDisableMarker(folder.path()));
+    folder.write("\\varnels\\vldis.ini", "2");
+    EXPECT_EQ(0, readDisableMarker(folder.path()));
+}

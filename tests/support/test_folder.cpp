@@ -1,0 +1,112 @@
+#include "support/test_folder.h"
+
+#include <stdio.h>
+
+#include <vector>
+
+#include "engine/settings.h"
+
+std::string buildFile(const std::string &relative)
+{
+    return std::string(VARNEL_BUILD_DIR) + "\\" + relative;
+}
+
+void removeTree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+TestFolder::TestFolder(const std::string &name)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(NULL, exe, sizeof exe);
+    std::string base = exe;
+    base = base.substr(base.find_last_of("\\/") + 1);
+    std::string data = buildFile("test-data");
+    CreateDirectoryA(data.c_str(), NULL);
+    root_ = data + "\\" + base + "-" + name;
+    removeTree(root_);
+    CreateDirectoryA(root_.c_str(), NULL);
+    CreateDirectoryA((root_ + "\\varnels").c_str(), NULL);
+}
+
+TestFolder::~TestFolder() { removeTree(root_); }
+
+void TestFolder::write(const std::string &relative, const std::string &content) const
+{
+    FILE *f = fopen(file(relative).c_str(), "wb");
+    if (!f) return;
+    fwrite(content.data(), 1, content.size(), f);
+    fclose(f);
+}
+
+void TestFolder::remove(const std::string &relative) const { DeleteFileA(file(relative).c_str()); }
+
+void TestFolder::copyIn(const std::string &from, const std::string &relative) const
+{
+    CopyFileA(from.c_str(), file(relative).c_str(), FALSE);
+}
+
+std::string settingsFileText(std::initializer_list<std::pair<int, int>> values)
+{
+    // File values that give the table's defaults: a flag that defaults on is
+    // written 0, one that defaults off is written 1 (position 34 the other
+    // way round), bytes as themselves.
+    int file[settingsPositionCount + 1];
+    for (const SettingPosition &p : settingPositions) {
+        int v = 0;
+        switch (p.kind) {
+        case flagOffWhenOne: v = p.defaultValue ? 0 : 1; break;
+        case flagOnWhenOne: v = p.defaultValue ? 1 : 0; break;
+        case byteValue: v = p.defaultValue; break;
+        case ignoredValue: v = 0; break;
+        }
+        file[p.position] = v;
+    }
+    for (auto &kv : values) file[kv.first] = kv.second;
+    std::string text;
+    for (int i = 1; i <= settingsPositionCount; i++) text += std::to_string(file[i]) + "\r\n";
+    return text;
+}
+
+void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
+{
+    int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biSizeImage = stride * h;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
+    std::vector<unsigned char> row(stride, 0);
+    for (int x = 0; x < w; x++) {
+        row[x * 3] = GetBValue(colour);
+        row[x * 3 + 1] = GetGValue(colour);
+        row[x * 3 + 2] = GetRValue(colour);
+    }
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return;
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&ih, sizeof ih, 1, f);
+    for (int y = 0; y < h; y++) fwrite(row.data(), 1, stride, f);
+    fclose(f);
+}

@@ -1,0 +1,38 @@
+// A stand-in Windows directory for one test: a fresh folder with a "varnels"
+// subfolder, where a test writes vl.ini, markers and bitmaps, and which it
+// hands to the engine's attach as the Windows directory.
+#pragma once
+
+#include <string>
+
+#include <windows.h>
+
+class TestFolder {
+public:
+    // name: unique among the tests of one executable.
+    explicit TestFolder(const std::string &name);
+    ~TestFolder();
+    const char *path() const { return root_.c_str(); }
+    // Writes content to path() + relative ("\\varnels\\vl.ini" and the like).
+    void write(const std::string &relative, const std::string &content) const;
+    void remove(const std::string &relative) const;
+    std::string file(const std::string &relative) const { return root_ + relative; }
+    // A copy of a built file (a DLL) into the folder.
+    void copyIn(const std::string &from, const std::string &relative) const;
+
+private:
+    std::string root_;
+};
+
+// A vl.ini of 40 values: the defaults of the engine's table unless changed.
+// values maps positions (1..40) to their file values.
+std::string settingsFileText(std::initializer_list<std::pair<int, int>> values);
+
+// Path of a file in the build directory, as the process sees it.
+std::string buildFile(const std::string &relative);
+
+// Writes a 24-bit bitmap file of w x h pixels of one colour.
+void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour);
+
+// Deletes a file tree.
+void removeTree(const std::string &path);

@@ -1,0 +1,17 @@
+// Windows for tests: a registered class whose procedure records what it
+// receives, and a message pump.
+#pragma once
+
+#include <windows.h>
+
+// Dispatches every queued message of this thread.
+void pumpMessages();
+
+// Registers (once) a window class with the given name whose procedure is
+// DefWindowProcA plus the message log (support/message_log.h); returns the
+// class name.
+const char *recordingClass(const char *name = "VarnelTestWindow");
+
+// A top-level window of the recording class.
+HWND createTestWindow(DWORD style, DWORD exStyle = 0, int w = 300, int h = 200, const char *title = "Test",
+                      const char *className = NULL, HWND parent = NULL);

@@ -1,0 +1,136 @@
+// The window table: insertion, lookup, removal and the restore at unload.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/window_table.h"
+#include "subclass/static_window_proc.h"
+#include "support/test_windows.h"
+
+class WindowTable : public ::testing::Test {
+protected:
+    void SetUp() override { clearWindowTable(); }
+    void TearDown() override
+    {
+        for (HWND w : windows) DestroyWindow(w);
+        clearWindowTable();
+    }
+    HWND window()
+    {
+        HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
+        windows.push_back(w);
+        return w;
+    }
+    std::vector<HWND> windows;
+};
+
+static LRESULT CALLBACK thirdPartyProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST_F(WindowTable, InsertionRecordsTheProcedureAndInstallsOurs)
+{
+    HWND w = window();
+    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    int slot = subclassIntoTable(w, StaticWindowProc);
+    ASSERT_EQ(0, slot);
+    EXPECT_EQ(w, windowHandles[0]);
+    EXPECT_EQ(own, previousProcs[0]);
+    EXPECT_EQ((LONG)StaticWindowProc, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ(0, findWindowSlot(w));
+    EXPECT_EQ(-1, subclassIntoTable(w, StaticWindowProc)) << "a window takes one slot";
+    EXPECT_EQ(1, findFreeSlot());
+}
+
+TEST_F(WindowTable, FreedSlotIsReusedFirst)
+{
+    HWND a = window(), b = window(), c = window(), d = window();
+    subclassIntoTable(a, StaticWindowProc);
+    subclassIntoTable(b, StaticWindowProc);
+    subclassIntoTable(c, StaticWindowProc);
+    WNDPROC own = previousProcs[1];
+    releaseWindowSlot(b);
+    EXPECT_EQ((LONG)own, GetWindowLongA(b, GWL_WNDPROC));
+    EXPECT_EQ(-1, findWindowSlot(b));
+    EXPECT_EQ(1, findFreeSlot());
+    EXPECT_EQ(1, subclassIntoTable(d, StaticWindowProc));
+    releaseWindowSlot(b);  // not in the table: nothing happens
+    EXPECT_EQ(d, windowHandles[1]);
+}
+
+TEST_F(WindowTable, FullTableSubclassesNothingMore)
+{
+    // Fill every slot with handles that are not windows, then one real one.
+    for (int i = 0; i < windowTableCapacity; i++) windowHandles[i] = (HWND)(ULONG_PTR)(0x10000 + i * 4);
+    HWND w = window();
+    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    EXPECT_EQ(-1, findFreeSlot());
+    EXPECT_EQ(-1, subclassIntoTable(w, StaticWindowProc));
+    EXPECT_EQ((LONG)own, GetWindowLongA(w, GWL_WNDPROC));
+    windowHandles[4321] = NULL;
+    EXPECT_EQ(4321, subclassIntoTable(w, StaticWindowProc));
+    releaseWindowSlot(w);
+}
+
+TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
+{
+    HWND plain = window(), rolled = window(), taken = window();
+    WNDPROC plainOwn = (WNDPROC)GetWindowLongA(plain, GWL_WNDPROC);
+    WNDPROC rolledOwn = (WNDPROC)GetWindowLongA(rolled, GWL_WNDPROC);
+    subclassIntoTable(plain, StaticWindowProc);
+    int r = subclassIntoTable(rolled, StaticWindowProc);
+    subclassIntoTable(taken, StaticWindowProc);
+    // Somebody else subclasses after the engine.
+    SetWindowLongA(taken, GWL_WNDPROC, (LONG)thirdPartyProc);
+    // A roll-up as the shade does it: 25 pixels high, the old height saved.
+    RECT before;
+    GetWindowRect(rolled, &before);
+    SetWindowPos(rolled, HWND_BOTTOM, 0, 0, 260, rolledUpHeight, shadeResizeFlags);
+    rolledUp[r] = 1;
+    unrolledHeight[r] = before.bottom - before.top;
+
+    restoreAllWindows(StaticWindowProc, 0);
+
+    EXPECT_EQ((LONG)plainOwn, GetWindowLongA(plain, GWL_WNDPROC));
+    EXPECT_EQ((LONG)rolledOwn, GetWindowLongA(rolled, GWL_WNDPROC));
+    EXPECT_EQ((LONG)thirdPartyProc, GetWindowLongA(taken, GWL_WNDPROC));
+    RECT after;
+    GetWindowRect(rolled, &after);
+    EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
+    EXPECT_EQ(260, after.right - after.left) << "the width it has now";
+    EXPECT_EQ(before.left, after.left);
+    EXPECT_EQ(before.top, after.top);
+    EXPECT_EQ(0, rolledUp[r]);
+    EXPECT_EQ(0, unrolledHeight[r]);
+}
+
+static DWORD WINAPI insertFromThread(LPVOID arg)
+{
+    HWND *windows = (HWND *)arg;
+    for (int i = 0; i < 200; i++) subclassIntoTable(windows[i], StaticWindowProc);
+    return 0;
+}
+
+TEST_F(WindowTable, TwoThreadsNeverShareASlot)
+{
+    // Handles need not be windows of the thread for the claim itself; use
+    // windows of this thread so the procedure swap is real.
+    std::vector<HWND> first, second;
+    for (int i = 0; i < 200; i++) first.push_back(window());
+    for (int i = 0; i < 200; i++) second.push_back(window());
+    HANDLE t1 = CreateThread(NULL, 0, insertFromThread, first.data(), 0, NULL);
+    HANDLE t2 = CreateThread(NULL, 0, insertFromThread, second.data(), 0, NULL);
+    WaitForSingleObject(t1, INFINITE);
+    WaitForSingleObject(t2, INFINITE);
+    CloseHandle(t1);
+    CloseHandle(t2);
+    std::vector<int> seen(windowTableCapacity, 0);
+    for (HWND w : windows) {
+        int slot = findWindowSlot(w);
+        ASSERT_GE(slot, 0);
+        EXPECT_EQ(0, seen[slot]++);
+    }
+    EXPECT_EQ(400, findFreeSlot());
+    for (HWND w : windows) releaseWindowSlot(w);
+}

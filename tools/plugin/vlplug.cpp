@@ -1,0 +1,68 @@
+// The sample caption plug-in. It paints a caption of its own: a flat bar in
+// the system's caption colour with a lighter line along its top and the title
+// in the caption font. When the environment variable VARNEL_PLUGIN_LOG names
+// a file, every call it receives is appended to that file, one line each, so
+// the calling order and the exact values can be checked.
+#include <windows.h>
+
+static void appendToLog(const char *line)
+{
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("VARNEL_PLUGIN_LOG", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return;
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(file, line, lstrlenA(line), &written, NULL);
+    CloseHandle(file);
+}
+
+extern "C" void WINAPI VarnelPlugMain(int attached)
+{
+    char line[64];
+    wsprintfA(line, "main %d\r\n", attached);
+    appendToLog(line);
+}
+
+static COLORREF lighter(COLORREF c)
+{
+    return RGB((GetRValue(c) + 255) / 2, (GetGValue(c) + 255) / 2, (GetBValue(c) + 255) / 2);
+}
+
+extern "C" void WINAPI VarnelPlugTitle(HWND window, HDC dc, int left, int top, int right, int bottom,
+                                       int buttonsRight, int state)
+{
+    char line[160];
+    wsprintfA(line, "title %lu %d %d %d %d %d %d\r\n", (unsigned long)(ULONG_PTR)window, left, top, right,
+              bottom, buttonsRight, state);
+    appendToLog(line);
+
+    bool active = state == 1 || (state == 0 && GetForegroundWindow() == window);
+    COLORREF face = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    RECT bar = {left, top, right, bottom};
+    if (bar.right <= bar.left || bar.bottom <= bar.top) return;
+    HBRUSH faceBrush = CreateSolidBrush(face);
+    FillRect(dc, &bar, faceBrush);
+    DeleteObject(faceBrush);
+    RECT accent = {left, top, right, top + 2};
+    HBRUSH accentBrush = CreateSolidBrush(lighter(face));
+    FillRect(dc, &accent, accentBrush);
+    DeleteObject(accentBrush);
+
+    char title[253];
+    GetWindowTextA(window, title, sizeof title);
+    NONCLIENTMETRICSA metrics;
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour = SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    RECT text = {left + 4, top, right, bottom};
+    DrawTextA(dc, title, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+}
