@@ -1,11 +1,34 @@
 // The before-message hook: runs on the sending thread before the window's
-// procedure sees the message.
+// procedure sees a sent message. It meets windows first (and subclasses
+// them), restyles push buttons and progress bars, and repaints captions for
+// a few non-client messages.
 #include "engine/settings.h"
+#include "hooks/before_hook_stages.h"
 #include "hooks/hooks.h"
 
 extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lParam)
 {
-    return passOn(code, wParam, lParam);
+    const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
+    if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);
+
+    BeforeHookCall call;
+    call.code = code;
+    call.hookWParam = wParam;
+    call.hookLParam = lParam;
+    call.window = m->hwnd;
+    call.message = m->message;
+    call.wParam = m->wParam;
+    call.lParam = m->lParam;
+    call.style = GetWindowLongA(call.window, GWL_STYLE);
+    if (!GetClassNameA(call.window, call.className, classNameSize)) call.className[0] = 0;
+
+    subclassNewWindow(call);
+    paintProgressBarBeforeHandling(call);
+    if (restylePushButton(call) == stageChains) return passOn(code, wParam, lParam);
+    switch (repaintCaptionBeforeHandling(call)) {
+    case stageReturnsZero: return 0;
+    default: return passOn(code, wParam, lParam);
+    }
 }
 
 extern "C" LRESULT CALLBACK SpyTestProc(int code, WPARAM wParam, LPARAM lParam)

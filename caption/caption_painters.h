@@ -1,0 +1,20 @@
+// The engine's two caption looks. Both take the common caption-paint
+// arguments: the window whose foreground state decides state 0, a window DC
+// (taken and released by the caller), the title area in window coordinates
+// (right is where the caption buttons begin), buttonsRight (where the caption
+// with its buttons ends) and the state (0 = active when `window` is the
+// foreground window, 1 = active, other = inactive). Styles and the title are
+// read from the window that owns the DC.
+#pragma once
+
+#include <windows.h>
+
+void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                            int state);
+
+void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                           int state);
+
+// 1 while a striped caption is being composed; serialises the painter's
+// callers, since the box bitmaps can be selected into one DC at a time.
+extern volatile LONG captionPainterBusy;

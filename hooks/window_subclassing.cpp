@@ -1,0 +1,34 @@
+// Stage 1 of the before-message hook: which windows the engine subclasses.
+#include <string.h>
+
+#include "engine/settings.h"
+#include "engine/window_table.h"
+#include "hooks/before_hook_stages.h"
+#include "subclass/static_window_proc.h"
+
+// Programs whose windows misbehave when subclassed: meeting one of these
+// classes switches subclassing (and owner-drawn buttons) off for the rest of
+// the process.
+static const char *const excludedClasses[] = {"wndclass_desked_gsk", "CharGridWClass", "MyDlgClass"};
+
+static int isSubclassTrigger(UINT message)
+{
+    return message == WM_CREATE || message == WM_INITDIALOG ||
+           (Settings.subclassOnActivate == 1 && message == WM_ACTIVATE);
+}
+
+void subclassNewWindow(BeforeHookCall &call)
+{
+    if (Settings.subclassWindows != 1) return;
+    if (!isSubclassTrigger(call.message)) return;
+    if (Settings.shuttingDown != 0) return;
+    if (findWindowSlot(call.window) >= 0) return;
+    for (const char *excluded : excludedClasses) {
+        if (strcmp(call.className, excluded) == 0) {
+            Settings.subclassWindows = 0;
+            Settings.ownerDrawnButtons = 0;
+            return;
+        }
+    }
+    subclassIntoTable(call.window, StaticWindowProc);
+}
