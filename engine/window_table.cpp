@@ -1,4 +1,14 @@
 // The window table and its insertion, removal and restore protocols.
+//
+// Every message of every subclassed window looks its window up, so beside the
+// five arrays the table keeps a hash index (buckets of slots chained through
+// nextInBucket) that finds a window's slot in a step or two whatever the
+// table holds, and a hint below which every slot is in use, so a free slot is
+// found without scanning the used ones. Lookups take no lock; insertion and
+// removal, which happen once per window, take a short spin lock among
+// themselves. A lookup that misses the index (a slot written directly, or a
+// chain changing under the reader) falls back to the scan, so the index can
+// only make a lookup faster, never wrong.
 #include "engine/window_table.h"
 
 int windowTableCapacity = windowTableSlots;
@@ -8,16 +18,59 @@ int regionApplied[windowTableSlots];
 int rolledUp[windowTableSlots];
 int unrolledHeight[windowTableSlots];
 
-int findWindowSlot(HWND window)
+enum { indexBits = 14, indexSize = 1 << indexBits };
+
+// Slot + 1 of the first window of each bucket, and of the next one in the
+// same bucket; 0 ends a chain.
+static volatile LONG bucketHead[indexSize];
+static volatile LONG nextInBucket[windowTableSlots];
+static volatile LONG indexLock;
+// Every slot below it is in use.
+static volatile LONG lowestFreeHint;
+
+static unsigned bucketOf(HWND window)
+{
+    unsigned v = (unsigned)(ULONG_PTR)window;
+    return ((v ^ (v >> 16)) * 2654435761u) >> (32 - indexBits);
+}
+
+static void lockIndex()
+{
+    while (InterlockedExchange(&indexLock, 1) != 0) Sleep(0);
+}
+
+static void unlockIndex()
+{
+    InterlockedExchange(&indexLock, 0);
+}
+
+static int scanForWindow(HWND window)
 {
     for (int i = 0; i < windowTableCapacity; i++)
         if (windowHandles[i] == window) return i;
     return -1;
 }
 
+int findWindowSlot(HWND window)
+{
+    if (window) {
+        int steps = 0;
+        for (LONG s = bucketHead[bucketOf(window)]; s != 0 && steps < windowTableSlots; s = nextInBucket[s - 1], steps++)
+            if (windowHandles[s - 1] == window && s - 1 < windowTableCapacity) return s - 1;
+    }
+    return scanForWindow(window);
+}
+
+static int findFreeSlotFrom(int start)
+{
+    for (int i = start; i < windowTableCapacity; i++)
+        if (!windowHandles[i]) return i;
+    return -1;
+}
+
 int findFreeSlot()
 {
-    return findWindowSlot(NULL);
+    return findFreeSlotFrom(lowestFreeHint);
 }
 
 int findWindowSlotInUse()
@@ -29,6 +82,7 @@ int findWindowSlotInUse()
 
 void clearWindowTable()
 {
+    lockIndex();
     for (int i = 0; i < windowTableCapacity; i++) {
         windowHandles[i] = NULL;
         previousProcs[i] = NULL;
@@ -36,19 +90,59 @@ void clearWindowTable()
         rolledUp[i] = 0;
         unrolledHeight[i] = 0;
     }
+    for (int i = 0; i < windowTableSlots; i++) nextInBucket[i] = 0;
+    for (int i = 0; i < indexSize; i++) bucketHead[i] = 0;
+    lowestFreeHint = 0;
+    unlockIndex();
+}
+
+static void addToIndex(int slot, HWND window)
+{
+    lockIndex();
+    unsigned b = bucketOf(window);
+    nextInBucket[slot] = bucketHead[b];
+    // The slot is complete before it becomes reachable.
+    InterlockedExchange(&bucketHead[b], slot + 1);
+    unlockIndex();
+}
+
+static void removeFromIndex(int slot, HWND window)
+{
+    lockIndex();
+    volatile LONG *link = &bucketHead[bucketOf(window)];
+    while (*link != 0 && *link != slot + 1) link = &nextInBucket[*link - 1];
+    // A reader standing on the slot still finds its way on through the
+    // slot's own link, which is left as it is.
+    if (*link == slot + 1) InterlockedExchange(link, nextInBucket[slot]);
+    unlockIndex();
+}
+
+static void lowerFreeHint(int slot)
+{
+    LONG hint = lowestFreeHint;
+    while (slot < hint) {
+        LONG seen = InterlockedCompareExchange(&lowestFreeHint, slot, hint);
+        if (seen == hint) break;
+        hint = seen;
+    }
 }
 
 int subclassIntoTable(HWND window, WNDPROC newProc)
 {
     if (!window || findWindowSlot(window) >= 0) return -1;
     for (;;) {
-        int slot = findFreeSlot();
+        LONG start = lowestFreeHint;
+        int slot = findFreeSlotFrom(start);
         if (slot < 0) return -1;
         // Two threads creating windows at once may find the same free slot;
         // the compare-exchange lets only one of them have it.
         if (InterlockedCompareExchangePointer((PVOID volatile *)&windowHandles[slot], window, NULL) != NULL)
             continue;
+        // Every slot from start to this one was seen in use. A release in
+        // between lowers the hint, and then this exchange does nothing.
+        InterlockedCompareExchange(&lowestFreeHint, slot + 1, start);
         previousProcs[slot] = (WNDPROC)GetWindowLongA(window, GWL_WNDPROC);
+        addToIndex(slot, window);
         SetWindowLongA(window, GWL_WNDPROC, (LONG)newProc);
         return slot;
     }
@@ -63,8 +157,10 @@ void releaseWindowSlot(HWND window)
     rolledUp[slot] = 0;
     unrolledHeight[slot] = 0;
     regionApplied[slot] = 0;
+    removeFromIndex(slot, window);
     // The handle goes last: clearing it is what frees the slot for others.
     InterlockedExchangePointer((PVOID volatile *)&windowHandles[slot], NULL);
+    lowerFreeHint(slot);
 }
 
 void restoreAllWindows(WNDPROC newProc, DWORD pauseBeforeUnroll)

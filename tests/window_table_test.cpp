@@ -134,3 +134,37 @@ TEST_F(WindowTable, TwoThreadsNeverShareASlot)
     EXPECT_EQ(400, findFreeSlot());
     for (HWND w : windows) releaseWindowSlot(w);
 }
+
+TEST_F(WindowTable, LookupsStayRightThroughChurn)
+{
+    // Many windows in and out in a scrambled order: every lookup must give
+    // the one slot that holds the window, and insertion the lowest free slot.
+    std::vector<HWND> live;
+    for (int i = 0; i < 300; i++) {
+        HWND w = window();
+        ASSERT_EQ(i, subclassIntoTable(w, StaticWindowProc));
+        live.push_back(w);
+    }
+    unsigned seed = 12345;
+    for (int round = 0; round < 600; round++) {
+        seed = seed * 1103515245u + 12345u;
+        size_t k = (seed >> 8) % live.size();
+        HWND gone = live[k];
+        int slot = findWindowSlot(gone);
+        ASSERT_GE(slot, 0);
+        releaseWindowSlot(gone);
+        ASSERT_EQ(-1, findWindowSlot(gone));
+        int lowest = -1;
+        for (int i = 0; i < windowTableCapacity && lowest < 0; i++)
+            if (!windowHandles[i]) lowest = i;
+        ASSERT_EQ(lowest, findFreeSlot());
+        ASSERT_EQ(lowest, subclassIntoTable(gone, StaticWindowProc));
+        for (HWND w : live) {
+            int s = findWindowSlot(w);
+            ASSERT_GE(s, 0);
+            ASSERT_EQ(w, windowHandles[s]);
+        }
+    }
+    for (HWND w : live) releaseWindowSlot(w);
+    EXPECT_EQ(-1, findWindowSlotInUse());
+}
