@@ -17,4 +17,6 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 
 // 1 while a striped caption is being composed; serialises the painter's
 // callers, since the box bitmaps can be selected into one DC at a time.
+// Claimed with InterlockedCompareExchange (polled with Sleep(1)) and released
+// with InterlockedExchange.
 extern volatile LONG captionPainterBusy;

@@ -1,10 +1,143 @@
 // The gradient caption: colour bands from the system caption colour towards
 // the configured end colour, the title in one or two fonts, and the outline
-// of the caption-button area.
+// of the caption-button area. Runs on every mouse move over a caption: the
+// title strip is composed off-screen and reaches the window in one copy.
+#include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+
+enum { titleBufferSize = 253 };
+static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+
+// Each band gets a pen and a brush of its own colour; the stock objects go
+// back into the DC before they are deleted.
+static void paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step)
+{
+    const float bandWidth = gradientBandWidth(width, bands);
+    float position = 0.0f;
+    for (int band = 0; band < bands; band++) {
+        const COLORREF fill = bandColourRef(*colour);
+        HPEN pen = CreatePen(PS_NULL, 0, fill);
+        HBRUSH brush = CreateSolidBrush(fill);
+        SelectObject(memory, pen);
+        SelectObject(memory, brush);
+        const BandSpan span = bandSpanAt(position, bandWidth);
+        Rectangle(memory, span.start, 0, span.end, height);
+        *colour = colourAfterBand(*colour, step, band, bands, Settings.mirroredGradient);
+        position = nextBandPosition(position, bandWidth);
+        SelectObject(memory, GetStockObject(NULL_PEN));
+        SelectObject(memory, GetStockObject(GRAY_BRUSH));
+        DeleteObject(pen);
+        DeleteObject(brush);
+    }
+}
+
+// With split fonts the part before the first "-" is drawn in the caption
+// font and the rest, from the "-" on, in the medium font right after it.
+static void drawTitle(HDC memory, const char *title, int width, int height, COLORREF textColour)
+{
+    SetTextAlign(memory, TA_LEFT | TA_TOP);
+    SetBkMode(memory, TRANSPARENT);
+    SetTextColor(memory, textColour);
+    RECT text = {titleTextLeft, 0, width, height - 1};
+    const int length = lstrlenA(title);
+    const int split = titleSplitIndex(title, length);
+
+    SelectObject(memory, SharedResources.captionFont);
+    if (split < length && Settings.splitTitleFonts == 1) {
+        SIZE first = {0, 0};
+        GetTextExtentPoint32A(memory, title, split, &first);
+        if (split > 0) DrawTextA(memory, title, split, &text, titleFormat);
+        if (first.cx < text.right) {
+            SelectObject(memory, SharedResources.captionFontMedium);
+            text.left = titleTextLeft + first.cx;
+            DrawTextA(memory, title + split, length - split, &text, titleFormat);
+        }
+    } else {
+        const UINT centre = Settings.centerCaptionText == 1 ? DT_CENTER : 0;
+        DrawTextA(memory, title, length, &text, titleFormat | centre);
+    }
+}
+
+// Drawn straight into the window DC, around the caption buttons, in the
+// colour the gradient ended with.
+static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
+{
+    OutlineLine lines[outlineLineCount];
+    gradientOutlineLines(area, SharedResources.captionButtonWidth, lines);
+    HPEN pen = CreatePen(PS_INSIDEFRAME, 0, colour);
+    HBRUSH brush = CreateSolidBrush(colour);
+    SelectObject(dc, pen);
+    SelectObject(dc, brush);
+    for (const OutlineLine &line : lines) {
+        MoveToEx(dc, line.x1, line.y1, NULL);
+        LineTo(dc, line.x2, line.y2);
+    }
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, GetStockObject(GRAY_BRUSH));
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
 
 void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                             int state)
 {
-    (void)window; (void)dc; (void)left; (void)top; (void)right; (void)bottom; (void)buttonsRight; (void)state;
+    HWND owner = WindowFromDC(dc);
+    const DWORD style = GetWindowLongA(owner, GWL_STYLE);
+    const DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
+    if (!captionIsDrawn(style, exStyle)) return;
+
+    CaptionArea area = {left, top, right, bottom, buttonsRight};
+    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &area);
+    if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
+    const GradientStrip strip = gradientStrip(area);
+
+    const SharedResourcesRecord &r = SharedResources;
+    int bands = Settings.gradientSteps;
+    BandColour colour, step;
+    COLORREF textColour;
+    if (captionIsActive(state, GetForegroundWindow() == window)) {
+        colour = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
+        step = {r.activeStepR, r.activeStepG, r.activeStepB};
+        textColour = GetSysColor(COLOR_CAPTIONTEXT);
+    } else {
+        if (Settings.solidInactiveCaption == 1) bands = 1;
+        colour = {(float)r.inactiveCaptionR, (float)r.inactiveCaptionG, (float)r.inactiveCaptionB};
+        step = {r.inactiveStepR, r.inactiveStepG, r.inactiveStepB};
+        textColour = GetSysColor(COLOR_INACTIVECAPTIONTEXT);
+    }
+
+    // A window too narrow for a title strip gets no strip: a negative width
+    // would turn the copy into a mirrored one over the icon and frame.
+    const int composed = strip.width > 0 && strip.height > 1;
+    HDC memory = NULL;
+    HBITMAP bitmap = NULL;
+    if (composed) {
+        memory = CreateCompatibleDC(dc);
+        bitmap = CreateCompatibleBitmap(dc, strip.width, strip.height);
+        SelectObject(memory, bitmap);
+        char title[titleBufferSize];
+        title[0] = 0;
+        GetWindowTextA(owner, title, titleBufferSize);
+        paintBands(memory, strip.width, strip.height, bands, &colour, step);
+        drawTitle(memory, title, strip.width, strip.height, textColour);
+    } else {
+        colour = colourAfterSteps(colour, step, bands, bands, Settings.mirroredGradient);
+    }
+
+    if (Settings.mirroredGradient == 0) {
+        const COLORREF outline = bands <= 1 ? PALETTERGB(r.inactiveCaptionR, r.inactiveCaptionG, r.inactiveCaptionB)
+                                            : PALETTERGB(colourByte(colour.r), colourByte(colour.g),
+                                                         colourByte(colour.b));
+        drawButtonOutline(dc, area, outline);
+    }
+
+    if (composed) {
+        // The strip's last row is not copied: it is the caption's bottom
+        // edge, which stays as the system drew it.
+        BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, memory, 0, 0, SRCCOPY);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+    }
 }

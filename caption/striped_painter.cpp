@@ -1,11 +1,143 @@
-// The striped caption: a button-face bar with caption-box bitmaps, engraved
-// stripes and the title on its own patch.
+// The striped caption: a button-face bar with the close box at the left, the
+// zoom and minimise boxes at the right, engraved stripes between them and the
+// title on its own button-face patch. The whole caption is composed
+// off-screen and copied in one BitBlt.
+#include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
 
 volatile LONG captionPainterBusy;
+
+enum { titleBufferSize = 253 };
+static const UINT titleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS;
+
+static const char *const folderWindowClasses[] = {"CabinetWClass", "ExploreWClass", NULL};
+
+// A box bitmap is selected into a DC of its own for the copy; a bitmap can
+// be selected into one DC at a time, which is why callers take turns.
+static void copyBox(HDC memory, int x, int y, const SkinBitmap &box)
+{
+    if (!box.handle) return;
+    HDC source = CreateCompatibleDC(memory);
+    HGDIOBJ previous = SelectObject(source, box.handle);
+    BitBlt(memory, x, y, box.info.bmWidth, box.info.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+}
+
+// Rectangles in one colour, outline and fill alike.
+static void fillRects(HDC memory, const RECT *rects, int count, int sysColour)
+{
+    const COLORREF colour = GetSysColor(sysColour);
+    HPEN pen = CreatePen(PS_SOLID, 0, colour);
+    HBRUSH brush = CreateSolidBrush(colour);
+    SelectObject(memory, pen);
+    SelectObject(memory, brush);
+    for (int i = 0; i < count; i++) Rectangle(memory, rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
+    SelectObject(memory, GetStockObject(NULL_PEN));
+    SelectObject(memory, GetStockObject(GRAY_BRUSH));
+    DeleteObject(pen);
+    DeleteObject(brush);
+}
+
+static void drawStripes(HDC memory, int titleRight)
+{
+    RECT shadows[stripePairCount], highlights[stripePairCount];
+    for (int i = 0; i < stripePairCount; i++) {
+        shadows[i] = stripeShadowRect(titleRight, i);
+        highlights[i] = stripeHighlightRect(titleRight, i);
+    }
+    fillRects(memory, shadows, stripePairCount, COLOR_BTNSHADOW);
+    fillRects(memory, highlights, stripePairCount, COLOR_BTNHIGHLIGHT);
+}
+
+// The title, padded with a space on each side, on an opaque button-face
+// patch that cuts the stripes around it.
+static void drawTitle(HDC memory, const char *padded, int paddedLength, const StripedLayout &l,
+                      COLORREF textColour)
+{
+    SelectObject(memory, SharedResources.captionFont);
+    SetTextAlign(memory, TA_LEFT | TA_TOP);
+    SetBkMode(memory, OPAQUE);
+    SetBkColor(memory, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(memory, textColour);
+    RECT text = {stripedTitleLeft, 0, l.titleRight, l.height - 1};
+    if (paddedLength > 0) DrawTextA(memory, padded, paddedLength, &text, titleFormat);
+}
+
+// " title " for a window with a title, "" (length 0) for one without.
+static int readPaddedTitle(HWND owner, char padded[titleBufferSize + 2])
+{
+    padded[0] = ' ';
+    const int length = GetWindowTextA(owner, padded + 1, titleBufferSize);
+    if (length <= 0) return 0;
+    padded[length + 1] = ' ';
+    return length + 2;
+}
+
+static void composeBar(HDC memory, const char *padded, int paddedLength, const StripedLayout &l, DWORD style,
+                       int decorated, COLORREF textColour)
+{
+    const SharedResourcesRecord &r = SharedResources;
+    if (l.boxes) {
+        const RECT boxArea = {l.zoomBoxX, 0, l.inner, l.height};
+        fillRects(memory, &boxArea, 1, COLOR_BTNFACE);
+        copyBox(memory, l.zoomBoxX, boxTop, (style & WS_MAXIMIZEBOX) ? r.macMaxBitmap : r.macMaxDownBitmap);
+        copyBox(memory, l.minimiseBoxX, boxTop, (style & WS_MINIMIZEBOX) ? r.macMinBitmap : r.macMinDownBitmap);
+    }
+    const RECT bar = {0, 0, l.titleRight, l.height};
+    fillRects(memory, &bar, 1, COLOR_BTNFACE);
+    if (decorated) {
+        copyBox(memory, closeBoxLeft, boxTop, r.macCloseBitmap);
+        drawStripes(memory, l.titleRight);
+    }
+    drawTitle(memory, padded, paddedLength, l, textColour);
+}
 
 void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                            int state)
 {
-    (void)window; (void)dc; (void)left; (void)top; (void)right; (void)bottom; (void)buttonsRight; (void)state;
+    // `left` plays no part: the bar always starts at x = 3.
+    HWND owner = WindowFromDC(dc);
+    const DWORD style = GetWindowLongA(owner, GWL_STYLE);
+    DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
+    if (!captionIsDrawn(style, exStyle)) return;
+
+    if (Settings.forceClientEdge == 1 &&
+        needsForcedClientEdge(style, exStyle, windowClassIndex(owner, folderWindowClasses) >= 0)) {
+        exStyle |= WS_EX_CLIENTEDGE;
+        SetWindowLongA(owner, GWL_EXSTYLE, exStyle);
+    }
+    CaptionArea area = {left, top, right, bottom, buttonsRight};
+    const DWORD corrected = stripedEdgeCorrection(exStyle, &area);
+    if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
+    exStyle = corrected;
+
+    const int active = captionIsActive(state, GetForegroundWindow() == window);
+    const int decorated = stripedCaptionDecorated(active, Settings.solidInactiveCaption, exStyle);
+    const StripedLayout layout = stripedLayout(area, decorated, style);
+    const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
+    // Read before the turn is taken: reading a title can mean a sent
+    // WM_GETTEXT, which must not wait on a thread that waits for the turn.
+    char padded[titleBufferSize + 2];
+    const int paddedLength = readPaddedTitle(owner, padded);
+
+    // Claimed in one step, so two threads never both see it free; released
+    // on the one path out below.
+    while (InterlockedCompareExchange(&captionPainterBusy, 1, 0) != 0) Sleep(1);
+
+    // A caption ending left of the bar has nothing to show, and a negative
+    // width would turn the copy into a mirrored one.
+    if (layout.inner > 0 && layout.height > 1) {
+        HDC memory = CreateCompatibleDC(dc);
+        HBITMAP bitmap = CreateCompatibleBitmap(dc, layout.inner + 1, layout.height);
+        SelectObject(memory, bitmap);
+        composeBar(memory, padded, paddedLength, layout, style, decorated, textColour);
+        BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, SRCCOPY);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+    }
+
+    InterlockedExchange(&captionPainterBusy, 0);
 }

@@ -1,27 +1,97 @@
 // The caption repaint: layout row, gates, and the hand-over to the plug-in or
 // a painter; and stage 4 of the before-message hook.
+//
+// This runs on every mouse move over a caption, so it allocates nothing and
+// takes one window DC per repaint.
 #include "hooks/caption_repaint.h"
 
+#include "caption/caption_painters.h"
+#include "engine/plugin.h"
+#include "engine/settings.h"
 #include "hooks/before_hook_stages.h"
+#include "hooks/caption_layout.h"
+
+static int hasCaption(LONG style) { return (style & WS_CAPTION) == WS_CAPTION; }
+
+// The gates between taking the DC and painting, in their order.
+static void paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state)
+{
+    const BOOL minimised = IsIconic(window);
+    if (Settings.macButtons == 0 && minimised) return;
+    // Only the striped look paints minimised captions; their title area sits
+    // one pixel higher.
+    if (minimised) l.top -= 1;
+    if (Settings.paintCaptions != 1) return;
+    if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return;
+
+    if (Settings.usePlugin == 1)
+        callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+    else if (Settings.macButtons == 0)
+        GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+    else
+        StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+}
 
 void repaintCaption(HWND window, LONG style, int state)
 {
-    (void)window;
-    (void)style;
-    (void)state;
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    if ((exStyle & WS_EX_MDICHILD) && Settings.skinMdiChildren != 1) return;
+    // No rectangle means no window: GetWindowDC of a null handle would be the
+    // whole screen's DC, and the caption would be painted over the desktop.
+    RECT r;
+    if (!GetWindowRect(window, &r)) return;
+
+    HDC dc = GetWindowDC(window);
+    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics());
+    paintTitleArea(window, dc, l, state);
+    ReleaseDC(window, dc);
 }
 
 int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window)
 {
-    (void)message;
-    (void)wParam;
-    (void)lParam;
-    (void)window;
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    if (!hasCaption(style)) return 0;
+
+    int state = stateByForeground;
+    HWND paintWindow = window;
+    if (message == WM_NCACTIVATE) {
+        state = wParam ? stateActive : stateInactive;
+    } else if (message == WM_MDIACTIVATE) {
+        if (lParam == 0) {
+            // The layout still follows this window's style; the rectangle,
+            // extended style and DC are those of the window in wParam.
+            paintWindow = (HWND)wParam;
+            state = stateActive;
+        } else {
+            state = (HWND)lParam == window ? stateActive : stateInactive;
+        }
+    }
+    if (style & alwaysActiveStyleBit) state = stateActive;
+    repaintCaption(paintWindow, style, state);
+    return 1;
+}
+
+// The non-client messages before whose handling the caption is painted. Any
+// other message chains, WM_GETTEXT among them: the painters read the title
+// with it, and a repaint there would start another.
+static int repaintsBeforeHandling(UINT message)
+{
+    switch (message) {
+    case WM_MDIACTIVATE: case WM_NCLBUTTONDOWN: case WM_NCMOUSEMOVE: case WM_SYSCOMMAND: case WM_NCPAINT:
+    case WM_SETTEXT:
+        return 1;
+    }
     return 0;
 }
 
 HookStageResult repaintCaptionBeforeHandling(BeforeHookCall &call)
 {
-    (void)call;
-    return stageChains;
+    if (!repaintsBeforeHandling(call.message)) return stageChains;
+    if (!hasCaption(call.style)) return stageChains;
+
+    int state = lastActiveState;
+    if (call.message == WM_MDIACTIVATE) state = (HWND)call.lParam == call.window ? stateActive : stateInactive;
+    if (call.style & alwaysActiveStyleBit) state = stateActive;
+    repaintCaption(call.window, call.style, state);
+    return stageReturnsZero;
 }

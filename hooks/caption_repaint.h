@@ -8,6 +8,11 @@
 // Activation states handed to the painters.
 enum { stateByForeground = 0, stateActive = 1, stateInactive = 2 };
 
+// A style bit without a meaning of its own on a captioned window: the engine
+// paints the caption of a window that carries it as active, whatever the
+// message says.
+enum { alwaysActiveStyleBit = 0x20 };
+
 void repaintCaption(HWND window, LONG style, int state);
 
 // For StaticWindowProc's caption messages: 0 when the window has no caption

@@ -1,0 +1,87 @@
+// The caption's title area for each frame and button combination. Thick
+// frames are told apart by their buttons first; thin frames by their extended
+// style first, refined by the system menu and the minimise/maximise boxes.
+#include "hooks/caption_layout.h"
+
+#include "engine/shared_resources.h"
+
+CaptionMetrics sharedCaptionMetrics()
+{
+    CaptionMetrics m;
+    m.frameWidth = SharedResources.frameWidth;
+    m.frameHeight = SharedResources.frameHeight;
+    m.edgeWidth = SharedResources.edgeWidth;
+    m.edgeHeight = SharedResources.edgeHeight;
+    m.captionButtonWidth = SharedResources.captionButtonWidth;
+    m.captionHeight = SharedResources.captionHeight;
+    m.smallCaptionHeight = SharedResources.smallCaptionHeight;
+    m.smallIconWidth = SharedResources.smallIconWidth;
+    return m;
+}
+
+static int layoutRow(LONG style, LONG exStyle)
+{
+    const int minMax = (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0;
+    const int sysMenu = (style & WS_SYSMENU) != 0;
+    const int help = (exStyle & WS_EX_CONTEXTHELP) != 0;
+    const int tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+
+    if (style & WS_THICKFRAME) {
+        // A thick tool window keeps its one small button whether or not it
+        // has a system menu.
+        if (minMax) return 1;
+        if (help) return 2;
+        if (tool) return 3;
+        if (sysMenu) return 4;
+        return 5;
+    }
+    if (help) {
+        if (sysMenu && minMax) return 6;
+        if (sysMenu) return 7;
+        return 8;
+    }
+    if (tool) return sysMenu ? 9 : 10;
+    if (sysMenu) return minMax ? 11 : 12;
+    return 13;
+}
+
+static void setArea(CaptionLayout &l, int left, int top, int right, int bottom, int buttonsRight)
+{
+    l.left = left;
+    l.top = top;
+    l.right = right;
+    l.bottom = bottom;
+    l.buttonsRight = buttonsRight;
+}
+
+CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMetrics &m)
+{
+    const int w = width;
+    const int fw = m.frameWidth, fh = m.frameHeight;
+    const int ew = m.edgeWidth, eh = m.edgeHeight;
+    const int button = m.captionButtonWidth;
+    const int icon = m.smallIconWidth;
+    const int caption = m.captionHeight, smallCaption = m.smallCaptionHeight;
+
+    CaptionLayout l;
+    l.row = layoutRow(style, exStyle);
+    switch (l.row) {
+    case 1: setArea(l, fw + icon + 1, fh, w - fw - 3 * button, caption + 3, w - fw); break;
+    case 2: setArea(l, fw + icon + 1, fh, w - fw - 2 * button - 2, caption + 3, w - fw); break;
+    case 3: setArea(l, fw + 1, fh, w - fw - button + 2, smallCaption + 3, w - fw); break;
+    case 4: setArea(l, fw + icon + 1, fh, w - fw - button - 2, caption + 3, w - fw); break;
+    case 5: setArea(l, fw + 1, fh, w - 4, caption + 3, w - fw); break;
+    case 6: setArea(l, ew + icon + 1, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
+    case 7: setArea(l, ew + 1, eh + 1, w - 2 * button - 5, caption + 2, w - 3); break;
+    case 8: setArea(l, ew + 1, eh + 1, w - 5, caption + 2, w - 3); break;
+    case 9: setArea(l, ew + 1, eh + 1, w - fw - button + 2, smallCaption + 2, w - 3); break;
+    // Thin tool windows without a system menu: the frame width is added, not
+    // subtracted, and the buttons end thirteen pixels short.
+    case 10: setArea(l, ew + 1, eh + 1, w + fw - 9, smallCaption + 2, w - 13); break;
+    case 11: setArea(l, ew + icon + 1, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
+    // Rows 12 and 13 take the edge height, not its width, off the right end.
+    case 12: setArea(l, ew + 1, eh + 1, w - ew - button - 3, caption + 2, w - eh - 1); break;
+    default: setArea(l, ew + 1, eh + 1, w - ew - 3, caption + 2, w - eh - 3); break;
+    }
+    return l;
+}

@@ -1,0 +1,375 @@
+// The fourteen caption messages in StaticWindowProc: the window's own
+// procedure called once, the results, the sizing-border moves kept from it,
+// WM_SETTEXT without WS_VISIBLE, the MDI refreshes and the striped caption's
+// box clicks.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "engine/window_table.h"
+#include "hooks/caption_repaint.h"
+#include "subclass/static_window_proc.h"
+#include "support/engine_hooks.h"
+#include "support/test_windows.h"
+
+class CaptionMessages : public EngineHooksTest {};
+
+// A result no procedure gives by chance.
+static const LRESULT ownResult = 0x4D;
+
+struct CaptionCase {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    int ownCallsCaptioned;   // how often the own procedure sees it on a captioned window
+    LRESULT resultCaptioned; // ownResult when the own procedure's result comes back
+};
+
+static const CaptionCase captionCases[] = {
+    {WM_SYSCOMMAND, 0xF1F0, 0, 1, 0},
+    {WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(150, 105), 1, 0},
+    {WM_NCLBUTTONUP, HTSYSMENU, MAKELPARAM(105, 105), 1, 0},
+    {WM_NCRBUTTONDOWN, HTMENU, MAKELPARAM(150, 130), 1, 0},
+    {WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(150, 105), 1, 0},
+    {WM_NCLBUTTONDOWN, HTBOTTOM, MAKELPARAM(150, 299), 1, ownResult},
+    {WM_NCRBUTTONDOWN, HTCLOSE, MAKELPARAM(390, 105), 1, ownResult},
+    {WM_NCMOUSEMOVE, HTBOTTOMRIGHT, MAKELPARAM(399, 299), 0, 0},
+    {WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(150, 105), 1, ownResult},
+    {WM_NCACTIVATE, TRUE, 0, 1, 1},
+    {WM_SETTEXT, 0, (LPARAM) "New title", 1, ownResult},
+    {WM_NCPAINT, 1, 0, 1, ownResult},
+    {WM_SHOWWINDOW, TRUE, 0, 1, ownResult},
+    {WM_INITMENUPOPUP, 0, 0, 1, ownResult},
+    {WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0, 1, ownResult},
+    {WM_MDIACTIVATE, 0, 0, 1, ownResult},
+    {WM_MDIMAXIMIZE, 0, 0, 1, ownResult},
+};
+
+TEST_F(CaptionMessages, UncaptionedWindowsPassEveryCaptionMessageOn)
+{
+    for (DWORD style : {(DWORD)(WS_POPUP | WS_BORDER), (DWORD)(WS_POPUP | WS_DLGFRAME), (DWORD)WS_POPUP,
+                        (DWORD)(WS_CHILD | WS_BORDER)}) {
+        SCOPED_TRACE(style);
+        HWND parent = style & WS_CHILD ? createScripted(WS_OVERLAPPEDWINDOW) : NULL;
+        HWND w = createScripted(style, 100, 100, 300, 200, 0, parent);
+        for (const CaptionCase &c : captionCases) {
+            SCOPED_TRACE(c.message);
+            clearScript();
+            scriptMessage(c.message, ownResult);
+            clearMessageLog();
+            EXPECT_EQ(ownResult, SendMessageA(w, c.message, c.wParam, c.lParam));
+            ExpectedMessage once[] = {
+                {c.message, messageFromOwnProcedure | matchWParam | matchLParam, c.wParam, c.lParam, w},
+            };
+            EXPECT_SEQUENCE_OF(once, w, messageFromOwnProcedure, {c.message});
+        }
+    }
+}
+
+TEST_F(CaptionMessages, CaptionedWindowsCallTheOwnProcedureOnceAndAnswerForIt)
+{
+    HWND w = createScripted(WS_OVERLAPPEDWINDOW, 100, 100, 300, 200);
+    for (const CaptionCase &c : captionCases) {
+        SCOPED_TRACE(c.message);
+        clearScript();
+        scriptMessage(c.message, ownResult);
+        clearMessageLog();
+        EXPECT_EQ(c.resultCaptioned, SendMessageA(w, c.message, c.wParam, c.lParam));
+        EXPECT_EQ(c.ownCallsCaptioned, countMessages(w, c.message, messageFromOwnProcedure));
+        if (c.ownCallsCaptioned) {
+            ExpectedMessage once[] = {
+                {c.message, messageFromOwnProcedure | matchWParam | matchLParam, c.wParam, c.lParam, w},
+            };
+            EXPECT_SEQUENCE_OF(once, w, messageFromOwnProcedure, {c.message});
+        }
+    }
+}
+
+TEST_F(CaptionMessages, SizingBorderMovesNeverReachTheOwnProcedureOfACaptionedWindow)
+{
+    scriptMessage(WM_NCMOUSEMOVE, ownResult);
+    HWND captioned = createScripted(WS_OVERLAPPEDWINDOW);
+    HWND bare = createScripted(WS_POPUP | WS_THICKFRAME);
+    for (int hit = HTMAXBUTTON; hit <= HTBORDER + 1; hit++) {
+        SCOPED_TRACE(hit);
+        bool sizing = hit >= HTLEFT && hit <= HTBORDER;
+        clearMessageLog();
+        EXPECT_EQ(sizing ? 0 : ownResult, SendMessageA(captioned, WM_NCMOUSEMOVE, hit, MAKELPARAM(150, 150)));
+        EXPECT_EQ(sizing ? 0 : 1, countMessages(captioned, WM_NCMOUSEMOVE, messageFromOwnProcedure));
+        EXPECT_EQ(ownResult, SendMessageA(bare, WM_NCMOUSEMOVE, hit, MAKELPARAM(150, 150)));
+        EXPECT_EQ(1, countMessages(bare, WM_NCMOUSEMOVE, messageFromOwnProcedure));
+    }
+}
+
+TEST_F(CaptionMessages, SystemCommandOfACaptionedWindowAnswersZero)
+{
+    HWND captioned = createScripted(WS_CAPTION | WS_SYSMENU);
+    HWND dialogFrame = createScripted(WS_POPUP | WS_DLGFRAME | WS_SYSMENU);
+    for (LRESULT own : {(LRESULT)0, (LRESULT)1, (LRESULT)-1, (LRESULT)0x12345}) {
+        clearScript();
+        scriptMessage(WM_SYSCOMMAND, own);
+        EXPECT_EQ(0, SendMessageA(captioned, WM_SYSCOMMAND, SC_KEYMENU, 0)) << own;
+        EXPECT_EQ(own, SendMessageA(dialogFrame, WM_SYSCOMMAND, SC_KEYMENU, 0)) << own;
+    }
+}
+
+// While the window's own procedure stores the text the window counts as
+// hidden, so the system draws no caption of its own; afterwards the style is
+// what it was, bit for bit.
+TEST_F(CaptionMessages, SetTextHidesTheWindowOnlyWhileTheOwnProcedureRuns)
+{
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL;
+    HWND w = createScripted(style);
+    pumpMessages();
+    LONG before = GetWindowLongA(w, GWL_STYLE);
+    ASSERT_TRUE(before & WS_VISIBLE);
+    setMessageSnapshot(windowStyleOf);
+    clearMessageLog();
+    EXPECT_EQ(TRUE, SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Renamed"));
+    setMessageSnapshot(NULL);
+    LONG hidden = before & ~WS_VISIBLE;
+    ExpectedMessage own[] = {
+        {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0, w},
+        {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, w, 0, hidden},
+        {WM_SETTEXT, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, hidden},
+        {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0, w},
+        {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, w, 0, before},
+    };
+    EXPECT_SEQUENCE_OF(own, w, messageFromOwnProcedure, {WM_SETTEXT, WM_STYLECHANGING, WM_STYLECHANGED});
+    // The hooks see the window visible on both sides.
+    ExpectedMessage hooks[] = {
+        {WM_SETTEXT, messageFromLateBeforeHook | matchSnapshot, 0, 0, w, 0, before},
+        {WM_SETTEXT, messageFromLateAfterHook | matchSnapshot | matchResult, 0, 0, w, TRUE, before},
+    };
+    EXPECT_SEQUENCE_OF(hooks, w, messageFromLateBeforeHook | messageFromLateAfterHook, {WM_SETTEXT});
+    EXPECT_EQ(before, GetWindowLongA(w, GWL_STYLE));
+    char title[32] = "";
+    GetWindowTextA(w, title, sizeof title);
+    EXPECT_STREQ("Renamed", title);
+}
+
+TEST_F(CaptionMessages, SetTextOfAHiddenWindowLeavesTheStyleAlone)
+{
+    HWND w = createScripted(WS_OVERLAPPEDWINDOW);
+    LONG before = GetWindowLongA(w, GWL_STYLE);
+    clearMessageLog();
+    EXPECT_EQ(TRUE, SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Renamed"));
+    EXPECT_EQ(0, countMessages(w, WM_STYLECHANGING, messageSourceMask));
+    EXPECT_EQ(1, countMessages(w, WM_SETTEXT, messageFromOwnProcedure));
+    EXPECT_EQ(before, GetWindowLongA(w, GWL_STYLE));
+}
+
+// A real MDI frame, client and two children; the client's procedure is
+// watched as the children's parent, the frame's as their parent's parent.
+static HWND mdiClient;
+static std::map<UINT, LRESULT> childScript;
+
+static LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    recordMessage(window, message, wParam, lParam, messageFromParent);
+    return DefFrameProcA(window, mdiClient, message, wParam, lParam);
+}
+
+static LRESULT CALLBACK childProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = DefMDIChildProcA(window, message, wParam, lParam);
+    auto scripted = childScript.find(message);
+    if (scripted != childScript.end()) result = scripted->second;
+    recordMessageResult(window, message, wParam, lParam, messageFromOwnProcedure, result);
+    return result;
+}
+
+class MdiCaptionMessages : public CaptionMessages {
+protected:
+    void SetUp() override
+    {
+        CaptionMessages::SetUp();
+        static bool registered;
+        if (!registered) {
+            WNDCLASSA wc = {};
+            wc.hInstance = GetModuleHandleA(NULL);
+            wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+            wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+            wc.lpfnWndProc = frameProcedure;
+            wc.lpszClassName = "VarnelMdiFrame";
+            RegisterClassA(&wc);
+            wc.lpfnWndProc = childProcedure;
+            wc.lpszClassName = "VarnelMdiChild";
+            RegisterClassA(&wc);
+            registered = true;
+        }
+        childScript.clear();
+        frame = track(CreateWindowExA(0, "VarnelMdiFrame", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
+                                      50, 50, 600, 450, NULL, NULL, GetModuleHandleA(NULL), NULL));
+        CLIENTCREATESTRUCT ccs = {};
+        ccs.idFirstChild = 1000;
+        mdiClient = track(CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL,
+                                          WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 580, 400, frame, NULL,
+                                          GetModuleHandleA(NULL), &ccs));
+        ASSERT_TRUE(frame && mdiClient);
+        first = createChild("First");
+        second = createChild("Second");
+        ASSERT_TRUE(first && second);
+        ASSERT_EQ(second, (HWND)SendMessageA(mdiClient, WM_MDIGETACTIVE, 0, 0));
+        ASSERT_TRUE(findWindowSlot(first) >= 0 && findWindowSlot(second) >= 0);
+        recordAsParent(mdiClient);
+        pumpMessages();
+        clearMessageLog();
+    }
+    void TearDown() override
+    {
+        childScript.clear();
+        CaptionMessages::TearDown();
+        mdiClient = NULL;
+    }
+    HWND createChild(const char *title)
+    {
+        MDICREATESTRUCTA mcs = {};
+        mcs.szClass = "VarnelMdiChild";
+        mcs.szTitle = title;
+        mcs.hOwner = GetModuleHandleA(NULL);
+        mcs.x = mcs.y = CW_USEDEFAULT;
+        mcs.cx = 250;
+        mcs.cy = 180;
+        return (HWND)SendMessageA(mdiClient, WM_MDICREATE, 0, (LPARAM)&mcs);
+    }
+    HWND frame, first, second;
+};
+
+TEST_F(MdiCaptionMessages, ChildrenAreCaptionedMdiChildren)
+{
+    for (HWND child : {first, second}) {
+        EXPECT_EQ((LONG)WS_CAPTION, GetWindowLongA(child, GWL_STYLE) & WS_CAPTION);
+        EXPECT_TRUE(GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_MDICHILD);
+        EXPECT_EQ(mdiClient, GetParent(child));
+    }
+}
+
+TEST_F(MdiCaptionMessages, NcActivateOfAnInactiveChildRefreshesTheActiveChildAndTheClient)
+{
+    EXPECT_EQ(1, SendMessageA(first, WM_NCACTIVATE, FALSE, 0));
+    ExpectedMessage sequence[] = {
+        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, first},
+        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
+        // The active child handles its WM_NCACTIVATE the same way.
+        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam | matchLParam, TRUE, 0, second},
+        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
+        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
+        {WM_NCPAINT, messageFromOwnProcedure | matchWParam | matchLParam, 0, 0, second},
+        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
+    };
+    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent,
+                       {WM_NCACTIVATE, WM_MDIGETACTIVE, WM_NCPAINT});
+}
+
+TEST_F(MdiCaptionMessages, NcActivateOfTheActiveChildRefreshesOnlyTheClient)
+{
+    EXPECT_EQ(1, SendMessageA(second, WM_NCACTIVATE, FALSE, 0));
+    ExpectedMessage sequence[] = {
+        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, second},
+        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
+        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
+    };
+    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent,
+                       {WM_NCACTIVATE, WM_MDIGETACTIVE, WM_NCPAINT});
+}
+
+TEST_F(MdiCaptionMessages, ChildTextIsStoredBeforeTheFrameIsRepainted)
+{
+    childScript[WM_SETTEXT] = 0x33;
+    setMessageSnapshot(windowStyleOf);
+    EXPECT_EQ(1, SendMessageA(first, WM_SETTEXT, 0, (LPARAM) "Renamed child"));
+    setMessageSnapshot(NULL);
+    ExpectedMessage sequence[] = {
+        {WM_SETTEXT, messageFromOwnProcedure | matchResult, 0, 0, first, 0x33},
+        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, frame},
+    };
+    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent, {WM_SETTEXT, WM_NCPAINT});
+    for (auto &m : messageLog())
+        if (m.window == first && m.message == WM_SETTEXT && (m.flags & messageFromOwnProcedure))
+            EXPECT_TRUE(m.snapshot & WS_VISIBLE) << "an MDI child stays visible";
+    char title[32] = "";
+    GetWindowTextA(first, title, sizeof title);
+    EXPECT_STREQ("Renamed child", title);
+    EXPECT_EQ(0, countMessages(first, WM_STYLECHANGING, messageFromOwnProcedure));
+}
+
+// Clicks on the striped caption (macButtons): the close box at the left end,
+// minimise at the right end, maximise just inside it.
+struct ClickCase {
+    const char *why;
+    DWORD style;
+    int show;        // ShowWindow command after creation, 0 for none
+    int windowX;
+    bool fromRight;  // x measured from the window's right edge
+    int dx;
+    int dy;
+    int plusCaption; // dy counts from top + captionHeight
+    UINT message;
+    WPARAM hit;
+    int mac;
+    UINT expectedMessage;
+    WPARAM expectedWParam;  // for WM_SYSCOMMAND the command, else the hit code
+};
+
+TEST_F(CaptionMessages, CaptionBoxClicksBecomeCommandsForTheOwnProcedure)
+{
+    const DWORD full = WS_OVERLAPPEDWINDOW;
+    const DWORD noMin = WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX;
+    const DWORD noMax = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
+    const UINT down = WM_NCLBUTTONDOWN, command = WM_SYSCOMMAND;
+    const ClickCase cases[] = {
+        {"close: left + 19", full, 0, 100, false, 19, 5, 0, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"left + 20 is no box", full, 0, 100, false, 20, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"close: last row of the band", full, 0, 100, false, 0, -1, 1, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"close: below the band", full, 0, 100, false, 5, 0, 1, down, HTCAPTION, 1, down, HTCAPTION},
+        {"minimise: right - 19", full, 0, 100, true, 19, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"right - 20 is neither box", full, 0, 100, true, 20, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"maximise: right - 21", full, 0, 100, true, 21, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"maximise: right - 34", full, 0, 100, true, 34, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"right - 35 is outside", full, 0, 100, true, 35, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"minimise: below the band", full, 0, 100, true, 5, 0, 1, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no minimise box", noMin, 0, 100, true, 5, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no minimise box: maximise", noMin, 0, 100, true, 25, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"no maximise box", noMax, 0, 100, true, 25, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no maximise box: minimise", noMax, 0, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"maximised: restore", full, SW_MAXIMIZE, 100, true, 25, 5, 0, down, HTCAPTION, 1, command, SC_RESTORE},
+        {"maximised: minimise", full, SW_MAXIMIZE, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"minimised: restore", full, SW_SHOWMINNOACTIVE, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_RESTORE},
+        {"left of the primary monitor", full, 0, -400, false, 5, 5, 0, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"left of the primary monitor: middle", full, 0, -400, false, 100, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
+        {"macButtons off", full, 0, 100, false, 5, 5, 0, down, HTCAPTION, 0, down, HTCAPTION},
+        {"button up", full, 0, 100, false, 5, 5, 0, WM_NCLBUTTONUP, HTCAPTION, 1, WM_NCLBUTTONUP, HTCAPTION},
+        {"system menu press", full, 0, 100, false, 5, 5, 0, down, HTSYSMENU, 1, down, HTSYSMENU},
+    };
+    const int captionHeight = SharedResources.captionHeight;
+    ASSERT_GT(captionHeight, 0);
+    for (const ClickCase &c : cases) {
+        SCOPED_TRACE(c.why);
+        Settings.macButtons = c.mac;
+        clearScript();
+        // The own procedure neither closes nor starts a move loop.
+        scriptMessage(WM_SYSCOMMAND, 0x11);
+        scriptMessage(WM_NCLBUTTONDOWN, 0x22);
+        scriptMessage(WM_NCLBUTTONUP, 0x22);
+        HWND w = createScripted(c.style, c.windowX, 100, 300, 200);
+        if (c.show) ShowWindow(w, c.show);
+        RECT r;
+        GetWindowRect(w, &r);
+        int x = c.fromRight ? r.right - c.dx : r.left + c.dx;
+        int y = r.top + c.dy + c.plusCaption * captionHeight;
+        LPARAM click = screenPoint(x, y);
+        clearMessageLog();
+        EXPECT_EQ(0, SendMessageA(w, c.message, c.hit, click));
+        ExpectedMessage own[] = {
+            {c.expectedMessage, messageFromOwnProcedure | matchWParam | matchLParam, c.expectedWParam, click, w},
+        };
+        EXPECT_SEQUENCE_OF(own, w, messageFromOwnProcedure, {WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP});
+        EXPECT_EQ(0, countMessages(w, WM_SYSCOMMAND, messageSourceMask & ~messageFromOwnProcedure))
+            << "the command goes straight to the own procedure, past the hooks";
+        DestroyWindow(w);
+    }
+}
