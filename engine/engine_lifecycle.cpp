@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "engine/plugin.h"
+#include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
@@ -102,6 +103,11 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
     if (readDisableMarker(engineWindowsDirectory)) {
+        Settings.engineDisabled = 1;
+        return TRUE;
+    }
+    // A program its owner listed is left exactly as with the disable marker.
+    if (isProcessExcluded(engineWindowsDirectory)) {
         Settings.engineDisabled = 1;
         return TRUE;
     }

@@ -83,6 +83,37 @@ int settingFieldValue(const SettingPosition &position, int value)
     return 0;
 }
 
+int settingFileValue(const SettingPosition &position, int fieldValue)
+{
+    switch (position.kind) {
+    case flagOffWhenOne: return fieldValue ? 0 : 1;
+    case flagOnWhenOne: return fieldValue ? 1 : 0;
+    case byteValue: return fieldValue & 0xFF;
+    case ignoredValue: break;
+    }
+    return 0;
+}
+
+// Field names are plain ASCII; locale rules have no say in them.
+static int sameNameIgnoringCase(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        int x = (unsigned char)*a, y = (unsigned char)*b;
+        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
+        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
+        if (x != y) return 0;
+        if (!x) return 1;
+    }
+}
+
+const SettingPosition *findSettingPosition(const char *name)
+{
+    if (!name) return NULL;
+    for (const SettingPosition &p : settingPositions)
+        if (p.name && sameNameIgnoringCase(p.name, name)) return &p;
+    return NULL;
+}
+
 static int isBlank(int c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -94,6 +125,8 @@ void beginSettingsRead(SettingsReader *reader, FILE *file)
     reader->line = 1;
     reader->stuck = 0;
     reader->stoppedAtWord = 0;
+    reader->stopSign = 0;
+    reader->wrapped = 0;
 }
 
 int readSettingsValue(SettingsReader *reader, int *holder)
@@ -109,9 +142,9 @@ int readSettingsValue(SettingsReader *reader, int *holder)
         reader->stuck = 1;
         return 0;
     }
-    int negative = 0;
+    int sign = 0;
     if (c == '-' || c == '+') {
-        negative = c == '-';
+        sign = c;
         c = fgetc(f);
     }
     if (c < '0' || c > '9') {
@@ -120,34 +153,68 @@ int readSettingsValue(SettingsReader *reader, int *holder)
         if (c != EOF) ungetc(c, f);
         reader->stuck = 1;
         reader->stoppedAtWord = 1;
+        reader->stopSign = sign;
         return 0;
     }
     unsigned int magnitude = 0;
+    int wrapped = 0;
     while (c >= '0' && c <= '9') {
-        magnitude = magnitude * 10u + (unsigned int)(c - '0');
+        unsigned int digit = (unsigned int)(c - '0');
+        if (magnitude > (0xFFFFFFFFu - digit) / 10u) wrapped = 1;
+        magnitude = magnitude * 10u + digit;
         c = fgetc(f);
     }
     if (c != EOF) ungetc(c, f);
-    if (negative) magnitude = 0u - magnitude;
+    if (sign == '-') {
+        if (magnitude > 0x80000000u) wrapped = 1;
+        magnitude = 0u - magnitude;
+    } else if (magnitude > 0x7FFFFFFFu) {
+        wrapped = 1;
+    }
+    reader->wrapped = wrapped;
     *holder = (int)magnitude;
     return 1;
+}
+
+void readSettingsValues(SettingsReader *reader, SettingsFileValues *values)
+{
+    int holder = 0;
+    int line = 0;
+    int wrapped = 0;
+    values->ownValues = 0;
+    for (int i = 0; i < settingsPositionCount; i++) {
+        if (readSettingsValue(reader, &holder)) {
+            line = reader->line;
+            wrapped = reader->wrapped;
+            values->ownValues++;
+        }
+        values->values[i] = holder;
+        values->lines[i] = line;
+        values->wrapped[i] = wrapped;
+    }
+}
+
+void applySettingsValues(const int values[settingsPositionCount], SettingsRecord *settings)
+{
+    for (const SettingPosition &p : settingPositions) {
+        int value = values[p.position - 1];
+        if (p.field) settings->*p.field = settingFieldValue(p, value);
+        // A striped caption has no solid inactive look.
+        if (p.position == 27 && value != 1) settings->solidInactiveCaption = 0;
+        // Centred text is drawn in one font.
+        if (p.position == 38 && settings->centerCaptionText == 1) settings->splitTitleFonts = 0;
+    }
+    if (settings->animateMenus == 0 && settings->animateMainWindows == 0)
+        settings->animateWindows = 0;
 }
 
 void readSettingsFile(FILE *file, SettingsRecord *settings)
 {
     SettingsReader reader;
     beginSettingsRead(&reader, file);
-    int holder = 0;
-    for (const SettingPosition &p : settingPositions) {
-        readSettingsValue(&reader, &holder);
-        if (p.field) settings->*p.field = settingFieldValue(p, holder);
-        // A striped caption has no solid inactive look.
-        if (p.position == 27 && holder != 1) settings->solidInactiveCaption = 0;
-        // Centred text is drawn in one font.
-        if (p.position == 38 && settings->centerCaptionText == 1) settings->splitTitleFonts = 0;
-    }
-    if (settings->animateMenus == 0 && settings->animateMainWindows == 0)
-        settings->animateWindows = 0;
+    SettingsFileValues values;
+    readSettingsValues(&reader, &values);
+    applySettingsValues(values.values, settings);
 }
 
 char *engineFilePath(char *path, int size, const char *windowsDirectory, const char *suffix)

@@ -85,6 +85,16 @@ void resetSettings(SettingsRecord *settings);
 // The field value a position's rule gives for a value read from the file.
 int settingFieldValue(const SettingPosition &position, int value);
 
+// The inverse for tools that write vl.ini: the file value that gives a field
+// the value wanted (0/1 for flags, 0..255 for bytes): 0 switches a usual
+// flag on and 1 off, position 34 the other way round, a byte is itself.
+// Position 17 gets 0.
+int settingFileValue(const SettingPosition &position, int fieldValue);
+
+// The table entry of a field name, compared ignoring case; NULL when no
+// position has that name (position 17 has none).
+const SettingPosition *findSettingPosition(const char *name);
+
 // Reads the next decimal integer as "%d" would, into *holder. A failed read
 // (end of file, or a token that is not a number) leaves *holder unchanged and
 // consumes nothing, so every later read fails the same way. A number outside
@@ -96,9 +106,25 @@ struct SettingsReader {
     int line;          // 1-based line of the last value read or of the stop
     int stuck;         // 1 once a read has failed
     int stoppedAtWord; // 1 when the stop was a token that is not a number
+    int stopSign;      // '+' or '-' when a sign came just before that token, else 0
+    int wrapped;       // 1 when the last value read did not fit 32 bits
 };
 void beginSettingsRead(SettingsReader *reader, FILE *file);
 int readSettingsValue(SettingsReader *reader, int *holder);
+
+// The 40 values the holder carries after each position's read, before any
+// rule is applied, and the line each came from.
+struct SettingsFileValues {
+    int values[settingsPositionCount];  // index 0 is position 1
+    int lines[settingsPositionCount];   // line of the value taken; 0 when none was read yet
+    int wrapped[settingsPositionCount]; // 1 where the value taken did not fit 32 bits
+    int ownValues;                      // positions that read a value of their own (0..40)
+};
+void readSettingsValues(SettingsReader *reader, SettingsFileValues *values);
+
+// The rules and the forcings after positions 27, 38 and 40, applied to the
+// 40 holder values into a record (which keeps its other fields).
+void applySettingsValues(const int values[settingsPositionCount], SettingsRecord *settings);
 
 // Reads the 40 positions from an open vl.ini with the rules and the forcings
 // after positions 27, 38 and 40.

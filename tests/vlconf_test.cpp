@@ -1,0 +1,685 @@
+// vlconf, the settings tool, run as the real vlconf.exe: it writes what the
+// engine reads back as asked, reports what will surprise with line numbers,
+// converts to the named form and back without loss, refuses bad input
+// without touching the file, and its reference is docs/settings.md.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/program_exclusion.h"
+#include "engine/settings.h"
+#include "support/test_folder.h"
+#include "tools/vlconf/vlconf.h"
+
+struct ToolRun {
+    DWORD code = 99;
+    std::string out;
+    std::string err;
+};
+
+static std::string readBytes(const std::string &path)
+{
+    std::string content;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return "<missing>";
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
+    fclose(f);
+    return content;
+}
+
+static HANDLE inheritableFile(const std::string &path)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       NULL);
+}
+
+// Runs vlconf.exe with its output in files, in currentDirectory when given.
+static ToolRun vlconf(const std::vector<std::string> &args, const char *currentDirectory = NULL)
+{
+    static TestFolder io("io");
+    ToolRun run;
+    std::string outPath = io.file("\\out.txt"), errPath = io.file("\\err.txt");
+    HANDLE out = inheritableFile(outPath), err = inheritableFile(errPath);
+    std::string commandLine = "\"" + buildFile("vlconf.exe") + "\"";
+    for (const std::string &a : args) commandLine += " \"" + a + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDirectory, &startup,
+                                  &process);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return run;
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000)) << commandLine;
+    GetExitCodeProcess(process.hProcess, &run.code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    run.out = readBytes(outPath);
+    run.err = readBytes(errPath);
+    return run;
+}
+
+static SettingsFileValues engineValues(const std::string &path)
+{
+    SettingsFileValues values = {};
+    FILE *f = fopen(path.c_str(), "r");
+    EXPECT_TRUE(f != NULL) << path;
+    if (!f) return values;
+    SettingsReader reader;
+    beginSettingsRead(&reader, f);
+    readSettingsValues(&reader, &values);
+    fclose(f);
+    return values;
+}
+
+static SettingsRecord engineRecord(const std::string &path)
+{
+    SettingsRecord record;
+    resetSettings(&record);
+    FILE *f = fopen(path.c_str(), "r");
+    EXPECT_TRUE(f != NULL) << path;
+    if (f) {
+        readSettingsFile(f, &record);
+        fclose(f);
+    }
+    return record;
+}
+
+// The canonical vl.ini of the values the engine reads from a file.
+static std::string canonicalOf(const std::string &path)
+{
+    SettingsFileValues values = engineValues(path);
+    std::string text;
+    for (int v : values.values) text += std::to_string(v) + "\r\n";
+    return text;
+}
+
+static std::vector<std::string> lines(const std::string &text)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line[line.size() - 1] == '\r') line.erase(line.size() - 1);
+        out.push_back(line);
+        start = end + 1;
+    }
+    return out;
+}
+
+static int countFiles(const TestFolder &folder, const char *pattern)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA(folder.file(std::string("\\") + pattern).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    int n = 0;
+    do n++;
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+    return n;
+}
+
+// ---- new, set, show ---------------------------------------------------------
+
+struct ShowRow {
+    std::string name;
+    int file;
+    std::string engine;
+};
+
+static std::map<int, ShowRow> showRows(const std::string &out)
+{
+    std::map<int, ShowRow> rows;
+    for (const std::string &line : lines(out)) {
+        int position, file;
+        char name[64], engine[16];
+        if (sscanf(line.c_str(), "%d %63s %d %15s", &position, name, &file, engine) == 4)
+            rows[position] = {name, file, engine};
+    }
+    return rows;
+}
+
+static std::string expectedEngineText(const SettingPosition &p, const SettingsRecord &r, int fileValue)
+{
+    if (!p.field) return "-";
+    int field = r.*p.field;
+    std::string text = p.kind == byteValue ? std::to_string(field) : field ? "on" : "off";
+    if (field != settingFieldValue(p, fileValue)) text += "*";
+    return text;
+}
+
+TEST(VlconfFile, NewSetShowRoundTrip)
+{
+    TestFolder folder("roundtrip");
+    std::string path = folder.file("\\vl.ini");
+    ASSERT_EQ(0u, vlconf({"new", path}).code);
+    EXPECT_EQ(settingsFileText({}), readBytes(path)) << "new writes the engine's defaults, one value a line";
+
+    ToolRun set = vlconf({"set", "gradientSteps=32", "macButtons=on", path});
+    ASSERT_EQ(0u, set.code) << set.err;
+    EXPECT_EQ(settingsFileText({{12, 32}, {27, 0}}), readBytes(path)) << "only the two positions change";
+    SettingsRecord engine = engineRecord(path);
+    EXPECT_EQ(32, engine.gradientSteps);
+    EXPECT_EQ(1, engine.macButtons);
+    EXPECT_EQ(0, engine.solidInactiveCaption) << "striped captions force it off";
+    EXPECT_NE(std::string::npos, set.out.find("solidInactiveCaption stays off")) << set.out;
+
+    ToolRun show = vlconf({"show", path});
+    ASSERT_EQ(0u, show.code) << show.err;
+    std::map<int, ShowRow> rows = showRows(show.out);
+    ASSERT_EQ(40u, rows.size()) << show.out;
+    SettingsFileValues file = engineValues(path);
+    for (const SettingPosition &p : settingPositions) {
+        const ShowRow &row = rows[p.position];
+        EXPECT_EQ(p.name ? p.name : "(ignored)", row.name) << p.position;
+        EXPECT_EQ(file.values[p.position - 1], row.file) << p.position;
+        EXPECT_EQ(expectedEngineText(p, engine, file.values[p.position - 1]), row.engine) << p.position;
+    }
+    EXPECT_EQ("32", rows[12].engine);
+    EXPECT_EQ("on", rows[27].engine);
+    EXPECT_EQ("off*", rows[15].engine);
+    EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "no temporary file is left behind";
+}
+
+TEST(VlconfFile, NewRefusesToOverwriteUnlessForced)
+{
+    TestFolder folder("new");
+    std::string path = folder.file("\\vl.ini");
+    folder.write("\\vl.ini", "1 2 3\n");
+    ToolRun refused = vlconf({"new", path});
+    EXPECT_NE(0u, refused.code);
+    EXPECT_NE(std::string::npos, refused.err.find("--force")) << refused.err;
+    EXPECT_EQ("1 2 3\n", readBytes(path));
+    EXPECT_EQ(0u, vlconf({"new", "--force", path}).code);
+    EXPECT_EQ(settingsFileText({}), readBytes(path));
+}
+
+TEST(VlconfFile, ColourNamesAndRawPositions)
+{
+    TestFolder folder("colour");
+    std::string path = folder.file("\\vl.ini");
+    folder.write("\\vl.ini", settingsFileText({}));
+    ToolRun run = vlconf({"set", "activeGradientEnd=#0A1b2C", "inactiveGradientEnd=#FFFFFF", "position17=9",
+                      "position1=7", "skipToolWindowCaptions=no", "listViewHotTrack=FALSE", path});
+    ASSERT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ(settingsFileText({{6, 10}, {7, 27}, {8, 44}, {9, 255}, {10, 255}, {11, 255}, {17, 9}, {1, 7}, {34, 0},
+                                {2, 1}}),
+              readBytes(path));
+}
+
+TEST(VlconfFile, SetRewritesAnOddFileKeepingWhatTheEngineReads)
+{
+    TestFolder folder("odd");
+    std::string path = folder.file("\\vl.ini");
+    folder.write("\\vl.ini", "0 0\t1\n300 -1 0 0 0\r\n128 128 128 4 junk 9 9 9\n");
+    SettingsFileValues before = engineValues(path);
+    ToolRun run = vlconf({"set", "gradientSteps=5", path});
+    ASSERT_EQ(0u, run.code) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find("40 values, one a line")) << run.out;
+    SettingsFileValues after = engineValues(path);
+    EXPECT_EQ(40, after.ownValues);
+    for (int i = 0; i < settingsPositionCount; i++)
+        EXPECT_EQ(i == 11 ? 5 : before.values[i], after.values[i]) << "position " << i + 1;
+}
+
+// ---- Mistakes leave the file untouched ---------------------------------------
+
+TEST(VlconfErrors, UnknownNameFailsWithNearestNamesAndLeavesFileUntouched)
+{
+    TestFolder folder("unknown");
+    std::string path = folder.file("\\vl.ini");
+    const std::string odd = "0 0 1\n300\n";  // any rewrite would show
+    folder.write("\\vl.ini", odd);
+    ToolRun run = vlconf({"set", "gradientSteps=3", "gradiantSteps=4", path});
+    EXPECT_NE(0u, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("\"gradiantSteps\"")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("did you mean gradientSteps")) << run.err;
+    EXPECT_EQ(odd, readBytes(path));
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+struct BadArguments {
+    std::vector<std::string> args;
+    const char *named;  // what the message must name
+};
+
+TEST(VlconfErrors, BadValuesAreNamedAndChangeNothing)
+{
+    TestFolder folder("bad");
+    std::string path = folder.file("\\vl.ini");
+    const std::string text = settingsFileText({{12, 7}});
+    folder.write("\\vl.ini", text);
+    const BadArguments cases[] = {
+        {{"set", "gradientSteps=256"}, "gradientSteps=256"},
+        {{"set", "gradientSteps=-1"}, "0 to 255"},
+        {{"set", "gradientSteps=12abc"}, "gradientSteps=12abc"},
+        {{"set", "macButtons=maybe"}, "macButtons=maybe"},
+        {{"set", "macButtons="}, "on or off"},
+        {{"set", "activeGradientEnd=#12345"}, "#RRGGBB"},
+        {{"set", "inactiveGradientEnd=blue"}, "inactiveGradientEnd=blue"},
+        {{"set", "position41=0"}, "position41"},
+        {{"set", "position3=x"}, "position3=x"},
+        {{"set", "=5"}, "unknown setting \"\""},
+        {{"set", "gradientSteps=3", "gradientSteps=4"}, "set twice"},
+        {{"set", "activeGradientEnd=#000000", "activeGradientEndG=3"}, "set twice"},
+        {{"set"}, "NAME=VALUE"},
+    };
+    for (const BadArguments &c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back(path);
+        ToolRun run = vlconf(args);
+        EXPECT_EQ((DWORD)exitUsage, run.code) << c.named;
+        EXPECT_NE(std::string::npos, run.err.find(c.named)) << run.err;
+        EXPECT_EQ(text, readBytes(path)) << c.named;
+    }
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+TEST(VlconfErrors, MissingFileAndBadCommandsFail)
+{
+    TestFolder folder("missing");
+    ToolRun missing = vlconf({"set", "gradientSteps=3", folder.file("\\none.ini")});
+    EXPECT_EQ((DWORD)exitFileError, missing.code);
+    EXPECT_NE(std::string::npos, missing.err.find("none.ini")) << missing.err;
+    EXPECT_EQ("<missing>", readBytes(folder.file("\\none.ini"))) << "set does not create a file";
+
+    ToolRun typo = vlconf({"shwo"});
+    EXPECT_EQ((DWORD)exitUsage, typo.code);
+    EXPECT_NE(std::string::npos, typo.err.find("did you mean show")) << typo.err;
+    EXPECT_EQ((DWORD)exitUsage, vlconf({}).code);
+    EXPECT_EQ((DWORD)exitUsage, vlconf({"check", "a.ini", "b.ini"}).code);
+}
+
+TEST(VlconfErrors, FailedReplaceLeavesNoTemporaryFile)
+{
+    TestFolder folder("replace");
+    // A folder where the file should be: the new file cannot take its place.
+    CreateDirectoryA(folder.file("\\vl.ini").c_str(), NULL);
+    ToolRun run = vlconf({"new", "--force", folder.file("\\vl.ini")});
+    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("vl.ini")) << run.err;
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+// ---- check ------------------------------------------------------------------
+
+struct Expected {
+    int line;
+    const char *says;
+};
+
+struct CheckCase {
+    const char *what;
+    std::string text;
+    std::vector<Expected> findings;  // all of them
+};
+
+static std::string firstLines(int count)
+{
+    std::vector<std::string> all = lines(settingsFileText({}));
+    std::string text;
+    for (int i = 0; i < count; i++) text += all[i] + "\r\n";
+    return text;
+}
+
+static std::string defaultsWithLine(int line, const std::string &value)
+{
+    std::vector<std::string> all = lines(settingsFileText({}));
+    all[line - 1] = value;
+    std::string text;
+    for (const std::string &l : all) text += l + "\r\n";
+    return text;
+}
+
+TEST(VlconfCheck, ReportsEachSurpriseWithItsLineAndChangesNothing)
+{
+    std::string tail;
+    for (int i = 12; i <= 40; i++) tail += "0\r\n";
+    const CheckCase cases[] = {
+        {"39 values and a stray word", firstLines(39) + "junk\r\n",
+         {{39, "only 39 values are read: position 40 (subclassOnActivate) repeats"},
+          {40, "\"junk\" is not a number"}}},
+        {"39 values", firstLines(39), {{39, "only 39 values are read"}}},
+        {"a word in the middle", firstLines(10) + "eleven\r\n" + tail,
+         {{10, "positions 11 to 40 repeat this line's value, 128"},
+          {10, "macButtons (position 27) is on (128)"},
+          {10, "centerCaptionText (position 18) is on (128)"},
+          {11, "\"eleven\" is not a number: the engine stops reading here, so the 29 numbers after it are never read"}}},
+        {"bytes cut", settingsFileText({{6, 300}, {12, -1}}),
+         {{6, "position 6 (activeGradientEndR) is 300, which the engine stores as 44"},
+          {12, "position 12 (gradientSteps) is -1, which the engine stores as 255"}}},
+        {"values past 40", settingsFileText({}) + "5\r\n\r\nsix\r\n", {{41, "2 more values after position 40"}}},
+        {"macButtons forces solid inactive captions off", settingsFileText({{27, 0}}),
+         {{27, "forces solidInactiveCaption (position 15, line 15) off"}}},
+        {"centred text forces one font", settingsFileText({{18, 2}}),
+         {{18, "forces splitTitleFonts (position 38, line 38) off"}}},
+        {"number past 32 bits", defaultsWithLine(3, "4294967297"), {{3, "does not fit 32 bits: the engine reads it as 1"}}},
+        {"Ctrl-Z", firstLines(20) + "\x1a" + "\r\n" + tail,
+         {{20, "only 20 values are read"}, {21, "Ctrl-Z character ends the file"}}},
+    };
+    for (const CheckCase &c : cases) {
+        TestFolder folder("check");
+        std::string path = folder.file("\\vl.ini");
+        folder.write("\\vl.ini", c.text);
+        ToolRun run = vlconf({"check", path});
+        EXPECT_EQ((DWORD)exitFindings, run.code) << c.what;
+        std::vector<std::string> reported = lines(run.out);
+        EXPECT_EQ(c.findings.size(), reported.size()) << c.what << ":\n" << run.out;
+        for (const Expected &e : c.findings) {
+            std::string prefix = path + ":" + std::to_string(e.line) + ": ";
+            bool found = false;
+            for (const std::string &line : reported)
+                found = found || (line.compare(0, prefix.size(), prefix) == 0 && line.find(e.says) != std::string::npos);
+            EXPECT_TRUE(found) << c.what << ": no line " << e.line << " saying \"" << e.says << "\" in\n" << run.out;
+        }
+        EXPECT_EQ(c.text, readBytes(path)) << c.what << ": check changes nothing";
+    }
+}
+
+TEST(VlconfCheck, DefaultFileIsClean)
+{
+    TestFolder folder("clean");
+    std::string path = folder.file("\\vl.ini");
+    folder.write("\\vl.ini", settingsFileText({{12, 32}, {6, 255}}));
+    ToolRun run = vlconf({"check", path});
+    EXPECT_EQ(0u, run.code) << run.out;
+    EXPECT_EQ(1u, lines(run.out).size()) << run.out;
+}
+
+// ---- Named form ---------------------------------------------------------------
+
+static std::string withoutSourceLine(const std::string &named)
+{
+    std::string out;
+    for (const std::string &line : lines(named))
+        if (line.compare(0, 15, "# Exported from") != 0) out += line + "\n";
+    return out;
+}
+
+TEST(VlconfNamedForm, ExportThenImportIsLossless)
+{
+    std::string spread;
+    for (int i = 0; i < 40; i++) spread += std::to_string(i * 7 - 20) + (i % 3 ? " " : "\n");
+    const std::pair<const char *, std::string> files[] = {
+        {"defaults", settingsFileText({})},
+        {"odd values", "7 0 1 -3 2 300 -1 4294967297 255 256 0 32 1 1 1 1 9 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 5 -7\n"},
+        {"single two", "2\n"},
+        {"empty", ""},
+        {"39 values and a word", firstLines(39) + "junk\r\n"},
+        {"word in the middle", "1 1 1 oops 0 0 0\n"},
+        {"past 40", settingsFileText({}) + "1 2 3\n"},
+        {"mixed spacing and signs", spread + "+5 -0\n"},
+        {"huge negative", "-99999999999999999999 0 0\n"},
+    };
+    for (const auto &file : files) {
+        TestFolder folder("lossless");
+        folder.write("\\vl.ini", file.second);
+        std::string ini = folder.file("\\vl.ini"), named = folder.file("\\named.txt");
+        std::string back = folder.file("\\back.ini"), named2 = folder.file("\\named2.txt");
+        ASSERT_EQ(0u, vlconf({"export", ini, named}).code) << file.first;
+        ToolRun import = vlconf({"import", named, back});
+        ASSERT_EQ(0u, import.code) << file.first << ": " << import.err;
+        EXPECT_EQ(canonicalOf(ini), readBytes(back)) << file.first;
+        ASSERT_EQ(0u, vlconf({"export", back, named2}).code) << file.first;
+        EXPECT_EQ(withoutSourceLine(readBytes(named)), withoutSourceLine(readBytes(named2))) << file.first;
+        ToolRun printed = vlconf({"export", ini});
+        EXPECT_EQ(readBytes(named), printed.out) << file.first << ": printed and written forms agree";
+    }
+}
+
+TEST(VlconfNamedForm, NamesWhatNamesCanSayAndKeepsTheRestRaw)
+{
+    TestFolder folder("names");
+    folder.write("\\vl.ini", settingsFileText({{1, 7}, {2, 1}, {6, 300}, {12, 32}, {17, 4}, {34, 1}}));
+    ToolRun run = vlconf({"export", folder.file("\\vl.ini")});
+    ASSERT_EQ(0u, run.code) << run.err;
+    std::vector<std::string> named = lines(run.out);
+    auto has = [&](const std::string &line) {
+        for (const std::string &l : named)
+            if (l == line) return true;
+        return false;
+    };
+    EXPECT_TRUE(has("position1 = 7")) << run.out;
+    EXPECT_FALSE(has("paintCaptions = on"));
+    EXPECT_TRUE(has("listViewHotTrack = off"));
+    EXPECT_TRUE(has("flatToolbars = on"));
+    EXPECT_TRUE(has("position6 = 300"));
+    EXPECT_TRUE(has("gradientSteps = 32"));
+    EXPECT_TRUE(has("position17 = 4"));
+    EXPECT_TRUE(has("skipToolWindowCaptions = on"));
+    EXPECT_TRUE(has("# 12. byte, default 0: number of colour bands of a gradient caption"));
+}
+
+TEST(VlconfNamedForm, ImportTakesDefaultsCommentsAndColours)
+{
+    TestFolder folder("import");
+    folder.write("\\mine.txt",
+                 "; my settings\n# more\n\n  gradientSteps = 12  \r\nMACBUTTONS=yes\nactiveGradientEnd = #010203\n");
+    ToolRun run = vlconf({"import", folder.file("\\mine.txt"), folder.file("\\vl.ini")});
+    ASSERT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ(settingsFileText({{12, 12}, {27, 0}, {6, 1}, {7, 2}, {8, 3}}), readBytes(folder.file("\\vl.ini")));
+    EXPECT_NE(std::string::npos, run.err.find("solidInactiveCaption stays off")) << run.err;
+}
+
+TEST(VlconfNamedForm, ImportNamesTheBadLineAndWritesNothing)
+{
+    const std::pair<std::string, const char *> cases[] = {
+        {"# x\ngradientSteps = 3\n\ngradiantSteps = 4\n", "line 4: unknown setting \"gradiantSteps\"; did you mean gradientSteps?"},
+        {"macButtons = on\nmacButtons = off\n", "line 2: position 27 (macButtons) is already set on line 1"},
+        {"activeGradientEnd = #000000\nposition7 = 1\n", "line 2: position 7"},
+        {"gradientSteps 3\n", "line 1: \"gradientSteps 3\" is not of the form name = value"},
+        {"gradientSteps = 32 # many\n", "line 1: \"gradientSteps=32 # many\""},
+    };
+    for (const auto &c : cases) {
+        TestFolder folder("import-bad");
+        folder.write("\\mine.txt", c.first);
+        folder.write("\\vl.ini", "untouched");
+        ToolRun run = vlconf({"import", folder.file("\\mine.txt"), folder.file("\\vl.ini")});
+        EXPECT_EQ((DWORD)exitUsage, run.code) << c.second;
+        EXPECT_NE(std::string::npos, run.err.find(c.second)) << run.err;
+        EXPECT_EQ("untouched", readBytes(folder.file("\\vl.ini")));
+    }
+}
+
+// ---- Exclusion list -----------------------------------------------------------
+
+TEST(VlconfExclusion, ExcludeAndIncludeKeepEveryOtherLine)
+{
+    TestFolder folder("exclude");
+    std::string list = folder.file("\\vlexcl.ini");
+    const std::string original = "; programs that draw their own captions\r\n\r\n  calc.exe \r\ngameplus.exe\r\n";
+    folder.write("\\vlexcl.ini", original);
+
+    ASSERT_EQ(0u, vlconf({"exclude", "game.exe", list}).code);
+    EXPECT_EQ(original + "game.exe\r\n", readBytes(list));
+    FILE *f = fopen(list.c_str(), "r");
+    ASSERT_TRUE(f != NULL);
+    EXPECT_EQ(1, exclusionListNames(f, "GAME.exe")) << "the engine finds what the tool wrote";
+    fclose(f);
+
+    ToolRun again = vlconf({"exclude", "GAME.EXE", list});
+    EXPECT_EQ(0u, again.code);
+    EXPECT_NE(std::string::npos, again.out.find("already")) << again.out;
+    EXPECT_EQ(original + "game.exe\r\n", readBytes(list));
+
+    EXPECT_EQ(0u, vlconf({"include", "gam.exe", list}).code) << "a prefix names nothing";
+    EXPECT_EQ(original + "game.exe\r\n", readBytes(list));
+    EXPECT_EQ(0u, vlconf({"include", "Game.Exe", list}).code);
+    EXPECT_EQ(original, readBytes(list));
+    EXPECT_EQ(0u, vlconf({"include", "CALC.EXE", list}).code);
+    EXPECT_EQ("; programs that draw their own captions\r\n\r\ngameplus.exe\r\n", readBytes(list));
+}
+
+TEST(VlconfExclusion, AppendsAfterALastLineWithoutBreakAndCreatesAList)
+{
+    TestFolder folder("exclude-append");
+    folder.write("\\a.ini", "calc.exe");
+    ASSERT_EQ(0u, vlconf({"exclude", "game.exe", folder.file("\\a.ini")}).code);
+    EXPECT_EQ("calc.exe\r\ngame.exe\r\n", readBytes(folder.file("\\a.ini")));
+    folder.write("\\b.ini", "calc.exe\n");
+    ASSERT_EQ(0u, vlconf({"exclude", "game.exe", folder.file("\\b.ini")}).code);
+    EXPECT_EQ("calc.exe\ngame.exe\n", readBytes(folder.file("\\b.ini"))) << "the list's own line breaks";
+    ASSERT_EQ(0u, vlconf({"exclude", "game.exe", folder.file("\\new.ini")}).code);
+    EXPECT_EQ("game.exe\r\n", readBytes(folder.file("\\new.ini")));
+}
+
+TEST(VlconfExclusion, RejectsWhatTheListCannotMatch)
+{
+    TestFolder folder("exclude-bad");
+    folder.write("\\vlexcl.ini", "calc.exe\r\n");
+    for (const char *name : {"C:\\games\\game.exe", "game", "game.", ";game.exe", "ga*me.exe", ""}) {
+        ToolRun run = vlconf({"exclude", name, folder.file("\\vlexcl.ini")});
+        EXPECT_EQ((DWORD)exitUsage, run.code) << name;
+        EXPECT_FALSE(run.err.empty()) << name;
+        EXPECT_EQ("calc.exe\r\n", readBytes(folder.file("\\vlexcl.ini"))) << name;
+    }
+}
+
+// ---- Reference and defaults -------------------------------------------------
+
+TEST(VlconfReference, IsTheCommittedDocument)
+{
+    ToolRun run = vlconf({"reference"});
+    ASSERT_EQ(0u, run.code);
+    std::string document = readBytes(std::string(VARNEL_SOURCE_DIR) + "/docs/settings.md");
+    EXPECT_TRUE(run.out == document)
+        << "docs/settings.md differs from \"vlconf reference\"; regenerate it with: wine vlconf.exe reference "
+           "docs/settings.md";
+    for (const SettingPosition &p : settingPositions)
+        if (p.name) EXPECT_NE(std::string::npos, run.out.find("`" + std::string(p.name) + "`")) << p.name;
+    for (const char *marker : {"vldis.ini", "vlplug.ini", "vlprog.ini", "vlexcl.ini"})
+        EXPECT_NE(std::string::npos, run.out.find(marker)) << marker;
+}
+
+TEST(VlconfDefaults, ShowWithoutFileReadsTheCurrentFolder)
+{
+    TestFolder folder("cwd");
+    folder.write("\\vl.ini", settingsFileText({{12, 77}}));
+    ToolRun run = vlconf({"show"}, folder.path());
+    ASSERT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ(77, showRows(run.out)[12].file) << run.out;
+    EXPECT_NE(std::string::npos, lines(run.out)[0].find("vl.ini")) << "names the file it read";
+}
+
+// ---- The pieces, directly -------------------------------------------------------
+
+TEST(VlconfNames, EditDistanceAndNearestNames)
+{
+    EXPECT_EQ(0, editDistance("gradientSteps", "GRADIENTSTEPS"));
+    EXPECT_EQ(1, editDistance("gradientStep", "gradientSteps"));
+    EXPECT_EQ(1, editDistance("gradiantSteps", "gradientSteps"));
+    EXPECT_EQ(3, editDistance("kitten", "sitting"));
+    EXPECT_EQ(4, editDistance("", "abcd"));
+    EXPECT_EQ(std::vector<std::string>{"macButtons"}, nearestSettingNames("macbutton"));
+    std::vector<std::string> colours = nearestSettingNames("activeGradientEn");
+    EXPECT_EQ("activeGradientEnd", colours.at(0));
+}
+
+struct AssignmentCase {
+    const char *name;
+    const char *value;
+    bool ok;
+    int position;
+    int fileValue;
+    int field;  // what the engine takes from fileValue; -1: not looked at
+};
+
+TEST(VlconfNames, AssignmentsGiveTheFileValueOfTheirEffect)
+{
+    const AssignmentCase cases[] = {
+        {"paintCaptions", "off", true, 1, 1, 0},
+        {"paintCaptions", "on", true, 1, 0, 1},
+        {"PaintCaptions", "Yes", true, 1, 0, 1},
+        {"macButtons", "true", true, 27, 0, 1},
+        {"macButtons", "0", true, 27, 1, 0},
+        {"skipToolWindowCaptions", "on", true, 34, 1, 1},
+        {"skipToolWindowCaptions", "off", true, 34, 0, 0},
+        {"unusedFlag29", "on", true, 29, 0, 1},
+        {"gradientSteps", "255", true, 12, 255, 255},
+        {"gradientSteps", "0", true, 12, 0, 0},
+        {"position17", "-5", true, 17, -5, -1},
+        {"position12", "300", true, 12, 300, 44},
+        {"position40", "2147483647", true, 40, 2147483647, 1},
+        {"gradientSteps", "256", false, 0, 0, -1},
+        {"gradientSteps", "", false, 0, 0, -1},
+        {"macButtons", "2", false, 0, 0, -1},
+        {"position0", "1", false, 0, 0, -1},
+        {"position17", "2147483648", false, 0, 0, -1},
+        {"nothing", "on", false, 0, 0, -1},
+    };
+    for (const AssignmentCase &c : cases) {
+        Assignment a;
+        std::string error;
+        bool ok = parseAssignment(c.name, c.value, &a, &error);
+        EXPECT_EQ(c.ok, ok) << c.name << "=" << c.value << " " << error;
+        EXPECT_EQ(ok, error.empty()) << c.name << "=" << c.value;
+        if (!ok || !c.ok) continue;
+        ASSERT_EQ(1, a.count);
+        EXPECT_EQ(c.position, a.positions[0]) << c.name;
+        EXPECT_EQ(c.fileValue, a.values[0]) << c.name << "=" << c.value;
+        if (c.field >= 0)
+            EXPECT_EQ(c.field, settingFieldValue(settingPositions[c.position - 1], a.values[0])) << c.name;
+    }
+}
+
+// ---- The engine's table as the tool uses it -----------------------------------
+
+TEST(VlconfTable, FileValueGivesTheFieldValueAsked)
+{
+    for (const SettingPosition &p : settingPositions) {
+        if (p.kind == ignoredValue) continue;
+        int most = p.kind == byteValue ? 255 : 1;
+        for (int wanted = 0; wanted <= most; wanted++)
+            EXPECT_EQ(wanted, settingFieldValue(p, settingFileValue(p, wanted))) << p.name << " " << wanted;
+    }
+    EXPECT_EQ(1, settingFileValue(settingPositions[33], 1)) << "position 34: 1 switches it on";
+    EXPECT_EQ(1, settingFileValue(settingPositions[0], 0)) << "elsewhere 1 switches off";
+}
+
+TEST(VlconfTable, NamesAreFoundIgnoringCaseAndPositionSeventeenHasNone)
+{
+    EXPECT_EQ(&settingPositions[11], findSettingPosition("gradientSteps"));
+    EXPECT_EQ(&settingPositions[11], findSettingPosition("GRADIENTSTEPS"));
+    EXPECT_TRUE(findSettingPosition("gradientStep") == NULL);
+    EXPECT_TRUE(findSettingPosition("") == NULL);
+    EXPECT_TRUE(findSettingPosition(NULL) == NULL);
+}
+
+TEST(VlconfTable, ReaderRecordsLinesRepeatsAndWraps)
+{
+    TestFolder folder("reader");
+    folder.write("\\vl.ini", "5\r\n\r\n6 4294967297\n7\n");
+    SettingsFileValues read = engineValues(folder.file("\\vl.ini"));
+    EXPECT_EQ(4, read.ownValues);
+    const int values[] = {5, 6, 1, 7, 7};
+    const int lineOf[] = {1, 3, 3, 4, 4};
+    const int wrapped[] = {0, 0, 1, 0, 0};
+    for (int i = 0; i < 5; i++) {
+        EXPECT_EQ(values[i], read.values[i]) << i;
+        EXPECT_EQ(lineOf[i], read.lines[i]) << i;
+        EXPECT_EQ(wrapped[i], read.wrapped[i]) << i;
+    }
+    EXPECT_EQ(7, read.values[39]) << "the last value repeats to position 40";
+    // The same values through the engine's own path give the same record.
+    SettingsRecord direct = engineRecord(folder.file("\\vl.ini"));
+    SettingsRecord applied;
+    resetSettings(&applied);
+    applySettingsValues(read.values, &applied);
+    EXPECT_EQ(0, memcmp(&direct, &applied, sizeof direct));
+}

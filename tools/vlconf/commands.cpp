@@ -1,0 +1,287 @@
+// The commands of vlconf. Every command checks all of its arguments before it
+// touches a file, so that a mistake leaves the file as it was.
+#include <stdio.h>
+#include <string.h>
+
+#include "engine/program_exclusion.h"
+#include "tools/vlconf/vlconf.h"
+
+typedef std::vector<std::string> Arguments;
+
+static int fail(int code, const std::string &message)
+{
+    fprintf(stderr, "vlconf: %s\n", message.c_str());
+    return code;
+}
+
+static int usageError(const std::string &message)
+{
+    fprintf(stderr, "vlconf: %s\n\n%s", message.c_str(), usageText);
+    return exitUsage;
+}
+
+static void print(const std::string &text) { fwrite(text.data(), 1, text.size(), stdout); }
+
+// Text files for people get Windows line breaks, on screen and on disk alike.
+static std::string windowsLineBreaks(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+static int writeOrPrint(const std::string &out, const std::string &content)
+{
+    if (out.empty()) {
+        print(content);
+        return exitOk;
+    }
+    std::string error;
+    if (!replaceFile(out, content, &error)) return fail(exitFileError, error);
+    return exitOk;
+}
+
+static std::string settingsPathOrDefault(const Arguments &args, size_t index)
+{
+    return index < args.size() ? args[index] : engineSettingsPath();
+}
+
+static bool tooMany(const Arguments &args, size_t most, int *code)
+{
+    if (args.size() <= most) return false;
+    *code = usageError("too many arguments: \"" + args[most] + "\"");
+    return true;
+}
+
+static int showCommand(const Arguments &args)
+{
+    int code;
+    if (tooMany(args, 1, &code)) return code;
+    VlIni ini;
+    std::string error;
+    if (!readVlIni(settingsPathOrDefault(args, 0), &ini, &error)) return fail(exitFileError, error);
+    const int *values = ini.read.values;
+    const SettingsRecord &r = ini.record;
+    std::string text = ini.path + "\n";
+    char line[400];
+    snprintf(line, sizeof line, "%3s %-22s %6s  %-6s  %s\n", "Pos", "Name", "File", "Engine", "What it does");
+    text += line;
+    for (const SettingPosition &p : settingPositions) {
+        int value = values[p.position - 1];
+        std::string engine = p.field ? engineValueText(p, r.*p.field) : "-";
+        if (p.field && r.*p.field != settingFieldValue(p, value)) engine += "*";
+        snprintf(line, sizeof line, "%3d %-22s %6d  %-6s  %s\n", p.position, p.name ? p.name : "(ignored)", value,
+                 engine.c_str(), p.description);
+        text += line;
+    }
+    if (r.solidInactiveCaption != settingFieldValue(settingPositions[14], values[14]))
+        text += "* solidInactiveCaption is forced off: macButtons (27) is on\n";
+    if (r.splitTitleFonts != settingFieldValue(settingPositions[37], values[37]))
+        text += "* splitTitleFonts is forced off: centerCaptionText (18) is on\n";
+    if (r.animateWindows == 0)
+        text += "Show animations are off altogether: animateMainWindows and animateMenus are both off.\n";
+    if (!ini.findings.empty())
+        text += "\"vlconf check\" has " + std::to_string(ini.findings.size()) +
+                (ini.findings.size() == 1 ? " finding" : " findings") + " for this file.\n";
+    print(text);
+    return exitOk;
+}
+
+static std::string valueForPeople(int position, int value)
+{
+    const SettingPosition &p = settingPositions[position - 1];
+    std::string named = namedValue(p, value);
+    return named.empty() ? std::to_string(value) + " (raw)" : named;
+}
+
+static int setCommand(const Arguments &args)
+{
+    std::vector<Assignment> assignments;
+    std::string path;
+    int setBy[settingsPositionCount] = {};
+    for (size_t i = 0; i < args.size(); i++) {
+        const std::string &arg = args[i];
+        size_t equals = arg.find('=');
+        if (equals == std::string::npos) {
+            if (!path.empty()) return usageError("more than one file given: \"" + path + "\" and \"" + arg + "\"");
+            path = arg;
+            continue;
+        }
+        Assignment a;
+        std::string error;
+        if (!parseAssignment(arg.substr(0, equals), arg.substr(equals + 1), &a, &error))
+            return fail(exitUsage, error + "; nothing was changed");
+        for (int k = 0; k < a.count; k++) {
+            int i2 = a.positions[k] - 1;
+            if (setBy[i2])
+                return fail(exitUsage, "position " + std::to_string(a.positions[k]) + " is set twice (\"" +
+                                           args[setBy[i2] - 1] + "\" and \"" + arg + "\"); nothing was changed");
+            setBy[i2] = (int)i + 1;
+        }
+        assignments.push_back(a);
+    }
+    if (assignments.empty()) return usageError("set needs at least one NAME=VALUE");
+    if (path.empty()) path = engineSettingsPath();
+
+    VlIni ini;
+    std::string error;
+    if (!readVlIni(path, &ini, &error))
+        return fail(exitFileError, error + " (\"vlconf new\" writes one with the defaults)");
+    std::string before;
+    if (!readWholeFile(path, &before, &error)) return fail(exitFileError, error);
+
+    int values[settingsPositionCount];
+    memcpy(values, ini.read.values, sizeof values);
+    for (const Assignment &a : assignments)
+        for (int k = 0; k < a.count; k++) values[a.positions[k] - 1] = a.values[k];
+
+    std::string text = canonicalSettingsText(values);
+    if (text != before && !replaceFile(path, text, &error)) return fail(exitFileError, error);
+
+    std::string report;
+    for (int i = 0; i < settingsPositionCount; i++) {
+        if (!setBy[i]) continue;
+        const SettingPosition &p = settingPositions[i];
+        std::string name = p.name ? p.name : "position" + std::to_string(p.position);
+        std::string from = valueForPeople(p.position, ini.read.values[i]), to = valueForPeople(p.position, values[i]);
+        report += name + ": " + (from == to ? to + " (unchanged)" : from + " -> " + to) + "\n";
+    }
+    if (before != canonicalSettingsText(ini.read.values))
+        report += "note: " + path + " is now written as 40 values, one a line; what the engine reads is "
+                  "otherwise as before\n";
+    for (const std::string &note : forcingNotes(values)) report += "note: " + note + "\n";
+    print(report);
+    return exitOk;
+}
+
+static int newCommand(const Arguments &args)
+{
+    bool force = false;
+    std::string path;
+    for (const std::string &arg : args) {
+        if (arg == "--force") {
+            force = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usageError("unknown option \"" + arg + "\"");
+        } else if (!path.empty()) {
+            return usageError("more than one file given: \"" + path + "\" and \"" + arg + "\"");
+        } else {
+            path = arg;
+        }
+    }
+    if (path.empty()) path = engineFolderFile(settingsFileSuffix, true);
+    if (fileExists(path) && !force)
+        return fail(exitUsage, path + " exists already; add --force to replace it with the defaults");
+    int values[settingsPositionCount];
+    defaultFileValues(values);
+    std::string error;
+    if (!replaceFile(path, canonicalSettingsText(values), &error)) return fail(exitFileError, error);
+    print("wrote the engine's defaults to " + path + "\n");
+    return exitOk;
+}
+
+static int checkCommand(const Arguments &args)
+{
+    int code;
+    if (tooMany(args, 1, &code)) return code;
+    VlIni ini;
+    std::string error;
+    if (!readVlIni(settingsPathOrDefault(args, 0), &ini, &error)) return fail(exitFileError, error);
+    std::string text;
+    for (const Finding &f : ini.findings)
+        text += ini.path + (f.line ? ":" + std::to_string(f.line) : std::string()) + ": " + f.text + "\n";
+    if (ini.findings.empty()) text = ini.path + ": 40 values, each read as written\n";
+    print(text);
+    return ini.findings.empty() ? exitOk : exitFindings;
+}
+
+static int exportCommand(const Arguments &args)
+{
+    int code;
+    if (args.empty()) return usageError("export needs the vl.ini to read");
+    if (tooMany(args, 2, &code)) return code;
+    VlIni ini;
+    std::string error;
+    if (!readVlIni(args[0], &ini, &error)) return fail(exitFileError, error);
+    return writeOrPrint(args.size() > 1 ? args[1] : "", windowsLineBreaks(exportNamedForm(ini.read.values, ini.path)));
+}
+
+static int importCommand(const Arguments &args)
+{
+    int code;
+    if (args.empty()) return usageError("import needs the named file to read");
+    if (tooMany(args, 2, &code)) return code;
+    std::string text, error;
+    if (!readWholeFile(args[0], &text, &error)) return fail(exitFileError, error);
+    int values[settingsPositionCount];
+    if (!importNamedForm(text, values, &error)) return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
+    for (const std::string &note : forcingNotes(values)) fprintf(stderr, "vlconf: note: %s\n", note.c_str());
+    return writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
+}
+
+static int exclusionCommand(const Arguments &args, bool exclude)
+{
+    int code;
+    if (args.empty()) return usageError(std::string(exclude ? "exclude" : "include") + " needs a program file name");
+    if (tooMany(args, 2, &code)) return code;
+    std::string error;
+    if (!validProgramName(args[0], &error)) return fail(exitUsage, error);
+    std::string path = args.size() > 1 ? args[1] : engineFolderFile(exclusionListSuffix, exclude);
+    std::string list;
+    if (fileExists(path) && !readWholeFile(path, &list, &error)) return fail(exitFileError, error);
+    bool changed = false;
+    std::string edited = exclude ? addExcludedProgram(list, args[0], &changed)
+                                 : removeExcludedProgram(list, args[0], &changed);
+    if (changed && !replaceFile(path, edited, &error)) return fail(exitFileError, error);
+    if (exclude)
+        print(changed ? args[0] + " is excluded: the engine stays out of it from its next start (" + path + ")\n"
+                      : args[0] + " is already excluded (" + path + ")\n");
+    else
+        print(changed ? args[0] + " is no longer excluded (" + path + ")\n"
+                      : args[0] + " is not in the exclusion list (" + path + ")\n");
+    return exitOk;
+}
+
+static int referenceCommand(const Arguments &args)
+{
+    int code;
+    if (tooMany(args, 1, &code)) return code;
+    return writeOrPrint(args.empty() ? "" : args[0], settingsReference());
+}
+
+struct Command {
+    const char *name;
+    int (*run)(const Arguments &);
+};
+
+static int excludeCommand(const Arguments &args) { return exclusionCommand(args, true); }
+static int includeCommand(const Arguments &args) { return exclusionCommand(args, false); }
+
+static const Command commands[] = {
+    {"show", showCommand},       {"set", setCommand},         {"new", newCommand},
+    {"check", checkCommand},     {"export", exportCommand},   {"import", importCommand},
+    {"exclude", excludeCommand}, {"include", includeCommand}, {"reference", referenceCommand},
+};
+
+int runVlconf(int argc, char **argv)
+{
+    if (argc < 2) return usageError("no command given");
+    std::string name = argv[1];
+    if (name == "help" || name == "--help" || name == "-h" || name == "/?") {
+        print(usageText);
+        return exitOk;
+    }
+    Arguments args(argv + 2, argv + argc);
+    for (const Command &c : commands)
+        if (name == c.name) return c.run(args);
+    const char *nearest = commands[0].name;
+    int best = editDistance(name, nearest);
+    for (const Command &c : commands) {
+        int d = editDistance(name, c.name);
+        if (d < best) best = d, nearest = c.name;
+    }
+    return usageError("unknown command \"" + name + "\"; did you mean " + nearest + "?");
+}

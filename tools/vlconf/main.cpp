@@ -1,0 +1,14 @@
+// vlconf.exe: the settings tool of varnel.
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+
+#include "tools/vlconf/vlconf.h"
+
+int main(int argc, char **argv)
+{
+    // Output is written byte for byte: vl.ini text carries its own line
+    // breaks, and the reference is kept with plain newlines.
+    _setmode(_fileno(stdout), _O_BINARY);
+    return runVlconf(argc, argv);
+}

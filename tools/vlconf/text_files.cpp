@@ -1,0 +1,106 @@
+// Reading and replacing the small text files vlconf edits. A write never
+// leaves a half-written settings file behind: the new text goes to a
+// temporary file beside the old one, which is replaced only when the new one
+// is complete.
+#include <stdio.h>
+
+#include <windows.h>
+
+#include "tools/vlconf/vlconf.h"
+
+static std::string systemMessage(DWORD code)
+{
+    char text[256];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text,
+                             sizeof text, NULL);
+    while (n && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ' || text[n - 1] == '.')) n--;
+    if (!n) return "error " + std::to_string(code);
+    return std::string(text, n);
+}
+
+bool fileExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool readWholeFile(const std::string &path, std::string *content, std::string *error)
+{
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) {
+        *error = "cannot read " + path + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    content->clear();
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) content->append(buffer, n);
+    bool failed = ferror(f) != 0;
+    fclose(f);
+    if (failed) {
+        *error = "cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+static std::string folderOf(const std::string &path)
+{
+    size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) {
+        if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2) + ".";
+        return ".";
+    }
+    if (slash == 0) return path.substr(0, 1);
+    if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+bool replaceFile(const std::string &path, const std::string &content, std::string *error)
+{
+    std::string folder = folderOf(path);
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "vlc", 0, temporary)) {
+        *error = "cannot write in " + folder + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    FILE *f = fopen(temporary, "wb");
+    bool written = f != NULL;
+    if (f) {
+        written = fwrite(content.data(), 1, content.size(), f) == content.size();
+        written = fflush(f) == 0 && written;
+        written = fclose(f) == 0 && written;
+    }
+    if (!written) {
+        *error = "cannot write " + std::string(temporary);
+        DeleteFileA(temporary);
+        return false;
+    }
+    if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+        DeleteFileA(temporary);
+        return false;
+    }
+    return true;
+}
+
+std::string engineFolderFile(const char *suffix, bool makeFolder)
+{
+    char windows[250];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    if (makeFolder) CreateDirectoryA((std::string(windows) + "\\varnels").c_str(), NULL);
+    return std::string(windows) + suffix;
+}
+
+std::string engineSettingsPath()
+{
+    // The engine tries the current directory first, by opening it.
+    FILE *f = fopen(settingsFileName, "r");
+    if (f) {
+        fclose(f);
+        char full[MAX_PATH];
+        if (GetFullPathNameA(settingsFileName, sizeof full, full, NULL)) return full;
+        return settingsFileName;
+    }
+    return engineFolderFile(settingsFileSuffix, false);
+}

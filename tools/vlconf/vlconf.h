@@ -1,0 +1,127 @@
+// vlconf, the settings tool: reads vl.ini exactly as the engine does (the
+// engine's own table and reader), writes it back whole and safely, converts
+// it to and from a named form, edits the exclusion list and prints the
+// settings reference.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/settings.h"
+
+// Exit codes.
+enum {
+    exitOk = 0,
+    exitFindings = 1,  // check found something that will surprise
+    exitUsage = 2,     // bad arguments, unknown names, bad values, refusals
+    exitFileError = 3, // a file that cannot be read or written
+};
+
+// ---- Files -------------------------------------------------------------
+
+// The whole file as bytes; false (and *error) when it cannot be read.
+bool readWholeFile(const std::string &path, std::string *content, std::string *error);
+
+// Writes content to a temporary file in the same folder and puts it in the
+// place of path only once it is complete, so that a failure leaves path as
+// it was.
+bool replaceFile(const std::string &path, const std::string &content, std::string *error);
+
+bool fileExists(const std::string &path);
+
+// The Windows directory + suffix ("\\varnels\\vl.ini"); makeFolder creates
+// the engine folder for a file about to be written.
+std::string engineFolderFile(const char *suffix, bool makeFolder);
+
+// The vl.ini the engine would read in this process: the current directory's
+// when it opens, else the engine folder's.
+std::string engineSettingsPath();
+
+// ---- vl.ini as the engine reads it ---------------------------------------
+
+struct Finding {
+    int line;  // 0 when no line can be named
+    std::string text;
+};
+
+struct VlIni {
+    std::string path;
+    SettingsFileValues read;       // the 40 holder values and their lines
+    SettingsRecord record;         // what the engine takes, forcings applied
+    std::vector<Finding> findings; // what will surprise the file's owner
+};
+
+// Reads path as the engine does (text mode, the engine's reader) and works
+// out what it gives and what in it will surprise.
+bool readVlIni(const std::string &path, VlIni *ini, std::string *error);
+
+// The record the engine takes from 40 holder values.
+SettingsRecord settingsFromValues(const int values[settingsPositionCount]);
+
+// The values that give the engine's defaults.
+void defaultFileValues(int values[settingsPositionCount]);
+
+// The canonical file: 40 decimal values, one a line.
+std::string canonicalSettingsText(const int values[settingsPositionCount]);
+
+// Notes on fields a set or an import asks for that the engine's forcings
+// override (macButtons over solidInactiveCaption, centred text over two
+// fonts).
+std::vector<std::string> forcingNotes(const int values[settingsPositionCount]);
+
+// ---- Names and values ----------------------------------------------------
+
+// One name = value request turned into file values: up to three positions
+// (a colour sets three bytes).
+struct Assignment {
+    int count;
+    int positions[3];
+    int values[3];
+};
+
+// Parses NAME and VALUE. Names: field names (ignoring case),
+// activeGradientEnd / inactiveGradientEnd (#RRGGBB), positionN (a raw file
+// value). False with a message naming the bad name or value otherwise.
+bool parseAssignment(const std::string &name, const std::string &value, Assignment *out, std::string *error);
+
+// Names at the smallest edit distance from an unknown one (up to three).
+std::vector<std::string> nearestSettingNames(const std::string &name);
+
+// Levenshtein distance, ignoring ASCII case.
+int editDistance(const std::string &a, const std::string &b);
+
+// The name form of a position's file value ("on", "off", "32"), or "" when a
+// name cannot say it (the raw number is kept as positionN then).
+std::string namedValue(const SettingPosition &p, int fileValue);
+
+// What the engine takes from a file value at a position, for people:
+// "on", "off", "44", "ignored".
+std::string engineValueText(const SettingPosition &p, int fieldValue);
+
+// "flag (1 = off)", "flag (1 = on)", "byte", "ignored".
+const char *kindText(SettingKind kind);
+
+// ---- Named form ------------------------------------------------------------
+
+std::string exportNamedForm(const int values[settingsPositionCount], const std::string &from);
+
+// Parses the named form; false with "line N: ..." in *error.
+bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error);
+
+// ---- Exclusion list -------------------------------------------------------
+
+// A program file name the list can hold, or false with the reason.
+bool validProgramName(const std::string &name, std::string *error);
+
+// The list with the program added at the end (unless already there) or with
+// every line naming it removed; comments, blank lines, other names and line
+// breaks stay as they are. *changed tells whether anything changed.
+std::string addExcludedProgram(const std::string &list, const std::string &program, bool *changed);
+std::string removeExcludedProgram(const std::string &list, const std::string &program, bool *changed);
+
+// ---- Reference and commands ------------------------------------------------
+
+std::string settingsReference();
+extern const char usageText[];
+
+int runVlconf(int argc, char **argv);
