@@ -1,0 +1,66 @@
+// skingen OUTDIR: writes the default skin's ten bitmaps into OUTDIR, drawn
+// around the colours of the desktop it runs on.
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include <windows.h>
+
+#include "skin_art.h"
+
+enum { exitWritten = 0, exitFailed = 1, exitUsage = 2 };
+
+static SkinColours desktopColours()
+{
+    SkinColours c;
+    c.buttonFace = GetSysColor(COLOR_BTNFACE);
+    c.buttonShadow = GetSysColor(COLOR_BTNSHADOW);
+    c.buttonHighlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    c.appWorkspace = GetSysColor(COLOR_APPWORKSPACE);
+    c.window = GetSysColor(COLOR_WINDOW);
+    return c;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc != 2 || argv[1][0] == 0) {
+        fprintf(stderr,
+                "usage: skingen OUTDIR\n"
+                "Writes the default skin bitmaps (vl.bmp, vlmdi.bmp, vlback.bmp, vlprog.bmp, vlscr.bmp,\n"
+                "maccl.bmp, macmx.bmp, macmn.bmp, macmxd.bmp, macmnd.bmp) into the folder OUTDIR,\n"
+                "usually the varnels folder under the Windows directory.\n");
+        return exitUsage;
+    }
+    std::string folder = argv[1];
+    // "C:\skin\" on a command line arrives as C:\skin" (the backslash
+    // escapes the closing quote); no file name holds a quote, so drop it.
+    while (!folder.empty() && folder[folder.size() - 1] == '"') folder.erase(folder.size() - 1);
+    if (folder.empty()) {
+        fprintf(stderr, "skingen: no output folder given\n");
+        return exitUsage;
+    }
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        fprintf(stderr, "skingen: output folder \"%s\" does not exist\n", folder.c_str());
+        return exitFailed;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fprintf(stderr, "skingen: output folder \"%s\" is not a folder\n", folder.c_str());
+        return exitFailed;
+    }
+    char last = folder[folder.size() - 1];
+    if (last != '\\' && last != '/') folder += '\\';
+
+    SkinColours colours = desktopColours();
+    for (const SkinFile &file : skinFiles) {
+        std::string path = folder + file.name;
+        if (!writeBitmapFile(path.c_str(), file.draw(colours))) {
+            fprintf(stderr, "skingen: cannot write \"%s\": %s\n", path.c_str(), strerror(errno));
+            return exitFailed;
+        }
+    }
+    printf("skingen: wrote %d skin bitmaps into %s\n", (int)skinFileCount, argv[1]);
+    return exitWritten;
+}
