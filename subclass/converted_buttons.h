@@ -1,0 +1,38 @@
+// Push buttons the engine turns owner-drawn: the mark it leaves in their
+// style, which buttons qualify, and the flat look's colour shifts. Shared by
+// the before-message hook (which converts buttons of every class it knows)
+// and StaticWindowProc (which converts "Button" windows and paints every
+// marked button at its parent).
+#pragma once
+
+#include <windows.h>
+
+// WS_GROUP | WS_TABSTOP | BS_MULTILINE. Together with BS_OWNERDRAW these bits
+// say "converted by the engine"; WM_DRAWITEM paints exactly the buttons whose
+// style holds all three.
+enum : LONG { convertedButtonMark = 0x00032000 };
+
+// Only tab-stop push buttons qualify: BS_PUSHBUTTON, BS_DEFPUSHBUTTON and
+// BS_USERBUTTON. Check boxes, radio buttons, group boxes, BS_PUSHBOX and an
+// already owner-drawn button all have one of the rejected bit patterns.
+inline int isConvertiblePushButton(LONG style)
+{
+    if ((style & 5) == 5 || (style & 2) == 2 || (style & 4) == 4) return 0;
+    if (!(style & WS_TABSTOP)) return 0;
+    if ((style & 3) == 3 || (style & 9) == 9) return 0;
+    return 1;
+}
+
+// The style a converted button gets: every bit kept, the mark added and the
+// type made BS_OWNERDRAW.
+inline LONG convertedButtonStyle(LONG style) { return style | convertedButtonMark | BS_OWNERDRAW; }
+
+inline int carriesConvertedButtonMark(LONG style) { return (style & convertedButtonMark) == convertedButtonMark; }
+
+// How far the flat look moves a system colour, in every channel: the pressed
+// face is darker by 0x14, the focused look by 0x0E.
+enum { pressedFaceShift = 0x14, focusShift = 0x0E };
+
+// A colour with delta added to each of its channels, each kept within 0..255
+// so that no channel borrows from or carries into its neighbour.
+COLORREF shiftColourChannels(COLORREF colour, int delta);
