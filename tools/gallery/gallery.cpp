@@ -1,0 +1,127 @@
+// gallery [/seconds N] [/print-windows]
+// Opens one of every kind of window the engine touches and stays until the
+// main window is closed, or N seconds have passed.
+#include <stdlib.h>
+
+#include <initializer_list>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "gallery.h"
+#include "window_report.h"
+
+HINSTANCE galleryInstance;
+
+static HWND mainWindow;
+static HWND mdiFrame;
+static HWND toolWindow;
+
+void closeOtherWindows()
+{
+    for (HWND *other : {&controlsDialog, &helpDialog, &mdiFrame, &toolWindow}) {
+        if (*other && IsWindow(*other)) DestroyWindow(*other);
+        *other = NULL;
+    }
+}
+
+struct Options {
+    int seconds;        // 0: until closed
+    int printWindows;
+    int bad;
+};
+
+static int isOption(const char *argument, const char *name)
+{
+    return (argument[0] == '/' || argument[0] == '-') && lstrcmpiA(argument + 1, name) == 0;
+}
+
+static Options readOptions()
+{
+    Options o = {0, 0, 0};
+    for (int i = 1; i < __argc; i++) {
+        if (isOption(__argv[i], "print-windows"))
+            o.printWindows = 1;
+        else if (isOption(__argv[i], "seconds") && i + 1 < __argc && atoi(__argv[i + 1]) > 0)
+            o.seconds = atoi(__argv[++i]);
+        else
+            o.bad = 1;
+    }
+    return o;
+}
+
+static void drainMessages()
+{
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+static void moveTo(HWND window, int x, int y)
+{
+    SetWindowPos(window, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static void arrangeRightColumn()
+{
+    RECT dialog = {dialogPlace.x, dialogPlace.y, dialogPlace.x, dialogPlace.y};
+    if (controlsDialog) {
+        moveTo(controlsDialog, dialogPlace.x, dialogPlace.y);
+        GetWindowRect(controlsDialog, &dialog);
+    }
+    if (helpDialog) moveTo(helpDialog, dialogPlace.x, dialog.bottom + windowGap);
+    const int toolX = dialog.right + windowGap;
+    int toolWidth = screenWidth - windowGap - toolX;
+    if (toolWidth > toolWindowPlace.width) toolWidth = toolWindowPlace.width;
+    SetWindowPos(toolWindow, NULL, toolX, toolWindowPlace.y, toolWidth, toolWindowPlace.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static int dialogMessage(MSG *m)
+{
+    for (HWND dialog : {controlsDialog, helpDialog})
+        if (dialog && IsDialogMessageA(dialog, m)) return 1;
+    return 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    galleryInstance = instance;
+    Options options = readOptions();
+    if (options.bad) {
+        MessageBoxA(NULL, "gallery [/seconds N] [/print-windows]", "gallery", MB_OK | MB_ICONINFORMATION);
+        return 1;
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+
+    mainWindow = createMainWindow();
+    if (!mainWindow) return 2;
+    mdiFrame = createMdiFrame();
+    toolWindow = createToolWindow();
+    createControlsDialog();
+    createHelpDialog();
+    arrangeRightColumn();
+    for (HWND window : {mdiFrame, toolWindow}) ShowWindow(window, SW_SHOWNOACTIVATE);
+    // Tiled while the frame is still hidden, the documents would share a
+    // client area of no size.
+    if (mdiClient) SendMessageA(mdiClient, WM_MDITILE, MDITILE_VERTICAL, 0);
+    ShowWindow(mainWindow, SW_SHOW);
+    UpdateWindow(mainWindow);
+    SetForegroundWindow(mainWindow);
+    if (options.seconds) closeMainWindowAfter(mainWindow, options.seconds);
+    drainMessages();
+    if (options.printWindows) printWindows();
+
+    MSG m;
+    while (GetMessageA(&m, NULL, 0, 0) > 0) {
+        if (mdiClient && TranslateMDISysAccel(mdiClient, &m)) continue;
+        if (dialogMessage(&m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    return (int)m.wParam;
+}

@@ -1,0 +1,69 @@
+// One line per window, parents before their children:
+//   varnel.dll 0x6A300000                    (or "varnel.dll none")
+//   StaticWindowProc 0x6A3012A0              (or "StaticWindowProc none")
+//   window 0x00010062 parent 0x00000000 wndproc 0x6A3012A0 style 0x14CF0000 exstyle 0x00000100
+//       class "VarnelGalleryMain" title "..."            (one line)
+//   ready
+// GetWindowLongA(GWL_WNDPROC) is read here because another process cannot
+// read it; addresses are printed in full eight-digit hex.
+#include "window_report.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+
+static void printLine(const char *format, ...)
+{
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == NULL || out == INVALID_HANDLE_VALUE) return;
+    char line[700];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line - 2, format, args);
+    va_end(args);
+    lstrcatA(line, "\r\n");
+    DWORD written = 0;
+    WriteFile(out, line, lstrlenA(line), &written, NULL);
+}
+
+static void printWindow(HWND window)
+{
+    HWND parent = GetAncestor(window, GA_PARENT);
+    if (parent == GetDesktopWindow()) parent = NULL;
+    char name[256] = "", title[128] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, title, sizeof title);
+    printLine("window 0x%08lX parent 0x%08lX wndproc 0x%08lX style 0x%08lX exstyle 0x%08lX class \"%s\" title \"%s\"",
+              (unsigned long)(ULONG_PTR)window, (unsigned long)(ULONG_PTR)parent,
+              (unsigned long)GetWindowLongA(window, GWL_WNDPROC), (unsigned long)GetWindowLongA(window, GWL_STYLE),
+              (unsigned long)GetWindowLongA(window, GWL_EXSTYLE), name, title);
+}
+
+static BOOL CALLBACK printChild(HWND window, LPARAM)
+{
+    printWindow(window);
+    return TRUE;
+}
+
+// EnumChildWindows walks every descendant, depth first.
+static BOOL CALLBACK printTopLevel(HWND window, LPARAM)
+{
+    printWindow(window);
+    EnumChildWindows(window, printChild, 0);
+    return TRUE;
+}
+
+void printWindows()
+{
+    HMODULE engine = GetModuleHandleA("varnel.dll");
+    FARPROC procedure = engine ? GetProcAddress(engine, "StaticWindowProc") : NULL;
+    if (engine)
+        printLine("varnel.dll 0x%08lX", (unsigned long)(ULONG_PTR)engine);
+    else
+        printLine("varnel.dll none");
+    if (procedure)
+        printLine("StaticWindowProc 0x%08lX", (unsigned long)(ULONG_PTR)procedure);
+    else
+        printLine("StaticWindowProc none");
+    EnumThreadWindows(GetCurrentThreadId(), printTopLevel, 0);
+    printLine("ready");
+}

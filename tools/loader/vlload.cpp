@@ -1,0 +1,153 @@
+// vlload: installs varnel.dll's two hook procedures for every thread of the
+// desktop, so that the system maps the engine into every GUI program, and
+// keeps them installed until "vlload /stop". The hook handles live and die
+// with this process: if it ends, the system removes the hooks itself.
+#include <stdlib.h>
+#include <string.h>
+
+#include <windows.h>
+
+#include "engine_library.h"
+#include "exit_codes.h"
+#include "loader_console.h"
+#include "loader_instance.h"
+
+// The loader's hidden window: a target for the session's end, and for anyone
+// who prefers a WM_CLOSE to "vlload /stop".
+static const char loaderWindowClass[] = "VarnelLoader";
+
+static void printUsage()
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    say("vlload - hooks the varnel engine into every program of the desktop\r\n"
+        "\r\n"
+        "  vlload           load varnel.dll and keep it hooked in until stopped\r\n"
+        "  vlload /stop     take the engine out: the running vlload unhooks and ends\r\n"
+        "  vlload /status   say whether vlload is running\r\n"
+        "  vlload /?        this text\r\n"
+        "\r\n"
+        "varnel.dll is taken from vlload's own folder, else from %s.\r\n"
+        "A program reads the settings from vl.ini in its current folder, else from\r\n"
+        "%s\\varnels\\vl.ini; without either the engine stays out.\r\n"
+        "Programs that are already running take the engine in with their next message;\r\n"
+        "after /stop, windows the engine has already skinned may keep their looks\r\n"
+        "until they close.\r\n"
+        "\r\n"
+        "Exit codes:\r\n"
+        "  %d  started and later stopped; /stop stopped it; /status: running\r\n"
+        "  %d  unknown option\r\n"
+        "  %d  varnel.dll not found\r\n"
+        "  %d  the engine refused to attach (no vl.ini, or it could not be read)\r\n"
+        "  %d  varnel.dll lacks the hook procedures\r\n"
+        "  %d  the system refused to install a hook\r\n"
+        "  %d  already running\r\n"
+        "  %d  /stop, /status: not running\r\n"
+        "  %d  /stop: the running vlload did not end in time",
+        windows, windows, exitOk, exitUsage, exitDllNotFound, exitEngineRefused, exitNoHookEntries, exitHookFailed,
+        exitAlreadyRunning, exitNotRunning, exitStopTimedOut);
+}
+
+static LRESULT CALLBACK loaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        PostQuitMessage(exitOk);
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam) PostQuitMessage(exitOk);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static HWND createLoaderWindow(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = loaderWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = loaderWindowClass;
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, loaderWindowClass, "varnel loader", WS_POPUP, 0, 0, 0, 0, NULL, NULL, instance, NULL);
+}
+
+// Pumps this thread's messages until the stop event is set or the hidden
+// window is closed.
+static void waitForStop(HANDLE stop)
+{
+    for (;;) {
+        DWORD woke = MsgWaitForMultipleObjects(stop ? 1 : 0, &stop, FALSE, INFINITE, QS_ALLINPUT);
+        if (stop && woke == WAIT_OBJECT_0) return;
+        MSG m;
+        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) return;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+}
+
+static LoaderExitCode runLoader(HINSTANCE instance)
+{
+    LoaderInstance self;
+    LoaderExitCode result = claimInstance(&self);
+    if (result != exitOk) return result;
+
+    EngineLibrary engine;
+    result = loadEngineLibrary(&engine);
+    if (result != exitOk) {
+        releaseInstance(&self);
+        return result;
+    }
+    noteEngineSurprises();
+    publishEngine(&self, engine.path);
+    HWND window = createLoaderWindow(instance);
+
+    HHOOK before = SetWindowsHookExA(WH_CALLWNDPROC, engine.beforeMessage, engine.module, 0);
+    DWORD beforeError = GetLastError();
+    HHOOK after = before ? SetWindowsHookExA(WH_CALLWNDPROCRET, engine.afterMessage, engine.module, 0) : NULL;
+    DWORD afterError = GetLastError();
+    if (!before || !after) {
+        complain("the system refused the %s hook (error %lu)", before ? "WH_CALLWNDPROCRET" : "WH_CALLWNDPROC",
+                 (unsigned long)(before ? afterError : beforeError));
+        if (before) UnhookWindowsHookEx(before);
+        DestroyWindow(window);
+        releaseInstance(&self);
+        return exitHookFailed;
+    }
+    say("vlload: %s is hooked into every program of the desktop; 'vlload /stop' takes it out", engine.path);
+
+    waitForStop(self.stop);
+
+    UnhookWindowsHookEx(after);
+    UnhookWindowsHookEx(before);
+    DestroyWindow(window);
+    say("vlload: hooks removed");
+    releaseInstance(&self);
+    // varnel.dll is not freed here: the process's end detaches it without
+    // the pauses a FreeLibrary would wait through.
+    return exitOk;
+}
+
+static int isOption(const char *argument, const char *name)
+{
+    return (argument[0] == '/' || argument[0] == '-') && lstrcmpiA(argument + 1, name) == 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (__argc > 2) {
+        complain("one option at most; 'vlload /?' lists them");
+        return exitUsage;
+    }
+    if (__argc < 2) return runLoader(instance);
+    const char *option = __argv[1];
+    if (isOption(option, "?") || isOption(option, "help") || isOption(option, "h")) {
+        printUsage();
+        return exitOk;
+    }
+    if (isOption(option, "stop")) return stopRunningLoader();
+    if (isOption(option, "status")) return reportStatus();
+    complain("unknown option '%s'; 'vlload /?' lists the options", option);
+    return exitUsage;
+}
