@@ -1,0 +1,100 @@
+#include "bench/bench_windows.h"
+
+#include <stdio.h>
+
+#include "bench/bench_paths.h"
+#include "hooks/hooks.h"
+
+static const char targetClass[] = "VarnelBenchTarget";
+
+LRESULT CALLBACK targetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND createTargetWindow(const char *title, int x, int y, int width, int height, bool visible)
+{
+    static bool registered;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = targetProcedure;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.lpszClassName = targetClass;
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    HWND window = CreateWindowExA(0, targetClass, title, WS_OVERLAPPEDWINDOW, x, y, width, height, NULL, NULL,
+                                  GetModuleHandleA(NULL), NULL);
+    if (window && visible) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+    }
+    pumpMessages();
+    return window;
+}
+
+void pumpMessages()
+{
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+static HMODULE loadOnce(HMODULE *module, const std::string &path)
+{
+    if (!*module) {
+        *module = LoadLibraryA(path.c_str());
+        if (!*module) fprintf(stderr, "bench: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
+    }
+    return *module;
+}
+
+HMODULE engineLibrary()
+{
+    static HMODULE module;
+    return loadOnce(&module, engineLibraryPath());
+}
+
+static HookPair pairOf(HMODULE module, const char *before, const char *after)
+{
+    HookPair pair = {NULL, NULL, module};
+    if (module) {
+        pair.before = (HOOKPROC)GetProcAddress(module, before);
+        pair.after = (HOOKPROC)GetProcAddress(module, after);
+    }
+    return pair;
+}
+
+HookPair engineLibraryHooks() { return pairOf(engineLibrary(), "SpyCallWndProc2", "SpyCallWndProc"); }
+
+HookPair passThroughHooks()
+{
+    static HMODULE module;
+    return pairOf(loadOnce(&module, benchFile("benchpass.dll")), "PassBeforeHook", "PassAfterHook");
+}
+
+HookPair linkedEngineHooks()
+{
+    HookPair pair = {SpyCallWndProc2, SpyCallWndProc, NULL};
+    return pair;
+}
+
+static HHOOK beforeHook, afterHook;
+
+void installHooks(const HookPair &pair)
+{
+    beforeHook = SetWindowsHookExA(WH_CALLWNDPROC, pair.before, pair.module, GetCurrentThreadId());
+    afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, pair.after, pair.module, GetCurrentThreadId());
+    if (!beforeHook || !afterHook) fprintf(stderr, "bench: a hook did not install (error %lu)\n", GetLastError());
+}
+
+void removeHooks()
+{
+    if (beforeHook) UnhookWindowsHookEx(beforeHook);
+    if (afterHook) UnhookWindowsHookEx(afterHook);
+    beforeHook = afterHook = NULL;
+}

@@ -1,0 +1,31 @@
+// Windows and hook pairs the in-process figures share.
+#pragma once
+
+#include <windows.h>
+
+// A class whose procedure is DefWindowProcA's; every window the figures
+// measure is of this class.
+HWND createTargetWindow(const char *title, int x, int y, int width, int height, bool visible);
+LRESULT CALLBACK targetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void pumpMessages();
+
+// A WH_CALLWNDPROC and a WH_CALLWNDPROCRET procedure and the module that
+// holds them (NULL for procedures of bench.exe itself).
+struct HookPair {
+    HOOKPROC before;
+    HOOKPROC after;
+    HMODULE module;
+};
+
+// The engine's pair exported by varnel.dll, the pass-through pair of
+// benchpass.dll, and the pair of the engine linked into bench.exe. The
+// libraries stay loaded until the process ends; a pair whose library did not
+// load has NULL procedures.
+HookPair engineLibraryHooks();
+HookPair passThroughHooks();
+HookPair linkedEngineHooks();
+HMODULE engineLibrary();
+
+// Installs a pair for this thread only, as the loader would for all threads.
+void installHooks(const HookPair &pair);
+void removeHooks();

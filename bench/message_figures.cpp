@@ -1,0 +1,230 @@
+// Figures 1 and 2: what the engine adds to a message it has nothing to do
+// with, first in its two hooks, then in the window procedure it installs.
+#include <stdio.h>
+
+#include "bench/bench_timing.h"
+#include "bench/bench_windows.h"
+#include "bench/figures.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "engine/window_table.h"
+#include "subclass/static_window_proc.h"
+#include "subclass/window_steps.h"
+
+// A message no stage of the engine looks at.
+enum { ignoredMessage = WM_USER + 1 };
+
+struct HookFigure {
+    HWND window;
+    HookPair pass, engine;
+    int count;
+};
+
+static double sendIgnored(HWND window, int count)
+{
+    double start = nowSeconds();
+    for (int i = 0; i < count; i++) SendMessageA(window, ignoredMessage, i, 0);
+    return (nowSeconds() - start) / count * 1e6;
+}
+
+static double sendThroughHooks(HookFigure *f, const HookPair &pair)
+{
+    installHooks(pair);
+    double perMessage = sendIgnored(f->window, f->count);
+    removeHooks();
+    return perMessage;
+}
+
+static double passThroughBatch(void *context)
+{
+    HookFigure *f = (HookFigure *)context;
+    return sendThroughHooks(f, f->pass);
+}
+
+static double engineHooksBatch(void *context)
+{
+    HookFigure *f = (HookFigure *)context;
+    return sendThroughHooks(f, f->engine);
+}
+
+// A window property lookup is a plain wineserver round trip: the unit the
+// engine's extra cost is counted in.
+static double serverRoundTrip(HWND window)
+{
+    return timeCalls(2000, [&] { GetPropA(window, "VarnelBenchNoSuchProperty"); });
+}
+
+int runHookFigure()
+{
+    HookFigure f;
+    f.pass = passThroughHooks();
+    f.engine = engineLibraryHooks();
+    if (!f.pass.before || !f.engine.before) return 1;
+    // Made before any hook is installed, so the engine never subclasses it:
+    // the message meets the hooks alone.
+    f.window = createTargetWindow("Varnel benchmark - ignored message", 0, 0, 200, 100, false);
+    f.count = 50;
+    PairResult r = runInterleaved(passThroughBatch, engineHooksBatch, &f, benchRounds(21));
+    const double trip = serverRoundTrip(f.window);
+    printRow("1. WM_USER+1 to a same-thread window: varnel.dll's hooks vs pass-through hooks",
+             formatted("%.2f us", r.medianA), formatted("%.2f us", r.medianB), formatted("%.3fx", r.medianRatio),
+             "<= 1.02x", verdict(r.medianRatio <= 1.02));
+    detailRounds("1. hooks, us per message", r);
+    char className[classNameSize];
+    const double windowLong = timeCalls(200000, [&] { GetWindowLongA(f.window, GWL_STYLE); });
+    const double classLookup = timeCalls(200000, [&] { GetClassNameA(f.window, className, sizeof className); });
+    detail("- 1. one server round trip (GetPropA) %.2f us; the engine's hooks add %.3f us per message = %.2f round "
+           "trips. What the hooks read for every message: GetWindowLongA %.3f us (once, before-hook), GetClassNameA "
+           "%.3f us (twice, once in each hook)",
+           trip, r.medianB - r.medianA, (r.medianB - r.medianA) / trip, windowLong, classLookup);
+    DestroyWindow(f.window);
+    return 0;
+}
+
+struct SubclassFigure {
+    HWND bare, engine;
+    int count;
+};
+
+static WNDPROC bareOwnProcedure;
+
+// The least a subclass can be: the window's own procedure called through.
+static LRESULT CALLBACK bareSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(bareOwnProcedure, window, message, wParam, lParam);
+}
+
+static double bareSubclassBatch(void *context)
+{
+    SubclassFigure *f = (SubclassFigure *)context;
+    return sendIgnored(f->bare, f->count);
+}
+
+static double engineSubclassBatch(void *context)
+{
+    SubclassFigure *f = (SubclassFigure *)context;
+    return sendIgnored(f->engine, f->count);
+}
+
+// Where StaticWindowProc's time goes, without SendMessageA around it: the
+// procedure and the bare subclass called directly, the slot lookup, and the
+// thirteen steps a message no step claims walks through.
+static double bareDirectBatch(void *context)
+{
+    SubclassFigure *f = (SubclassFigure *)context;
+    double start = nowSeconds();
+    for (int i = 0; i < f->count; i++) bareSubclass(f->bare, ignoredMessage, i, 0);
+    return (nowSeconds() - start) / f->count * 1e6;
+}
+
+static double engineDirectBatch(void *context)
+{
+    SubclassFigure *f = (SubclassFigure *)context;
+    double start = nowSeconds();
+    for (int i = 0; i < f->count; i++) StaticWindowProc(f->engine, ignoredMessage, i, 0);
+    return (nowSeconds() - start) / f->count * 1e6;
+}
+
+static void profileSubclass(SubclassFigure &f)
+{
+    PairResult direct = runInterleaved(bareDirectBatch, engineDirectBatch, &f, benchRounds(21));
+    const double bare = direct.medianA, engine = direct.medianB;
+    const int count = 20000;
+    const double lookup = timeCalls(count, [&] { findWindowSlot(f.engine); });
+    const WindowMessage m = {f.engine, ignoredMessage, 0, 0, findWindowSlot(f.engine)};
+    LRESULT result = 0;
+    const double steps = timeCalls(count, [&] {
+        convertPushButton(m, &result);
+        paintOwnerDrawnButton(m, &result);
+        eraseBehindStatic(m, &result);
+        overrideCaptionHitTest(m, &result);
+        answerScrollBarColour(m, &result);
+        forgetRegionOnResize(m, &result);
+        roundPopupMenu(m, &result);
+        boxVerticalScrollArrows(m, &result);
+        toggleWindowShade(m, &result);
+        replayPageAsLines(m, &result);
+        handleCaptionMessage(m, &result);
+        answerButtonColour(m, &result);
+        answerStaticColour(m, &result);
+    });
+    detail("- 2. called directly, without SendMessageA (interleaved as above): bare subclass %.1f ns, "
+           "StaticWindowProc %.1f ns (%+.1f ns); "
+           "of that findWindowSlot of slot 4999 %.1f ns, the thirteen steps %.1f ns",
+           bare * 1e3, engine * 1e3, (engine - bare) * 1e3, lookup * 1e3, steps * 1e3);
+}
+
+// What StaticWindowProc would cost with one test in front of its steps: a
+// message that no step handles goes straight to the window's own procedure.
+// A replica for the figure's profile, not the engine's code.
+static int someStepHandles(UINT message)
+{
+    if (Settings.roundedWindows == 1) return 1;  // step 7 looks at every message
+    switch (message) {
+    case WM_CREATE: case WM_ACTIVATE: case WM_ENABLE: case WM_SETTEXT: case WM_GETTEXT: case WM_PAINT:
+    case WM_SHOWWINDOW: case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_STYLECHANGED:
+    case WM_SETICON: case WM_NCCALCSIZE: case WM_NCPAINT: case BM_SETCHECK: case BM_SETSTATE: case BM_SETSTYLE:
+    case BM_CLICK: case BM_SETIMAGE: case WM_CTLCOLORBTN: case WM_CTLCOLORSTATIC: case WM_DRAWITEM:
+    case WM_NCHITTEST: case WM_CTLCOLORSCROLLBAR: case WM_SIZE: case WM_VSCROLL: case WM_HSCROLL:
+    case WM_NCMOUSEMOVE: case WM_NCRBUTTONDOWN: case WM_KEYDOWN: case WM_SYSCOMMAND: case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP: case WM_NCRBUTTONUP: case WM_NCACTIVATE: case WM_INITMENUPOPUP: case WM_MENUSELECT:
+    case WM_MDIACTIVATE: case WM_MDIMAXIMIZE:
+        return 1;
+    }
+    return 0;
+}
+
+static LRESULT CALLBACK filteredStaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!someStepHandles(message)) {
+        int slot = findWindowSlot(window);
+        if (slot >= 0) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
+    }
+    return StaticWindowProc(window, message, wParam, lParam);
+}
+
+static void measureFilteredProcedure(SubclassFigure &f)
+{
+    SetWindowLongA(f.engine, GWL_WNDPROC, (LONG)filteredStaticProcedure);
+    PairResult r = runInterleaved(bareSubclassBatch, engineSubclassBatch, &f, benchRounds(21));
+    SetWindowLongA(f.engine, GWL_WNDPROC, (LONG)StaticWindowProc);
+    detail("- 2. with one message test in front of the steps (a replica in the benchmark: a message no step "
+           "handles goes from the slot lookup straight to CallWindowProcA): %.3f us vs %.3f us, %.3fx",
+           r.medianB, r.medianA, r.medianRatio);
+}
+
+// Handles no real window can have: the top bit set.
+static HWND fakeWindowHandle(int slot) { return (HWND)(ULONG_PTR)(0x80000000u | (unsigned)(slot + 1) << 4); }
+
+int runSubclassFigure()
+{
+    SubclassFigure f;
+    f.count = 1000;
+    f.bare = createTargetWindow("Varnel benchmark - bare subclass", 0, 0, 200, 100, false);
+    f.engine = createTargetWindow("Varnel benchmark - engine subclass", 0, 0, 200, 100, false);
+    const double direct = sendIgnored(f.bare, f.count);
+    bareOwnProcedure = (WNDPROC)SetWindowLongA(f.bare, GWL_WNDPROC, (LONG)bareSubclass);
+
+    clearWindowTable();
+    for (int slot = 0; slot < windowTableSlots - 1; slot++) windowHandles[slot] = fakeWindowHandle(slot);
+    const int slot = subclassIntoTable(f.engine, StaticWindowProc);
+
+    PairResult r = runInterleaved(bareSubclassBatch, engineSubclassBatch, &f, benchRounds(51));
+    printRow("2. WM_USER+1 to a window in slot 5000 of 5000: StaticWindowProc vs a bare SetWindowLongA subclass",
+             formatted("%.3f us", r.medianA), formatted("%.3f us", r.medianB), formatted("%.3fx", r.medianRatio),
+             "<= 1.05x", verdict(r.medianRatio <= 1.05));
+    detailRounds("2. subclass, us per message", r);
+    detail("- 2. slots 1-4999 hold fake handles written into windowHandles; the window went into slot %d (of "
+           "0-4999) by subclassIntoTable; findWindowSlot finds it at %d. No hooks installed. The window's own "
+           "procedure called directly (no subclass): %.3f us",
+           slot, findWindowSlot(f.engine), direct);
+    profileSubclass(f);
+    measureFilteredProcedure(f);
+
+    releaseWindowSlot(f.engine);
+    clearWindowTable();
+    SetWindowLongA(f.bare, GWL_WNDPROC, (LONG)bareOwnProcedure);
+    DestroyWindow(f.bare);
+    DestroyWindow(f.engine);
+    return slot == windowTableSlots - 1 ? 0 : 1;
+}
