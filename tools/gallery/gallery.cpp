@@ -106,9 +106,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     createHelpDialog();
     arrangeRightColumn();
     for (HWND window : {mdiFrame, toolWindow}) ShowWindow(window, SW_SHOWNOACTIVATE);
-    // Tiled while the frame is still hidden, the documents would share a
-    // client area of no size.
-    if (mdiClient) SendMessageA(mdiClient, WM_MDITILE, MDITILE_VERTICAL, 0);
+    // Cascaded once the frame is shown (while it is hidden its client area
+    // has no size), and smaller than the client, so the MDI background shows.
+    if (mdiClient) {
+        SendMessageA(mdiClient, WM_MDICASCADE, 0, 0);
+        int offset = 0;
+        for (HWND child = GetWindow(mdiClient, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            SetWindowPos(child, NULL, 12 + offset, 12 + offset, 300, 220, SWP_NOZORDER | SWP_NOACTIVATE);
+            offset += 90;
+        }
+    }
     ShowWindow(mainWindow, SW_SHOW);
     UpdateWindow(mainWindow);
     SetForegroundWindow(mainWindow);
