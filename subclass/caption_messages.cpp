@@ -1,18 +1,200 @@
 // The caption and frame messages of captioned windows: the caption painted
 // before and after the window's own handling, the MDI refreshes, and the
 // striped caption's boxes.
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "hooks/caption_repaint.h"
 #include "subclass/window_steps.h"
 
-int overrideCaptionHitTest(const WindowMessage &m, LRESULT *result)
+// The striped caption's boxes, in pixels from the window's edges: the close
+// box at the left end, minimise at the right end and maximise just inside it.
+enum {
+    closeBoxZone = 20,          // x < left + 20
+    minimizeBoxZone = 20,       // x > right - 20
+    maximizeBoxZoneOuter = 35,  // right - 35 < x < right - 20
+    hitTestLeftZone = 22,       // the override's left end: x < left + 22
+    hitTestRightZone = 44,      // and its right end: x > right - 44
+};
+
+static int isCaptioned(HWND window)
 {
-    (void)m;
-    (void)result;
+    return ((DWORD)GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+}
+
+// Cursor positions in lParam are signed: a monitor left of or above the
+// primary one gives negative coordinates.
+static int cursorX(LPARAM lParam) { return (short)LOWORD(lParam); }
+static int cursorY(LPARAM lParam) { return (short)HIWORD(lParam); }
+
+static int inCaptionBand(const RECT &w, int y) { return y < w.top + SharedResources.captionHeight; }
+
+static LRESULT callOwnProcedureWithCommand(const WindowMessage &m, WPARAM command)
+{
+    return callOwnProcedure(m, WM_SYSCOMMAND, command, m.lParam);
+}
+
+// A press on the striped caption (macButtons): the boxes the painter drew
+// are no system buttons, so the click is turned into their command here and
+// handed straight to the window's own procedure.
+static LRESULT clickCaptionBox(const WindowMessage &m)
+{
+    RECT w;
+    GetWindowRect(m.window, &w);
+    int x = cursorX(m.lParam), y = cursorY(m.lParam);
+    if (x < w.left + closeBoxZone && inCaptionBand(w, y)) {
+        callOwnProcedureWithCommand(m, SC_CLOSE);
+        return 0;
+    }
+    DWORD style = (DWORD)GetWindowLongA(m.window, GWL_STYLE);
+    if ((style & WS_MINIMIZEBOX) && x > w.right - minimizeBoxZone && inCaptionBand(w, y)) {
+        callOwnProcedureWithCommand(m, (style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE);
+        return 0;
+    }
+    if ((style & WS_MAXIMIZEBOX) && x > w.right - maximizeBoxZoneOuter && x < w.right - minimizeBoxZone &&
+        inCaptionBand(w, y)) {
+        callOwnProcedureWithCommand(m, (style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE);
+        return 0;
+    }
+    passOnMessage(m);
     return 0;
 }
 
+// Step 4: with the striped caption the system must never track its own
+// caption buttons, so every press at the caption's ends or on a button
+// arrives as a caption press for clickCaptionBox.
+int overrideCaptionHitTest(const WindowMessage &m, LRESULT *result)
+{
+    if (Settings.skinScrollBars != 1 || m.message != WM_NCHITTEST || Settings.macButtons != 1) return 0;
+    LRESULT hit = passOnMessage(m);
+    RECT w;
+    GetWindowRect(m.window, &w);
+    int x = cursorX(m.lParam), y = cursorY(m.lParam);
+    if (inCaptionBand(w, y) && isCaptioned(m.window) &&
+        (x < w.left + hitTestLeftZone || x > w.right - hitTestRightZone)) {
+        *result = HTCAPTION;
+        return 1;
+    }
+    *result = (hit == HTMINBUTTON || hit == HTMAXBUTTON || hit == HTCLOSE) ? HTCAPTION : hit;
+    return 1;
+}
+
+static int paintCaption(const WindowMessage &m)
+{
+    return paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window);
+}
+
+// WM_SYSCOMMAND: a captioned window answers 0 whatever its own procedure
+// said.
+static LRESULT handleSystemCommand(const WindowMessage &m)
+{
+    paintCaption(m);
+    LRESULT own = passOnMessage(m);
+    return paintCaption(m) ? 0 : own;
+}
+
+static LRESULT handleNonClientButton(const WindowMessage &m)
+{
+    if (m.wParam != HTCAPTION && m.wParam != HTSYSMENU && m.wParam != HTMENU) return passOnMessage(m);
+    if (!paintCaption(m)) return passOnMessage(m);
+    if (m.message == WM_NCLBUTTONDOWN && m.wParam == HTCAPTION && Settings.macButtons == 1)
+        return clickCaptionBox(m);
+    passOnMessage(m);
+    return 0;
+}
+
+// Over a sizing border the system would redraw its own caption buttons; a
+// captioned window keeps the engine's caption and never sees the move.
+static LRESULT handleNonClientMouseMove(const WindowMessage &m)
+{
+    if (m.wParam >= HTLEFT && m.wParam <= HTBORDER && paintCaption(m)) return 0;
+    return passOnMessage(m);
+}
+
+// A maximised MDI child's title shows in the frame's caption, so the frame
+// is repainted after the child has stored its new text.
+static LRESULT setMdiChildText(const WindowMessage &m)
+{
+    LRESULT own = passOnMessage(m);
+    SendMessageA(GetParent(GetParent(m.window)), WM_NCPAINT, 0, 0);
+    return paintCaption(m) ? 1 : own;
+}
+
+// WM_NCACTIVATE: the system's activation drawing is painted over, and the
+// active MDI child and the MDI client are refreshed, since the system
+// repaints their frames around this window's change.
+static LRESULT handleNonClientActivate(const WindowMessage &m)
+{
+    if (!paintCaption(m)) return passOnMessage(m);
+    passOnMessage(m);
+    HWND parent = GetParent(m.window);
+    HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
+    if (activeChild != m.window) {
+        SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
+        SendMessageA(activeChild, WM_NCPAINT, 0, 0);
+    }
+    SendMessageA(parent, WM_NCPAINT, 0, 0);
+    paintCaption(m);
+    return 1;
+}
+
+// The default handling of WM_SETTEXT draws the system's caption at once;
+// without WS_VISIBLE it only stores the text, and the engine paints the
+// caption afterwards.
+static LRESULT setTextWhileHidden(const WindowMessage &m)
+{
+    LONG style = GetWindowLongA(m.window, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) return passOnMessage(m);
+    SetWindowLongA(m.window, GWL_STYLE, style & ~WS_VISIBLE);
+    LRESULT own = passOnMessage(m);
+    SetWindowLongA(m.window, GWL_STYLE, style);
+    return own;
+}
+
+// The caption painted before and after the window's own handling.
+static LRESULT paintAroundOwnHandling(const WindowMessage &m)
+{
+    if (!paintCaption(m)) return passOnMessage(m);
+    LRESULT own = m.message == WM_SETTEXT ? setTextWhileHidden(m) : passOnMessage(m);
+    paintCaption(m);
+    return own;
+}
+
+// Step 11: the fourteen caption messages. Each reaches the window's own
+// procedure exactly once (a caption-box click as its command), except a
+// mouse move over a captioned window's sizing border.
 int handleCaptionMessage(const WindowMessage &m, LRESULT *result)
 {
-    (void)m;
-    (void)result;
+    switch (m.message) {
+    case WM_SYSCOMMAND:
+        *result = handleSystemCommand(m);
+        return 1;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+        *result = handleNonClientButton(m);
+        return 1;
+    case WM_NCMOUSEMOVE:
+        *result = handleNonClientMouseMove(m);
+        return 1;
+    case WM_NCACTIVATE:
+        *result = handleNonClientActivate(m);
+        return 1;
+    case WM_SETTEXT:
+        if (GetWindowLongA(m.window, GWL_EXSTYLE) & WS_EX_MDICHILD) {
+            *result = setMdiChildText(m);
+            return 1;
+        }
+        *result = paintAroundOwnHandling(m);
+        return 1;
+    case WM_NCPAINT:
+    case WM_SHOWWINDOW:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MDIACTIVATE:
+    case WM_MDIMAXIMIZE:
+        *result = paintAroundOwnHandling(m);
+        return 1;
+    }
     return 0;
 }

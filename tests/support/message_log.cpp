@@ -3,10 +3,22 @@
 #include <stdio.h>
 
 static std::vector<LoggedMessage> logged;
+static MessageSnapshot snapshotFunction;
+
+void setMessageSnapshot(MessageSnapshot snapshot) { snapshotFunction = snapshot; }
+
+void recordMessageResult(HWND window, UINT message, WPARAM wParam, LPARAM lParam, unsigned flags,
+                         LRESULT result)
+{
+    LoggedMessage entry = {window, message, flags, wParam, lParam};
+    entry.result = result;
+    if (snapshotFunction) entry.snapshot = snapshotFunction(window);
+    logged.push_back(entry);
+}
 
 void recordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, unsigned flags)
 {
-    logged.push_back({window, message, flags, wParam, lParam});
+    recordMessageResult(window, message, wParam, lParam, flags, 0);
 }
 
 void clearMessageLog() { logged.clear(); }
@@ -29,24 +41,42 @@ int countMessages(HWND window, UINT message, unsigned source)
     return n;
 }
 
-static std::string describe(UINT message, unsigned flags, WPARAM wParam, LPARAM lParam)
+static std::string describe(HWND window, UINT message, unsigned flags, WPARAM wParam, LPARAM lParam,
+                            LRESULT result, LONG_PTR snapshot, bool expected)
 {
-    char text[120];
-    const char *source = (flags & messageFromOwnProcedure)  ? "own"
-                         : (flags & messageFromBeforeHook) ? "before"
-                         : (flags & messageFromAfterHook)  ? "after"
-                         : (flags & messageFromParent)     ? "parent"
-                                                           : "?";
-    snprintf(text, sizeof text, "%-6s %04x wp=%08lx lp=%08lx%s", source, message, (unsigned long)wParam,
-             (unsigned long)lParam, (flags & optionalEntry) ? " (optional)" : "");
+    char text[200];
+    const char *source = (flags & messageFromOwnProcedure)     ? "own"
+                         : (flags & messageFromBeforeHook)     ? "before"
+                         : (flags & messageFromAfterHook)      ? "after"
+                         : (flags & messageFromParent)         ? "parent"
+                         : (flags & messageFromLateBeforeHook) ? "lbefore"
+                         : (flags & messageFromLateAfterHook)  ? "lafter"
+                                                               : "?";
+    int n = snprintf(text, sizeof text, "%-7s %04x wp=%08lx lp=%08lx", source, message, (unsigned long)wParam,
+                     (unsigned long)lParam);
+    if (window) n += snprintf(text + n, sizeof text - n, " w=%p", (void *)window);
+    if (!expected || (flags & matchResult)) n += snprintf(text + n, sizeof text - n, " r=%lx", (unsigned long)result);
+    if (!expected || (flags & matchSnapshot))
+        n += snprintf(text + n, sizeof text - n, " s=%lx", (unsigned long)snapshot);
+    if (flags & optionalEntry) snprintf(text + n, sizeof text - n, " (optional)");
     return text;
 }
 
-std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND window, unsigned sourceMask)
+static bool listed(const std::vector<UINT> &messages, UINT message)
+{
+    if (messages.empty()) return true;
+    for (UINT m : messages)
+        if (m == message) return true;
+    return false;
+}
+
+std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND window, unsigned sourceMask,
+                              const std::vector<UINT> &onlyMessages)
 {
     std::vector<LoggedMessage> actual;
     for (auto &m : logged)
-        if ((!window || m.window == window) && (m.flags & sourceMask)) actual.push_back(m);
+        if ((!window || m.window == window) && (m.flags & sourceMask) && listed(onlyMessages, m.message))
+            actual.push_back(m);
 
     size_t a = 0;
     bool ok = true;
@@ -55,7 +85,10 @@ std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND w
         bool match = a < actual.size() && actual[a].message == x.message &&
                      (actual[a].flags & messageSourceMask) == (x.flags & messageSourceMask) &&
                      (!(x.flags & matchWParam) || actual[a].wParam == x.wParam) &&
-                     (!(x.flags & matchLParam) || actual[a].lParam == x.lParam);
+                     (!(x.flags & matchLParam) || actual[a].lParam == x.lParam) &&
+                     (!x.window || actual[a].window == x.window) &&
+                     (!(x.flags & matchResult) || actual[a].result == x.result) &&
+                     (!(x.flags & matchSnapshot) || actual[a].snapshot == x.snapshot);
         if (match)
             a++;
         else if (!(x.flags & optionalEntry)) {
@@ -65,21 +98,26 @@ std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND w
     }
     if (ok && a == actual.size()) return "";
 
-    std::string out = "\n  expected                                        | actual\n";
+    std::string out = "\n  expected" + std::string(62, ' ') + "| actual\n";
     size_t rows = actual.size() > (size_t)count ? actual.size() : (size_t)count;
     for (size_t i = 0; i < rows; i++) {
-        std::string left = i < (size_t)count
-                               ? describe(expected[i].message, expected[i].flags, expected[i].wParam, expected[i].lParam)
-                               : "";
-        std::string right =
-            i < actual.size() ? describe(actual[i].message, actual[i].flags, actual[i].wParam, actual[i].lParam) : "";
-        left.resize(48, ' ');
+        std::string left = "";
+        if (i < (size_t)count) {
+            const ExpectedMessage &x = expected[i];
+            left = describe(x.window, x.message, x.flags, x.wParam, x.lParam, x.result, x.snapshot, true);
+        }
+        std::string right = "";
+        if (i < actual.size()) {
+            const LoggedMessage &y = actual[i];
+            right = describe(y.window, y.message, y.flags, y.wParam, y.lParam, y.result, y.snapshot, false);
+        }
+        left.resize(70, ' ');
         out += "  " + left + "| " + right + "\n";
     }
     return out;
 }
 
-static HHOOK beforeHook, afterHook;
+static HHOOK beforeHook, afterHook, lateBeforeHook, lateAfterHook;
 
 static LRESULT CALLBACK recordBefore(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -91,8 +129,35 @@ static LRESULT CALLBACK recordBefore(int code, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK recordAfter(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    recordMessage(m->hwnd, m->message, m->wParam, m->lParam, messageFromAfterHook);
+    recordMessageResult(m->hwnd, m->message, m->wParam, m->lParam, messageFromAfterHook, m->lResult);
     return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static LRESULT CALLBACK recordLateBefore(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
+    recordMessage(m->hwnd, m->message, m->wParam, m->lParam, messageFromLateBeforeHook);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static LRESULT CALLBACK recordLateAfter(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
+    recordMessageResult(m->hwnd, m->message, m->wParam, m->lParam, messageFromLateAfterHook, m->lResult);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+void installLateRecordingHooks()
+{
+    lateBeforeHook = SetWindowsHookExA(WH_CALLWNDPROC, recordLateBefore, NULL, GetCurrentThreadId());
+    lateAfterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, recordLateAfter, NULL, GetCurrentThreadId());
+}
+
+void removeLateRecordingHooks()
+{
+    if (lateBeforeHook) UnhookWindowsHookEx(lateBeforeHook);
+    if (lateAfterHook) UnhookWindowsHookEx(lateAfterHook);
+    lateBeforeHook = lateAfterHook = NULL;
 }
 
 void installRecordingHooks()

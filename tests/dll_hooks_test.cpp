@@ -1,0 +1,178 @@
+// varnel.dll's exported hooks and window procedure, loaded as the system
+// loads them into a process: windows subclassed on creation, messages handed
+// on, procedures given back on destruction and at unload, the excluded
+// classes and the disable marker.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/engine_hooks.h"
+#include "support/test_folder.h"
+
+class DllHooks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[MAX_PATH];
+        GetWindowsDirectoryA(dir, sizeof dir);
+        engineFolder = std::string(dir) + "\\varnels";
+        CreateDirectoryA(engineFolder.c_str(), NULL);
+        GetCurrentDirectoryA(sizeof previous, previous);
+        SetCurrentDirectoryA(empty.path());
+        DeleteFileA((engineFolder + "\\vldis.ini").c_str());
+        // Painting and the control stages off: these tests are about the
+        // hooks and the window procedure.
+        writeEngineFile("vl.ini", settingsFileText({{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {13, 1}, {14, 1},
+                                                    {32, 1}, {37, 1}}));
+        clearScript();
+        clearMessageLog();
+    }
+    void TearDown() override
+    {
+        for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+            if (IsWindow(*w)) DestroyWindow(*w);
+        unhook();
+        removeRecordingHooks();
+        setMessageSnapshot(NULL);
+        if (dll) FreeLibrary(dll);
+        DeleteFileA((engineFolder + "\\vl.ini").c_str());
+        DeleteFileA((engineFolder + "\\vldis.ini").c_str());
+        SetCurrentDirectoryA(previous);
+    }
+    void writeEngineFile(const char *name, const std::string &text)
+    {
+        FILE *f = fopen((engineFolder + "\\" + name).c_str(), "wb");
+        ASSERT_TRUE(f != NULL);
+        fwrite(text.data(), 1, text.size(), f);
+        fclose(f);
+    }
+    // Loads the library and installs its hooks on this thread.
+    void load()
+    {
+        dll = LoadLibraryA(buildFile("varnel.dll").c_str());
+        ASSERT_TRUE(dll != NULL);
+        beforeProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc2");
+        afterProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc");
+        staticProc = (LONG)GetProcAddress(dll, "StaticWindowProc");
+        ASSERT_TRUE(beforeProc && afterProc && staticProc);
+        beforeHook = SetWindowsHookExA(WH_CALLWNDPROC, beforeProc, NULL, GetCurrentThreadId());
+        afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterProc, NULL, GetCurrentThreadId());
+        ASSERT_TRUE(beforeHook && afterHook);
+    }
+    void unhook()
+    {
+        if (beforeHook) UnhookWindowsHookEx(beforeHook);
+        if (afterHook) UnhookWindowsHookEx(afterHook);
+        beforeHook = afterHook = NULL;
+    }
+    HWND create(const char *className = NULL, DWORD style = WS_OVERLAPPEDWINDOW, HWND parent = NULL)
+    {
+        HWND w = CreateWindowExA(0, className ? scriptedClass(className) : scriptedClass(), "Window", style, 40, 40,
+                                 250, 150, parent, NULL, GetModuleHandleA(NULL), NULL);
+        if (w) windows.push_back(w);
+        return w;
+    }
+    LONG procedureOf(HWND w) { return GetWindowLongA(w, GWL_WNDPROC); }
+
+    std::string engineFolder;
+    TestFolder empty{"cwd"};
+    char previous[MAX_PATH];
+    HMODULE dll = NULL;
+    HOOKPROC beforeProc = NULL, afterProc = NULL;
+    LONG staticProc = 0;
+    HHOOK beforeHook = NULL, afterHook = NULL;
+    std::vector<HWND> windows;
+};
+
+TEST_F(DllHooks, CreationSubclassesAWindowWithTheLibrarysProcedure)
+{
+    load();
+    HWND w = create();
+    ASSERT_TRUE(w != NULL);
+    EXPECT_EQ(staticProc, procedureOf(w));
+    HWND child = create("VarnelScripted", WS_CHILD, w);
+    EXPECT_EQ(staticProc, procedureOf(child));
+}
+
+TEST_F(DllHooks, PlainMessageReachesTheOwnProcedureWithItsValuesAndItsResultComesBack)
+{
+    load();
+    HWND w = create();
+    ASSERT_EQ(staticProc, procedureOf(w));
+    scriptMessage(WM_USER + 4, (LRESULT)0x600DF00D);
+    clearMessageLog();
+    EXPECT_EQ((LRESULT)0x600DF00D, SendMessageA(w, WM_USER + 4, 0xAABBCCDD, 0x11223344));
+    ExpectedMessage once[] = {
+        {WM_USER + 4, messageFromOwnProcedure | matchWParam | matchLParam, 0xAABBCCDD, 0x11223344, w},
+    };
+    EXPECT_SEQUENCE(once, NULL, messageFromOwnProcedure);
+}
+
+TEST_F(DllHooks, DestructionGivesTheProcedureBackThroughTheAfterHook)
+{
+    installRecordingHooks();  // called after the library's hooks
+    load();
+    HWND w = create();
+    ASSERT_EQ(staticProc, procedureOf(w));
+    setMessageSnapshot(windowProcedureOf);
+    clearMessageLog();
+    DestroyWindow(w);
+    ExpectedMessage destruction[] = {
+        {WM_DESTROY, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, staticProc},
+        {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)scriptedProcedure},
+    };
+    EXPECT_SEQUENCE_OF(destruction, w, messageFromOwnProcedure | messageFromAfterHook, {WM_DESTROY});
+}
+
+TEST_F(DllHooks, ExcludedClassSwitchesSubclassingOff)
+{
+    load();
+    HWND earlier = create();
+    HWND odd = create("CharGridWClass");
+    HWND later = create();
+    ASSERT_TRUE(earlier && odd && later);
+    EXPECT_EQ(staticProc, procedureOf(earlier));
+    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(odd));
+    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(later));
+}
+
+TEST_F(DllHooks, UnloadGivesEverySubclassedWindowItsProcedureBack)
+{
+    load();
+    HWND a = create();
+    HWND b = create();
+    HWND child = create("VarnelScripted", WS_CHILD, a);
+    for (HWND w : {a, b, child}) ASSERT_EQ(staticProc, procedureOf(w));
+    unhook();
+    DWORD start = GetTickCount();
+    FreeLibrary(dll);
+    DWORD took = GetTickCount() - start;
+    dll = NULL;
+    EXPECT_TRUE(GetModuleHandleA("varnel.dll") == NULL) << "the library is gone";
+    for (HWND w : {a, b, child}) EXPECT_EQ((LONG)scriptedProcedure, procedureOf(w));
+    scriptMessage(WM_USER + 6, 66);
+    EXPECT_EQ(66, SendMessageA(a, WM_USER + 6, 0, 0)) << "messages no longer pass through the library";
+    EXPECT_GE(took, 900u) << "detach waits for other threads to leave the library's code";
+}
+
+TEST_F(DllHooks, DisableMarkerMakesEveryHookOnlyChain)
+{
+    writeEngineFile("vldis.ini", "1");
+    installRecordingHooks();
+    load();
+    scriptMessage(WM_SETCURSOR, 0);
+    HWND w = create();
+    ASSERT_TRUE(w != NULL);
+    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(w)) << "not subclassed";
+    HWND odd = create("CharGridWClass");
+    HWND later = create();
+    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(later));
+    clearMessageLog();
+    SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Title");
+    SendMessageA(w, WM_SETCURSOR, (WPARAM)w, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(1, countMessages(w, WM_SETTEXT, messageFromBeforeHook));
+    EXPECT_EQ(1, countMessages(w, WM_SETTEXT, messageFromAfterHook));
+    EXPECT_EQ(1, countMessages(w, WM_SETCURSOR, messageFromAfterHook));
+    EXPECT_TRUE(odd != NULL);
+}

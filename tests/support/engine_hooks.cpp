@@ -1,0 +1,145 @@
+#include "support/engine_hooks.h"
+
+#include "engine/plugin.h"
+#include "engine/settings.h"
+#include "engine/window_table.h"
+#include "hooks/hooks.h"
+#include "support/test_engine.h"
+
+static HHOOK engineBeforeHook, engineAfterHook;
+
+void installEngineHooks()
+{
+    engineBeforeHook = SetWindowsHookExA(WH_CALLWNDPROC, SpyCallWndProc2, NULL, GetCurrentThreadId());
+    engineAfterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, NULL, GetCurrentThreadId());
+}
+
+void removeEngineHooks()
+{
+    if (engineBeforeHook) UnhookWindowsHookEx(engineBeforeHook);
+    if (engineAfterHook) UnhookWindowsHookEx(engineAfterHook);
+    engineBeforeHook = engineAfterHook = NULL;
+}
+
+void quietOtherStages()
+{
+    SettingsRecord &s = Settings;
+    s.paintCaptions = 0;
+    s.listViewHotTrack = 0;
+    s.flatToolbars = 0;
+    s.skinButtons = 0;
+    s.flatTabs = 0;
+    s.animateMainWindows = 0;
+    s.animateMenus = 0;
+    s.animateWindows = 0;
+    s.tileBackgrounds = 0;
+    s.transparentListText = 0;
+    s.folderBackground = 0;
+    s.mdiBackground = 0;
+    s.macButtons = 0;
+    s.pageKeyScroll = 0;
+    s.rightClickRollUp = 0;
+    s.roundedWindows = 0;
+    s.skinScrollBars = 0;
+    s.ownerDrawnButtons = 0;
+    s.scrollBarBlackBoxes = 0;
+    s.progressBitmap = 0;
+    s.usePlugin = 0;
+}
+
+static std::map<UINT, LRESULT> script;
+
+void scriptMessage(UINT message, LRESULT result) { script[message] = result; }
+void clearScript() { script.clear(); }
+
+LRESULT CALLBACK scriptedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto scripted = script.find(message);
+    LRESULT result =
+        scripted != script.end() ? scripted->second : DefWindowProcA(window, message, wParam, lParam);
+    recordMessageResult(window, message, wParam, lParam, messageFromOwnProcedure, result);
+    return result;
+}
+
+const char *scriptedClass(const char *name)
+{
+    static std::map<std::string, int> registered;
+    if (!registered.count(name)) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = scriptedProcedure;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+        wc.lpszClassName = name;
+        RegisterClassA(&wc);
+        registered[name] = 1;
+    }
+    return registered.find(name)->first.c_str();
+}
+
+static const char parentProcedureProperty[] = "VarnelTestParentProc";
+
+static LRESULT CALLBACK parentRecorder(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC previous = (WNDPROC)GetPropA(window, parentProcedureProperty);
+    recordMessage(window, message, wParam, lParam, messageFromParent);
+    return CallWindowProcA(previous, window, message, wParam, lParam);
+}
+
+void recordAsParent(HWND window)
+{
+    SetPropA(window, parentProcedureProperty, (HANDLE)GetWindowLongA(window, GWL_WNDPROC));
+    SetWindowLongA(window, GWL_WNDPROC, (LONG)parentRecorder);
+}
+
+LONG_PTR windowProcedureOf(HWND window) { return GetWindowLongA(window, GWL_WNDPROC); }
+LONG_PTR windowStyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
+
+void EngineHooksTest::prepareFolder(TestFolder &f) { f.write("\\varnels\\vl.ini", settingsFileText({})); }
+
+void EngineHooksTest::SetUp()
+{
+    folder.reset(new TestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    prepareFolder(*folder);
+    ASSERT_TRUE(attachEngine(*folder));
+    quietOtherStages();
+    clearScript();
+    clearMessageLog();
+    installRecordingHooks();
+    installEngineHooks();
+    installLateRecordingHooks();
+}
+
+void EngineHooksTest::TearDown()
+{
+    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
+        if (IsWindow(*w)) DestroyWindow(*w);
+    windows.clear();
+    removeLateRecordingHooks();
+    removeEngineHooks();
+    removeRecordingHooks();
+    setMessageSnapshot(NULL);
+    clearScript();
+    // Stand-in handles a test put into the table are no windows to restore.
+    for (int slot = 0; slot < windowTableCapacity; slot++)
+        if (windowHandles[slot] && !IsWindow(windowHandles[slot])) {
+            windowHandles[slot] = NULL;
+            previousProcs[slot] = NULL;
+        }
+    Settings.usePlugin = 0;
+    pluginTitle = NULL;
+    detachEngine();
+    folder.reset();
+}
+
+HWND EngineHooksTest::track(HWND window)
+{
+    if (window) windows.push_back(window);
+    return window;
+}
+
+HWND EngineHooksTest::createScripted(DWORD style, int x, int y, int w, int h, DWORD exStyle, HWND parent)
+{
+    return track(CreateWindowExA(exStyle, scriptedClass(), "Scripted", style, x, y, w, h, parent, NULL,
+                                 GetModuleHandleA(NULL), NULL));
+}
