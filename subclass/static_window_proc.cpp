@@ -3,6 +3,7 @@
 // message no step claims goes to the window's own procedure unchanged.
 #include "subclass/static_window_proc.h"
 
+#include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/window_steps.h"
 
@@ -24,6 +25,39 @@ static const WindowStep windowSteps[] = {
     answerStaticColour,       // 13 transparent statics, buttons and edits
 };
 
+// Every message some step looks at. Most messages a window receives are none
+// of these and go straight to the window's own procedure: this procedure runs
+// for every message of every subclassed window.
+enum { lowMessageCount = WM_USER };
+
+struct StepMessages {
+    unsigned char taken[lowMessageCount];
+    constexpr StepMessages() : taken()
+    {
+        const UINT messages[] = {
+            // owner-drawn push buttons
+            WM_CREATE, WM_ACTIVATE, WM_ENABLE, WM_SETTEXT, WM_GETTEXT, WM_PAINT, WM_SHOWWINDOW,
+            WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_STYLECHANGED, WM_SETICON, WM_NCCALCSIZE, WM_NCPAINT,
+            BM_SETCHECK, BM_SETSTATE, BM_SETSTYLE, BM_CLICK, BM_SETIMAGE, WM_DRAWITEM,
+            // control colours and the scroll-bar brush
+            WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, WM_CTLCOLORSCROLLBAR,
+            // hit test, region, shade, scrolling
+            WM_NCHITTEST, WM_SIZE, WM_NCRBUTTONDOWN, WM_KEYDOWN, WM_VSCROLL, WM_HSCROLL, WM_NCMOUSEMOVE,
+            // caption messages
+            WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_NCRBUTTONUP, WM_NCACTIVATE, WM_INITMENUPOPUP,
+            WM_MENUSELECT, WM_MDIACTIVATE, WM_MDIMAXIMIZE,
+        };
+        for (UINT m : messages) taken[m] = 1;
+    }
+};
+static constexpr StepMessages stepMessages;
+
+static inline int someStepTakes(UINT message)
+{
+    // The rounded-menu step looks at every message while it is on.
+    return Settings.roundedWindows == 1 || (message < lowMessageCount && stepMessages.taken[message]);
+}
+
 LRESULT callOwnProcedure(const WindowMessage &m, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return CallWindowProcA(previousProcs[m.slot], m.window, message, wParam, lParam);
@@ -42,6 +76,7 @@ extern "C" LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM w
 {
     int slot = findWindowSlot(window);
     if (slot < 0) return passToClassProcedure(window, message, wParam, lParam);
+    if (!someStepTakes(message)) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
     const WindowMessage m = {window, message, wParam, lParam, slot};
     LRESULT result = 0;
     for (WindowStep step : windowSteps)
