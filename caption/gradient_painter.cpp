@@ -20,6 +20,13 @@ static void paintBands(HDC memory, int width, int height, int bands, BandColour 
     const float bandWidth = gradientBandWidth(width, bands);
     float position = 0.0f;
     HGDIOBJ previousBrush = SelectObject(memory, GetStockObject(DC_BRUSH));
+    if (bands <= 0) {
+        // No bands (a settings file without a band count): a flat caption in
+        // the caption colour, rather than the fresh bitmap's black under
+        // black title text.
+        SetDCBrushColor(memory, bandColourRef(*colour));
+        PatBlt(memory, 0, 0, width, height - 1, PATCOPY);
+    }
     for (int band = 0; band < bands; band++) {
         SetDCBrushColor(memory, bandColourRef(*colour));
         const BandSpan span = bandSpanAt(position, bandWidth);
@@ -73,23 +80,22 @@ static void drawTitle(HDC memory, const char *title, int width, int height, COLO
 }
 
 // Drawn straight into the window DC, around the caption buttons, in the
-// colour the gradient ended with.
+// colour the gradient ended with. Lines need only a pen: the DC's own pen
+// takes the colour, so nothing is created for them.
 static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
 {
     OutlineLine lines[outlineLineCount];
     gradientOutlineLines(area, SharedResources.captionButtonWidth, lines);
-    HPEN pen = CreatePen(PS_INSIDEFRAME, 0, colour);
-    HBRUSH brush = CreateSolidBrush(colour);
-    SelectObject(dc, pen);
-    SelectObject(dc, brush);
+    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(DC_PEN));
+    COLORREF previousColour = SetDCPenColor(dc, colour);
     for (const OutlineLine &line : lines) {
         MoveToEx(dc, line.x1, line.y1, NULL);
         LineTo(dc, line.x2, line.y2);
     }
+    SetDCPenColor(dc, previousColour);
+    SelectObject(dc, previousPen);
     SelectObject(dc, GetStockObject(NULL_PEN));
     SelectObject(dc, GetStockObject(GRAY_BRUSH));
-    DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
@@ -109,7 +115,8 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
     int bands = Settings.gradientSteps;
     BandColour colour, step;
     COLORREF textColour;
-    if (captionIsActive(state, GetForegroundWindow() == window)) {
+    // Only state 0 asks who has the foreground, a round trip to the server.
+    if (captionIsActive(state, state == 0 && GetForegroundWindow() == window)) {
         colour = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
         step = {r.activeStepR, r.activeStepG, r.activeStepB};
         textColour = GetSysColor(COLOR_CAPTIONTEXT);

@@ -316,7 +316,9 @@ TEST_F(GradientPainter, NoBandsDrawsNothingButAnInactiveColouredOutline)
     paintGradient(w, a, 1);
     WindowPixels p(w);
     EXPECT_EQ(GetSysColor(COLOR_INACTIVECAPTION), p.at(a.right + 1, a.top + 3));
-    EXPECT_NE(GetSysColor(COLOR_ACTIVECAPTION), p.at(a.left + 1, a.top)) << "no band was drawn";
+    EXPECT_EQ(GetSysColor(COLOR_ACTIVECAPTION), p.at(a.left + 1, a.top))
+        << "no bands: a flat caption in the caption colour, not a black strip";
+    EXPECT_EQ(GetSysColor(COLOR_ACTIVECAPTION), p.at(a.right - 1, a.bottom - 1));
 }
 
 TEST_F(GradientPainter, StaticEdgeBecomesAWindowEdgeAndTheAreaShifts)
