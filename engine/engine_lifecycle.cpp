@@ -10,6 +10,7 @@
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
+#include "subclass/converted_buttons.h"
 #include "subclass/static_window_proc.h"
 
 int engineAttached;
@@ -160,5 +161,12 @@ void engineProcessDetach(bool processTerminating)
         Settings.shuttingDown = 1;
         if (!processTerminating) Sleep(detachPause);
         restoreAllWindows(StaticWindowProc, processTerminating ? 0 : unrollPause);
+        if (!processTerminating) {
+            // With their own procedures back, buttons restyled now are not
+            // converted again on their way.
+            Settings.skinButtons = 0;
+            Settings.ownerDrawnButtons = 0;
+            restoreConvertedButtons();
+        }
     }
 }

@@ -51,7 +51,7 @@ static LONG giveButtonTheEngineLook(HWND window, LONG style, LONG exStyle)
 {
     if (Settings.ownerDrawnButtons == 1) {
         LONG converted = convertedButtonStyle(style);
-        if (converted != style) SetWindowLongA(window, GWL_STYLE, converted);
+        if (converted != style) convertButtonRememberingStyle(window, style);
         return converted;
     }
     SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_STATICEDGE);

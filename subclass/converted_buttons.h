@@ -29,6 +29,15 @@ inline LONG convertedButtonStyle(LONG style) { return style | convertedButtonMar
 
 inline int carriesConvertedButtonMark(LONG style) { return (style & convertedButtonMark) == convertedButtonMark; }
 
+// Converts a button and remembers the style it had, so that unload can give
+// it back. convertedButtonKept is a style bit no button uses (WS_POPUP), set
+// in the kept value so that a style of 0 is still told from no value.
+enum : LONG { convertedButtonKept = (LONG)WS_POPUP };
+void convertButtonRememberingStyle(HWND button, LONG style);
+// At unload, before the table is cleared: every recorded button still
+// carrying the mark gets its own style back.
+void restoreConvertedButtons();
+
 // How far the flat look moves a system colour, in every channel: the pressed
 // face is darker by 0x14, the focused look by 0x0E.
 enum { pressedFaceShift = 0x14, focusShift = 0x0E };
