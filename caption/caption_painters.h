@@ -20,3 +20,7 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 // Claimed with InterlockedCompareExchange (polled with Sleep(1)) and released
 // with InterlockedExchange.
 extern volatile LONG captionPainterBusy;
+
+// Reads the title a caption shows into buffer (size bytes with the
+// terminating zero); returns its length.
+int readCaptionTitle(HWND window, char *buffer, int size);

@@ -138,7 +138,7 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
         SelectObject(memory, bitmap);
         char title[titleBufferSize];
         title[0] = 0;
-        GetWindowTextA(owner, title, titleBufferSize);
+        readCaptionTitle(owner, title, titleBufferSize);
         paintBands(memory, strip.width, strip.height, bands, &colour, step);
         drawTitle(memory, title, strip.width, strip.height, textColour);
     } else {

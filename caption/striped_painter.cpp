@@ -70,7 +70,7 @@ static void drawTitle(HDC memory, const char *padded, int paddedLength, const St
 static int readPaddedTitle(HWND owner, char padded[titleBufferSize + 2])
 {
     padded[0] = ' ';
-    const int length = GetWindowTextA(owner, padded + 1, titleBufferSize);
+    const int length = readCaptionTitle(owner, padded + 1, titleBufferSize);
     if (length <= 0) return 0;
     padded[length + 1] = ' ';
     return length + 2;
