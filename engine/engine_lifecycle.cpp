@@ -14,6 +14,7 @@
 #include "subclass/static_window_proc.h"
 
 int engineAttached;
+volatile int engineDetached;
 DWORD detachPause = 1000;
 DWORD unrollPause = 50;
 char engineWindowsDirectory[250];
@@ -100,6 +101,7 @@ static void loadSkinBitmaps()
 BOOL engineProcessAttach(const char *windowsDirectory)
 {
     engineAttached = 0;
+    engineDetached = 0;
     lstrcpynA(engineWindowsDirectory, windowsDirectory, sizeof engineWindowsDirectory);
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
@@ -134,6 +136,7 @@ void engineProcessDetach(bool processTerminating)
 {
     if (!engineAttached || Settings.engineDisabled == 1) return;
     engineAttached = 0;
+    engineDetached = 1;
     SharedResourcesRecord &r = SharedResources;
     if (r.scrollBarBrush) DeleteObject(r.scrollBarBrush);
     r.scrollBarBrush = NULL;

@@ -17,6 +17,9 @@ void engineProcessDetach(bool processTerminating);
 // 1 between a successful attach and detach; a detach after a failed attach
 // does nothing.
 extern int engineAttached;
+// 1 once detach has run: from then on the engine's procedure only hands
+// messages on (a window subclassed again by somebody else may still call it).
+extern volatile int engineDetached;
 
 // The two pauses of detach, in milliseconds (1000 each), and the pause before
 // each rolled-up window is unrolled (50).

@@ -163,15 +163,32 @@ void releaseWindowSlot(HWND window)
     lowerFreeHint(slot);
 }
 
+// A window somebody subclassed after the engine keeps their procedure, and
+// theirs still calls the engine's. The library must then stay mapped for the
+// life of the process, or that call lands in freed memory: it is pinned, and
+// its procedure, finding the slot still recorded, hands such calls on.
+static void keepLibraryMapped(WNDPROC procedure)
+{
+    HMODULE module = NULL;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN, (LPCSTR)procedure,
+                       &module);
+}
+
 void restoreAllWindows(WNDPROC newProc, DWORD pauseBeforeUnroll)
 {
+    int pinned = 0;
     for (int slot = 0; slot < windowTableCapacity; slot++) {
         HWND window = windowHandles[slot];
         if (!window) continue;
-        if ((WNDPROC)GetWindowLongA(window, GWL_WNDPROC) == newProc)
+        if ((WNDPROC)GetWindowLongA(window, GWL_WNDPROC) == newProc) {
             SetWindowLongA(window, GWL_WNDPROC, (LONG)previousProcs[slot]);
-        else
+        } else {
             Beep(0, 0);
+            if (!pinned && IsWindow(window)) {
+                keepLibraryMapped(newProc);
+                pinned = 1;
+            }
+        }
         if (rolledUp[slot] == 1) {
             if (pauseBeforeUnroll) Sleep(pauseBeforeUnroll);
             RECT r;

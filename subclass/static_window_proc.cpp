@@ -3,6 +3,7 @@
 // message no step claims goes to the window's own procedure unchanged.
 #include "subclass/static_window_proc.h"
 
+#include "engine/engine_lifecycle.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/window_steps.h"
@@ -76,7 +77,7 @@ extern "C" LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM w
 {
     int slot = findWindowSlot(window);
     if (slot < 0) return passToClassProcedure(window, message, wParam, lParam);
-    if (!someStepTakes(message)) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
+    if (!someStepTakes(message) || engineDetached) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
     const WindowMessage m = {window, message, wParam, lParam, slot};
     LRESULT result = 0;
     for (WindowStep step : windowSteps)
