@@ -43,12 +43,15 @@ enum {
     zoomRedrawFlags = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME,
 };
 
+volatile LONG showZoomsPlayed = 0;
+
 // Blocks the window's thread for zoomFrames x animationDelay milliseconds:
 // the delay is the only pacing, and each frame is drawn over the last.
 static void playZoom(HDC screen, HWND window, int menuVariant)
 {
     RECT w;
     GetWindowRect(window, &w);
+    InterlockedIncrement(&showZoomsPlayed);
     HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     HGDIOBJ oldBrush = SelectObject(screen, face);
     HGDIOBJ oldPen = SelectObject(screen, GetStockObject(NULL_PEN));

@@ -15,6 +15,10 @@ RECT zoomFrameRect(const RECT &w, int k);
 // every side, so the raised edge left around the menu goes too.
 RECT menuZoomRedrawRect(const RECT &w);
 
+// How many zooms this process has played: each blocks its thread for
+// zoomFrames sleeps, so a show that played two took twice as long.
+extern volatile LONG showZoomsPlayed;
+
 // The two variants: which windows being shown get a zoom.
 int menuGetsZoom(const char *className, DWORD exStyle);
 int mainWindowGetsZoom(DWORD style, DWORD exStyle);

@@ -307,12 +307,18 @@ int Fuzzer::safeRightHit(HWND w)
     }
 }
 
+// VARNEL_FUZZ_TRACE=1 writes every message to standard error before it is
+// sent: with the seed of a run, the way to find the step that ended it when
+// the process ends without a word (a system control's failed assertion).
+bool tracing() { static const bool on = getenv("VARNEL_FUZZ_TRACE") != NULL; return on; }
+
 LRESULT Fuzzer::send(int kind, HWND w, UINT message, WPARAM wParam, LPARAM lParam)
 {
     current.kind = kind;
     current.target = w;
     current.wParam = wParam;
     current.lParam = lParam;
+    if (tracing()) printStep("sending");
     return SendMessageA(w, message, wParam, lParam);
 }
 
@@ -759,8 +765,14 @@ int FuzzMessages::runProfile(const Profile &profile, SoakRandom &r, int steps, H
     else folder->remove("\\varnels\\vlplug.ini");
     if (profile.progressMarker) folder->write("\\varnels\\vlprog.ini", "");
     else folder->remove("\\varnels\\vlprog.ini");
-    EXPECT_TRUE(attachEngine(*folder));
-    installEngineHooks();
+    // VARNEL_FUZZ_WITHOUT_ENGINE=1 runs the same fuzzing with no engine at
+    // all: the control that tells a fault of the system's own controls from
+    // one of the engine.
+    const bool engine = getenv("VARNEL_FUZZ_WITHOUT_ENGINE") == NULL;
+    if (engine) {
+        EXPECT_TRUE(attachEngine(*folder));
+        installEngineHooks();
+    }
 
     SoakWindows set;
     createSoakWindows(&set);
@@ -798,8 +810,10 @@ int FuzzMessages::runProfile(const Profile &profile, SoakRandom &r, int steps, H
             failures++;
             windowHandles[slot] = NULL;
         }
-    removeEngineHooks();
-    detachEngine();
+    if (engine) {
+        removeEngineHooks();
+        detachEngine();
+    }
     return failures;
 }
 

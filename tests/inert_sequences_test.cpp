@@ -116,58 +116,59 @@ protected:
     char previous[MAX_PATH];
 };
 
+// X11 delivers exposures when it likes, so the system itself now and then
+// adds a WM_PAINT to one recording: a hooked recording that differs from its
+// baseline is tried again against a fresh baseline, and only a difference
+// that stays every time is the engine's.
+enum { triesPerComparison = 4 };
+
 TEST_F(InertSequences, TheDisableMarkerAndTheExclusionListLeaveEveryMessageAsWithoutTheEngine)
 {
     const std::string path = thisProgram();
     const std::string program = path.substr(path.find_last_of("\\/") + 1);
     const int rounds = soakSize(10, 100);
-    int tried = 0, failures = 0, unstable = 0;
+    int tried = 0, failures = 0, retried = 0;
     bool enabledDiffers = false;
+    struct Variant {
+        const char *what;
+        const char *file;
+        std::string text;
+    } variants[] = {
+        {"with vldis.ini holding 1", "\\varnels\\vldis.ini", "1"},
+        {"with the program in vlexcl.ini", "\\varnels\\vlexcl.ini", "; programs left alone\r\nsomething.exe\r\n" + program + "\r\n"},
+    };
     for (int round = 0; round < rounds; round++) {
-        const std::vector<Entry> baseline = scriptedInteraction();
-        ASSERT_GT(baseline.size(), 10u);
-
-        bool untouched = false;
-        folder->write("\\varnels\\vldis.ini", "1");
-        const std::vector<Entry> disabled = underEngine(&untouched);
-        EXPECT_EQ(1, Settings.engineDisabled);
-        EXPECT_TRUE(untouched) << "the disabled engine subclassed a window";
-        folder->remove("\\varnels\\vldis.ini");
-
-        folder->write("\\varnels\\vlexcl.ini", "; programs left alone\r\nsomething.exe\r\n" + program + "\r\n");
-        const std::vector<Entry> excluded = underEngine(&untouched);
-        EXPECT_EQ(1, Settings.engineDisabled) << "the exclusion list named " << program;
-        EXPECT_TRUE(untouched) << "the excluded engine subclassed a window";
-        folder->remove("\\varnels\\vlexcl.ini");
+        for (const Variant &v : variants) {
+            std::vector<Entry> baseline, hooked;
+            for (int attempt = 0; attempt < triesPerComparison; attempt++) {
+                if (attempt) retried++;
+                baseline = scriptedInteraction();
+                ASSERT_GT(baseline.size(), 10u);
+                bool untouched = false;
+                folder->write(v.file, v.text);
+                hooked = underEngine(&untouched);
+                folder->remove(v.file);
+                EXPECT_EQ(1, Settings.engineDisabled) << v.what;
+                EXPECT_TRUE(untouched) << v.what << ": the engine subclassed a window";
+                if (hooked == baseline) break;
+            }
+            tried++;
+            if (hooked != baseline) {
+                failures++;
+                ADD_FAILURE() << v.what << ", " << triesPerComparison << " times:" << sideBySide(baseline, hooked);
+            }
+        }
 
         // The engine at work does change what the window sees (it hides
         // WS_VISIBLE around WM_SETTEXT, which the window sees as style
         // changes): the recording can tell.
+        bool untouched = false;
+        const std::vector<Entry> baseline = scriptedInteraction();
         const std::vector<Entry> enabled = underEngine(&untouched);
         enabledDiffers = enabledDiffers || enabled != baseline;
-
-        // Without hooks once more: when the system itself answered
-        // differently this time, the round proves nothing and is repeated.
-        const std::vector<Entry> again = scriptedInteraction();
-        if (again != baseline) {
-            unstable++;
-            if (unstable <= 3) {
-                round--;
-                continue;
-            }
-        }
-        tried += 2;
-        if (disabled != baseline) {
-            failures++;
-            ADD_FAILURE() << "with vldis.ini holding 1:" << sideBySide(baseline, disabled);
-        }
-        if (excluded != baseline) {
-            failures++;
-            ADD_FAILURE() << "with the program in vlexcl.ini:" << sideBySide(baseline, excluded);
-        }
     }
     EXPECT_TRUE(enabledDiffers) << "an engine at work leaves a trace in the sequence";
-    printf("inert: %d comparisons, %d rounds repeated because the system answered differently\n", tried, unstable);
+    printf("inert: %d comparisons, %d tried again because the system answered differently\n", tried, retried);
     reportSoakItem("disable marker and exclusion list", tried, failures);
 }
 

@@ -337,6 +337,11 @@ int recreateLostSoakWindows(SoakWindows *set)
 
 void destroySoakWindows(SoakWindows *set)
 {
+    // MDI children go through their client first: Wine's MDI code, when a
+    // frame takes its children along, can lose itself in its Window menu.
+    if (set->mdiClient && IsWindow(set->mdiClient))
+        for (HWND child : set->mdiChildren)
+            if (child && IsWindow(child)) SendMessageA(set->mdiClient, WM_MDIDESTROY, (WPARAM)child, 0);
     for (HWND w : {set->thick, set->thin, set->tool, set->help, set->bare, set->controlsFrame, set->dialog,
                    set->mdiFrame})
         if (w && IsWindow(w)) DestroyWindow(w);
