@@ -12,6 +12,7 @@
 #include "caption/caption_painters.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "support/gdi_handles.h"
 #include "support/pixels.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
@@ -607,20 +608,6 @@ TEST_F(GradientTitle, CentredTitleIsCentredInOneFont)
 
 namespace {
 
-// Free GDI handles of the process, counted by creating pens until creation
-// fails (GetGuiResources is a stub under Wine).
-int freeGdiHandles()
-{
-    std::vector<HPEN> pens;
-    for (;;) {
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
-        if (!pen) break;
-        pens.push_back(pen);
-        if (pens.size() > 200000) break;
-    }
-    for (HPEN pen : pens) DeleteObject(pen);
-    return (int)pens.size();
-}
 
 double millisecondsOf(int repeats, const std::function<void()> &f)
 {

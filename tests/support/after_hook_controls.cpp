@@ -162,33 +162,3 @@ BitmapFile readBitmapFile(const std::string &path)
     return out;
 }
 
-void writePatternBitmap(const std::string &path, int w, int h, const std::function<COLORREF(int, int)> &colour)
-{
-    int stride = (w * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh = {};
-    BITMAPINFOHEADER ih = {};
-    ih.biSize = sizeof ih;
-    ih.biWidth = w;
-    ih.biHeight = h;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    ih.biSizeImage = stride * h;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return;
-    fwrite(&fh, sizeof fh, 1, f);
-    fwrite(&ih, sizeof ih, 1, f);
-    std::vector<unsigned char> row(stride, 0);
-    for (int y = h - 1; y >= 0; y--) {
-        for (int x = 0; x < w; x++) {
-            COLORREF c = colour(x, y);
-            row[x * 3] = GetBValue(c);
-            row[x * 3 + 1] = GetGValue(c);
-            row[x * 3 + 2] = GetRValue(c);
-        }
-        fwrite(row.data(), 1, stride, f);
-    }
-    fclose(f);
-}

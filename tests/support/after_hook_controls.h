@@ -70,5 +70,3 @@ struct BitmapFile {
 };
 BitmapFile readBitmapFile(const std::string &path);
 
-// Writes a 24-bit bitmap file whose pixel (x, y), top row first, is colour(x, y).
-void writePatternBitmap(const std::string &path, int w, int h, const std::function<COLORREF(int, int)> &colour);

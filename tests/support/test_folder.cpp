@@ -83,7 +83,7 @@ std::string settingsFileText(std::initializer_list<std::pair<int, int>> values)
     return text;
 }
 
-void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
+void writePatternBitmap(const std::string &path, int w, int h, const std::function<COLORREF(int, int)> &colour)
 {
     int stride = (w * 3 + 3) & ~3;
     BITMAPFILEHEADER fh = {};
@@ -97,16 +97,24 @@ void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof fh + sizeof ih;
     fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    std::vector<unsigned char> row(stride, 0);
-    for (int x = 0; x < w; x++) {
-        row[x * 3] = GetBValue(colour);
-        row[x * 3 + 1] = GetGValue(colour);
-        row[x * 3 + 2] = GetRValue(colour);
-    }
     FILE *f = fopen(path.c_str(), "wb");
     if (!f) return;
     fwrite(&fh, sizeof fh, 1, f);
     fwrite(&ih, sizeof ih, 1, f);
-    for (int y = 0; y < h; y++) fwrite(row.data(), 1, stride, f);
+    std::vector<unsigned char> row(stride, 0);
+    for (int y = h - 1; y >= 0; y--) {
+        for (int x = 0; x < w; x++) {
+            COLORREF c = colour(x, y);
+            row[x * 3] = GetBValue(c);
+            row[x * 3 + 1] = GetGValue(c);
+            row[x * 3 + 2] = GetRValue(c);
+        }
+        fwrite(row.data(), 1, stride, f);
+    }
     fclose(f);
+}
+
+void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
+{
+    writePatternBitmap(path, w, h, [colour](int, int) { return colour; });
 }

@@ -3,6 +3,7 @@
 // hands to the engine's attach as the Windows directory.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <windows.h>
@@ -33,6 +34,8 @@ std::string buildFile(const std::string &relative);
 
 // Writes a 24-bit bitmap file of w x h pixels of one colour.
 void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour);
+// Writes a 24-bit bitmap file whose pixel (x, y), top row first, is colour(x, y).
+void writePatternBitmap(const std::string &path, int w, int h, const std::function<COLORREF(int, int)> &colour);
 
 // Deletes a file tree.
 void removeTree(const std::string &path);
