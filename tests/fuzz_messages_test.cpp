@@ -915,7 +915,13 @@ TEST_F(FuzzMessages, EveryWindowSurvivesRandomMessagesUnderRandomSettingsAndGdiH
         current.profile = ++profiles;
         int steps = perProfile < total - sent ? perProfile : total - sent;
         failures += runProfile(profile, r, steps, image, &lost);
+        const int before = sent;
         sent += steps;
+        // The full run takes most of an hour: a line per 100,000 messages.
+        if (sent / 100000 != before / 100000 && sent < total) {
+            fprintf(stderr, "fuzz: %d of %d messages, %lu s\n", sent, total, (unsigned long)((GetTickCount() - start) / 1000));
+            fflush(stderr);
+        }
     }
     const DWORD took = GetTickCount() - start;
 
