@@ -70,9 +70,7 @@ class FullTable : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder.reset(new TestFolder("full"));
-        SetCurrentDirectoryA(folder->path());
+        folder.reset(new CurrentTestFolder("full"));
         folder->write("\\varnels\\vl.ini", settingsFileText({}));
         ASSERT_TRUE(attachEngine(*folder));
         installEngineHooks();
@@ -82,11 +80,9 @@ protected:
         if (IsWindow(holder)) DestroyWindow(holder);
         removeEngineHooks();
         detachEngine();
-        SetCurrentDirectoryA(previous);
         folder.reset();
     }
-    std::unique_ptr<TestFolder> folder;
-    char previous[MAX_PATH];
+    std::unique_ptr<CurrentTestFolder> folder;
     std::vector<HWND> windows;
 };
 

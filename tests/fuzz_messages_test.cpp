@@ -748,9 +748,7 @@ class FuzzMessages : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder.reset(new TestFolder("fuzz"));
-        SetCurrentDirectoryA(folder->path());
+        folder.reset(new CurrentTestFolder("fuzz"));
         // Every skin bitmap present, so whatever a profile switches on has
         // something to draw.
         for (const char *name : {"vl.bmp", "vlmdi.bmp", "vlback.bmp", "vlprog.bmp", "vlscr.bmp", "maccl.bmp",
@@ -761,7 +759,6 @@ protected:
     }
     void TearDown() override
     {
-        SetCurrentDirectoryA(previous);
         // The plug-in stays loaded until the process ends; its file with it.
         folder.reset();
     }
@@ -770,8 +767,7 @@ protected:
     // it gone again. Returns the number of failed checks.
     int runProfile(const Profile &profile, SoakRandom &r, int steps, HBITMAP image, int *lost);
 
-    std::unique_ptr<TestFolder> folder;
-    char previous[MAX_PATH];
+    std::unique_ptr<CurrentTestFolder> folder;
 };
 
 int FuzzMessages::runProfile(const Profile &profile, SoakRandom &r, int steps, HBITMAP image, int *lost)

@@ -86,9 +86,7 @@ class InertSequences : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder.reset(new TestFolder("inert"));
-        SetCurrentDirectoryA(folder->path());
+        folder.reset(new CurrentTestFolder("inert"));
         folder->write("\\varnels\\vl.ini", settingsFileText({}));
         // The first window of a thread brings the system's own set-up
         // messages; they are not part of what is compared.
@@ -96,7 +94,6 @@ protected:
     }
     void TearDown() override
     {
-        SetCurrentDirectoryA(previous);
         folder.reset();
     }
 
@@ -112,8 +109,7 @@ protected:
         return entries;
     }
 
-    std::unique_ptr<TestFolder> folder;
-    char previous[MAX_PATH];
+    std::unique_ptr<CurrentTestFolder> folder;
 };
 
 // X11 delivers exposures when it likes, so the system itself now and then

@@ -197,9 +197,7 @@ class ThreadStress : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder.reset(new TestFolder("threads"));
-        SetCurrentDirectoryA(folder->path());
+        folder.reset(new CurrentTestFolder("threads"));
         // Eight gradient bands, tiled backgrounds, the striped look's box
         // bitmaps loaded, owner-drawn buttons, no show animations.
         folder->write("\\varnels\\vl.ini",
@@ -223,11 +221,9 @@ protected:
     void TearDown() override
     {
         detachEngine();
-        SetCurrentDirectoryA(previous);
         folder.reset();
     }
-    std::unique_ptr<TestFolder> folder;
-    char previous[MAX_PATH];
+    std::unique_ptr<CurrentTestFolder> folder;
 };
 
 TEST_F(ThreadStress, FourThreadsPaintTileAndConvertAtOnceWithoutCrashOrDeadlockAndEachKeepsItsLook)

@@ -118,3 +118,11 @@ void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
 {
     writePatternBitmap(path, w, h, [colour](int, int) { return colour; });
 }
+
+CurrentTestFolder::CurrentTestFolder(const std::string &name) : TestFolder(name)
+{
+    GetCurrentDirectoryA(sizeof previous_, previous_);
+    SetCurrentDirectoryA(path());
+}
+
+CurrentTestFolder::~CurrentTestFolder() { SetCurrentDirectoryA(previous_); }

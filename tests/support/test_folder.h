@@ -25,6 +25,18 @@ private:
     std::string root_;
 };
 
+// A TestFolder that is the process's current directory while it lives (the
+// engine looks there before the Windows directory); the previous one comes
+// back before the folder is deleted.
+class CurrentTestFolder : public TestFolder {
+public:
+    explicit CurrentTestFolder(const std::string &name);
+    ~CurrentTestFolder();
+
+private:
+    char previous_[MAX_PATH];
+};
+
 // A vl.ini of 40 values: the defaults of the engine's table unless changed.
 // values maps positions (1..40) to their file values.
 std::string settingsFileText(std::initializer_list<std::pair<int, int>> values);
