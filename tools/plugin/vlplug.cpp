@@ -5,6 +5,18 @@
 // the calling order and the exact values can be checked.
 #include <windows.h>
 
+// Windows 95 refuses to LoadLibrary a DLL that has a TLS directory (Microsoft
+// KB118816). MinGW-w64's DLL start-up code links its TLS support, and with it
+// the directory, only through its reference to this callback pointer; the
+// plug-in keeps no thread-local data, so a definition that points nowhere
+// leaves the directory out.
+extern "C" const PIMAGE_TLS_CALLBACK __dyn_tls_init_callback = NULL;
+
+// The size of NONCLIENTMETRICSA to ask for: the record without the
+// iPaddedBorderWidth field that Vista added. SystemParametersInfoA refuses
+// the larger size on XP and earlier, and every later system takes this one.
+enum { nonClientMetricsSize = 340 };
+
 static void appendToLog(const char *line)
 {
     char path[MAX_PATH];
@@ -53,8 +65,10 @@ extern "C" void WINAPI VarnelPlugTitle(HWND window, HDC dc, int left, int top, i
     char title[253];
     GetWindowTextA(window, title, sizeof title);
     NONCLIENTMETRICSA metrics;
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    ZeroMemory(&metrics, sizeof metrics);
+    metrics.cbSize = nonClientMetricsSize;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, nonClientMetricsSize, &metrics, 0))
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof metrics.lfCaptionFont, &metrics.lfCaptionFont);
     HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
     HGDIOBJ oldFont = SelectObject(dc, font);
     int oldMode = SetBkMode(dc, TRANSPARENT);
