@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/newer_functions.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "support/test_folder.h"
@@ -41,8 +42,25 @@ static HANDLE inheritableFile(const std::string &path)
                        NULL);
 }
 
-// Runs vlconf.exe with its output in files, in currentDirectory when given.
-static ToolRun vlconf(const std::vector<std::string> &args, const char *currentDirectory = NULL)
+// This process's environment with one more "NAME=value" (in place of any
+// variable of that name), as a block for CreateProcessA.
+static std::string environmentWith(const std::string &variable)
+{
+    std::string name = variable.substr(0, variable.find('=') + 1);
+    std::string block;
+    char *strings = GetEnvironmentStringsA();
+    for (const char *entry = strings; *entry; entry += strlen(entry) + 1)
+        if (_strnicmp(entry, name.c_str(), name.size()) != 0) block.append(entry, strlen(entry) + 1);
+    FreeEnvironmentStringsA(strings);
+    block.append(variable.c_str(), variable.size() + 1);
+    block.push_back('\0');
+    return block;
+}
+
+// Runs vlconf.exe with its output in files, in currentDirectory when given,
+// with extraVariable ("NAME=value") added to its environment when given.
+static ToolRun vlconf(const std::vector<std::string> &args, const char *currentDirectory = NULL,
+                      const char *extraVariable = NULL)
 {
     static TestFolder io("io");
     ToolRun run;
@@ -56,8 +74,9 @@ static ToolRun vlconf(const std::vector<std::string> &args, const char *currentD
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDirectory, &startup,
-                                  &process);
+    std::string environment = extraVariable ? environmentWith(extraVariable) : std::string();
+    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0,
+                                  extraVariable ? &environment[0] : NULL, currentDirectory, &startup, &process);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
@@ -314,6 +333,90 @@ TEST(VlconfErrors, FailedReplaceLeavesNoTemporaryFile)
     ToolRun run = vlconf({"new", "--force", folder.file("\\vl.ini")});
     EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
     EXPECT_NE(std::string::npos, run.err.find("vl.ini")) << run.err;
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+// ---- Replacing without MoveFileExA (Windows 95, 98 and ME) -------------------
+
+static const std::string hideNewerFunctions = std::string(newerFunctionsSwitch) + "=1";
+
+static ToolRun vlconfWithoutNewerFunctions(const std::vector<std::string> &args)
+{
+    return vlconf(args, NULL, hideNewerFunctions.c_str());
+}
+
+TEST(VlconfOldSystems, SetReplacesThroughABackupAndLeavesNothingBehind)
+{
+    TestFolder folder("oldset");
+    std::string path = folder.file("\\vl.ini");
+    ToolRun created = vlconfWithoutNewerFunctions({"new", path});
+    ASSERT_EQ(0u, created.code) << created.err;
+    EXPECT_EQ(settingsFileText({}), readBytes(path)) << "a first write needs no backup";
+
+    ToolRun set = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", "macButtons=on", path});
+    ASSERT_EQ(0u, set.code) << set.err;
+    EXPECT_EQ(settingsFileText({{12, 32}, {27, 0}}), readBytes(path));
+    ToolRun again = vlconfWithoutNewerFunctions({"set", "gradientSteps=8", path});
+    ASSERT_EQ(0u, again.code) << again.err;
+    EXPECT_EQ(settingsFileText({{12, 8}, {27, 0}}), readBytes(path));
+    EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "neither the temporary nor the backup is left behind";
+    EXPECT_EQ(1, countFiles(folder, "vl.ini*"));
+}
+
+// MoveFileExA refuses to replace a read-only file on Windows (Wine replaces
+// it anyway, so this also shows that the switch took the backup way).
+TEST(VlconfOldSystems, ReadOnlyFileIsRefusedAndKept)
+{
+    TestFolder folder("oldreadonly");
+    std::string path = folder.file("\\vl.ini");
+    const std::string original = settingsFileText({{12, 3}});
+    folder.write("\\vl.ini", original);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", path});
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("vl.ini")) << run.err;
+    EXPECT_EQ(original, readBytes(path));
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+TEST(VlconfOldSystems, FileThatCannotBeMovedAsideIsKept)
+{
+    TestFolder folder("oldbusy");
+    std::string path = folder.file("\\vl.ini");
+    const std::string original = settingsFileText({{12, 3}});
+    folder.write("\\vl.ini", original);
+    // Open without FILE_SHARE_DELETE: the file cannot be renamed to the backup.
+    HANDLE busy = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, busy);
+    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", path});
+    CloseHandle(busy);
+    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find("cannot replace")) << run.err;
+    EXPECT_EQ(original, readBytes(path));
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+}
+
+// The step in the middle fails: the temporary cannot take the old file's
+// place once that has been moved aside. The backup goes back under the old
+// name, and the temporary stays for the caller to delete.
+TEST(VlconfOldSystems, BackupIsPutBackWhenTheTemporaryCannotTakeItsPlace)
+{
+    TestFolder folder("oldrestore");
+    std::string path = folder.file("\\vl.ini");
+    const std::string original = settingsFileText({{12, 3}});
+    folder.write("\\vl.ini", original);
+    std::string error;
+    EXPECT_FALSE(replaceThroughBackup(folder.file("\\missing.tmp"), path, &error));
+    EXPECT_NE(std::string::npos, error.find("cannot replace " + path)) << error;
+    EXPECT_EQ(std::string::npos, error.find("old content is in")) << error;
+    EXPECT_EQ(original, readBytes(path));
+    EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "no backup is left behind";
+
+    folder.write("\\new.tmp", "new text");
+    EXPECT_TRUE(replaceThroughBackup(folder.file("\\new.tmp"), path, &error)) << error;
+    EXPECT_EQ("new text", readBytes(path));
     EXPECT_EQ(0, countFiles(folder, "*.tmp"));
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/newer_functions.h"
 #include "gallery.h"
 #include "window_report.h"
 
@@ -86,6 +87,22 @@ static int dialogMessage(MSG *m)
     return 0;
 }
 
+typedef BOOL(WINAPI *InitCommonControlsExFunction)(const INITCOMMONCONTROLSEX *controls);
+
+// InitCommonControlsEx came with the comctl32 of Internet Explorer 3; the
+// comctl32 of the first Windows 95 has only InitCommonControls, which
+// registers every class the gallery uses. The static import of the older
+// function also keeps comctl32 loaded for the look-up.
+static void registerCommonControls()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsExFunction initCommonControlsEx =
+        (InitCommonControlsExFunction)findNewerFunction("comctl32.dll", "InitCommonControlsEx");
+    if (initCommonControlsEx && initCommonControlsEx(&controls)) return;
+    InitCommonControls();
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     galleryInstance = instance;
@@ -94,9 +111,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         MessageBoxA(NULL, "gallery [/seconds N] [/print-windows]", "gallery", MB_OK | MB_ICONINFORMATION);
         return 1;
     }
-    INITCOMMONCONTROLSEX controls = {sizeof controls,
-                                     ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    registerCommonControls();
 
     mainWindow = createMainWindow();
     if (!mainWindow) return 2;

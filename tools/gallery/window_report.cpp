@@ -11,6 +11,27 @@
 #include <stdarg.h>
 #include <stdio.h>
 
+#include "engine/newer_functions.h"
+
+typedef HWND(WINAPI *GetAncestorFunction)(HWND window, UINT flags);
+
+static int ancestorLooked;
+static GetAncestorFunction getAncestor;
+
+// GetAncestor(GA_PARENT) came with Windows 98 and NT 4.0 SP4. Before it,
+// GetParent gives the parent of a child window, but the owner of a top-level
+// one, whose GA_PARENT is the desktop.
+static HWND parentOf(HWND window)
+{
+    if (!ancestorLooked) {
+        getAncestor = (GetAncestorFunction)findNewerFunction("user32.dll", "GetAncestor");
+        ancestorLooked = 1;
+    }
+    if (getAncestor) return getAncestor(window, GA_PARENT);
+    if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) return GetParent(window);
+    return GetDesktopWindow();
+}
+
 static void printLine(const char *format, ...)
 {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -27,7 +48,7 @@ static void printLine(const char *format, ...)
 
 static void printWindow(HWND window)
 {
-    HWND parent = GetAncestor(window, GA_PARENT);
+    HWND parent = parentOf(window);
     if (parent == GetDesktopWindow()) parent = NULL;
     char name[256] = "", title[128] = "";
     GetClassNameA(window, name, sizeof name);

@@ -6,18 +6,26 @@
 
 #include <windows.h>
 
+#include "engine/newer_functions.h"
+
 static int consoleLooked;
+
+typedef BOOL(WINAPI *AttachConsoleFunction)(DWORD processId);
 
 static int usable(HANDLE h) { return h != NULL && h != INVALID_HANDLE_VALUE; }
 
 // A windowed program started from cmd.exe gets no standard handles; it can
-// borrow the console of the shell that started it.
+// borrow the console of the shell that started it. AttachConsole came with
+// XP: before it there is no console to borrow, and complain() shows its
+// message in a box instead.
 static void findConsole()
 {
     if (consoleLooked) return;
     consoleLooked = 1;
     if (usable(GetStdHandle(STD_OUTPUT_HANDLE)) || usable(GetStdHandle(STD_ERROR_HANDLE))) return;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    AttachConsoleFunction attachConsole =
+        (AttachConsoleFunction)findNewerFunction("kernel32.dll", "AttachConsole");
+    if (!attachConsole || !attachConsole(ATTACH_PARENT_PROCESS)) return;
     HANDLE out = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                              OPEN_EXISTING, 0, NULL);
     if (!usable(out)) return;

@@ -6,7 +6,14 @@
 
 #include <windows.h>
 
+#include "engine/newer_functions.h"
 #include "tools/vlconf/vlconf.h"
+
+// GetTempFileNameA prefixes of the new text and of the old file kept aside.
+static const char temporaryPrefix[] = "vlc";
+static const char backupPrefix[] = "vlb";
+
+typedef BOOL(WINAPI *MoveFileExFunction)(LPCSTR from, LPCSTR to, DWORD flags);
 
 static std::string systemMessage(DWORD code)
 {
@@ -56,11 +63,65 @@ static std::string folderOf(const std::string &path)
     return path.substr(0, slash);
 }
 
+bool replaceThroughBackup(const std::string &temporary, const std::string &path, std::string *error)
+{
+    if (!fileExists(path)) {
+        if (MoveFileA(temporary.c_str(), path.c_str())) return true;
+        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    // MoveFileExA refuses to replace a read-only file; so does this way.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        *error = "cannot replace " + path + ": " + systemMessage(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    char backup[MAX_PATH];
+    if (!GetTempFileNameA(folderOf(path).c_str(), backupPrefix, 0, backup)) {
+        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    // GetTempFileNameA made the file to hold the name; MoveFileA takes only
+    // a name that is free.
+    DeleteFileA(backup);
+    if (!MoveFileA(path.c_str(), backup)) {
+        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+        return false;
+    }
+    if (!MoveFileA(temporary.c_str(), path.c_str())) {
+        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+        if (!MoveFileA(backup, path.c_str())) *error += "; its old content is in " + std::string(backup);
+        return false;
+    }
+    // The new file is in place: a backup that cannot be deleted costs room,
+    // not settings.
+    DeleteFileA(backup);
+    return true;
+}
+
+// MoveFileExA replaces in one step. Windows 95, 98 and ME export it but it
+// always fails there with ERROR_CALL_NOT_IMPLEMENTED (Microsoft KB129532):
+// then, and where it is missing, the replacement goes through a backup. Any
+// other failure is the system's answer about this file, and is reported.
+static bool moveIntoPlace(const char *temporary, const std::string &path, std::string *error)
+{
+    MoveFileExFunction moveFileEx = (MoveFileExFunction)findNewerFunction("kernel32.dll", "MoveFileExA");
+    if (moveFileEx) {
+        if (moveFileEx(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        const DWORD failure = GetLastError();
+        if (failure != ERROR_CALL_NOT_IMPLEMENTED) {
+            *error = "cannot replace " + path + ": " + systemMessage(failure);
+            return false;
+        }
+    }
+    return replaceThroughBackup(temporary, path, error);
+}
+
 bool replaceFile(const std::string &path, const std::string &content, std::string *error)
 {
     std::string folder = folderOf(path);
     char temporary[MAX_PATH];
-    if (!GetTempFileNameA(folder.c_str(), "vlc", 0, temporary)) {
+    if (!GetTempFileNameA(folder.c_str(), temporaryPrefix, 0, temporary)) {
         *error = "cannot write in " + folder + ": " + systemMessage(GetLastError());
         return false;
     }
@@ -76,8 +137,7 @@ bool replaceFile(const std::string &path, const std::string &content, std::strin
         DeleteFileA(temporary);
         return false;
     }
-    if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
+    if (!moveIntoPlace(temporary, path, error)) {
         DeleteFileA(temporary);
         return false;
     }

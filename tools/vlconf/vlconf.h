@@ -27,6 +27,14 @@ bool readWholeFile(const std::string &path, std::string *content, std::string *e
 // it was.
 bool replaceFile(const std::string &path, const std::string &content, std::string *error);
 
+// The way replaceFile takes where MoveFileExA cannot replace a file (Windows
+// 95, 98 and ME): the old file is renamed to a backup beside it, the complete
+// temporary renamed into its place, then the backup deleted. Until the
+// backup is deleted, the old content is always under one of the two names;
+// when the temporary cannot take its place, the backup is put back, and
+// temporary is left for the caller to delete.
+bool replaceThroughBackup(const std::string &temporary, const std::string &path, std::string *error);
+
 bool fileExists(const std::string &path);
 
 // The Windows directory + suffix ("\\varnels\\vl.ini"); makeFolder creates
