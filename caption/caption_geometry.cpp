@@ -114,12 +114,15 @@ COLORREF bandColourRef(BandColour colour)
     return RGB(colourByte(colour.r), colourByte(colour.g), colourByte(colour.b));
 }
 
-int titleSplitIndex(const char *title, int length)
+template <typename Character> static int firstDash(const Character *title, int length)
 {
     for (int i = 0; i < length; i++)
         if (title[i] == '-') return i;
     return length;
 }
+
+int titleSplitIndex(const char *title, int length) { return firstDash(title, length); }
+int titleSplitIndex(const WCHAR *title, int length) { return firstDash(title, length); }
 
 void gradientOutlineLines(const CaptionArea &area, int captionButtonWidth, OutlineLine lines[outlineLineCount])
 {

@@ -77,6 +77,7 @@ COLORREF bandColourRef(BandColour colour);
 // index of the first "-" (the length when there is none).
 enum { titleTextLeft = 3 };
 int titleSplitIndex(const char *title, int length);
+int titleSplitIndex(const WCHAR *title, int length);
 
 // The outline of the caption-button area: line segments drawn with
 // MoveToEx/LineTo, end points excluded.

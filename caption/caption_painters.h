@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "engine/window_text.h"
+
 void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                             int state);
 
@@ -21,6 +23,5 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 // with InterlockedExchange.
 extern volatile LONG captionPainterBusy;
 
-// Reads the title a caption shows into buffer (size bytes with the
-// terminating zero); returns its length.
-int readCaptionTitle(HWND window, char *buffer, int size);
+// Reads the title a caption shows.
+void readCaptionTitle(HWND window, WindowText *title);

@@ -6,13 +6,4 @@
 // and the window's procedure. A repaint runs on every mouse move over a
 // caption, and the sent message was a fifth of its cost; it also kept the
 // window's procedure from being re-entered in the middle of a paint.
-int readCaptionTitle(HWND window, char *buffer, int size)
-{
-    if (size <= 0) return 0;
-    buffer[0] = 0;
-    int length = (int)DefWindowProcA(window, WM_GETTEXT, (WPARAM)size, (LPARAM)buffer);
-    if (length < 0) length = 0;
-    if (length >= size) length = size - 1;
-    buffer[length] = 0;
-    return length;
-}
+void readCaptionTitle(HWND window, WindowText *title) { readHeldText(window, title); }

@@ -7,34 +7,46 @@
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 
-enum { titleBufferSize = 253 };
 static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
 
 // Each band is a fill of its own colour, as a rectangle with a null pen
 // would paint it (the right column and bottom row of the rectangle left
-// out). The DC's own brush takes each colour, so no pen or brush is created
-// per band: on every mouse move over a caption this is the painter's
-// largest cost.
+// out). Where the system has SetDCBrushColor the DC's own brush takes each
+// colour, so no brush is made per band; before Windows 2000 each band gets a
+// brush of its own.
+static void fillBand(HDC memory, int left, int top, int width, int height, COLORREF colour)
+{
+    if (SharedResources.setDCBrushColor) {
+        SharedResources.setDCBrushColor(memory, colour);
+        PatBlt(memory, left, top, width, height, PATCOPY);
+        return;
+    }
+    HBRUSH brush = CreateSolidBrush(colour);
+    HGDIOBJ previous = SelectObject(memory, brush);
+    PatBlt(memory, left, top, width, height, PATCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(brush);
+}
+
 static void paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step)
 {
     const float bandWidth = gradientBandWidth(width, bands);
     float position = 0.0f;
-    HGDIOBJ previousBrush = SelectObject(memory, GetStockObject(DC_BRUSH));
+    HGDIOBJ previousBrush =
+        SharedResources.setDCBrushColor ? SelectObject(memory, GetStockObject(DC_BRUSH)) : NULL;
     if (bands <= 0) {
         // No bands (a settings file without a band count): a flat caption in
         // the caption colour, rather than the fresh bitmap's black under
         // black title text.
-        SetDCBrushColor(memory, bandColourRef(*colour));
-        PatBlt(memory, 0, 0, width, height - 1, PATCOPY);
+        fillBand(memory, 0, 0, width, height - 1, bandColourRef(*colour));
     }
     for (int band = 0; band < bands; band++) {
-        SetDCBrushColor(memory, bandColourRef(*colour));
         const BandSpan span = bandSpanAt(position, bandWidth);
-        PatBlt(memory, span.start, 0, span.end - span.start - 1, height - 1, PATCOPY);
+        fillBand(memory, span.start, 0, span.end - span.start - 1, height - 1, bandColourRef(*colour));
         *colour = colourAfterBand(*colour, step, band, bands, Settings.mirroredGradient);
         position = nextBandPosition(position, bandWidth);
     }
-    SelectObject(memory, previousBrush);
+    if (previousBrush) SelectObject(memory, previousBrush);
 }
 
 // The strip is composed in a 32-bit DIB section: cheaper to make than a
@@ -54,48 +66,56 @@ static HBITMAP createStripBitmap(HDC dc, int width, int height)
 
 // With split fonts the part before the first "-" is drawn in the caption
 // font and the rest, from the "-" on, in the medium font right after it.
-static void drawTitle(HDC memory, const char *title, int width, int height, COLORREF textColour)
+static void drawTitle(HDC memory, const WindowText &title, int width, int height, COLORREF textColour)
 {
     SetTextAlign(memory, TA_LEFT | TA_TOP);
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, textColour);
     RECT text = {titleTextLeft, 0, width, height - 1};
-    const int length = lstrlenA(title);
-    const int split = titleSplitIndex(title, length);
+    const int length = title.length;
+    const int split = title.unicode ? titleSplitIndex(title.wide, length) : titleSplitIndex(title.ansi, length);
 
     SelectObject(memory, SharedResources.captionFont);
     if (split < length && Settings.splitTitleFonts == 1) {
-        SIZE first = {0, 0};
-        GetTextExtentPoint32A(memory, title, split, &first);
-        if (split > 0) DrawTextA(memory, title, split, &text, titleFormat);
+        const SIZE first = windowTextExtent(memory, title, split);
+        if (split > 0) drawWindowText(memory, title, 0, split, &text, titleFormat);
         if (first.cx < text.right) {
             SelectObject(memory, SharedResources.captionFontMedium);
             text.left = titleTextLeft + first.cx;
-            DrawTextA(memory, title + split, length - split, &text, titleFormat);
+            drawWindowText(memory, title, split, length - split, &text, titleFormat);
         }
     } else {
         const UINT centre = Settings.centerCaptionText == 1 ? DT_CENTER : 0;
-        DrawTextA(memory, title, length, &text, titleFormat | centre);
+        drawWindowText(memory, title, 0, length, &text, titleFormat | centre);
     }
 }
 
 // Drawn straight into the window DC, around the caption buttons, in the
-// colour the gradient ended with. Lines need only a pen: the DC's own pen
-// takes the colour, so nothing is created for them.
+// colour the gradient ended with. Where the system has SetDCPenColor the
+// DC's own pen takes the colour; before Windows 2000 a pen is made for it.
 static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
 {
     OutlineLine lines[outlineLineCount];
     gradientOutlineLines(area, SharedResources.captionButtonWidth, lines);
-    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(DC_PEN));
-    COLORREF previousColour = SetDCPenColor(dc, colour);
+    HPEN pen = NULL;
+    COLORREF previousColour = 0;
+    HGDIOBJ previousPen;
+    if (SharedResources.setDCPenColor) {
+        previousPen = SelectObject(dc, GetStockObject(DC_PEN));
+        previousColour = SharedResources.setDCPenColor(dc, colour);
+    } else {
+        pen = CreatePen(PS_SOLID, 0, colour);
+        previousPen = SelectObject(dc, pen);
+    }
     for (const OutlineLine &line : lines) {
         MoveToEx(dc, line.x1, line.y1, NULL);
         LineTo(dc, line.x2, line.y2);
     }
-    SetDCPenColor(dc, previousColour);
+    if (SharedResources.setDCPenColor) SharedResources.setDCPenColor(dc, previousColour);
     SelectObject(dc, previousPen);
     SelectObject(dc, GetStockObject(NULL_PEN));
     SelectObject(dc, GetStockObject(GRAY_BRUSH));
+    if (pen) DeleteObject(pen);
 }
 
 void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
@@ -136,9 +156,8 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
         memory = CreateCompatibleDC(dc);
         bitmap = createStripBitmap(dc, strip.width, strip.height);
         SelectObject(memory, bitmap);
-        char title[titleBufferSize];
-        title[0] = 0;
-        readCaptionTitle(owner, title, titleBufferSize);
+        WindowText title;
+        readCaptionTitle(owner, &title);
         paintBands(memory, strip.width, strip.height, bands, &colour, step);
         drawTitle(memory, title, strip.width, strip.height, textColour);
     } else {

@@ -9,7 +9,6 @@
 
 volatile LONG captionPainterBusy;
 
-enum { titleBufferSize = 253 };
 static const UINT titleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS;
 
 static const char *const folderWindowClasses[] = {"CabinetWClass", "ExploreWClass", NULL};
@@ -54,8 +53,7 @@ static void drawStripes(HDC memory, int titleRight)
 
 // The title, padded with a space on each side, on an opaque button-face
 // patch that cuts the stripes around it.
-static void drawTitle(HDC memory, const char *padded, int paddedLength, const StripedLayout &l,
-                      COLORREF textColour)
+static void drawTitle(HDC memory, const WindowText &padded, const StripedLayout &l, COLORREF textColour)
 {
     SelectObject(memory, SharedResources.captionFont);
     SetTextAlign(memory, TA_LEFT | TA_TOP);
@@ -63,21 +61,11 @@ static void drawTitle(HDC memory, const char *padded, int paddedLength, const St
     SetBkColor(memory, GetSysColor(COLOR_BTNFACE));
     SetTextColor(memory, textColour);
     RECT text = {stripedTitleLeft, 0, l.titleRight, l.height - 1};
-    if (paddedLength > 0) DrawTextA(memory, padded, paddedLength, &text, titleFormat);
+    if (padded.length > 0) drawWindowText(memory, padded, 0, padded.length, &text, titleFormat);
 }
 
-// " title " for a window with a title, "" (length 0) for one without.
-static int readPaddedTitle(HWND owner, char padded[titleBufferSize + 2])
-{
-    padded[0] = ' ';
-    const int length = readCaptionTitle(owner, padded + 1, titleBufferSize);
-    if (length <= 0) return 0;
-    padded[length + 1] = ' ';
-    return length + 2;
-}
-
-static void composeBar(HDC memory, const char *padded, int paddedLength, const StripedLayout &l, DWORD style,
-                       int decorated, COLORREF textColour)
+static void composeBar(HDC memory, const WindowText &padded, const StripedLayout &l, DWORD style, int decorated,
+                       COLORREF textColour)
 {
     const SharedResourcesRecord &r = SharedResources;
     if (l.boxes) {
@@ -92,7 +80,7 @@ static void composeBar(HDC memory, const char *padded, int paddedLength, const S
         copyBox(memory, closeBoxLeft, boxTop, r.macCloseBitmap);
         drawStripes(memory, l.titleRight);
     }
-    drawTitle(memory, padded, paddedLength, l, textColour);
+    drawTitle(memory, padded, l, textColour);
 }
 
 void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
@@ -120,8 +108,10 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
     // Read before the turn is taken: reading a title can mean a sent
     // WM_GETTEXT, which must not wait on a thread that waits for the turn.
-    char padded[titleBufferSize + 2];
-    const int paddedLength = readPaddedTitle(owner, padded);
+    // " title " for a window with a title, nothing for one without.
+    WindowText padded;
+    readCaptionTitle(owner, &padded);
+    padWithSpaces(&padded);
 
     // Claimed in one step, so two threads never both see it free; released
     // on the one path out below.
@@ -133,7 +123,7 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         HDC memory = CreateCompatibleDC(dc);
         HBITMAP bitmap = CreateCompatibleBitmap(dc, layout.inner + 1, layout.height);
         SelectObject(memory, bitmap);
-        composeBar(memory, padded, paddedLength, layout, style, decorated, textColour);
+        composeBar(memory, padded, layout, style, decorated, textColour);
         BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, SRCCOPY);
         DeleteDC(memory);
         DeleteObject(bitmap);

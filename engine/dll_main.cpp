@@ -9,6 +9,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     (void)instance;
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
+        // Before Windows XP the library is pinned at unload by loading it once
+        // more from inside its own detach, and the system then calls this
+        // entry point again: the engine must not start afresh under the
+        // windows it is giving back.
+        if (engineDetached) return TRUE;
         char windowsDirectory[250];
         GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
         return engineProcessAttach(windowsDirectory);

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "engine/newer_functions.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
@@ -67,6 +68,14 @@ static void readCaptionColours()
     r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, s.gradientSteps);
 }
 
+typedef COLORREF(WINAPI *SetDCColourFunction)(HDC dc, COLORREF colour);
+
+static void findDCColourFunctions()
+{
+    SharedResources.setDCBrushColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCBrushColor");
+    SharedResources.setDCPenColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCPenColor");
+}
+
 static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
 {
     char path[300];
@@ -102,6 +111,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
 {
     engineAttached = 0;
     engineDetached = 0;
+    readNewerFunctionsSwitch();
     lstrcpynA(engineWindowsDirectory, windowsDirectory, sizeof engineWindowsDirectory);
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
@@ -118,6 +128,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     readMetrics();
     if (!loadSettings(engineWindowsDirectory, &Settings)) return FALSE;
     SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    findDCColourFunctions();
     createCaptionFonts();
     readCaptionColours();
     loadSkinBitmaps();
@@ -163,7 +174,7 @@ void engineProcessDetach(bool processTerminating)
     if (Settings.subclassWindows == 1 || findWindowSlotInUse() >= 0) {
         Settings.shuttingDown = 1;
         if (!processTerminating) Sleep(detachPause);
-        restoreAllWindows(StaticWindowProc, processTerminating ? 0 : unrollPause);
+        restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, processTerminating ? 0 : unrollPause);
         if (!processTerminating) {
             // With their own procedures back, buttons restyled now are not
             // converted again on their way.

@@ -23,6 +23,11 @@ struct SharedResourcesRecord {
     int smallCaptionHeight;
 
     HBRUSH nullBrush;
+    // SetDCBrushColor and SetDCPenColor, NULL before Windows 2000 (with the
+    // DC_BRUSH and DC_PEN stock objects they serve): without them the
+    // gradient painter makes a brush per band and a pen for its outline.
+    COLORREF(WINAPI *setDCBrushColor)(HDC dc, COLORREF colour);
+    COLORREF(WINAPI *setDCPenColor)(HDC dc, COLORREF colour);
     HFONT captionFont;
     HFONT captionFontMedium;
 

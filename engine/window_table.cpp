@@ -1,7 +1,7 @@
 // The window table and its insertion, removal and restore protocols.
 //
 // Every message of every subclassed window looks its window up, so beside the
-// five arrays the table keeps a hash index (buckets of slots chained through
+// arrays the table keeps a hash index (buckets of slots chained through
 // nextInBucket) that finds a window's slot in a step or two whatever the
 // table holds, and a hint below which every slot is in use, so a free slot is
 // found without scanning the used ones. Lookups take no lock; insertion and
@@ -11,12 +11,15 @@
 // only make a lookup faster, never wrong.
 #include "engine/window_table.h"
 
+#include "engine/newer_functions.h"
+
 int windowTableCapacity = windowTableSlots;
 HWND windowHandles[windowTableSlots];
 WNDPROC previousProcs[windowTableSlots];
 int regionApplied[windowTableSlots];
 int rolledUp[windowTableSlots];
 int unrolledHeight[windowTableSlots];
+int unicodeWindows[windowTableSlots];
 
 enum { indexBits = 14, indexSize = 1 << indexBits };
 
@@ -89,6 +92,7 @@ void clearWindowTable()
         regionApplied[i] = 0;
         rolledUp[i] = 0;
         unrolledHeight[i] = 0;
+        unicodeWindows[i] = 0;
     }
     for (int i = 0; i < windowTableSlots; i++) nextInBucket[i] = 0;
     for (int i = 0; i < indexSize; i++) bucketHead[i] = 0;
@@ -127,7 +131,22 @@ static void lowerFreeHint(int slot)
     }
 }
 
-int subclassIntoTable(HWND window, WNDPROC newProc)
+// The window's procedure as seen from the character set the engine calls it
+// in, and its replacement in the same set.
+static WNDPROC readProcedure(HWND window, int unicode)
+{
+    return (WNDPROC)(unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+
+static void writeProcedure(HWND window, int unicode, WNDPROC procedure)
+{
+    if (unicode)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+    else
+        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+}
+
+int subclassIntoTable(HWND window, WNDPROC ansiProc, WNDPROC unicodeProc)
 {
     if (!window || findWindowSlot(window) >= 0) return -1;
     for (;;) {
@@ -141,9 +160,12 @@ int subclassIntoTable(HWND window, WNDPROC newProc)
         // Every slot from start to this one was seen in use. A release in
         // between lowers the hint, and then this exchange does nothing.
         InterlockedCompareExchange(&lowestFreeHint, slot + 1, start);
-        previousProcs[slot] = (WNDPROC)GetWindowLongA(window, GWL_WNDPROC);
+        // IsWindowUnicode is FALSE for every window on 95, 98 and ME.
+        const int unicode = unicodeProc != NULL && IsWindowUnicode(window);
+        unicodeWindows[slot] = unicode;
+        previousProcs[slot] = readProcedure(window, unicode);
         addToIndex(slot, window);
-        SetWindowLongA(window, GWL_WNDPROC, (LONG)newProc);
+        writeProcedure(window, unicode, unicode ? unicodeProc : ansiProc);
         return slot;
     }
 }
@@ -152,11 +174,12 @@ void releaseWindowSlot(HWND window)
 {
     int slot = findWindowSlot(window);
     if (slot < 0) return;
-    SetWindowLongA(window, GWL_WNDPROC, (LONG)previousProcs[slot]);
+    writeProcedure(window, unicodeWindows[slot], previousProcs[slot]);
     previousProcs[slot] = NULL;
     rolledUp[slot] = 0;
     unrolledHeight[slot] = 0;
     regionApplied[slot] = 0;
+    unicodeWindows[slot] = 0;
     removeFromIndex(slot, window);
     // The handle goes last: clearing it is what frees the slot for others.
     InterlockedExchangePointer((PVOID volatile *)&windowHandles[slot], NULL);
@@ -167,25 +190,41 @@ void releaseWindowSlot(HWND window)
 // theirs still calls the engine's. The library must then stay mapped for the
 // life of the process, or that call lands in freed memory: it is pinned, and
 // its procedure, finding the slot still recorded, hands such calls on.
+typedef BOOL(WINAPI *GetModuleHandleExFunction)(DWORD flags, LPCSTR name, HMODULE *module);
+
 static void keepLibraryMapped(WNDPROC procedure)
 {
+    GetModuleHandleExFunction getModuleHandleEx =
+        (GetModuleHandleExFunction)findNewerFunction("kernel32.dll", "GetModuleHandleExA");
     HMODULE module = NULL;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN, (LPCSTR)procedure,
-                       &module);
+    if (getModuleHandleEx) {
+        getModuleHandleEx(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN, (LPCSTR)procedure,
+                          &module);
+        return;
+    }
+    // Before XP: one more load of the library's own file, never freed. The
+    // region the procedure lies in starts at the library's base, which is
+    // its module handle.
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery((LPCVOID)procedure, &region, sizeof region)) return;
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA((HMODULE)region.AllocationBase, path, sizeof path);
+    if (length > 0 && length < sizeof path) LoadLibraryA(path);
 }
 
-void restoreAllWindows(WNDPROC newProc, DWORD pauseBeforeUnroll)
+void restoreAllWindows(WNDPROC ansiProc, WNDPROC unicodeProc, DWORD pauseBeforeUnroll)
 {
     int pinned = 0;
     for (int slot = 0; slot < windowTableCapacity; slot++) {
         HWND window = windowHandles[slot];
         if (!window) continue;
-        if ((WNDPROC)GetWindowLongA(window, GWL_WNDPROC) == newProc) {
-            SetWindowLongA(window, GWL_WNDPROC, (LONG)previousProcs[slot]);
+        const int unicode = unicodeWindows[slot];
+        if (readProcedure(window, unicode) == (unicode ? unicodeProc : ansiProc)) {
+            writeProcedure(window, unicode, previousProcs[slot]);
         } else {
             Beep(0, 0);
             if (!pinned && IsWindow(window)) {
-                keepLibraryMapped(newProc);
+                keepLibraryMapped(ansiProc);
                 pinned = 1;
             }
         }

@@ -1,6 +1,6 @@
-// The table of windows the engine has subclassed: five parallel arrays
-// indexed by one slot number. A slot is in use exactly when its handle is
-// not 0; a window occupies at most one slot.
+// The table of windows the engine has subclassed: parallel arrays indexed by
+// one slot number. A slot is in use exactly when its handle is not 0; a
+// window occupies at most one slot.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,11 @@ extern WNDPROC previousProcs[windowTableSlots];
 extern int regionApplied[windowTableSlots];
 extern int rolledUp[windowTableSlots];
 extern int unrolledHeight[windowTableSlots];
+// 1 for a window that was Unicode when it was subclassed: it got the engine's
+// Unicode procedure, its own procedure is called with CallWindowProcW, and
+// it stays Unicode. Subclassing it through the ANSI functions would make it
+// ANSI for good and lose every character outside the ANSI code page.
+extern int unicodeWindows[windowTableSlots];
 
 // The height a window is rolled up to, and the SetWindowPos flags of every
 // roll-up and unroll: keep position, z-order and activation.
@@ -29,16 +34,18 @@ int findWindowSlotInUse();
 
 // Insertion: claims the lowest free slot for the window (safe against another
 // thread claiming at the same moment), records its procedure and installs
-// newProc. Returns the slot, or -1 when the window is already recorded or the
-// table is full.
-int subclassIntoTable(HWND window, WNDPROC newProc);
+// ansiProc, or unicodeProc on a Unicode window when one is given (without
+// one, the window is subclassed as an ANSI window). Returns the slot, or -1
+// when the window is already recorded or the table is full.
+int subclassIntoTable(HWND window, WNDPROC ansiProc, WNDPROC unicodeProc = NULL);
 
 // Removal after WM_DESTROY: gives the window its own procedure back and frees
 // its slot. A window that is not in the table is left alone.
 void releaseWindowSlot(HWND window);
 
-// Unload: every recorded window that still has newProc gets its own procedure
+// Unload: every recorded window that still has the engine's procedure
+// (ansiProc, or unicodeProc for a Unicode window) gets its own procedure
 // back (one somebody else subclassed after the engine keeps theirs, with a
 // beep), and rolled-up windows get their height back; pauseBeforeUnroll is
 // the pause in milliseconds before each unroll.
-void restoreAllWindows(WNDPROC newProc, DWORD pauseBeforeUnroll);
+void restoreAllWindows(WNDPROC ansiProc, WNDPROC unicodeProc, DWORD pauseBeforeUnroll);

@@ -11,6 +11,7 @@
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
+#include "engine/window_text.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
@@ -59,9 +60,9 @@ static int isCommandButtonClass(const char *c)
            strcmp(c, "Button") == 0;
 }
 
-// The engine reads titles into 253-character buffers; a WM_GETTEXT of that
-// size is taken as its own.
-enum { engineTitleBufferSize = 253 };
+// The engine reads button texts into buffers of windowTextSize characters; a
+// WM_GETTEXT of that size is taken as its own.
+enum { engineTitleBufferSize = windowTextSize };
 
 static void recordActivationState(UINT message, WPARAM wParam)
 {

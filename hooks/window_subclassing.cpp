@@ -30,5 +30,5 @@ void subclassNewWindow(BeforeHookCall &call)
             return;
         }
     }
-    subclassIntoTable(call.window, StaticWindowProc);
+    subclassIntoTable(call.window, StaticWindowProc, unicodeStaticWindowProc);
 }

@@ -1,9 +1,8 @@
 // Owner-drawn push buttons: converted when they receive a frequent message,
 // painted flat when their parent receives WM_DRAWITEM.
-#include <string.h>
-
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_text.h"
 #include "subclass/converted_buttons.h"
 #include "subclass/window_steps.h"
 
@@ -111,34 +110,30 @@ static void drawButtonFrame(HDC dc, RECT &r, UINT itemState)
 static int centredTextTop(const RECT &r, int textHeight) { return (r.bottom - textHeight) / 2; }
 
 // Embossed: the light copy one pixel right of and below the dark one.
-static void drawDisabledText(HDC dc, RECT &r, const char *text, int length)
+static void drawDisabledText(HDC dc, RECT &r, const WindowText &text)
 {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
     const RECT q = r;
-    int h = DrawTextA(dc, text, length, &r, DT_CALCRECT | DT_CENTER);
+    int h = drawWindowText(dc, text, 0, text.length, &r, DT_CALCRECT | DT_CENTER);
     int t = centredTextTop(q, h);
     SetRect(&r, q.left, t, q.right + 2, t + h + 2);
-    DrawTextA(dc, text, length, &r, DT_CENTER | DT_VCENTER);
+    drawWindowText(dc, text, 0, text.length, &r, DT_CENTER | DT_VCENTER);
     SetRect(&r, q.left, t - 1, q.right, t + h + 1);
     SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-    DrawTextA(dc, text, length, &r, DT_CENTER | DT_VCENTER);
+    drawWindowText(dc, text, 0, text.length, &r, DT_CENTER | DT_VCENTER);
 }
 
 // In the text colour the DC came with (the parent's control-colour answer).
-static void drawEnabledText(HDC dc, RECT &r, const char *text, int length)
+static void drawEnabledText(HDC dc, RECT &r, const WindowText &text)
 {
     SetBkMode(dc, TRANSPARENT);
     const RECT q = r;
-    int h = DrawTextA(dc, text, length, &r, DT_CALCRECT | DT_CENTER);
+    int h = drawWindowText(dc, text, 0, text.length, &r, DT_CALCRECT | DT_CENTER);
     int t = centredTextTop(q, h);
     SetRect(&r, q.left, t, q.right, t + h);
-    DrawTextA(dc, text, length, &r, DT_CENTER | DT_VCENTER);
+    drawWindowText(dc, text, 0, text.length, &r, DT_CENTER | DT_VCENTER);
 }
-
-// The engine reads button texts into a buffer of this size: at most 252
-// characters are drawn.
-enum { buttonTextBufferSize = 253 };
 
 static void paintConvertedButton(DRAWITEMSTRUCT *item)
 {
@@ -146,18 +141,17 @@ static void paintConvertedButton(DRAWITEMSTRUCT *item)
     RECT &r = item->rcItem;
     int saved = SaveDC(dc);
     drawButtonFrame(dc, r, item->itemState);
-    char text[buttonTextBufferSize];
-    text[0] = 0;
-    GetWindowTextA(item->hwndItem, text, buttonTextBufferSize);
-    int length = (int)strlen(text);
+    // Asked of the button itself (at most 252 characters are drawn).
+    WindowText text;
+    readSentText(item->hwndItem, &text);
     if (item->itemState & (ODS_DISABLED | ODS_GRAYED)) {
-        drawDisabledText(dc, r, text, length);
+        drawDisabledText(dc, r, text);
     } else {
         // Back to the DC as the button handed it over, pens and brushes of
         // the frame gone.
         RestoreDC(dc, saved);
         saved = SaveDC(dc);
-        drawEnabledText(dc, r, text, length);
+        drawEnabledText(dc, r, text);
     }
     RestoreDC(dc, saved);
 }

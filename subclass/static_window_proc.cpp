@@ -59,28 +59,52 @@ static inline int someStepTakes(UINT message)
     return Settings.roundedWindows == 1 || (message < lowMessageCount && stepMessages.taken[message]);
 }
 
+static inline LRESULT callProcedure(int unicode, WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam)
+{
+    return unicode ? CallWindowProcW(procedure, window, message, wParam, lParam)
+                   : CallWindowProcA(procedure, window, message, wParam, lParam);
+}
+
 LRESULT callOwnProcedure(const WindowMessage &m, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return CallWindowProcA(previousProcs[m.slot], m.window, message, wParam, lParam);
+    return callProcedure(m.unicode, previousProcs[m.slot], m.window, message, wParam, lParam);
 }
 
 // A window without a slot (its slot was released while a message was on its
 // way) never touches a table column: the class's own procedure handles it.
-static LRESULT passToClassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT passToClassProcedure(int unicode, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC classProc = (WNDPROC)GetClassLongA(window, GCL_WNDPROC);
-    if (!classProc || classProc == StaticWindowProc) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(classProc, window, message, wParam, lParam);
+    WNDPROC classProc = (WNDPROC)(unicode ? GetClassLongPtrW(window, GCLP_WNDPROC)
+                                          : GetClassLongPtrA(window, GCLP_WNDPROC));
+    if (!classProc || classProc == StaticWindowProc || classProc == unicodeStaticWindowProc)
+        return unicode ? DefWindowProcW(window, message, wParam, lParam)
+                       : DefWindowProcA(window, message, wParam, lParam);
+    return callProcedure(unicode, classProc, window, message, wParam, lParam);
 }
 
-extern "C" LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// Both procedures in one: `unicode` says which character set the message
+// came in, and the window's own procedure is called in the same.
+static inline __attribute__((always_inline)) LRESULT dispatchWindowMessage(int unicode, HWND window, UINT message,
+                                                                           WPARAM wParam, LPARAM lParam)
 {
     int slot = findWindowSlot(window);
-    if (slot < 0) return passToClassProcedure(window, message, wParam, lParam);
-    if (!someStepTakes(message) || engineDetached) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
-    const WindowMessage m = {window, message, wParam, lParam, slot};
+    if (slot < 0) return passToClassProcedure(unicode, window, message, wParam, lParam);
+    if (!someStepTakes(message) || engineDetached)
+        return callProcedure(unicode, previousProcs[slot], window, message, wParam, lParam);
+    const WindowMessage m = {window, message, wParam, lParam, slot, unicode};
     LRESULT result = 0;
     for (WindowStep step : windowSteps)
         if (step(m, &result)) return result;
     return passOnMessage(m);  // 14 any other message
+}
+
+extern "C" LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return dispatchWindowMessage(0, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK unicodeStaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return dispatchWindowMessage(1, window, message, wParam, lParam);
 }

@@ -11,6 +11,7 @@ struct WindowMessage {
     WPARAM wParam;
     LPARAM lParam;
     int slot;   // the window's slot in the table
+    int unicode;   // 1: a Unicode window; the message's text is Unicode
 };
 
 int convertPushButton(const WindowMessage &m, LRESULT *result);            // 1, never finishes

@@ -604,6 +604,86 @@ TEST_F(GradientTitle, CentredTitleIsCentredInOneFont)
     EXPECT_NEAR(inkWidth, last - first + 1, 4.0);
 }
 
+// On the NT family the title is read and drawn as Unicode, and the second
+// font takes over at the first "-" of the Unicode text.
+TEST_F(GradientTitle, UnicodeTitleIsDrawnAsUnicodeAndSplitAtItsFirstDash)
+{
+    // Outside the prefix's Western code page but for the dash: read through
+    // the ANSI functions it would be "?? - ?".
+    const wchar_t title[] = L"\u65E5\u672C - \u0436";
+    const int firstLength = 3;
+    setGradient(1, RGB(0, 0, 0));
+    WNDCLASSW c = {};
+    c.lpfnWndProc = DefWindowProcW;
+    c.hInstance = GetModuleHandleW(NULL);
+    c.lpszClassName = L"VarnelUnicodeCaption";
+    RegisterClassW(&c);
+    HWND w = CreateWindowExW(0, c.lpszClassName, title, thickFramed, 20, 20, 600, 400, NULL, NULL, c.hInstance, NULL);
+    ASSERT_TRUE(w != NULL);
+    windows_.push_back(w);
+    pumpMessages();
+    Drawn d;
+    d.window = w;
+    d.area = thickFrameArea(w);
+    d.width = d.area.right + 1 - d.area.left;
+    d.height = d.area.bottom + 1 - d.area.top;
+    paintGradient(w, d.area, 1);
+    d.shown = stripPixels(w, d.area, d.height - 1);
+
+    HDC windowDc = GetWindowDC(w);
+    HGDIOBJ old = SelectObject(windowDc, SharedResources.captionFont);
+    SIZE first = {0, 0};
+    GetTextExtentPoint32W(windowDc, title, firstLength, &first);
+    SelectObject(windowDc, old);
+    ReleaseDC(w, windowDc);
+    EXPECT_EQ(0, differences(d.shown, reference(d, [&](HDC dc, RECT r) {
+                  SelectObject(dc, SharedResources.captionFont);
+                  DrawTextW(dc, title, firstLength, &r, titleFormat);
+                  SelectObject(dc, SharedResources.captionFontMedium);
+                  r.left = 3 + first.cx;
+                  DrawTextW(dc, title + firstLength, -1, &r, titleFormat);
+              })));
+    EXPECT_GT(differences(d.shown, reference(d, [&](HDC dc, RECT r) {
+                  SelectObject(dc, SharedResources.captionFont);
+                  DrawTextA(dc, "?? ", 3, &r, titleFormat);
+                  SelectObject(dc, SharedResources.captionFontMedium);
+                  r.left = 3 + first.cx;
+                  DrawTextA(dc, "- ?", -1, &r, titleFormat);
+              })),
+              0)
+        << "the comparison tells question marks apart";
+}
+
+// Before Windows 2000 there is no SetDCBrushColor or SetDCPenColor: each band
+// gets a brush of its own and the outline a pen, and the caption looks the
+// same.
+TEST_F(GradientPainter, WithoutTheDCColourFunctionsTheCaptionIsTheSame)
+{
+    setGradient(32, farColour(GetSysColor(COLOR_ACTIVECAPTION)));
+    HWND w = window(thickFramed, 0, 600, 400, "Report - Editor");
+    const CaptionArea a = thickFrameArea(w);
+    auto caption = [&] {
+        fillWindowRect(w, a.left, a.top, a.buttonsRight + 2, a.bottom + 2, markerColour());
+        paintGradient(w, a, 1);
+        WindowPixels p(w);
+        std::vector<COLORREF> out;
+        for (int y = a.top; y <= a.bottom + 1; y++)
+            for (int x = a.left; x <= a.buttonsRight + 1; x++) out.push_back(p.at(x, y));
+        return out;
+    };
+    const std::vector<COLORREF> withDcColours = caption();
+    SharedResourcesRecord saved = SharedResources;
+    SharedResources.setDCBrushColor = NULL;
+    SharedResources.setDCPenColor = NULL;
+    const std::vector<COLORREF> without = caption();
+    const int before = freeGdiHandles();
+    for (int i = 0; i < 200; i++) paintGradient(w, a, 1 + i % 2);
+    const int after = freeGdiHandles();
+    SharedResources = saved;
+    EXPECT_EQ(withDcColours, without);
+    EXPECT_EQ(before, after) << "every brush and pen made for a paint is deleted in it";
+}
+
 // ---- Cost ----
 
 namespace {

@@ -83,7 +83,8 @@ static InkBox inkBox(const WindowPixels &p, const std::function<bool(COLORREF)> 
 // A button's text drawn the way a centred label in a w x h item rectangle is
 // laid out, in the button's font (NULL: the DC's default font, which a button
 // without WM_SETFONT paints with), measured here rather than assumed.
-static WindowPixels referenceLabel(int w, int h, const std::string &text, COLORREF face, HFONT font)
+static WindowPixels referenceLabelDrawn(int w, int h, COLORREF face, HFONT font,
+                                       const std::function<int(HDC, RECT *, UINT)> &drawText)
 {
     HDC screen = GetDC(NULL);
     HDC dc = CreateCompatibleDC(screen);
@@ -97,16 +98,23 @@ static WindowPixels referenceLabel(int w, int h, const std::string &text, COLORR
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, face ^ 0x00FFFFFF);
     RECT r = all;
-    int height = DrawTextA(dc, text.c_str(), (int)text.size(), &r, DT_CALCRECT | DT_CENTER);
+    int height = drawText(dc, &r, DT_CALCRECT | DT_CENTER);
     int top = (h - height) / 2;
     RECT label = {0, top, w, top + height};
-    DrawTextA(dc, text.c_str(), (int)text.size(), &label, DT_CENTER | DT_VCENTER);
+    drawText(dc, &label, DT_CENTER | DT_VCENTER);
     WindowPixels pixels(dc, w, h);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
     ReleaseDC(NULL, screen);
     return pixels;
+}
+
+static WindowPixels referenceLabel(int w, int h, const std::string &text, COLORREF face, HFONT font)
+{
+    return referenceLabelDrawn(w, h, face, font, [&](HDC dc, RECT *r, UINT format) {
+        return DrawTextA(dc, text.c_str(), (int)text.size(), r, format);
+    });
 }
 
 static std::function<bool(COLORREF)> notColour(COLORREF c)
@@ -280,6 +288,39 @@ TEST_F(OwnerDrawnButtons, LongTextIsDrawnCutTo252Characters)
     InkBox whole = inkBox(referenceLabel(buttonWidth, buttonHeight, text, face, sharpFont), notColour(face));
     ASSERT_GT(cut.left, whole.left + 20) << "the two texts must be told apart";
     EXPECT_EQ(cut, drawn);
+}
+
+// A Unicode button keeps text outside the ANSI code page, and the engine
+// paints it as it is, not as question marks.
+TEST_F(OwnerDrawnButtons, UnicodeTextIsPaintedAsUnicode)
+{
+    const wchar_t text[] = L"\u65E5\u672C \u0436";
+    parent = createParent();
+    HWND button = track(CreateWindowExW(0, L"Button", text, BS_PUSHBUTTON | WS_TABSTOP | WS_CHILD | WS_VISIBLE, 20, 20,
+                                        buttonWidth, buttonHeight, parent, (HMENU)(INT_PTR)buttonId,
+                                        GetModuleHandleW(NULL), NULL));
+    ASSERT_TRUE(button != NULL);
+    ASSERT_TRUE(carriesConvertedButtonMark(GetWindowLongA(button, GWL_STYLE)));
+    EXPECT_TRUE(IsWindowUnicode(button));
+    InvalidateRect(button, NULL, TRUE);
+    UpdateWindow(button);
+    pumpMessages();
+    COLORREF face = displayed(GetSysColor(COLOR_BTNFACE));
+    InkBox drawn = inkBox(WindowPixels(button), notColour(face));
+    auto label = [&](bool wide) {
+        return inkBox(referenceLabelDrawn(buttonWidth, buttonHeight, face, NULL,
+                                          [&](HDC dc, RECT *r, UINT format) {
+                                              return wide ? DrawTextW(dc, text, -1, r, format)
+                                                          : DrawTextA(dc, "?? ?", -1, r, format);
+                                          }),
+                      notColour(face));
+    };
+    ASSERT_GT(label(true).count, 0);
+    EXPECT_EQ(label(true), drawn);
+    EXPECT_EQ(label(true).count, drawn.count);
+    const InkBox questionMarks = label(false);
+    EXPECT_FALSE(questionMarks == drawn && questionMarks.count == drawn.count)
+        << "the comparison tells question marks apart";
 }
 
 // WM_DRAWITEM sent to the parent by hand: only marked buttons are the

@@ -1,6 +1,7 @@
 // The window table: insertion, lookup, removal and the restore at unload.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/window_table.h"
@@ -73,6 +74,59 @@ TEST_F(WindowTable, FullTableSubclassesNothingMore)
     releaseWindowSlot(w);
 }
 
+static LRESULT CALLBACK unicodeOwnProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+static LRESULT CALLBACK unicodeThirdPartyProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// A window that was Unicode gets the engine's Unicode procedure, stays
+// Unicode, and gets its own procedure back as a Unicode one, at removal and
+// at unload; one somebody subclassed after the engine keeps theirs.
+TEST_F(WindowTable, UnicodeWindowsStayUnicodeThroughInsertionRemovalAndRestore)
+{
+    WNDCLASSW c = {};
+    c.lpfnWndProc = unicodeOwnProc;
+    c.hInstance = GetModuleHandleW(NULL);
+    c.lpszClassName = L"VarnelUnicodeTable";
+    RegisterClassW(&c);
+    HWND w[3];
+    for (HWND &each : w) {
+        each = CreateWindowExW(0, c.lpszClassName, L"\u0436", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, NULL, NULL,
+                               c.hInstance, NULL);
+        ASSERT_TRUE(each != NULL);
+        windows.push_back(each);
+    }
+    HWND ansi = window();
+    for (HWND each : {w[0], w[1], w[2], ansi}) ASSERT_GE(subclassIntoTable(each, StaticWindowProc, unicodeStaticWindowProc), 0);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_TRUE(IsWindowUnicode(w[i]));
+        EXPECT_EQ(1, unicodeWindows[findWindowSlot(w[i])]);
+        EXPECT_EQ((LONG_PTR)unicodeStaticWindowProc, GetWindowLongPtrW(w[i], GWLP_WNDPROC));
+        EXPECT_EQ((WNDPROC)unicodeOwnProc, previousProcs[findWindowSlot(w[i])]);
+    }
+    EXPECT_EQ(0, unicodeWindows[findWindowSlot(ansi)]);
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(ansi, GWLP_WNDPROC));
+
+    releaseWindowSlot(w[0]);
+    EXPECT_EQ((LONG_PTR)unicodeOwnProc, GetWindowLongPtrW(w[0], GWLP_WNDPROC));
+    EXPECT_TRUE(IsWindowUnicode(w[0]));
+
+    SetWindowLongPtrW(w[2], GWLP_WNDPROC, (LONG_PTR)unicodeThirdPartyProc);
+    restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, 0);
+    EXPECT_EQ((LONG_PTR)unicodeOwnProc, GetWindowLongPtrW(w[1], GWLP_WNDPROC));
+    EXPECT_TRUE(IsWindowUnicode(w[1]));
+    EXPECT_EQ((LONG_PTR)unicodeThirdPartyProc, GetWindowLongPtrW(w[2], GWLP_WNDPROC));
+    EXPECT_FALSE(IsWindowUnicode(ansi));
+    wchar_t text[8] = {};
+    GetWindowTextW(w[1], text, 8);
+    EXPECT_EQ(std::wstring(L"\u0436"), std::wstring(text));
+}
+
 TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
 {
     HWND plain = window(), rolled = window(), taken = window();
@@ -90,7 +144,7 @@ TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
     rolledUp[r] = 1;
     unrolledHeight[r] = before.bottom - before.top;
 
-    restoreAllWindows(StaticWindowProc, 0);
+    restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, 0);
 
     EXPECT_EQ((LONG)plainOwn, GetWindowLongA(plain, GWL_WNDPROC));
     EXPECT_EQ((LONG)rolledOwn, GetWindowLongA(rolled, GWL_WNDPROC));
