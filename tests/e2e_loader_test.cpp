@@ -150,7 +150,8 @@ COLORREF farFrom(COLORREF c)
 struct ReportedWindow {
     unsigned long handle;
     unsigned long parent;
-    unsigned long procedure;
+    unsigned long procedure;  // read in the window's own character set
+    int unicode;
     unsigned long style;
     unsigned long exStyle;
     std::string className;
@@ -176,8 +177,9 @@ GalleryReport parseGalleryReport(const std::string &text)
         unsigned long value = 0;
         if (sscanf(line.c_str(), "varnel.dll 0x%lx", &value) == 1) report.engineBase = value;
         if (sscanf(line.c_str(), "StaticWindowProc 0x%lx", &value) == 1) report.staticWindowProc = value;
-        if (sscanf(line.c_str(), "window 0x%lx parent 0x%lx wndproc 0x%lx style 0x%lx exstyle 0x%lx class \"%255[^\"]\"",
-                   &w.handle, &w.parent, &w.procedure, &w.style, &w.exStyle, name) == 6) {
+        if (sscanf(line.c_str(),
+                   "window 0x%lx parent 0x%lx wndproc 0x%lx unicode %d style 0x%lx exstyle 0x%lx class \"%255[^\"]\"",
+                   &w.handle, &w.parent, &w.procedure, &w.unicode, &w.style, &w.exStyle, name) == 7) {
             w.className = name;
             report.windows.push_back(w);
         }
@@ -185,14 +187,16 @@ GalleryReport parseGalleryReport(const std::string &text)
     return report;
 }
 
-// Where StaticWindowProc lies within varnel.dll, read from the file without
-// running its entry point.
-unsigned long staticWindowProcOffset()
+// Where StaticWindowProc lies within varnel.dll, and the size of the
+// library's image, read from the file without running its entry point.
+unsigned long staticWindowProcOffset(unsigned long *imageSize)
 {
     HMODULE image = LoadLibraryExA(buildFile("varnel.dll").c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
     if (!image) return 0;
     FARPROC procedure = GetProcAddress(image, "StaticWindowProc");
     const unsigned long offset = procedure ? (unsigned long)((ULONG_PTR)procedure - (ULONG_PTR)image) : 0;
+    const BYTE *base = (const BYTE *)image;
+    *imageSize = ((const IMAGE_NT_HEADERS *)(base + ((const IMAGE_DOS_HEADER *)base)->e_lfanew))->OptionalHeader.SizeOfImage;
     FreeLibrary(image);
     return offset;
 }
@@ -398,7 +402,7 @@ protected:
     // caption is a gradient whichever window is active.
     static void SetUpTestSuite()
     {
-        procedureOffset = staticWindowProcOffset();
+        procedureOffset = staticWindowProcOffset(&imageSize);
         activeGradient = {GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF, 0, gradientBands};
         activeGradient.end = farFrom(activeGradient.caption);
         inactiveGradient = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, gradientBands};
@@ -450,7 +454,7 @@ protected:
     }
 
     static const int gradientBands = 8;
-    static unsigned long procedureOffset;
+    static unsigned long procedureOffset, imageSize;
     static Gradient activeGradient, inactiveGradient;
     static EngineSettingsFile *settings;
     static DWORD explorerId;
@@ -459,7 +463,7 @@ protected:
     static GalleryReport report;
 };
 
-unsigned long LoaderAcrossProcesses::procedureOffset;
+unsigned long LoaderAcrossProcesses::procedureOffset, LoaderAcrossProcesses::imageSize;
 Gradient LoaderAcrossProcesses::activeGradient, LoaderAcrossProcesses::inactiveGradient;
 EngineSettingsFile *LoaderAcrossProcesses::settings;
 DWORD LoaderAcrossProcesses::explorerId;
@@ -497,11 +501,21 @@ TEST_F(LoaderAcrossProcesses, EveryGalleryWindowRunsStaticWindowProc)
         {"Static", 5},            {"Edit", 2},              {"VarnelGalleryTool", 1},   {"VarnelGalleryFrame", 1},
         {"MDIClient", 1},         {"VarnelGalleryDocument", 2},
     };
+    // A Unicode window (the common controls are) has the engine's Unicode
+    // procedure, which lies in the library beside StaticWindowProc, and it
+    // is still Unicode.
     std::map<std::string, int> seen;
     for (const ReportedWindow &w : report.windows) {
         if (!made.count(w.className)) continue;
         seen[w.className]++;
-        EXPECT_EQ(expected, w.procedure) << w.className << " window 0x" << std::hex << w.handle;
+        if (w.unicode) {
+            EXPECT_NE(expected, w.procedure) << w.className;
+            EXPECT_TRUE(w.procedure >= report.engineBase && w.procedure < report.engineBase + imageSize)
+                << w.className << " window 0x" << std::hex << w.handle << " procedure 0x" << w.procedure;
+        } else {
+            EXPECT_EQ(expected, w.procedure) << w.className << " window 0x" << std::hex << w.handle;
+        }
+        if (w.className == "SysListView32") EXPECT_EQ(1, w.unicode) << "the list view stays Unicode";
     }
     for (const auto &kind : made) EXPECT_GE(seen[kind.first], kind.second) << kind.first;
 }

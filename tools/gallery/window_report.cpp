@@ -1,11 +1,13 @@
 // One line per window, parents before their children:
 //   varnel.dll 0x6A300000                    (or "varnel.dll none")
 //   StaticWindowProc 0x6A3012A0              (or "StaticWindowProc none")
-//   window 0x00010062 parent 0x00000000 wndproc 0x6A3012A0 style 0x14CF0000 exstyle 0x00000100
-//       class "VarnelGalleryMain" title "..."            (one line)
+//   window 0x00010062 parent 0x00000000 wndproc 0x6A3012A0 unicode 0 style 0x14CF0000
+//       exstyle 0x00000100 class "VarnelGalleryMain" title "..."    (one line)
 //   ready
-// GetWindowLongA(GWL_WNDPROC) is read here because another process cannot
-// read it; addresses are printed in full eight-digit hex.
+// The window procedure is read here because another process cannot read it,
+// in the window's own character set (a Unicode window's procedure read
+// through GetWindowLongA is a stand-in that converts its messages);
+// addresses are printed in full eight-digit hex.
 #include "window_report.h"
 
 #include <stdarg.h>
@@ -53,10 +55,14 @@ static void printWindow(HWND window)
     char name[256] = "", title[128] = "";
     GetClassNameA(window, name, sizeof name);
     GetWindowTextA(window, title, sizeof title);
-    printLine("window 0x%08lX parent 0x%08lX wndproc 0x%08lX style 0x%08lX exstyle 0x%08lX class \"%s\" title \"%s\"",
-              (unsigned long)(ULONG_PTR)window, (unsigned long)(ULONG_PTR)parent,
-              (unsigned long)GetWindowLongA(window, GWL_WNDPROC), (unsigned long)GetWindowLongA(window, GWL_STYLE),
-              (unsigned long)GetWindowLongA(window, GWL_EXSTYLE), name, title);
+    const int unicode = IsWindowUnicode(window) ? 1 : 0;
+    const LONG_PTR procedure =
+        unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
+    printLine("window 0x%08lX parent 0x%08lX wndproc 0x%08lX unicode %d style 0x%08lX exstyle 0x%08lX class \"%s\" "
+              "title \"%s\"",
+              (unsigned long)(ULONG_PTR)window, (unsigned long)(ULONG_PTR)parent, (unsigned long)procedure, unicode,
+              (unsigned long)GetWindowLongA(window, GWL_STYLE), (unsigned long)GetWindowLongA(window, GWL_EXSTYLE), name,
+              title);
 }
 
 static BOOL CALLBACK printChild(HWND window, LPARAM)
