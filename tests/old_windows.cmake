@@ -1,9 +1,47 @@
 # Windows 95 and NT 4.0: what the shipped binaries import, checked against
-# what those systems have. Included at the end of tests/CMakeLists.txt, after
-# varnel_test().
+# what those systems have; suites run again with the newer functions hidden,
+# so that every fallback runs. Included at the end of tests/CMakeLists.txt,
+# after varnel_test() and the suites it copies.
 
 varnel_test(import_check_test)
 target_compile_definitions(import_check_test PRIVATE
   VARNEL_OLD_WINDOWS_LIST="Z:${CMAKE_CURRENT_SOURCE_DIR}/data/lacking_on_old_windows.txt")
 add_dependencies(import_check_test vlload vlconf skingen gallery)
 
+# The properties a copy of a suite keeps: how its verdict is read, how long
+# it may take, and what it must not share.
+set(VARNEL_COPIED_TEST_PROPERTIES
+  TIMEOUT PASS_REGULAR_EXPRESSION FAIL_REGULAR_EXPRESSION RUN_SERIAL RESOURCE_LOCK ENVIRONMENT)
+
+# varnel_test_copy(suite name COMMAND...): test name runs COMMAND with the
+# properties of suite.
+function(varnel_test_copy suite name)
+  add_test(NAME ${name} COMMAND ${ARGN} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  foreach(property ${VARNEL_COPIED_TEST_PROPERTIES})
+    get_test_property(${suite} ${property} value)
+    if(NOT "${value}" STREQUAL "NOTFOUND")
+      set_tests_properties(${name} PROPERTIES ${property} "${value}")
+    endif()
+  endforeach()
+endfunction()
+
+# <suite>_old_api: the suite again with every run-time look-up of a newer
+# function (engine/newer_functions.h) finding nothing, as on Windows 95 and
+# NT 4.0. Wine hands the Unix environment to the test process, and the
+# programs it starts inherit it.
+set(VARNEL_HIDE_NEWER VARNEL_HIDE_NEWER_FUNCTIONS=1)
+foreach(suite
+    gradient_painter_test      # caption bands and outline without the DC brush and pen
+    striped_painter_test
+    caption_repaint_test
+    unload_live_windows_test   # pinning the library without GetModuleHandleExA
+    vlconf_test                # settings written without MoveFileExA
+    e2e_loader_test)           # vlload without AttachConsole, gallery without GetAncestor
+  varnel_test_copy(${suite} ${suite}_old_api ${suite})
+  get_test_property(${suite} ENVIRONMENT environment)
+  if("${environment}" STREQUAL "NOTFOUND")
+    set(environment "")
+  endif()
+  list(APPEND environment ${VARNEL_HIDE_NEWER})
+  set_tests_properties(${suite}_old_api PROPERTIES ENVIRONMENT "${environment}")
+endforeach()
