@@ -1,6 +1,7 @@
 # Windows 95 and NT 4.0: what the shipped binaries import, checked against
 # what those systems have; suites run again with the newer functions hidden,
-# so that every fallback runs. Included at the end of tests/CMakeLists.txt,
+# so that every fallback runs; the loader's end-to-end suite in prefixes that
+# report Windows 98 and NT 4.0. Included at the end of tests/CMakeLists.txt,
 # after varnel_test() and the suites it copies.
 
 varnel_test(import_check_test)
@@ -44,4 +45,30 @@ foreach(suite
   endif()
   list(APPEND environment ${VARNEL_HIDE_NEWER})
   set_tests_properties(${suite}_old_api PROPERTIES ENVIRONMENT "${environment}")
+endforeach()
+
+# The loader's end-to-end suite in prefixes of their own that report an old
+# version (scripts/old-version-run). A prefix of its own has its own Wine
+# server, so the hooks reach none of the shared prefix's processes and its
+# Windows directory is its own: these may run beside other tests. Not beside
+# each other: the suite keeps its folders and its programs' output in the
+# build directory, under names of its own. The probe shows what the prefix
+# reports.
+add_executable(version_probe fixtures/version_probe.cpp)
+set_target_properties(version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
+target_link_options(version_probe PRIVATE -static -s)
+add_dependencies(e2e_loader_test version_probe)
+# A first run makes the prefix (wineboot) before the suite starts.
+set(VARNEL_PREFIX_MAKING_SECONDS 120)
+foreach(version win98 nt40)
+  varnel_test_copy(e2e_loader_test e2e_loader_test_${version}
+    ${CMAKE_SOURCE_DIR}/scripts/old-version-run ${version} ${CMAKE_CROSSCOMPILING_EMULATOR}
+    $<TARGET_FILE:e2e_loader_test>)
+  get_test_property(e2e_loader_test TIMEOUT timeout)
+  math(EXPR timeout "${timeout} + ${VARNEL_PREFIX_MAKING_SECONDS}")
+  set_tests_properties(e2e_loader_test_${version} PROPERTIES
+    TIMEOUT ${timeout}
+    RUN_SERIAL FALSE
+    RESOURCE_LOCK "wineprefix-${version};e2e_loader_test_folders"
+    ENVIRONMENT BUILD_DIR=${CMAKE_BINARY_DIR})
 endforeach()
