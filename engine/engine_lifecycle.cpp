@@ -115,6 +115,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     lstrcpynA(engineWindowsDirectory, windowsDirectory, sizeof engineWindowsDirectory);
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
+    InterlockedExchange(&pluginLoadState, pluginNotWanted);
     if (readDisableMarker(engineWindowsDirectory)) {
         Settings.engineDisabled = 1;
         return TRUE;
@@ -132,7 +133,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     createCaptionFonts();
     readCaptionColours();
     loadSkinBitmaps();
-    if (Settings.usePlugin == 1) loadCaptionPlugin(engineWindowsDirectory);
+    if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
     engineAttached = 1;
     return TRUE;
 }
@@ -164,17 +165,14 @@ void engineProcessDetach(bool processTerminating)
     deleteSkinBitmap(&r.macMinDownBitmap);
     deleteSkinBitmap(&r.scrollBarBitmap);
     deleteSkinBitmap(&r.progressBitmap);
-    if (Settings.usePlugin == 1) {
-        tellPluginDetach();
-        if (!processTerminating) Sleep(detachPause);
-    }
+    if (Settings.usePlugin == 1 && tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:
     // left alone they would call into a library that is no longer there.
     if (Settings.subclassWindows == 1 || findWindowSlotInUse() >= 0) {
         Settings.shuttingDown = 1;
         if (!processTerminating) Sleep(detachPause);
-        restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, processTerminating ? 0 : unrollPause);
+        restoreAllWindows(processTerminating ? 0 : unrollPause);
         if (!processTerminating) {
             // With their own procedures back, buttons restyled now are not
             // converted again on their way.

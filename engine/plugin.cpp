@@ -9,33 +9,44 @@ PluginTitleProc pluginTitle;
 
 const char pluginLibrarySuffix[] = "\\varnels\\vlplug.dll";
 
-void loadCaptionPlugin(const char *windowsDirectory)
+volatile LONG pluginLoadState;
+static char pluginPath[300];
+
+void wantCaptionPlugin(const char *windowsDirectory)
 {
     pluginModule = NULL;
     pluginMain = NULL;
     pluginTitle = NULL;
-    char path[300];
-    pluginModule = LoadLibraryA(engineFilePath(path, sizeof path, windowsDirectory, pluginLibrarySuffix));
-    if (!pluginModule) {
-        Settings.usePlugin = 0;
-        return;
-    }
-    pluginMain = (PluginMainProc)(void *)GetProcAddress(pluginModule, "VarnelPlugMain");
-    pluginTitle = (PluginTitleProc)(void *)GetProcAddress(pluginModule, "VarnelPlugTitle");
-    if (!pluginMain || !pluginTitle) {
-        FreeLibrary(pluginModule);
-        pluginModule = NULL;
-        pluginMain = NULL;
-        pluginTitle = NULL;
-        Settings.usePlugin = 0;
-        return;
-    }
-    pluginMain(1);
+    engineFilePath(pluginPath, sizeof pluginPath, windowsDirectory, pluginLibrarySuffix);
+    InterlockedExchange(&pluginLoadState, pluginWanted);
 }
 
-void tellPluginDetach()
+void loadWantedCaptionPlugin()
 {
-    if (pluginMain) pluginMain(0);
+    if (InterlockedCompareExchange(&pluginLoadState, pluginLoading, pluginWanted) != pluginWanted) return;
+    HMODULE module = LoadLibraryA(pluginPath);
+    PluginMainProc main = module ? (PluginMainProc)(void *)GetProcAddress(module, "VarnelPlugMain") : NULL;
+    PluginTitleProc title = module ? (PluginTitleProc)(void *)GetProcAddress(module, "VarnelPlugTitle") : NULL;
+    if (!main || !title) {
+        if (module) FreeLibrary(module);
+        Settings.usePlugin = 0;
+        InterlockedExchange(&pluginLoadState, pluginLoaded);
+        return;
+    }
+    pluginModule = module;
+    pluginMain = main;
+    main(1);
+    // Painters find the title entry only once the plug-in has heard 1.
+    pluginTitle = title;
+    InterlockedExchange(&pluginLoadState, pluginLoaded);
+}
+
+int tellPluginDetach()
+{
+    InterlockedExchange(&pluginLoadState, pluginNotWanted);
+    if (!pluginMain) return 0;
+    pluginMain(0);
+    return 1;
 }
 
 void callPluginTitle(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,

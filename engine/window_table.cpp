@@ -20,6 +20,7 @@ int regionApplied[windowTableSlots];
 int rolledUp[windowTableSlots];
 int unrolledHeight[windowTableSlots];
 int unicodeWindows[windowTableSlots];
+WNDPROC installedProcs[windowTableSlots];
 
 enum { indexBits = 14, indexSize = 1 << indexBits };
 
@@ -93,6 +94,7 @@ void clearWindowTable()
         rolledUp[i] = 0;
         unrolledHeight[i] = 0;
         unicodeWindows[i] = 0;
+        installedProcs[i] = NULL;
     }
     for (int i = 0; i < windowTableSlots; i++) nextInBucket[i] = 0;
     for (int i = 0; i < indexSize; i++) bucketHead[i] = 0;
@@ -164,18 +166,22 @@ int subclassIntoTable(HWND window, WNDPROC ansiProc, WNDPROC unicodeProc)
         const int unicode = unicodeProc != NULL && IsWindowUnicode(window);
         unicodeWindows[slot] = unicode;
         previousProcs[slot] = readProcedure(window, unicode);
+        installedProcs[slot] = unicode ? unicodeProc : ansiProc;
         addToIndex(slot, window);
-        writeProcedure(window, unicode, unicode ? unicodeProc : ansiProc);
+        writeProcedure(window, unicode, installedProcs[slot]);
         return slot;
     }
 }
 
-void releaseWindowSlot(HWND window)
+static int engineProcedureIsCurrent(int slot)
 {
-    int slot = findWindowSlot(window);
-    if (slot < 0) return;
-    writeProcedure(window, unicodeWindows[slot], previousProcs[slot]);
+    return readProcedure(windowHandles[slot], unicodeWindows[slot]) == installedProcs[slot];
+}
+
+static void freeSlot(int slot, HWND window)
+{
     previousProcs[slot] = NULL;
+    installedProcs[slot] = NULL;
     rolledUp[slot] = 0;
     unrolledHeight[slot] = 0;
     regionApplied[slot] = 0;
@@ -184,6 +190,21 @@ void releaseWindowSlot(HWND window)
     // The handle goes last: clearing it is what frees the slot for others.
     InterlockedExchangePointer((PVOID volatile *)&windowHandles[slot], NULL);
     lowerFreeHint(slot);
+}
+
+int releaseWindowSlot(HWND window)
+{
+    const int slot = findWindowSlot(window);
+    if (slot < 0 || !engineProcedureIsCurrent(slot)) return 0;
+    writeProcedure(window, unicodeWindows[slot], previousProcs[slot]);
+    freeSlot(slot, window);
+    return 1;
+}
+
+void forgetWindowSlot(HWND window)
+{
+    const int slot = findWindowSlot(window);
+    if (slot >= 0) freeSlot(slot, window);
 }
 
 // A window somebody subclassed after the engine keeps their procedure, and
@@ -212,28 +233,37 @@ static void keepLibraryMapped(WNDPROC procedure)
     if (length > 0 && length < sizeof path) LoadLibraryA(path);
 }
 
-void restoreAllWindows(WNDPROC ansiProc, WNDPROC unicodeProc, DWORD pauseBeforeUnroll)
+// Unload runs under the system's loader lock: a message sent to a window of
+// another thread would wait for that thread, which may itself be waiting for
+// the lock. Such a window's new height is posted to its thread instead.
+static void unrollAtUnload(HWND window, int height)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    UINT flags = shadeResizeFlags;
+    if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId()) flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, r.right - r.left, height, flags);
+}
+
+void restoreAllWindows(DWORD pauseBeforeUnroll)
 {
     int pinned = 0;
     for (int slot = 0; slot < windowTableCapacity; slot++) {
         HWND window = windowHandles[slot];
         if (!window) continue;
-        const int unicode = unicodeWindows[slot];
-        if (readProcedure(window, unicode) == (unicode ? unicodeProc : ansiProc)) {
-            writeProcedure(window, unicode, previousProcs[slot]);
+        if (engineProcedureIsCurrent(slot)) {
+            writeProcedure(window, unicodeWindows[slot], previousProcs[slot]);
         } else {
             Beep(0, 0);
             if (!pinned && IsWindow(window)) {
-                keepLibraryMapped(ansiProc);
+                keepLibraryMapped(installedProcs[slot]);
                 pinned = 1;
             }
         }
         if (rolledUp[slot] == 1) {
             if (pauseBeforeUnroll) Sleep(pauseBeforeUnroll);
-            RECT r;
-            GetWindowRect(window, &r);
             rolledUp[slot] = 0;
-            SetWindowPos(window, HWND_BOTTOM, 0, 0, r.right - r.left, unrolledHeight[slot], shadeResizeFlags);
+            unrollAtUnload(window, unrolledHeight[slot]);
             unrolledHeight[slot] = 0;
         }
     }

@@ -18,6 +18,9 @@ extern int unrolledHeight[windowTableSlots];
 // it stays Unicode. Subclassing it through the ANSI functions would make it
 // ANSI for good and lose every character outside the ANSI code page.
 extern int unicodeWindows[windowTableSlots];
+// The procedure the engine installed, in the window's character set: the
+// window is the engine's to give back only while this is its procedure.
+extern WNDPROC installedProcs[windowTableSlots];
 
 // The height a window is rolled up to, and the SetWindowPos flags of every
 // roll-up and unroll: keep position, z-order and activation.
@@ -39,13 +42,18 @@ int findWindowSlotInUse();
 // when the window is already recorded or the table is full.
 int subclassIntoTable(HWND window, WNDPROC ansiProc, WNDPROC unicodeProc = NULL);
 
-// Removal after WM_DESTROY: gives the window its own procedure back and frees
-// its slot. A window that is not in the table is left alone.
-void releaseWindowSlot(HWND window);
+// Removal after WM_DESTROY: while the engine's procedure is the window's,
+// gives the window its own procedure back and frees its slot (returns 1).
+// When somebody subclassed the window after the engine, the chain is left as
+// it is, so that every procedure in it still sees WM_NCDESTROY, and the slot
+// stays (returns 0) until forgetWindowSlot. A window that is not in the table
+// is left alone.
+int releaseWindowSlot(HWND window);
+// After WM_NCDESTROY: frees the window's slot, whatever its procedure.
+void forgetWindowSlot(HWND window);
 
-// Unload: every recorded window that still has the engine's procedure
-// (ansiProc, or unicodeProc for a Unicode window) gets its own procedure
-// back (one somebody else subclassed after the engine keeps theirs, with a
-// beep), and rolled-up windows get their height back; pauseBeforeUnroll is
-// the pause in milliseconds before each unroll.
-void restoreAllWindows(WNDPROC ansiProc, WNDPROC unicodeProc, DWORD pauseBeforeUnroll);
+// Unload: every recorded window that still has the engine's procedure gets
+// its own procedure back (one somebody else subclassed after the engine
+// keeps theirs, with a beep), and rolled-up windows get their height back;
+// pauseBeforeUnroll is the pause in milliseconds before each unroll.
+void restoreAllWindows(DWORD pauseBeforeUnroll);

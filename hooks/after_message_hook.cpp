@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
@@ -15,6 +16,7 @@
 #include "hooks/after_hook_stages.h"
 #include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
+#include "subclass/converted_buttons.h"
 
 volatile int lastActiveState;
 
@@ -101,6 +103,7 @@ extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lPara
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
     if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);  // 1
+    loadCaptionPluginOnFirstCall();
     HWND window = m->hwnd;
     UINT message = m->message;
     char className[classNameSize];
@@ -114,7 +117,13 @@ extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lPara
     }
     // 4: a destroyed window leaves the table even when subclassing has been
     // switched off since it was entered; its handle may be reused at once.
-    if (message == WM_DESTROY) releaseWindowSlot(window);
+    // One that somebody subclassed after the engine keeps its chain until
+    // WM_NCDESTROY has passed through it.
+    if (message == WM_DESTROY) {
+        releaseWindowSlot(window);
+        forgetConvertedButton(window, className);
+    }
+    if (message == WM_NCDESTROY) forgetWindowSlot(window);
     if (Settings.progressBitmap == 1 && (message == PBM_SETPOS || message == WM_PAINT) &&  // 5
         isProgressBarClass(className))
         paintProgressBar(window);

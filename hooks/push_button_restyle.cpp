@@ -51,7 +51,9 @@ static LONG giveButtonTheEngineLook(HWND window, LONG style, LONG exStyle)
 {
     if (Settings.ownerDrawnButtons == 1) {
         LONG converted = convertedButtonStyle(style);
-        if (converted != style) convertButtonRememberingStyle(window, style);
+        if (converted == style) return style;
+        if (!parentDrawsConvertedButton(window)) return style;
+        convertButtonRememberingStyle(window, style);
         return converted;
     }
     SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_STATICEDGE);

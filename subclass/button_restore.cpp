@@ -3,6 +3,8 @@
 // left, nobody would draw it and it would show blank. Each conversion keeps
 // the style the button had in a window property (once per conversion, never
 // on the path of ordinary messages), and unload puts it back.
+#include <string.h>
+
 #include "engine/window_table.h"
 #include "subclass/converted_buttons.h"
 
@@ -20,6 +22,25 @@ void convertButtonRememberingStyle(HWND button, LONG style)
     // which already finds the button converted.
     SetPropA(button, buttonStyleProperty, (HANDLE)(LONG_PTR)(kept | convertedButtonKept));
     SetWindowLongA(button, GWL_STYLE, convertedButtonStyle(style));
+}
+
+int parentDrawsConvertedButton(HWND button)
+{
+    HWND parent = GetParent(button);
+    return parent && findWindowSlot(parent) >= 0;
+}
+
+static const char *const convertedButtonClasses[] = {"Button", "TButton", "ThunderRT5CommandButton",
+                                                     "ThunderRTCommandButton", "ThunderCommandButton"};
+
+void forgetConvertedButton(HWND window, const char *className)
+{
+    for (const char *name : convertedButtonClasses) {
+        if (strcmp(className, name) == 0) {
+            RemovePropA(window, buttonStyleProperty);
+            return;
+        }
+    }
 }
 
 // Only what the conversion changed goes back: the type, and the mark bits the
@@ -41,7 +62,16 @@ void restoreConvertedButtons()
         LONG style = GetWindowLongA(window, GWL_STYLE);
         // A button the program has restyled since is the program's own.
         if (!carriesConvertedButtonMark(style) || (style & BS_TYPEMASK) != BS_OWNERDRAW) continue;
-        SetWindowLongA(window, GWL_STYLE, styleWithoutConversion(style, (LONG)kept & ~convertedButtonKept));
+        const LONG original = styleWithoutConversion(style, (LONG)kept & ~convertedButtonKept);
+        // Unload runs under the system's loader lock, and a style change sends
+        // the button messages: a button of another thread is asked to change
+        // its type itself, later. Only the type goes back there; the mark bits
+        // it did not have stay.
+        if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId()) {
+            PostMessageA(window, BM_SETSTYLE, (WPARAM)(original & BS_TYPEMASK), TRUE);
+            continue;
+        }
+        SetWindowLongA(window, GWL_STYLE, original);
         InvalidateRect(window, NULL, TRUE);
     }
 }

@@ -37,6 +37,15 @@ void convertButtonRememberingStyle(HWND button, LONG style);
 // At unload, before the table is cleared: every recorded button still
 // carrying the mark gets its own style back.
 void restoreConvertedButtons();
+// WM_DESTROY of a window of a class whose buttons the engine converts: the
+// property that kept its style goes with it, as whoever sets a property
+// must see to.
+void forgetConvertedButton(HWND window, const char *className);
+
+// A converted button is painted at its parent's WM_DRAWITEM by the engine's
+// procedure: only a button whose parent has that procedure is converted, or
+// nobody would draw it.
+int parentDrawsConvertedButton(HWND button);
 
 // How far the flat look moves a system colour, in every channel: the pressed
 // face is darker by 0x14, the focused look by 0x0E.

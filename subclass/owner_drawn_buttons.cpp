@@ -38,6 +38,7 @@ int convertPushButton(const WindowMessage &m, LRESULT *result)
     if (!windowClassIs(m.window, "Button")) return 0;
     LONG style = GetWindowLongA(m.window, GWL_STYLE);
     if (!isConvertiblePushButton(style) || Settings.ownerDrawnButtons != 1) return 0;
+    if (!parentDrawsConvertedButton(m.window)) return 0;
     convertButtonRememberingStyle(m.window, style);
     return 0;
 }

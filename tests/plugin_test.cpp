@@ -9,6 +9,7 @@
 #include "engine/engine_lifecycle.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
+#include "hooks/hooks.h"
 #include "support/test_engine.h"
 
 static std::string readLog(const std::string &path)
@@ -77,5 +78,29 @@ TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
     char expected[200];
     snprintf(expected, sizeof expected, "main 1\r\ntitle %lu 1 2 3 4 5 2\r\nmain 0\r\n", (unsigned long)(ULONG_PTR)w);
     EXPECT_EQ(expected, readLog(log));
+    FreeLibrary(GetModuleHandleA("vlplug.dll"));
+}
+
+// Loading a library inside the entry point of another is the classic
+// loader-lock deadlock: attach only notes the plug-in, and the first hook
+// call of the process loads it, before anything is painted.
+TEST(PlugIn, LoadsAtTheFirstHookCallNotInTheEntryPoint)
+{
+    TestFolder folder("firstcall");
+    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vlplug.ini", "");
+    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    ASSERT_TRUE(engineProcessAttach(folder.path()));
+    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") == NULL) << "not loaded at attach";
+    EXPECT_EQ(1, Settings.usePlugin);
+
+    CWPSTRUCT message = {0, 0, WM_NULL, GetDesktopWindow()};
+    SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
+    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") != NULL) << "loaded at the first hook call";
+    EXPECT_TRUE(pluginMain != NULL && pluginTitle != NULL);
+    HMODULE loaded = pluginModule;
+    SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
+    EXPECT_EQ(loaded, pluginModule) << "once";
+    detachEngine();
     FreeLibrary(GetModuleHandleA("vlplug.dll"));
 }

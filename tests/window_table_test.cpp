@@ -117,7 +117,7 @@ TEST_F(WindowTable, UnicodeWindowsStayUnicodeThroughInsertionRemovalAndRestore)
     EXPECT_TRUE(IsWindowUnicode(w[0]));
 
     SetWindowLongPtrW(w[2], GWLP_WNDPROC, (LONG_PTR)unicodeThirdPartyProc);
-    restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, 0);
+    restoreAllWindows(0);
     EXPECT_EQ((LONG_PTR)unicodeOwnProc, GetWindowLongPtrW(w[1], GWLP_WNDPROC));
     EXPECT_TRUE(IsWindowUnicode(w[1]));
     EXPECT_EQ((LONG_PTR)unicodeThirdPartyProc, GetWindowLongPtrW(w[2], GWLP_WNDPROC));
@@ -144,7 +144,7 @@ TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
     rolledUp[r] = 1;
     unrolledHeight[r] = before.bottom - before.top;
 
-    restoreAllWindows(StaticWindowProc, unicodeStaticWindowProc, 0);
+    restoreAllWindows(0);
 
     EXPECT_EQ((LONG)plainOwn, GetWindowLongA(plain, GWL_WNDPROC));
     EXPECT_EQ((LONG)rolledOwn, GetWindowLongA(rolled, GWL_WNDPROC));

@@ -1,10 +1,14 @@
 #include "support/test_engine.h"
 
 #include "engine/engine_lifecycle.h"
+#include "engine/plugin.h"
 
 BOOL attachEngine(const TestFolder &folder)
 {
-    return engineProcessAttach(folder.path());
+    const BOOL attached = engineProcessAttach(folder.path());
+    // As the first hook call of the process would.
+    loadCaptionPluginOnFirstCall();
+    return attached;
 }
 
 void detachEngine()
