@@ -15,7 +15,9 @@ set(VARNEL_COPIED_TEST_PROPERTIES
   TIMEOUT PASS_REGULAR_EXPRESSION FAIL_REGULAR_EXPRESSION RUN_SERIAL RESOURCE_LOCK ENVIRONMENT)
 
 # varnel_test_copy(suite name COMMAND...): test name runs COMMAND with the
-# properties of suite.
+# properties of suite. A suite keeps its folders and its programs' output in
+# the build directory under names of its own (TestFolder): the copy and the
+# suite, and the copies among themselves, never run at the same time.
 function(varnel_test_copy suite name)
   add_test(NAME ${name} COMMAND ${ARGN} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   foreach(property ${VARNEL_COPIED_TEST_PROPERTIES})
@@ -23,6 +25,15 @@ function(varnel_test_copy suite name)
     if(NOT "${value}" STREQUAL "NOTFOUND")
       set_tests_properties(${name} PROPERTIES ${property} "${value}")
     endif()
+  endforeach()
+  foreach(test ${suite} ${name})
+    get_test_property(${test} RESOURCE_LOCK locks)
+    if("${locks}" STREQUAL "NOTFOUND")
+      set(locks "")
+    endif()
+    list(APPEND locks ${suite}_folders)
+    list(REMOVE_DUPLICATES locks)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${locks}")
   endforeach()
 endfunction()
 
@@ -50,10 +61,9 @@ endforeach()
 # The loader's end-to-end suite in prefixes of their own that report an old
 # version (scripts/old-version-run). A prefix of its own has its own Wine
 # server, so the hooks reach none of the shared prefix's processes and its
-# Windows directory is its own: these may run beside other tests. Not beside
-# each other: the suite keeps its folders and its programs' output in the
-# build directory, under names of its own. The probe shows what the prefix
-# reports.
+# Windows directory is its own: these may run beside other tests (not beside
+# other runs of the suite, see varnel_test_copy). The probe shows what the
+# prefix reports.
 add_executable(version_probe fixtures/version_probe.cpp)
 set_target_properties(version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
 target_link_options(version_probe PRIVATE -static -s)
