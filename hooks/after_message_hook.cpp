@@ -66,99 +66,240 @@ static int isCommandButtonClass(const char *c)
 // WM_GETTEXT of that size is taken as its own.
 enum { engineTitleBufferSize = windowTextSize };
 
-static void recordActivationState(UINT message, WPARAM wParam)
+// One call of the after-message hook: the hook's arguments, the message as
+// the window's procedure handled it, and its class name, read once into the
+// call's own buffer. A stage that chains early leaves what the chain gave.
+struct AfterHookCall {
+    int code;
+    WPARAM hookWParam;
+    LPARAM hookLParam;
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    char className[classNameSize];
+    LRESULT chained;
+};
+
+enum AfterStageResult {
+    afterContinues,          // go on with the next stage
+    afterChains,             // chain and return the chain's result
+    afterReturnsZero,        // return 0 without chaining
+    afterChainsReturnsZero,  // chain, then return 0
+    afterChainsReturns999,   // chain, then return 999
+    afterReturnsChained,     // the stage has chained already: return what it got
+};
+
+typedef AfterStageResult (*AfterStage)(AfterHookCall &call);
+
+static LRESULT chain(const AfterHookCall &call) { return passOn(call.code, call.hookWParam, call.hookLParam); }
+
+static AfterStageResult addListViewStylesEarly(AfterHookCall &call)
 {
-    if (message == WM_ACTIVATE)
-        lastActiveState = (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) ? 1 : 2;
-    else if (message == WM_NCACTIVATE)
-        lastActiveState = wParam == 1 ? 1 : 2;
+    if (Settings.listViewHotTrack != 1) return afterContinues;
+    const UINT m = call.message;
+    if (m != WM_ACTIVATE && m != WM_NCCALCSIZE && m != WM_ERASEBKGND) return afterContinues;
+    if (!isListViewClass(call.className)) return afterContinues;
+    addListViewExtendedStyles(call.window);
+    return afterChains;
+}
+
+// A destroyed window leaves the table even when subclassing has been
+// switched off since it was entered; its handle may be reused at once. One
+// that somebody subclassed after the engine keeps its chain until
+// WM_NCDESTROY has passed through it.
+static AfterStageResult releaseDestroyedWindow(AfterHookCall &call)
+{
+    if (call.message == WM_DESTROY) {
+        releaseWindowSlot(call.window);
+        forgetConvertedButton(call.window, call.className);
+    }
+    if (call.message == WM_NCDESTROY) forgetWindowSlot(call.window);
+    return afterContinues;
+}
+
+static AfterStageResult paintProgressBarAfterHandling(AfterHookCall &call)
+{
+    if (Settings.progressBitmap == 1 && (call.message == PBM_SETPOS || call.message == WM_PAINT) &&
+        isProgressBarClass(call.className))
+        paintProgressBar(call.window);
+    return afterContinues;
+}
+
+static AfterStageResult chainOtherMessages(AfterHookCall &call)
+{
+    return passesMessageFilter(call.message) ? afterContinues : afterChains;
+}
+
+// A cursor change over anything but the caption's boxes and border ends the
+// hook without chaining.
+static AfterStageResult endCursorOutsideCaption(AfterHookCall &call)
+{
+    if (call.message == WM_SETCURSOR && !isCaptionCursorHit((short)LOWORD(call.lParam))) return afterReturnsZero;
+    return afterContinues;
+}
+
+static AfterStageResult makeListTextTransparent(AfterHookCall &call)
+{
+    if (Settings.transparentListText == 1 && call.message == WM_NCPAINT &&
+        strcmp(call.className, "SysListView32") == 0)
+        makeListViewTextTransparent(call.window);
+    return afterContinues;
+}
+
+static AfterStageResult finishBackground(BackgroundOutcome outcome)
+{
+    switch (outcome) {
+    case backgroundPassOn: return afterChains;
+    case backgroundReturnZero: return afterChainsReturnsZero;
+    case backgroundReturn999: return afterChainsReturns999;
+    default: return afterContinues;
+    }
+}
+
+static AfterStageResult paintFolderBackgroundStage(AfterHookCall &call)
+{
+    if (Settings.folderBackground != 1) return afterContinues;
+    return finishBackground(paintFolderBackground(call.window, call.message, call.wParam, call.className));
+}
+
+static AfterStageResult tileBackgroundStage(AfterHookCall &call)
+{
+    if (Settings.tileBackgrounds != 1 || call.message != WM_ERASEBKGND || !isBackgroundClass(call.className))
+        return afterContinues;
+    const AfterStageResult result = finishBackground(tileControlBackground(call.window, call.wParam, call.className));
+    // Every WM_ERASEBKGND of the background set ends here, tiled or not.
+    return result == afterContinues ? afterChains : result;
+}
+
+static AfterStageResult chainComboBoxesAndEdits(AfterHookCall &call)
+{
+    if (strcmp(call.className, "ComboBox") == 0 || strcmp(call.className, "Edit") == 0) return afterChains;
+    return afterContinues;
+}
+
+// The zoom plays once the rest of the chain has seen the message.
+static AfterStageResult animateShownWindow(AfterHookCall &call)
+{
+    if (Settings.animateWindows != 1 || call.message != WM_SHOWWINDOW) return afterContinues;
+    call.chained = chain(call);
+    playShowAnimation(call.window, call.wParam, call.className);
+    return afterReturnsChained;
+}
+
+static AfterStageResult recordActivationState(AfterHookCall &call)
+{
+    if (call.message == WM_ACTIVATE)
+        lastActiveState = (LOWORD(call.wParam) == WA_ACTIVE || LOWORD(call.wParam) == WA_CLICKACTIVE) ? 1 : 2;
+    else if (call.message == WM_NCACTIVATE)
+        lastActiveState = call.wParam == 1 ? 1 : 2;
     else
         lastActiveState = 0;
+    return afterContinues;
 }
 
-static void repaintCaptionAfterHandling(HWND window, UINT message, WPARAM wParam)
+static AfterStageResult chainEngineTextRequest(AfterHookCall &call)
 {
-    if (Settings.paintCaptions == 0) return;
-    LONG style = GetWindowLongA(window, GWL_STYLE);
-    if ((style & WS_CAPTION) != WS_CAPTION) return;
-    if (message == WM_SHOWWINDOW || message == WM_NCCALCSIZE || message == WM_DRAWITEM || message == WM_GETTEXT)
-        return;
-    if (message == WM_ERASEBKGND && Settings.solidInactiveCaption == 1) return;
+    return call.message == WM_GETTEXT && call.wParam == engineTitleBufferSize ? afterChains : afterContinues;
+}
+
+static AfterStageResult flattenTabs(AfterHookCall &call)
+{
+    if (Settings.flatTabs != 1 || strcmp(call.className, "SysTabControl32") != 0) return afterContinues;
+    restyleTaskbarTabs(call.window, call.message);
+    return afterChains;
+}
+
+static AfterStageResult flattenToolbars(AfterHookCall &call)
+{
+    if (Settings.flatToolbars != 1 || !isToolbarClass(call.className)) return afterContinues;
+    restyleToolbar(call.window, call.message);
+    return afterChains;
+}
+
+static AfterStageResult chainDrawItem(AfterHookCall &call)
+{
+    return call.message == WM_DRAWITEM ? afterChains : afterContinues;
+}
+
+static AfterStageResult chainListViews(AfterHookCall &call)
+{
+    return isListViewClass(call.className) ? afterChains : afterContinues;
+}
+
+static AfterStageResult chainCommandButtons(AfterHookCall &call)
+{
+    return Settings.buttonClassPass == 1 && isCommandButtonClass(call.className) ? afterChains : afterContinues;
+}
+
+// Over the caption the system has just drawn, in the state the message says
+// or the last activation left.
+static AfterStageResult repaintCaptionAfterHandling(AfterHookCall &call)
+{
+    if (Settings.paintCaptions == 0) return afterChains;
+    LONG style = GetWindowLongA(call.window, GWL_STYLE);
+    if ((style & WS_CAPTION) != WS_CAPTION) return afterChains;
+    const UINT m = call.message;
+    if (m == WM_SHOWWINDOW || m == WM_NCCALCSIZE || m == WM_DRAWITEM || m == WM_GETTEXT) return afterChains;
+    if (m == WM_ERASEBKGND && Settings.solidInactiveCaption == 1) return afterChains;
     int state = lastActiveState;
-    if (message == WM_NCACTIVATE) state = wParam ? stateActive : stateInactive;
-    if (message == WM_CHILDACTIVATE) state = stateActive;
+    if (m == WM_NCACTIVATE) state = call.wParam ? stateActive : stateInactive;
+    if (m == WM_CHILDACTIVATE) state = stateActive;
     if (style & 0x20) state = stateActive;
-    repaintCaption(window, style, state);
+    repaintCaption(call.window, style, state);
+    return afterChains;
 }
 
-static LRESULT finishBackgroundStage(BackgroundOutcome outcome, int code, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT chained = passOn(code, wParam, lParam);
-    if (outcome == backgroundReturnZero) return 0;
-    if (outcome == backgroundReturn999) return 999;
-    return chained;
-}
+// The stages in the order they run; the numbers are the rows of the
+// after-message hook's table in docs/design.md (1, the disable test, and 3,
+// the class name read, happen before the table).
+static const AfterStage afterStages[] = {
+    addListViewStylesEarly,         // 2
+    releaseDestroyedWindow,         // 4
+    paintProgressBarAfterHandling,  // 5
+    chainOtherMessages,             // 6
+    endCursorOutsideCaption,        // 7
+    makeListTextTransparent,        // 9
+    paintFolderBackgroundStage,     // 10
+    tileBackgroundStage,            // 11
+    chainComboBoxesAndEdits,        // 12
+    animateShownWindow,             // 13
+    recordActivationState,          // 14
+    chainEngineTextRequest,         // 15
+    flattenTabs,                    // 16
+    flattenToolbars,                // 17
+    chainDrawItem,                  // 18
+    chainListViews,                 // 19
+    chainCommandButtons,            // 20
+    repaintCaptionAfterHandling,    // 21
+};
 
 extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);  // 1
+    if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
-    HWND window = m->hwnd;
-    UINT message = m->message;
-    char className[classNameSize];
-    if (!GetClassNameA(window, className, classNameSize)) className[0] = 0;  // 3, read once per call
 
-    if (Settings.listViewHotTrack == 1 &&  // 2
-        (message == WM_ACTIVATE || message == WM_NCCALCSIZE || message == WM_ERASEBKGND) &&
-        isListViewClass(className)) {
-        addListViewExtendedStyles(window);
-        return passOn(code, wParam, lParam);
-    }
-    // 4: a destroyed window leaves the table even when subclassing has been
-    // switched off since it was entered; its handle may be reused at once.
-    // One that somebody subclassed after the engine keeps its chain until
-    // WM_NCDESTROY has passed through it.
-    if (message == WM_DESTROY) {
-        releaseWindowSlot(window);
-        forgetConvertedButton(window, className);
-    }
-    if (message == WM_NCDESTROY) forgetWindowSlot(window);
-    if (Settings.progressBitmap == 1 && (message == PBM_SETPOS || message == WM_PAINT) &&  // 5
-        isProgressBarClass(className))
-        paintProgressBar(window);
-    if (!passesMessageFilter(message)) return passOn(code, wParam, lParam);  // 6
-    if (message == WM_SETCURSOR && !isCaptionCursorHit((short)LOWORD(m->lParam))) return 0;  // 7
+    AfterHookCall call;
+    call.code = code;
+    call.hookWParam = wParam;
+    call.hookLParam = lParam;
+    call.window = m->hwnd;
+    call.message = m->message;
+    call.wParam = m->wParam;
+    call.lParam = m->lParam;
+    call.chained = 0;
+    if (!GetClassNameA(call.window, call.className, classNameSize)) call.className[0] = 0;
 
-    if (Settings.transparentListText == 1 && message == WM_NCPAINT &&  // 9
-        strcmp(className, "SysListView32") == 0)
-        makeListViewTextTransparent(window);
-    if (Settings.folderBackground == 1) {  // 10
-        BackgroundOutcome outcome = paintFolderBackground(window, message, m->wParam, className);
-        if (outcome != backgroundNotHandled) return finishBackgroundStage(outcome, code, wParam, lParam);
+    for (AfterStage stage : afterStages) {
+        switch (stage(call)) {
+        case afterContinues: continue;
+        case afterReturnsZero: return 0;
+        case afterChainsReturnsZero: chain(call); return 0;
+        case afterChainsReturns999: chain(call); return 999;
+        case afterReturnsChained: return call.chained;
+        case afterChains: return chain(call);
+        }
     }
-    if (Settings.tileBackgrounds == 1 && message == WM_ERASEBKGND && isBackgroundClass(className))  // 11
-        return finishBackgroundStage(tileControlBackground(window, m->wParam, className), code, wParam, lParam);
-    if (strcmp(className, "ComboBox") == 0 || strcmp(className, "Edit") == 0)  // 12
-        return passOn(code, wParam, lParam);
-    if (Settings.animateWindows == 1 && message == WM_SHOWWINDOW) {  // 13
-        LRESULT chained = passOn(code, wParam, lParam);
-        playShowAnimation(window, m->wParam, className);
-        return chained;
-    }
-    recordActivationState(message, m->wParam);  // 14
-    if (message == WM_GETTEXT && m->wParam == engineTitleBufferSize) return passOn(code, wParam, lParam);  // 15
-    if (Settings.flatTabs == 1 && strcmp(className, "SysTabControl32") == 0) {  // 16
-        restyleTaskbarTabs(window, message);
-        return passOn(code, wParam, lParam);
-    }
-    if (Settings.flatToolbars == 1 && isToolbarClass(className)) {  // 17
-        restyleToolbar(window, message);
-        return passOn(code, wParam, lParam);
-    }
-    if (message == WM_DRAWITEM) return passOn(code, wParam, lParam);  // 18
-    if (isListViewClass(className)) return passOn(code, wParam, lParam);  // 19
-    if (Settings.buttonClassPass == 1 && isCommandButtonClass(className)) return passOn(code, wParam, lParam);  // 20
-    repaintCaptionAfterHandling(window, message, m->wParam);  // 21
-    return passOn(code, wParam, lParam);
+    return chain(call);
 }
