@@ -131,7 +131,7 @@ static void profileSubclass(SubclassFigure &f)
     const double bare = direct.medianA, engine = direct.medianB;
     const int count = 20000;
     const double lookup = timeCalls(count, [&] { findWindowSlot(f.engine); });
-    const WindowMessage m = {f.engine, ignoredMessage, 0, 0, findWindowSlot(f.engine)};
+    const WindowMessage m = {f.engine, ignoredMessage, 0, 0, findWindowSlot(f.engine), 0};
     LRESULT result = 0;
     const double steps = timeCalls(count, [&] {
         convertPushButton(m, &result);

@@ -5,10 +5,10 @@
 #include "bench/bench_timing.h"
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
+#include "caption/caption_layout.h"
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
-#include "hooks/caption_layout.h"
-#include "hooks/caption_repaint.h"
 
 struct PaintFigure {
     HWND window;

@@ -7,7 +7,7 @@
 #include "bench/bench_timing.h"
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
-#include "hooks/caption_repaint.h"
+#include "caption/caption_repaint.h"
 
 // A request whose trace names itself: an event created under the marker's
 // name, and closed at once.

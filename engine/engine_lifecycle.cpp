@@ -5,14 +5,15 @@
 
 #include <string.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/newer_functions.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
-#include "subclass/converted_buttons.h"
 #include "subclass/static_window_proc.h"
+#include "subclass/window_shade.h"
 
 int engineAttached;
 volatile int engineDetached;
@@ -172,7 +173,8 @@ void engineProcessDetach(bool processTerminating)
     if (Settings.subclassWindows == 1 || findWindowSlotInUse() >= 0) {
         Settings.shuttingDown = 1;
         if (!processTerminating) Sleep(detachPause);
-        restoreAllWindows(processTerminating ? 0 : unrollPause);
+        restoreAllWindows();
+        unrollAllWindows(processTerminating ? 0 : unrollPause);
         if (!processTerminating) {
             // With their own procedures back, buttons restyled now are not
             // converted again on their way.

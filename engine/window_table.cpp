@@ -233,19 +233,7 @@ static void keepLibraryMapped(WNDPROC procedure)
     if (length > 0 && length < sizeof path) LoadLibraryA(path);
 }
 
-// Unload runs under the system's loader lock: a message sent to a window of
-// another thread would wait for that thread, which may itself be waiting for
-// the lock. Such a window's new height is posted to its thread instead.
-static void unrollAtUnload(HWND window, int height)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    UINT flags = shadeResizeFlags;
-    if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId()) flags |= SWP_ASYNCWINDOWPOS;
-    SetWindowPos(window, HWND_BOTTOM, 0, 0, r.right - r.left, height, flags);
-}
-
-void restoreAllWindows(DWORD pauseBeforeUnroll)
+void restoreAllWindows()
 {
     int pinned = 0;
     for (int slot = 0; slot < windowTableCapacity; slot++) {
@@ -259,12 +247,6 @@ void restoreAllWindows(DWORD pauseBeforeUnroll)
                 keepLibraryMapped(installedProcs[slot]);
                 pinned = 1;
             }
-        }
-        if (rolledUp[slot] == 1) {
-            if (pauseBeforeUnroll) Sleep(pauseBeforeUnroll);
-            rolledUp[slot] = 0;
-            unrollAtUnload(window, unrolledHeight[slot]);
-            unrolledHeight[slot] = 0;
         }
     }
 }

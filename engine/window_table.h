@@ -22,11 +22,6 @@ extern int unicodeWindows[windowTableSlots];
 // window is the engine's to give back only while this is its procedure.
 extern WNDPROC installedProcs[windowTableSlots];
 
-// The height a window is rolled up to, and the SetWindowPos flags of every
-// roll-up and unroll: keep position, z-order and activation.
-enum { rolledUpHeight = 25 };
-enum { shadeResizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER };
-
 // The first slot holding the window, or -1.
 int findWindowSlot(HWND window);
 // The lowest free slot, or -1 when the table is full.
@@ -54,6 +49,5 @@ void forgetWindowSlot(HWND window);
 
 // Unload: every recorded window that still has the engine's procedure gets
 // its own procedure back (one somebody else subclassed after the engine
-// keeps theirs, with a beep), and rolled-up windows get their height back;
-// pauseBeforeUnroll is the pause in milliseconds before each unroll.
-void restoreAllWindows(DWORD pauseBeforeUnroll);
+// keeps theirs, with a beep).
+void restoreAllWindows();

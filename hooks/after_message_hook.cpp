@@ -8,17 +8,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "caption/caption_repaint.h"
+#include "engine/converted_buttons.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
 #include "engine/window_text.h"
 #include "hooks/after_hook_stages.h"
-#include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
-#include "subclass/converted_buttons.h"
-
-volatile int lastActiveState;
 
 // Hit codes over which a WM_SETCURSOR can change what the caption shows.
 static int isCaptionCursorHit(int hit)
@@ -238,14 +236,14 @@ static AfterStageResult repaintCaptionAfterHandling(AfterHookCall &call)
 {
     if (Settings.paintCaptions == 0) return afterChains;
     LONG style = GetWindowLongA(call.window, GWL_STYLE);
-    if ((style & WS_CAPTION) != WS_CAPTION) return afterChains;
+    if (!hasCaption(style)) return afterChains;
     const UINT m = call.message;
     if (m == WM_SHOWWINDOW || m == WM_NCCALCSIZE || m == WM_DRAWITEM || m == WM_GETTEXT) return afterChains;
     if (m == WM_ERASEBKGND && Settings.solidInactiveCaption == 1) return afterChains;
     int state = lastActiveState;
     if (m == WM_NCACTIVATE) state = call.wParam ? stateActive : stateInactive;
     if (m == WM_CHILDACTIVATE) state = stateActive;
-    if (style & 0x20) state = stateActive;
+    if (style & alwaysActiveStyleBit) state = stateActive;
     repaintCaption(call.window, style, state);
     return afterChains;
 }

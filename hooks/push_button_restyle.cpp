@@ -8,10 +8,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/before_hook_stages.h"
-#include "subclass/converted_buttons.h"
 
 static int isProgressBarClass(const char *className)
 {

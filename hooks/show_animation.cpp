@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "hooks/after_hook_stages.h"
 
@@ -35,7 +36,7 @@ int mainWindowGetsZoom(DWORD style, DWORD exStyle)
 {
     if (Settings.animateMainWindows == 0) return 0;
     if ((style & WS_CHILD) || (exStyle & WS_EX_MDICHILD)) return 0;
-    return (style & WS_CAPTION) == WS_CAPTION || (style & WS_SYSMENU);
+    return hasCaption(style) || (style & WS_SYSMENU);
 }
 
 // Everything the zoom drew is repainted over by whatever lies there.

@@ -1,9 +1,9 @@
 // The caption and frame messages of captioned windows: the caption painted
 // before and after the window's own handling, the MDI refreshes, and the
 // striped caption's boxes.
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
-#include "hooks/caption_repaint.h"
 #include "subclass/window_steps.h"
 
 // The striped caption's boxes, in pixels from the window's edges: the close
@@ -18,7 +18,7 @@ enum {
 
 static int isCaptioned(HWND window)
 {
-    return ((DWORD)GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
+    return hasCaption(GetWindowLongA(window, GWL_STYLE));
 }
 
 // Cursor positions in lParam are signed: a monitor left of or above the

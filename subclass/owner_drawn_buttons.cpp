@@ -1,9 +1,11 @@
 // Owner-drawn push buttons: converted when they receive a frequent message,
 // painted flat when their parent receives WM_DRAWITEM.
+#include "subclass/owner_drawn_buttons.h"
+
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_text.h"
-#include "subclass/converted_buttons.h"
 #include "subclass/window_steps.h"
 
 static int clampChannel(int value) { return value < 0 ? 0 : value > 255 ? 255 : value; }

@@ -3,13 +3,14 @@
 // rolledUpHeight pixels; the next such click gives it its height back.
 #include "subclass/window_shade.h"
 
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/window_steps.h"
 
 int clickTogglesShade(DWORD style, int hit)
 {
-    if ((style & WS_CAPTION) != WS_CAPTION) return 0;
+    if (!hasCaption(style)) return 0;
     // The corners stay with the system: a right click there is the start of
     // nothing the user would expect to fold the window.
     switch (hit) {
@@ -63,4 +64,28 @@ int toggleWindowShade(const WindowMessage &m, LRESULT *result)
     }
     *result = 0;
     return 1;
+}
+
+// Unload runs under the system's loader lock: a message sent to a window of
+// another thread would wait for that thread, which may itself be waiting for
+// the lock. Such a window's new height is posted to its thread instead.
+static void unrollAtUnload(HWND window, int height)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    UINT flags = shadeResizeFlags;
+    if (GetWindowThreadProcessId(window, NULL) != GetCurrentThreadId()) flags |= SWP_ASYNCWINDOWPOS;
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, r.right - r.left, height, flags);
+}
+
+void unrollAllWindows(DWORD pauseBeforeUnroll)
+{
+    for (int slot = 0; slot < windowTableCapacity; slot++) {
+        HWND window = windowHandles[slot];
+        if (!window || rolledUp[slot] != 1) continue;
+        if (pauseBeforeUnroll) Sleep(pauseBeforeUnroll);
+        rolledUp[slot] = 0;
+        unrollAtUnload(window, unrolledHeight[slot]);
+        unrolledHeight[slot] = 0;
+    }
 }

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "caption/caption_repaint.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
-#include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
 #include "subclass/static_window_proc.h"
 #include "support/engine_hooks.h"

@@ -17,11 +17,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "caption/caption_repaint.h"
 #include "engine/engine_lifecycle.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
-#include "hooks/caption_repaint.h"
 #include "support/engine_hooks.h"
 #include "support/soak.h"
 #include "support/soak_windows.h"

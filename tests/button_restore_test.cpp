@@ -2,12 +2,12 @@
 // engine leaves, or nobody would draw them.
 #include <gtest/gtest.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "support/engine_hooks.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
-#include "subclass/converted_buttons.h"
 
 class ButtonRestore : public ::testing::Test {
 protected:

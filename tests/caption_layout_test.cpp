@@ -2,7 +2,7 @@
 // out without a window.
 #include <gtest/gtest.h>
 
-#include "hooks/caption_layout.h"
+#include "caption/caption_layout.h"
 #include "support/caption_rows.h"
 
 // Metrics that differ from each other, so that one taken for another shows.

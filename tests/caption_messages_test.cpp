@@ -7,10 +7,10 @@
 #include <map>
 #include <string>
 
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
-#include "hooks/caption_repaint.h"
 #include "subclass/static_window_proc.h"
 #include "support/engine_hooks.h"
 #include "support/test_windows.h"

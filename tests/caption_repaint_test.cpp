@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "hooks/before_hook_stages.h"
-#include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
 #include "support/caption_rows.h"
 #include "support/message_log.h"

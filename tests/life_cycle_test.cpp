@@ -4,11 +4,12 @@
 // under the system's loader lock with windows of other threads.
 #include <gtest/gtest.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "hooks/hooks.h"
-#include "subclass/converted_buttons.h"
 #include "subclass/static_window_proc.h"
+#include "subclass/window_shade.h"
 #include "support/engine_hooks.h"
 #include "support/pixels.h"
 #include "support/test_engine.h"
@@ -228,7 +229,8 @@ TEST_F(LifeCycle, UnloadDoesNotWaitForWindowsOfABusyThreadAndStillRestoresThem)
     // three seconds, and the time would tell.
     HANDLE watchdog = CreateThread(NULL, 0, releaseLater, t.release, 0, NULL);
     const DWORD start = GetTickCount();
-    restoreAllWindows(0);
+    restoreAllWindows();
+    unrollAllWindows(0);
     restoreConvertedButtons();
     const DWORD took = GetTickCount() - start;
     EXPECT_LT(took, 1000u) << "unload waited for a thread that does not answer";

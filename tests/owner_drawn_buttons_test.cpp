@@ -7,8 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
-#include "subclass/converted_buttons.h"
+#include "subclass/owner_drawn_buttons.h"
 #include "support/message_log.h"
 #include "support/pixels.h"
 #include "support/skinned_controls.h"

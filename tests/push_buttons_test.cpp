@@ -3,9 +3,9 @@
 // for "Button" windows, and the static edge where owner-drawn buttons are off.
 #include <gtest/gtest.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
-#include "subclass/converted_buttons.h"
 #include "subclass/static_window_proc.h"
 #include "support/message_log.h"
 #include "support/pixels.h"

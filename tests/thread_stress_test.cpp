@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
+#include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
-#include "hooks/caption_layout.h"
-#include "hooks/caption_repaint.h"
 #include "hooks/hooks.h"
 #include "support/pixels.h"
 #include "support/soak.h"

@@ -343,7 +343,8 @@ TEST_F(WindowShade, RestoreAllWindowsUnrollsWithTheCurrentWidth)
     HWND b = shadeWindow(fixedCaptioned, 200, 180);
     rightClick(a, HTLEFT);
     SetWindowPos(a, NULL, 0, 0, 350, 25, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    restoreAllWindows(0);
+    restoreAllWindows();
+    unrollAllWindows(0);
     EXPECT_EQ(260, heightOf(a));
     EXPECT_EQ(350, widthOf(a));
     EXPECT_EQ(180, heightOf(b)) << "never rolled up: untouched";

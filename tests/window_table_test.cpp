@@ -6,6 +6,7 @@
 
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
+#include "subclass/window_shade.h"
 #include "support/test_windows.h"
 
 class WindowTable : public ::testing::Test {
@@ -117,7 +118,7 @@ TEST_F(WindowTable, UnicodeWindowsStayUnicodeThroughInsertionRemovalAndRestore)
     EXPECT_TRUE(IsWindowUnicode(w[0]));
 
     SetWindowLongPtrW(w[2], GWLP_WNDPROC, (LONG_PTR)unicodeThirdPartyProc);
-    restoreAllWindows(0);
+    restoreAllWindows();
     EXPECT_EQ((LONG_PTR)unicodeOwnProc, GetWindowLongPtrW(w[1], GWLP_WNDPROC));
     EXPECT_TRUE(IsWindowUnicode(w[1]));
     EXPECT_EQ((LONG_PTR)unicodeThirdPartyProc, GetWindowLongPtrW(w[2], GWLP_WNDPROC));
@@ -144,7 +145,8 @@ TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
     rolledUp[r] = 1;
     unrolledHeight[r] = before.bottom - before.top;
 
-    restoreAllWindows(0);
+    restoreAllWindows();
+    unrollAllWindows(0);
 
     EXPECT_EQ((LONG)plainOwn, GetWindowLongA(plain, GWL_WNDPROC));
     EXPECT_EQ((LONG)rolledOwn, GetWindowLongA(rolled, GWL_WNDPROC));

@@ -3,7 +3,7 @@
 // layout test feeds it made-up metrics, the repaint test the system's.
 #pragma once
 
-#include "hooks/caption_layout.h"
+#include "caption/caption_layout.h"
 
 struct CaptionArea {
     int left, top, right, bottom, buttonsRight;

@@ -1,7 +1,7 @@
 // The caption's title area for each frame and button combination. Thick
 // frames are told apart by their buttons first; thin frames by their extended
 // style first, refined by the system menu and the minimise/maximise boxes.
-#include "hooks/caption_layout.h"
+#include "caption/caption_layout.h"
 
 #include "engine/shared_resources.h"
 

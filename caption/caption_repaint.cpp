@@ -1,17 +1,16 @@
 // The caption repaint: layout row, gates, and the hand-over to the plug-in or
-// a painter; and stage 4 of the before-message hook.
+// a painter.
 //
 // This runs on every mouse move over a caption, so it allocates nothing and
 // takes one window DC per repaint.
-#include "hooks/caption_repaint.h"
+#include "caption/caption_repaint.h"
 
+#include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
-#include "hooks/before_hook_stages.h"
-#include "hooks/caption_layout.h"
 
-static int hasCaption(LONG style) { return (style & WS_CAPTION) == WS_CAPTION; }
+volatile int lastActiveState;
 
 // The gates between taking the DC and painting, in their order.
 static void paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state)
@@ -69,29 +68,4 @@ int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND wind
     if (style & alwaysActiveStyleBit) state = stateActive;
     repaintCaption(paintWindow, style, state);
     return 1;
-}
-
-// The non-client messages before whose handling the caption is painted. Any
-// other message chains, WM_GETTEXT among them: the painters read the title
-// with it, and a repaint there would start another.
-static int repaintsBeforeHandling(UINT message)
-{
-    switch (message) {
-    case WM_MDIACTIVATE: case WM_NCLBUTTONDOWN: case WM_NCMOUSEMOVE: case WM_SYSCOMMAND: case WM_NCPAINT:
-    case WM_SETTEXT:
-        return 1;
-    }
-    return 0;
-}
-
-HookStageResult repaintCaptionBeforeHandling(BeforeHookCall &call)
-{
-    if (!repaintsBeforeHandling(call.message)) return stageChains;
-    if (!hasCaption(call.style)) return stageChains;
-
-    int state = lastActiveState;
-    if (call.message == WM_MDIACTIVATE) state = (HWND)call.lParam == call.window ? stateActive : stateInactive;
-    if (call.style & alwaysActiveStyleBit) state = stateActive;
-    repaintCaption(call.window, call.style, state);
-    return stageReturnsZero;
 }

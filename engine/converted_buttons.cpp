@@ -1,12 +1,13 @@
-// Converted buttons given back at unload. A button the engine made
-// owner-drawn is painted by the engine at its parent; once the engine has
-// left, nobody would draw it and it would show blank. Each conversion keeps
-// the style the button had in a window property (once per conversion, never
-// on the path of ordinary messages), and unload puts it back.
+// Converted buttons: their conversion, and their style given back at unload.
+// A button the engine made owner-drawn is painted by the engine at its
+// parent; once the engine has left, nobody would draw it and it would show
+// blank. Each conversion keeps the style the button had in a window property
+// (once per conversion, never on the path of ordinary messages), and unload
+// puts it back.
 #include <string.h>
 
+#include "engine/converted_buttons.h"
 #include "engine/window_table.h"
-#include "subclass/converted_buttons.h"
 
 static const char buttonStyleProperty[] = "VarnelButtonStyle";
 

@@ -1,8 +1,8 @@
 // Push buttons the engine turns owner-drawn: the mark it leaves in their
-// style, which buttons qualify, and the flat look's colour shifts. Shared by
-// the before-message hook (which converts buttons of every class it knows)
-// and StaticWindowProc (which converts "Button" windows and paints every
-// marked button at its parent).
+// style, which buttons qualify, and the style kept to give back. Shared by
+// the before-message hook (which converts buttons of every class it knows),
+// StaticWindowProc (which converts "Button" windows and paints every marked
+// button at its parent) and unload (which gives the style back).
 #pragma once
 
 #include <windows.h>
@@ -46,11 +46,3 @@ void forgetConvertedButton(HWND window, const char *className);
 // procedure: only a button whose parent has that procedure is converted, or
 // nobody would draw it.
 int parentDrawsConvertedButton(HWND button);
-
-// How far the flat look moves a system colour, in every channel: the pressed
-// face is darker by 0x14, the focused look by 0x0E.
-enum { pressedFaceShift = 0x14, focusShift = 0x0E };
-
-// A colour with delta added to each of its channels, each kept within 0..255
-// so that no channel borrows from or carries into its neighbour.
-COLORREF shiftColourChannels(COLORREF colour, int delta);

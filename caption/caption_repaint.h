@@ -8,6 +8,9 @@
 // Activation states handed to the painters.
 enum { stateByForeground = 0, stateActive = 1, stateInactive = 2 };
 
+// Both WS_CAPTION bits: a title bar, which is what the engine paints.
+inline int hasCaption(LONG style) { return (style & WS_CAPTION) == WS_CAPTION; }
+
 // A style bit without a meaning of its own on a captioned window: the engine
 // paints the caption of a window that carries it as active, whatever the
 // message says.
@@ -20,5 +23,5 @@ void repaintCaption(HWND window, LONG style, int state);
 int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
 
 // Activation state recorded by the after-message hook for the last message
-// that reached its activation stage.
+// that reached its activation stage; one for all windows of the process.
 extern volatile int lastActiveState;
