@@ -18,6 +18,7 @@
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
 #include "engine/engine_lifecycle.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 
 enum { benchGradientSteps = 32 };
@@ -46,7 +47,7 @@ int prepareEngineFolder()
 
 bool attachLinkedEngine()
 {
-    if (!engineProcessAttach(windowsFolder().c_str()) || Settings.engineDisabled == 1) {
+    if (!engineProcessAttach(windowsFolder().c_str()) || EngineState.disabled == 1) {
         fprintf(stderr, "bench: the engine did not attach to %s\\varnels (run bench prepare)\n",
                 windowsFolder().c_str());
         return false;

@@ -7,6 +7,7 @@
 
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
+#include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 
@@ -23,7 +24,7 @@ static void paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state)
     if (Settings.paintCaptions != 1) return;
     if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return;
 
-    if (Settings.usePlugin == 1)
+    if (pluginInUse())
         callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
     else if (Settings.macButtons == 0)
         GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "engine/converted_buttons.h"
+#include "engine/engine_state.h"
 #include "engine/newer_functions.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
@@ -15,6 +16,7 @@
 #include "subclass/static_window_proc.h"
 #include "subclass/window_shade.h"
 
+EngineStateRecord EngineState;
 int engineAttached;
 volatile int engineDetached;
 DWORD detachPause = 1000;
@@ -116,14 +118,15 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     lstrcpynA(engineWindowsDirectory, windowsDirectory, sizeof engineWindowsDirectory);
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
+    memset(&EngineState, 0, sizeof EngineState);
     InterlockedExchange(&pluginLoadState, pluginNotWanted);
     if (readDisableMarker(engineWindowsDirectory)) {
-        Settings.engineDisabled = 1;
+        EngineState.disabled = 1;
         return TRUE;
     }
     // A program its owner listed is left exactly as with the disable marker.
     if (isProcessExcluded(engineWindowsDirectory)) {
-        Settings.engineDisabled = 1;
+        EngineState.disabled = 1;
         return TRUE;
     }
     clearWindowTable();
@@ -147,7 +150,7 @@ static void deleteSkinBitmap(SkinBitmap *bitmap)
 
 void engineProcessDetach(bool processTerminating)
 {
-    if (!engineAttached || Settings.engineDisabled == 1) return;
+    if (!engineAttached || EngineState.disabled == 1) return;
     engineAttached = 0;
     engineDetached = 1;
     SharedResourcesRecord &r = SharedResources;
@@ -166,20 +169,19 @@ void engineProcessDetach(bool processTerminating)
     deleteSkinBitmap(&r.macMinDownBitmap);
     deleteSkinBitmap(&r.scrollBarBitmap);
     deleteSkinBitmap(&r.progressBitmap);
-    if (Settings.usePlugin == 1 && tellPluginDetach() && !processTerminating) Sleep(detachPause);
+    if (tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:
     // left alone they would call into a library that is no longer there.
     if (Settings.subclassWindows == 1 || findWindowSlotInUse() >= 0) {
-        Settings.shuttingDown = 1;
+        EngineState.shuttingDown = 1;
         if (!processTerminating) Sleep(detachPause);
         restoreAllWindows();
         unrollAllWindows(processTerminating ? 0 : unrollPause);
         if (!processTerminating) {
             // With their own procedures back, buttons restyled now are not
             // converted again on their way.
-            Settings.skinButtons = 0;
-            Settings.ownerDrawnButtons = 0;
+            EngineState.buttonsGivenBack = 1;
             restoreConvertedButtons();
         }
     }

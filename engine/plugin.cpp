@@ -1,7 +1,7 @@
 // Loading of and calls into the caption plug-in.
 #include "engine/plugin.h"
 
-#include "engine/settings.h"
+#include "engine/engine_state.h"
 
 HMODULE pluginModule;
 PluginMainProc pluginMain;
@@ -29,7 +29,7 @@ void loadWantedCaptionPlugin()
     PluginTitleProc title = module ? (PluginTitleProc)(void *)GetProcAddress(module, "VarnelPlugTitle") : NULL;
     if (!main || !title) {
         if (module) FreeLibrary(module);
-        Settings.usePlugin = 0;
+        EngineState.pluginUnavailable = 1;
         InterlockedExchange(&pluginLoadState, pluginLoaded);
         return;
     }

@@ -23,7 +23,8 @@ void wantCaptionPlugin(const char *windowsDirectory);
 // Loads the plug-in wanted at attach and tells it 1, once per process; a
 // thread that comes while another loads it goes on without it (a caption
 // painted meanwhile is left as the system drew it). A library that is
-// missing, fails to load or lacks either entry point leaves usePlugin 0
+// missing, fails to load or lacks either entry point makes the plug-in
+// unavailable
 // (calling an entry point that is not there would crash every process).
 extern volatile LONG pluginLoadState;
 enum { pluginNotWanted, pluginWanted, pluginLoading, pluginLoaded };

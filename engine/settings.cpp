@@ -63,13 +63,11 @@ void resetSettings(SettingsRecord *settings)
     memset(settings, 0, sizeof *settings);
     for (const SettingPosition &p : settingPositions)
         if (p.field) settings->*p.field = p.defaultValue;
-    settings->engineDisabled = 0;
     settings->usePlugin = 1;
     settings->animateWindows = 1;
     settings->buttonClassPass = 1;
     settings->scrollBarBlackBoxes = 0;
     settings->progressBitmap = 0;
-    settings->shuttingDown = 0;
 }
 
 int settingFieldValue(const SettingPosition &position, int value)

@@ -48,13 +48,11 @@ struct SettingsRecord {
     int subclassOnActivate;     // 40
 
     // Fields no vl.ini position sets.
-    int engineDisabled;
     int usePlugin;
     int animateWindows;
     int buttonClassPass;
     int scrollBarBlackBoxes;
     int progressBitmap;
-    int shuttingDown;
 };
 
 extern SettingsRecord Settings;

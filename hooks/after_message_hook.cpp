@@ -10,6 +10,7 @@
 
 #include "caption/caption_repaint.h"
 #include "engine/converted_buttons.h"
+#include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
@@ -275,7 +276,7 @@ static const AfterStage afterStages[] = {
 extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);
+    if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 
     AfterHookCall call;

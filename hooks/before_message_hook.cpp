@@ -2,6 +2,7 @@
 // procedure sees a sent message. It meets windows first (and subclasses
 // them), restyles push buttons and progress bars, and repaints captions for
 // a few non-client messages.
+#include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "hooks/before_hook_stages.h"
@@ -10,7 +11,7 @@
 extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
-    if (Settings.engineDisabled == 1 || !m) return passOn(code, wParam, lParam);
+    if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 
     BeforeHookCall call;

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include "engine/converted_buttons.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/before_hook_stages.h"
@@ -49,7 +50,7 @@ static int isButtonRestyleMessage(UINT message)
 // converted again inside its own WM_STYLECHANGED for ever.
 static LONG giveButtonTheEngineLook(HWND window, LONG style, LONG exStyle)
 {
-    if (Settings.ownerDrawnButtons == 1) {
+    if (ownerDrawnButtonsOn()) {
         LONG converted = convertedButtonStyle(style);
         if (converted == style) return style;
         if (!parentDrawsConvertedButton(window)) return style;
@@ -81,7 +82,7 @@ static HookStageResult convertButton(BeforeHookCall &call)
 
 HookStageResult restylePushButton(BeforeHookCall &call)
 {
-    if (Settings.skinButtons != 1) return stageContinues;
+    if (!skinButtonsOn()) return stageContinues;
     if (!isButtonRestyleMessage(call.message)) return stageContinues;
     // The earlier stages may have sent messages that changed the style.
     call.style = GetWindowLongA(call.window, GWL_STYLE);

@@ -1,6 +1,7 @@
 // Stage 1 of the before-message hook: which windows the engine subclasses.
 #include <string.h>
 
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "hooks/before_hook_stages.h"
@@ -19,14 +20,13 @@ static int isSubclassTrigger(UINT message)
 
 void subclassNewWindow(BeforeHookCall &call)
 {
-    if (Settings.subclassWindows != 1) return;
+    if (!subclassingOn()) return;
     if (!isSubclassTrigger(call.message)) return;
-    if (Settings.shuttingDown != 0) return;
+    if (EngineState.shuttingDown != 0) return;
     if (findWindowSlot(call.window) >= 0) return;
     for (const char *excluded : excludedClasses) {
         if (strcmp(call.className, excluded) == 0) {
-            Settings.subclassWindows = 0;
-            Settings.ownerDrawnButtons = 0;
+            EngineState.subclassingStopped = 1;
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include "subclass/owner_drawn_buttons.h"
 
 #include "engine/converted_buttons.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_text.h"
@@ -39,7 +40,7 @@ int convertPushButton(const WindowMessage &m, LRESULT *result)
     if (!isConversionMessage(m.message)) return 0;
     if (!windowClassIs(m.window, "Button")) return 0;
     LONG style = GetWindowLongA(m.window, GWL_STYLE);
-    if (!isConvertiblePushButton(style) || Settings.ownerDrawnButtons != 1) return 0;
+    if (!isConvertiblePushButton(style) || !ownerDrawnButtonsOn()) return 0;
     if (!parentDrawsConvertedButton(m.window)) return 0;
     convertButtonRememberingStyle(m.window, style);
     return 0;

@@ -10,6 +10,7 @@
 
 #include "caption/caption_repaint.h"
 #include "engine/plugin.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "hooks/hooks.h"
@@ -61,7 +62,7 @@ TEST_F(AfterMessageHook, DestroyedWindowLeavesTheTableAfterSubclassingWasSwitche
     HWND odd = track(CreateWindowExA(0, scriptedClass("MyDlgClass"), "Odd", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
                                      NULL, NULL, GetModuleHandleA(NULL), NULL));
     ASSERT_TRUE(odd != NULL);
-    ASSERT_EQ(0, Settings.subclassWindows);
+    ASSERT_EQ(1, EngineState.subclassingStopped);
     setMessageSnapshot(windowProcedureOf);
     DestroyWindow(a);
     ExpectedMessage destruction[] = {

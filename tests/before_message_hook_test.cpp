@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "caption/caption_repaint.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "hooks/hooks.h"
@@ -237,6 +238,7 @@ TEST_F(BeforeMessageHook, ExcludedClassSwitchesSubclassingOffForTheProcess)
         SCOPED_TRACE(excluded);
         Settings.subclassWindows = 1;
         Settings.ownerDrawnButtons = 1;
+        EngineState.subclassingStopped = 0;
         HWND earlier = createScripted(WS_OVERLAPPEDWINDOW);
         ASSERT_TRUE(isSubclassed(earlier));
 
@@ -244,8 +246,10 @@ TEST_F(BeforeMessageHook, ExcludedClassSwitchesSubclassingOffForTheProcess)
         ASSERT_TRUE(odd != NULL);
         EXPECT_FALSE(isSubclassed(odd));
         EXPECT_EQ(-1, findWindowSlot(odd));
-        EXPECT_EQ(0, Settings.subclassWindows);
-        EXPECT_EQ(0, Settings.ownerDrawnButtons);
+        EXPECT_EQ(1, EngineState.subclassingStopped);
+        EXPECT_FALSE(subclassingOn());
+        EXPECT_FALSE(ownerDrawnButtonsOn());
+        EXPECT_EQ(1, Settings.subclassWindows) << "what the settings file said stays as it was";
 
         HWND later = createScripted(WS_OVERLAPPEDWINDOW);
         EXPECT_FALSE(isSubclassed(later)) << "off for the rest of the process, free slots or not";
@@ -268,8 +272,7 @@ TEST_F(BeforeMessageHook, ClassNamesAreComparedExactly)
         HWND w = createOfClass(similar);
         ASSERT_TRUE(w != NULL);
         EXPECT_TRUE(isSubclassed(w));
-        EXPECT_EQ(1, Settings.subclassWindows);
-        EXPECT_EQ(1, Settings.ownerDrawnButtons);
+        EXPECT_EQ(0, EngineState.subclassingStopped);
     }
 }
 
@@ -289,8 +292,7 @@ TEST_F(BeforeMessageHook, FullTableLeavesNewWindowsUnskinnedAndFlagsAlone)
     ASSERT_TRUE(w != NULL);
     EXPECT_FALSE(isSubclassed(w));
     EXPECT_EQ((LONG)scriptedProcedure, GetWindowLongA(w, GWL_WNDPROC));
-    EXPECT_EQ(1, Settings.subclassWindows);
-    EXPECT_EQ(1, Settings.ownerDrawnButtons);
+    EXPECT_EQ(0, EngineState.subclassingStopped);
 
     const int freed = 1234;
     windowHandles[freed] = NULL;
@@ -306,11 +308,11 @@ TEST_F(BeforeMessageHook, NothingIsSubclassedOnceShutdownHasBegun)
 {
     Settings.subclassOnActivate = 1;
     scriptMessage(WM_ACTIVATE, 0);
-    Settings.shuttingDown = 1;
+    EngineState.shuttingDown = 1;
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
     SendMessageA(w, WM_ACTIVATE, WA_ACTIVE, 0);
     HWND d = createDialog();
-    Settings.shuttingDown = 0;
+    EngineState.shuttingDown = 0;
     EXPECT_FALSE(isSubclassed(w));
     EXPECT_FALSE(isSubclassed(d));
     EXPECT_EQ(-1, findWindowSlotInUse());
@@ -356,7 +358,7 @@ protected:
 
 TEST_F(DisabledEngine, EveryHookOnlyChains)
 {
-    ASSERT_EQ(1, Settings.engineDisabled);
+    ASSERT_EQ(1, EngineState.disabled);
     Settings.subclassWindows = 1;
     Settings.subclassOnActivate = 1;
     Settings.paintCaptions = 1;
@@ -395,8 +397,7 @@ TEST_F(DisabledEngine, ReadsNothingNotEvenAnExcludedClass)
     Settings.ownerDrawnButtons = 1;
     HWND odd = createOfClass("MyDlgClass");
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
-    EXPECT_EQ(1, Settings.subclassWindows);
-    EXPECT_EQ(1, Settings.ownerDrawnButtons);
+    EXPECT_EQ(0, EngineState.subclassingStopped);
     EXPECT_EQ((LONG)scriptedProcedure, GetWindowLongA(w, GWL_WNDPROC));
     EXPECT_TRUE(odd != NULL);
 }
@@ -408,7 +409,7 @@ TEST(SpyTestProc, TurnsEraseBackgroundIntoNullAndReturnsZero)
         UINT in, out;
     } cases[] = {{WM_ERASEBKGND, WM_NULL}, {WM_PAINT, WM_PAINT}, {WM_NULL, WM_NULL}, {WM_USER + WM_ERASEBKGND, WM_USER + WM_ERASEBKGND}};
     for (int disabled : {0, 1}) {
-        Settings.engineDisabled = disabled;
+        EngineState.disabled = disabled;
         for (auto &c : cases) {
             MSG m = {};
             m.hwnd = (HWND)0x1234;
@@ -422,7 +423,7 @@ TEST(SpyTestProc, TurnsEraseBackgroundIntoNullAndReturnsZero)
             EXPECT_EQ(6, m.lParam);
         }
     }
-    Settings.engineDisabled = 0;
+    EngineState.disabled = 0;
 }
 
 static int getMessageHookCalls;

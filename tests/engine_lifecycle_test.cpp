@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_lifecycle.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
@@ -40,7 +41,7 @@ TEST(Attach, DisableMarkerPreparesNothing)
     TestFolder folder("disabled");
     folder.write("\\varnels\\vldis.ini", "1");
     EXPECT_TRUE(attachEngine(folder));
-    EXPECT_EQ(1, Settings.engineDisabled);
+    EXPECT_EQ(1, EngineState.disabled);
     EXPECT_EQ(0, SharedResources.captionHeight);
     EXPECT_TRUE(SharedResources.captionFont == NULL);
     detachEngine();
@@ -114,7 +115,7 @@ TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
     WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
     ASSERT_GE(subclassIntoTable(w, StaticWindowProc), 0);
     detachEngine();
-    EXPECT_EQ(1, Settings.shuttingDown);
+    EXPECT_EQ(1, EngineState.shuttingDown);
     EXPECT_EQ((LONG)own, GetWindowLongA(w, GWL_WNDPROC));
     DestroyWindow(w);
     clearWindowTable();

@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
@@ -181,7 +182,7 @@ std::string describeSettings()
              "%s%s captions %d steps %d mirrored %d centred %d split %d tiles %d mdi %d scroll %d rounded %d "
              "shade %d page %d ownerdraw %d onactivate %d subclass %d progress %d",
              s.usePlugin == 1 ? "plug-in" : (s.macButtons == 1 ? "striped" : "gradient"),
-             s.engineDisabled ? " disabled" : "", s.paintCaptions, s.gradientSteps, s.mirroredGradient,
+             EngineState.disabled ? " disabled" : "", s.paintCaptions, s.gradientSteps, s.mirroredGradient,
              s.centerCaptionText, s.splitTitleFonts, s.tileBackgrounds, s.mdiBackground, s.skinScrollBars,
              s.roundedWindows, s.rightClickRollUp, s.pageKeyScroll, s.ownerDrawnButtons, s.subclassOnActivate,
              s.subclassWindows, s.progressBitmap);

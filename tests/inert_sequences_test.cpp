@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "support/engine_hooks.h"
@@ -144,7 +145,7 @@ TEST_F(InertSequences, TheDisableMarkerAndTheExclusionListLeaveEveryMessageAsWit
                 folder->write(v.file, v.text);
                 hooked = underEngine(&untouched);
                 folder->remove(v.file);
-                EXPECT_EQ(1, Settings.engineDisabled) << v.what;
+                EXPECT_EQ(1, EngineState.disabled) << v.what;
                 EXPECT_TRUE(untouched) << v.what << ": the engine subclassed a window";
                 if (hooked == baseline) break;
             }

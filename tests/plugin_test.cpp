@@ -8,6 +8,7 @@
 
 #include "engine/engine_lifecycle.h"
 #include "engine/plugin.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "hooks/hooks.h"
 #include "support/test_engine.h"
@@ -41,7 +42,7 @@ TEST(PlugIn, MarkerWithoutLibraryFallsBackToThePainters)
     folder.write("\\varnels\\vl.ini", settingsFileText({}));
     folder.write("\\varnels\\vlplug.ini", "");
     ASSERT_TRUE(attachEngine(folder));
-    EXPECT_EQ(0, Settings.usePlugin);
+    EXPECT_FALSE(pluginInUse());
     detachEngine();
 }
 
@@ -52,7 +53,7 @@ TEST(PlugIn, LibraryWithoutEntryPointsIsFreedAndNotUsed)
     folder.write("\\varnels\\vlplug.ini", "");
     folder.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnels\\vlplug.dll");
     ASSERT_TRUE(attachEngine(folder));
-    EXPECT_EQ(0, Settings.usePlugin);
+    EXPECT_FALSE(pluginInUse());
     EXPECT_TRUE(pluginTitle == NULL);
     EXPECT_TRUE(GetModuleHandleA("vlplug.dll") == NULL) << "freed again";
     detachEngine();

@@ -9,6 +9,7 @@
 
 #include "engine/engine_lifecycle.h"
 #include "engine/program_exclusion.h"
+#include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
@@ -127,12 +128,12 @@ TEST(ExcludedAttach, ListedProgramPreparesNothing)
     folder.write("\\varnels\\vl.ini", settingsFileText({}));
     folder.write("\\varnels\\vlexcl.ini", "; keep the engine out of the tests\r\n\r\n   " + upper(ownProgramName()) + "  \r\n");
     ASSERT_TRUE(attachEngine(folder));
-    EXPECT_EQ(1, Settings.engineDisabled);
+    EXPECT_EQ(1, EngineState.disabled);
     EXPECT_EQ(0, engineAttached);
     EXPECT_EQ(0, SharedResources.captionHeight) << "no metrics read";
     EXPECT_TRUE(SharedResources.captionFont == NULL) << "no fonts created";
     detachEngine();
-    EXPECT_EQ(1, Settings.engineDisabled) << "detach of an excluded process does nothing";
+    EXPECT_EQ(1, EngineState.disabled) << "detach of an excluded process does nothing";
 }
 
 TEST(ExcludedAttach, ListedProgramNeedsNoSettingsFile)
@@ -145,7 +146,7 @@ TEST(ExcludedAttach, ListedProgramNeedsNoSettingsFile)
     SetCurrentDirectoryA(current.path());
     folder.write("\\varnels\\vlexcl.ini", ownProgramName() + "\r\n");
     EXPECT_TRUE(attachEngine(folder));
-    EXPECT_EQ(1, Settings.engineDisabled);
+    EXPECT_EQ(1, EngineState.disabled);
     detachEngine();
     SetCurrentDirectoryA(previous);
 }
@@ -159,7 +160,7 @@ TEST(ExcludedAttach, UnlistedProgramAttaches)
     // Near misses only: the stem, a longer name, the name in a comment.
     folder.write("\\varnels\\vlexcl.ini", stem + "\r\n" + own + ".old\r\nx" + own + "\r\n; " + own + "\r\n");
     ASSERT_TRUE(attachEngine(folder));
-    EXPECT_EQ(0, Settings.engineDisabled);
+    EXPECT_EQ(0, EngineState.disabled);
     EXPECT_EQ(1, engineAttached);
     EXPECT_GT(SharedResources.captionHeight, 0);
     detachEngine();

@@ -1,0 +1,33 @@
+// What changes while the engine runs. Settings hold what the files said and
+// are only read after attach; these flags are set as the engine meets the
+// process: the disable marker or the exclusion list at attach, an excluded
+// window class, a plug-in that cannot be used, the start of unload.
+#pragma once
+
+#include "engine/settings.h"
+
+struct EngineStateRecord {
+    // Every hook only chains, and detach does nothing: the disable marker
+    // holds 1, or the program is on the exclusion list.
+    int disabled;
+    // Unload has begun: no window is subclassed any more.
+    int shuttingDown;
+    // An excluded window class was met: no further window is subclassed and
+    // no push button made owner-drawn, for the rest of the process.
+    int subclassingStopped;
+    // The plug-in is missing or lacks an entry point: the painters draw.
+    int pluginUnavailable;
+    // Unload gave converted buttons their style back: none is converted
+    // again, nor given the static edge, on its way out.
+    int buttonsGivenBack;
+};
+
+extern EngineStateRecord EngineState;
+
+inline int subclassingOn() { return Settings.subclassWindows == 1 && !EngineState.subclassingStopped; }
+inline int ownerDrawnButtonsOn()
+{
+    return Settings.ownerDrawnButtons == 1 && !EngineState.subclassingStopped && !EngineState.buttonsGivenBack;
+}
+inline int skinButtonsOn() { return Settings.skinButtons == 1 && !EngineState.buttonsGivenBack; }
+inline int pluginInUse() { return Settings.usePlugin == 1 && !EngineState.pluginUnavailable; }
