@@ -7,6 +7,7 @@
 #include "bench/figures.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
 #include "subclass/window_steps.h"

@@ -6,6 +6,7 @@
 #include "caption/caption_painters.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 
 volatile LONG captionPainterBusy;
 

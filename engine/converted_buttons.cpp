@@ -4,9 +4,8 @@
 // blank. Each conversion keeps the style the button had in a window property
 // (once per conversion, never on the path of ordinary messages), and unload
 // puts it back.
-#include <string.h>
-
 #include "engine/converted_buttons.h"
+#include "engine/window_classes.h"
 #include "engine/window_table.h"
 
 static const char buttonStyleProperty[] = "VarnelButtonStyle";
@@ -31,17 +30,9 @@ int parentDrawsConvertedButton(HWND button)
     return parent && findWindowSlot(parent) >= 0;
 }
 
-static const char *const convertedButtonClasses[] = {"Button", "TButton", "ThunderRT5CommandButton",
-                                                     "ThunderRTCommandButton", "ThunderCommandButton"};
-
 void forgetConvertedButton(HWND window, const char *className)
 {
-    for (const char *name : convertedButtonClasses) {
-        if (strcmp(className, name) == 0) {
-            RemovePropA(window, buttonStyleProperty);
-            return;
-        }
-    }
+    if (classIsOneOf(className, convertedButtonClasses)) RemovePropA(window, buttonStyleProperty);
 }
 
 // Only what the conversion changed goes back: the type, and the mark bits the

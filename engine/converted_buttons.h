@@ -12,6 +12,26 @@
 // style holds all three.
 enum : LONG { convertedButtonMark = 0x00032000 };
 
+// The messages on which the before-message hook (re)converts a push button:
+// every button meets one of them early in its life, and BM_SETSTYLE from the
+// dialog manager sets a push-button type back, so the test runs on every one
+// of them, not once. StaticWindowProc's step converts on WM_NCPAINT too.
+constexpr int isButtonRestyleMessage(UINT message)
+{
+    switch (message) {
+    case WM_ENABLE: case WM_CTLCOLORSTATIC: case WM_ACTIVATE: case WM_PAINT: case BM_SETSTATE:
+    case BM_CLICK: case BM_SETSTYLE: case BM_SETCHECK: case BM_SETIMAGE: case WM_CTLCOLORBTN:
+    case WM_CREATE: case WM_WINDOWPOSCHANGING: case WM_SHOWWINDOW: case WM_NCCALCSIZE:
+    case WM_WINDOWPOSCHANGED: case WM_SETICON: case WM_GETTEXT: case WM_STYLECHANGED: case WM_SETTEXT:
+        return 1;
+    }
+    return 0;
+}
+constexpr int isButtonConversionMessage(UINT message)
+{
+    return message == WM_NCPAINT || isButtonRestyleMessage(message);
+}
+
 // Only tab-stop push buttons qualify: BS_PUSHBUTTON, BS_DEFPUSHBUTTON and
 // BS_USERBUTTON. Check boxes, radio buttons, group boxes, BS_PUSHBOX and an
 // already owner-drawn button all have one of the rejected bit patterns.

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "engine/converted_buttons.h"
+#include "engine/engine_files.h"
 #include "engine/engine_state.h"
 #include "engine/newer_functions.h"
 #include "engine/plugin.h"
@@ -88,26 +89,39 @@ static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
     if (bitmap->handle) GetObjectA(bitmap->handle, sizeof bitmap->info, &bitmap->info);
 }
 
+// The skin bitmaps: each loaded only when the feature that shows it is on.
+// The background tiles are loaded with the system's 3-D colours put in.
+struct SkinBitmapFile {
+    SkinBitmap SharedResourcesRecord::*bitmap;
+    const char *suffix;
+    int SettingsRecord::*wantedBy;
+    UINT flags;
+};
+
+static const SkinBitmapFile skinBitmapFiles[] = {
+    {&SharedResourcesRecord::backgroundBitmap, backgroundBitmapSuffix, &SettingsRecord::tileBackgrounds,
+     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS},
+    {&SharedResourcesRecord::mdiBitmap, mdiBitmapSuffix, &SettingsRecord::tileBackgrounds,
+     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS},
+    {&SharedResourcesRecord::folderBitmap, folderBitmapSuffix, &SettingsRecord::folderBackground, LR_LOADFROMFILE},
+    {&SharedResourcesRecord::progressBitmap, progressBitmapSuffix, &SettingsRecord::progressBitmap, LR_LOADFROMFILE},
+    {&SharedResourcesRecord::scrollBarBitmap, scrollBarBitmapSuffix, &SettingsRecord::skinScrollBars,
+     LR_LOADFROMFILE},
+    {&SharedResourcesRecord::macCloseBitmap, closeBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
+    {&SharedResourcesRecord::macMaxBitmap, zoomBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
+    {&SharedResourcesRecord::macMinBitmap, minimiseBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
+    {&SharedResourcesRecord::macMaxDownBitmap, zoomBoxDisabledBitmapSuffix, &SettingsRecord::macButtons,
+     LR_LOADFROMFILE},
+    {&SharedResourcesRecord::macMinDownBitmap, minimiseBoxDisabledBitmapSuffix, &SettingsRecord::macButtons,
+     LR_LOADFROMFILE},
+};
+
 static void loadSkinBitmaps()
 {
     SharedResourcesRecord &r = SharedResources;
-    if (Settings.tileBackgrounds == 1) {
-        loadSkinBitmap(&r.backgroundBitmap, "\\varnels\\vl.bmp", LR_LOADFROMFILE | LR_LOADMAP3DCOLORS);
-        loadSkinBitmap(&r.mdiBitmap, "\\varnels\\vlmdi.bmp", LR_LOADFROMFILE | LR_LOADMAP3DCOLORS);
-    }
-    if (Settings.folderBackground == 1) loadSkinBitmap(&r.folderBitmap, "\\varnels\\vlback.bmp", LR_LOADFROMFILE);
-    if (Settings.progressBitmap == 1) loadSkinBitmap(&r.progressBitmap, "\\varnels\\vlprog.bmp", LR_LOADFROMFILE);
-    if (Settings.skinScrollBars == 1) {
-        loadSkinBitmap(&r.scrollBarBitmap, "\\varnels\\vlscr.bmp", LR_LOADFROMFILE);
-        if (r.scrollBarBitmap.handle) r.scrollBarBrush = CreatePatternBrush(r.scrollBarBitmap.handle);
-    }
-    if (Settings.macButtons == 1) {
-        loadSkinBitmap(&r.macCloseBitmap, "\\varnels\\maccl.bmp", LR_LOADFROMFILE);
-        loadSkinBitmap(&r.macMaxBitmap, "\\varnels\\macmx.bmp", LR_LOADFROMFILE);
-        loadSkinBitmap(&r.macMinBitmap, "\\varnels\\macmn.bmp", LR_LOADFROMFILE);
-        loadSkinBitmap(&r.macMaxDownBitmap, "\\varnels\\macmxd.bmp", LR_LOADFROMFILE);
-        loadSkinBitmap(&r.macMinDownBitmap, "\\varnels\\macmnd.bmp", LR_LOADFROMFILE);
-    }
+    for (const SkinBitmapFile &file : skinBitmapFiles)
+        if (Settings.*file.wantedBy == 1) loadSkinBitmap(&(r.*file.bitmap), file.suffix, file.flags);
+    if (r.scrollBarBitmap.handle) r.scrollBarBrush = CreatePatternBrush(r.scrollBarBitmap.handle);
 }
 
 BOOL engineProcessAttach(const char *windowsDirectory)
@@ -159,16 +173,7 @@ void engineProcessDetach(bool processTerminating)
     DeleteObject(r.captionFont);
     DeleteObject(r.captionFontMedium);
     r.captionFont = r.captionFontMedium = NULL;
-    deleteSkinBitmap(&r.backgroundBitmap);
-    deleteSkinBitmap(&r.folderBitmap);
-    deleteSkinBitmap(&r.mdiBitmap);
-    deleteSkinBitmap(&r.macCloseBitmap);
-    deleteSkinBitmap(&r.macMaxBitmap);
-    deleteSkinBitmap(&r.macMinBitmap);
-    deleteSkinBitmap(&r.macMaxDownBitmap);
-    deleteSkinBitmap(&r.macMinDownBitmap);
-    deleteSkinBitmap(&r.scrollBarBitmap);
-    deleteSkinBitmap(&r.progressBitmap);
+    for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap));
     if (tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:

@@ -1,13 +1,13 @@
 // Loading of and calls into the caption plug-in.
 #include "engine/plugin.h"
 
+#include "engine/engine_files.h"
 #include "engine/engine_state.h"
 
 HMODULE pluginModule;
 PluginMainProc pluginMain;
 PluginTitleProc pluginTitle;
 
-const char pluginLibrarySuffix[] = "\\varnels\\vlplug.dll";
 
 volatile LONG pluginLoadState;
 static char pluginPath[300];

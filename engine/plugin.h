@@ -12,7 +12,6 @@ extern HMODULE pluginModule;
 extern PluginMainProc pluginMain;
 extern PluginTitleProc pluginTitle;
 
-extern const char pluginLibrarySuffix[];   // "\\varnels\\vlplug.dll"
 
 // Attach only notes that the plug-in is wanted: loading a library from
 // inside another library's entry point, under the system's loader lock, is

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
+#include "engine/engine_files.h"
 #include "engine/settings.h"
 
-const char exclusionListSuffix[] = "\\varnels\\vlexcl.ini";
 
 const char *programFileName(const char *path)
 {

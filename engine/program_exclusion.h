@@ -5,7 +5,6 @@
 
 #include <stdio.h>
 
-extern const char exclusionListSuffix[];  // "\\varnels\\vlexcl.ini"
 
 // The longest program file name the list can name; longer lines name nothing.
 enum { exclusionNameSize = 260 };

@@ -5,6 +5,8 @@
 
 #include <string.h>
 
+#include "engine/engine_files.h"
+
 SettingsRecord Settings;
 
 #define FIELD(name) &SettingsRecord::name
@@ -52,11 +54,6 @@ const SettingPosition settingPositions[settingsPositionCount] = {
     {40, "subclassOnActivate", flagOffWhenOne, 0, FIELD(subclassOnActivate), "windows are also subclassed on activation"},
 };
 
-const char disableMarkerSuffix[] = "\\varnels\\vldis.ini";
-const char pluginMarkerSuffix[] = "\\varnels\\vlplug.ini";
-const char progressMarkerSuffix[] = "\\varnels\\vlprog.ini";
-const char settingsFileName[] = "vl.ini";
-const char settingsFileSuffix[] = "\\varnels\\vl.ini";
 
 void resetSettings(SettingsRecord *settings)
 {
@@ -198,9 +195,10 @@ void applySettingsValues(const int values[settingsPositionCount], SettingsRecord
         int value = values[p.position - 1];
         if (p.field) settings->*p.field = settingFieldValue(p, value);
         // A striped caption has no solid inactive look.
-        if (p.position == 27 && value != 1) settings->solidInactiveCaption = 0;
+        if (p.field == &SettingsRecord::macButtons && settings->macButtons == 1) settings->solidInactiveCaption = 0;
         // Centred text is drawn in one font.
-        if (p.position == 38 && settings->centerCaptionText == 1) settings->splitTitleFonts = 0;
+        if (p.field == &SettingsRecord::splitTitleFonts && settings->centerCaptionText == 1)
+            settings->splitTitleFonts = 0;
     }
     if (settings->animateMenus == 0 && settings->animateMainWindows == 0)
         settings->animateWindows = 0;
@@ -213,17 +211,6 @@ void readSettingsFile(FILE *file, SettingsRecord *settings)
     SettingsFileValues values;
     readSettingsValues(&reader, &values);
     applySettingsValues(values.values, settings);
-}
-
-char *engineFilePath(char *path, int size, const char *windowsDirectory, const char *suffix)
-{
-    path[0] = 0;
-    int n = (int)strlen(windowsDirectory);
-    int m = (int)strlen(suffix);
-    if (n + m + 1 > size) return path;
-    memcpy(path, windowsDirectory, n);
-    memcpy(path + n, suffix, m + 1);
-    return path;
 }
 
 static int fileExists(const char *path)

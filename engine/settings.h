@@ -128,15 +128,6 @@ void applySettingsValues(const int values[settingsPositionCount], SettingsRecord
 // after positions 27, 38 and 40.
 void readSettingsFile(FILE *file, SettingsRecord *settings);
 
-// Marker files and the settings file, relative to the Windows directory.
-extern const char disableMarkerSuffix[];   // "\\varnels\\vldis.ini"
-extern const char pluginMarkerSuffix[];    // "\\varnels\\vlplug.ini"
-extern const char progressMarkerSuffix[];  // "\\varnels\\vlprog.ini"
-extern const char settingsFileName[];      // "vl.ini"
-extern const char settingsFileSuffix[];    // "\\varnels\\vl.ini"
-
-// Builds windowsDirectory + suffix into path (size bytes); returns path.
-char *engineFilePath(char *path, int size, const char *windowsDirectory, const char *suffix);
 
 // Step 1 of attach: reads the disable marker. Returns 1 when it holds 1.
 int readDisableMarker(const char *windowsDirectory);

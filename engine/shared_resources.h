@@ -51,17 +51,6 @@ struct SharedResourcesRecord {
 
 extern SharedResourcesRecord SharedResources;
 
-// The size the engine reads class names with; every class test reads into a
-// buffer of its own of this size, so two threads never share one.
-enum { classNameSize = 260 };
-
-// Reads the window's class name into name and compares it, exactly and
-// case-sensitively, with the literal.
-int windowClassIs(HWND window, const char *literal);
-// The same against a list of literals (NULL-terminated); returns the index of
-// the first match or -1.
-int windowClassIndex(HWND window, const char *const *literals);
-
 // The gradient step of one colour component: the signed difference divided,
 // truncating toward zero, by the band count. A band count of 0 gives 0.
 float gradientStep(int captionComponent, int endComponent, int steps);

@@ -14,6 +14,7 @@
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "engine/window_table.h"
 #include "engine/window_text.h"
 #include "hooks/after_hook_stages.h"
@@ -38,27 +39,6 @@ static int passesMessageFilter(UINT message)
         return 1;
     }
     return 0;
-}
-
-static int isListViewClass(const char *c)
-{
-    return strcmp(c, "ListViewWndClass") == 0 || strcmp(c, "SysListView32") == 0;
-}
-
-static int isProgressBarClass(const char *c)
-{
-    return strcmp(c, "ProgressBarWndClass") == 0 || strcmp(c, "msctls_progress32") == 0;
-}
-
-static int isToolbarClass(const char *c)
-{
-    return strcmp(c, "ToolbarWindow32") == 0 || strcmp(c, "ToolbarWndClass") == 0;
-}
-
-static int isCommandButtonClass(const char *c)
-{
-    return strcmp(c, "ThunderRT5CommandButton") == 0 || strcmp(c, "ThunderCommandButton") == 0 ||
-           strcmp(c, "Button") == 0;
 }
 
 // The engine reads button texts into buffers of windowTextSize characters; a
@@ -98,7 +78,7 @@ static AfterStageResult addListViewStylesEarly(AfterHookCall &call)
     if (Settings.listViewHotTrack != 1) return afterContinues;
     const UINT m = call.message;
     if (m != WM_ACTIVATE && m != WM_NCCALCSIZE && m != WM_ERASEBKGND) return afterContinues;
-    if (!isListViewClass(call.className)) return afterContinues;
+    if (!classIsOneOf(call.className, listViewClasses)) return afterContinues;
     addListViewExtendedStyles(call.window);
     return afterChains;
 }
@@ -120,7 +100,7 @@ static AfterStageResult releaseDestroyedWindow(AfterHookCall &call)
 static AfterStageResult paintProgressBarAfterHandling(AfterHookCall &call)
 {
     if (Settings.progressBitmap == 1 && (call.message == PBM_SETPOS || call.message == WM_PAINT) &&
-        isProgressBarClass(call.className))
+        classIsOneOf(call.className, progressBarClasses))
         paintProgressBar(call.window);
     return afterContinues;
 }
@@ -141,7 +121,7 @@ static AfterStageResult endCursorOutsideCaption(AfterHookCall &call)
 static AfterStageResult makeListTextTransparent(AfterHookCall &call)
 {
     if (Settings.transparentListText == 1 && call.message == WM_NCPAINT &&
-        strcmp(call.className, "SysListView32") == 0)
+        strcmp(call.className, listViewClass) == 0)
         makeListViewTextTransparent(call.window);
     return afterContinues;
 }
@@ -204,14 +184,14 @@ static AfterStageResult chainEngineTextRequest(AfterHookCall &call)
 
 static AfterStageResult flattenTabs(AfterHookCall &call)
 {
-    if (Settings.flatTabs != 1 || strcmp(call.className, "SysTabControl32") != 0) return afterContinues;
+    if (Settings.flatTabs != 1 || strcmp(call.className, tabControlClass) != 0) return afterContinues;
     restyleTaskbarTabs(call.window, call.message);
     return afterChains;
 }
 
 static AfterStageResult flattenToolbars(AfterHookCall &call)
 {
-    if (Settings.flatToolbars != 1 || !isToolbarClass(call.className)) return afterContinues;
+    if (Settings.flatToolbars != 1 || !classIsOneOf(call.className, toolbarClasses)) return afterContinues;
     restyleToolbar(call.window, call.message);
     return afterChains;
 }
@@ -223,12 +203,13 @@ static AfterStageResult chainDrawItem(AfterHookCall &call)
 
 static AfterStageResult chainListViews(AfterHookCall &call)
 {
-    return isListViewClass(call.className) ? afterChains : afterContinues;
+    return classIsOneOf(call.className, listViewClasses) ? afterChains : afterContinues;
 }
 
 static AfterStageResult chainCommandButtons(AfterHookCall &call)
 {
-    return Settings.buttonClassPass == 1 && isCommandButtonClass(call.className) ? afterChains : afterContinues;
+    return Settings.buttonClassPass == 1 && classIsOneOf(call.className, passedButtonClasses) ? afterChains
+                                                                                          : afterContinues;
 }
 
 // Over the caption the system has just drawn, in the state the message says

@@ -7,13 +7,14 @@
 
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/backgrounds.h"
 
 // The classes whose erased background gets the tiles, in test order.
 static const char *const backgroundClasses[] = {
-    "ScanDskWDlgClass", "#32770", "SysTabControl32", "ToolbarWindow32", "AfxControlBar40", "Shell_TrayWnd",
-    "ToolbarWindow", "AfxControlBar", "AfxControlBar42", "Afx:400000:b:14c6:10:0", "MDIClient",
+    "ScanDskWDlgClass", dialogClass, tabControlClass, "ToolbarWindow32", "AfxControlBar40", "Shell_TrayWnd",
+    "ToolbarWindow", "AfxControlBar", "AfxControlBar42", "Afx:400000:b:14c6:10:0", mdiClientClass, NULL,
 };
 
 // Toolbars inside these get no tiles: the bar around them paints for them.
@@ -33,12 +34,7 @@ static void claimBitmap(volatile LONG *busy)
 
 static void releaseBitmap(volatile LONG *busy) { InterlockedExchange(busy, 0); }
 
-int isBackgroundClass(const char *className)
-{
-    for (const char *c : backgroundClasses)
-        if (strcmp(className, c) == 0) return 1;
-    return 0;
-}
+int isBackgroundClass(const char *className) { return classIsOneOf(className, backgroundClasses); }
 
 int tileCount(int extent, int tile)
 {
@@ -91,7 +87,7 @@ static BackgroundOutcome tileFolderView(HWND window, WPARAM wParam)
 BackgroundOutcome paintFolderBackground(HWND window, UINT message, WPARAM wParam, const char *className)
 {
     if ((message == WM_WINDOWPOSCHANGED || message == WM_NCCALCSIZE || message == WM_NCPAINT) &&
-        strcmp(className, "SysListView32") == 0)
+        strcmp(className, listViewClass) == 0)
         return clearFolderListViewBackground(window, message);
     if (message == WM_ERASEBKGND && strcmp(className, "SHELLDLL_DefView") == 0) return tileFolderView(window, wParam);
     return backgroundNotHandled;
@@ -101,11 +97,11 @@ BackgroundOutcome tileControlBackground(HWND window, WPARAM wParam, const char *
 {
     // Dialogs that paint a background of their own, and old flat-looking
     // ones, keep it.
-    if (strcmp(className, "#32770") == 0 &&
+    if (strcmp(className, dialogClass) == 0 &&
         (GetClassLongA(window, GCL_HBRBACKGROUND) != 0 || !(GetWindowLongA(window, GWL_STYLE) & DS_3DLOOK)))
         return backgroundReturn999;
     if (windowClassIndex(GetParent(window), barContainerClasses) >= 0) return backgroundReturn999;
-    if (strcmp(className, "MDIClient") == 0) {
+    if (strcmp(className, mdiClientClass) == 0) {
         if (Settings.mdiBackground == 0) return backgroundReturnZero;
         tileBitmap((HDC)wParam, window, SharedResources.mdiBitmap, &mdiBitmapBusy);
     } else {

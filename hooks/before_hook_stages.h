@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 
 // One call of the before-message hook: the hook's arguments, the message,
 // and what the hook read of the window (its style and class name, read into

@@ -7,6 +7,7 @@
 
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/control_restyle.h"
 

@@ -11,13 +11,9 @@
 #include "engine/converted_buttons.h"
 #include "engine/engine_state.h"
 #include "engine/settings.h"
+#include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/before_hook_stages.h"
-
-static int isProgressBarClass(const char *className)
-{
-    return strcmp(className, "ProgressBarWndClass") == 0 || strcmp(className, "msctls_progress32") == 0;
-}
 
 // The control has not handled the message yet: a PBM_SETPOS is drawn with
 // the position the bar had before it.
@@ -25,21 +21,7 @@ void paintProgressBarBeforeHandling(BeforeHookCall &call)
 {
     if (Settings.progressBitmap != 1) return;
     if (call.message != PBM_SETPOS && call.message != WM_PAINT) return;
-    if (isProgressBarClass(call.className)) paintProgressBar(call.window);
-}
-
-// Messages a button receives often enough that every button meets one of
-// them early in its life.
-static int isButtonRestyleMessage(UINT message)
-{
-    switch (message) {
-    case WM_ENABLE: case WM_CTLCOLORSTATIC: case WM_ACTIVATE: case WM_PAINT: case BM_SETSTATE:
-    case BM_CLICK: case BM_SETSTYLE: case BM_SETCHECK: case BM_SETIMAGE: case WM_CTLCOLORBTN:
-    case WM_CREATE: case WM_WINDOWPOSCHANGING: case WM_SHOWWINDOW: case WM_NCCALCSIZE:
-    case WM_WINDOWPOSCHANGED: case WM_SETICON: case WM_GETTEXT: case WM_STYLECHANGED: case WM_SETTEXT:
-        return 1;
-    }
-    return 0;
+    if (classIsOneOf(call.className, progressBarClasses)) paintProgressBar(call.window);
 }
 
 // Either the owner-drawn look with the engine's mark, or, where owner-drawn
@@ -92,6 +74,6 @@ HookStageResult restylePushButton(BeforeHookCall &call)
         return convertCommandButton(call);
     }
     if (strcmp(name, "ThunderCommandButton") == 0) return convertCommandButton(call);
-    if (strcmp(name, "Button") == 0 || strcmp(name, "TButton") == 0) return convertButton(call);
+    if (strcmp(name, buttonClass) == 0 || strcmp(name, "TButton") == 0) return convertButton(call);
     return stageContinues;
 }

@@ -7,6 +7,7 @@
 
 #include "caption/caption_repaint.h"
 #include "engine/settings.h"
+#include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
 
 static int zoomStepX(const RECT &w) { return (w.right - w.left) / zoomDivisions; }
@@ -29,7 +30,7 @@ RECT menuZoomRedrawRect(const RECT &w)
 
 int menuGetsZoom(const char *className, DWORD exStyle)
 {
-    return Settings.animateMenus != 0 && strcmp(className, "#32768") == 0 && !(exStyle & WS_EX_MDICHILD);
+    return Settings.animateMenus != 0 && strcmp(className, popupMenuClass) == 0 && !(exStyle & WS_EX_MDICHILD);
 }
 
 int mainWindowGetsZoom(DWORD style, DWORD exStyle)

@@ -4,6 +4,7 @@
 // engine's tiled bitmap) shows through buttons, labels and read-only edits.
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "subclass/window_steps.h"
 
 // Parents whose buttons are drawn transparent, in the order they are tested.
@@ -19,7 +20,7 @@ static const char *const transparentStaticParents[] = {
     "ToolbarWindow", "AfxControlBar", "AfxControlBar42", "Afx:400000:b:14c6:10:0", "MDIClient", NULL,
 };
 
-static const char *const staticColourControls[] = {"Static", "Button", "Edit", NULL};
+static const char *const staticColourControls[] = {"Static", buttonClass, "Edit", NULL};
 enum { staticControl, buttonControl, editControl };
 
 // BS_GROUPBOX: a group box draws its frame through its own background.

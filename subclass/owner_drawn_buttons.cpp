@@ -6,6 +6,7 @@
 #include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "engine/window_text.h"
 #include "subclass/window_steps.h"
 
@@ -17,28 +18,13 @@ COLORREF shiftColourChannels(COLORREF colour, int delta)
                clampChannel(GetBValue(colour) + delta));
 }
 
-// The twenty messages on which a button is (re)converted. BM_SETSTYLE from
-// the dialog manager sets a push-button type back, so the check has to run
-// on every one of them, not once.
-static int isConversionMessage(UINT message)
-{
-    switch (message) {
-    case WM_CREATE: case WM_ACTIVATE: case WM_ENABLE: case WM_SETTEXT: case WM_GETTEXT: case WM_PAINT:
-    case WM_SHOWWINDOW: case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_STYLECHANGED:
-    case WM_SETICON: case WM_NCCALCSIZE: case WM_NCPAINT: case BM_SETCHECK: case BM_SETSTATE:
-    case BM_SETSTYLE: case BM_CLICK: case BM_SETIMAGE: case WM_CTLCOLORBTN: case WM_CTLCOLORSTATIC:
-        return 1;
-    }
-    return 0;
-}
-
 // Step 1. SetWindowLongA sends WM_STYLECHANGED to the button before it
 // returns; that nested check finds the button owner-drawn and leaves it.
 int convertPushButton(const WindowMessage &m, LRESULT *result)
 {
     (void)result;
-    if (!isConversionMessage(m.message)) return 0;
-    if (!windowClassIs(m.window, "Button")) return 0;
+    if (!isButtonConversionMessage(m.message)) return 0;
+    if (!windowClassIs(m.window, buttonClass)) return 0;
     LONG style = GetWindowLongA(m.window, GWL_STYLE);
     if (!isConvertiblePushButton(style) || !ownerDrawnButtonsOn()) return 0;
     if (!parentDrawsConvertedButton(m.window)) return 0;

@@ -2,6 +2,7 @@
 // rebuilt after every size change.
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "engine/window_table.h"
 #include "subclass/window_steps.h"
 
@@ -36,6 +37,6 @@ int roundPopupMenu(const WindowMessage &m, LRESULT *result)
     // that come back through here, and other windows pay one class test per
     // size change only.
     regionApplied[m.slot] = 1;
-    if (windowClassIs(m.window, "#32768")) giveRoundedRegion(m.window);
+    if (windowClassIs(m.window, popupMenuClass)) giveRoundedRegion(m.window);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_classes.h"
 #include "subclass/window_steps.h"
 
 int pageStepCount(UINT nPage)

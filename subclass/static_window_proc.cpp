@@ -3,6 +3,7 @@
 // message no step claims goes to the window's own procedure unchanged.
 #include "subclass/static_window_proc.h"
 
+#include "engine/converted_buttons.h"
 #include "engine/engine_lifecycle.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
@@ -36,10 +37,8 @@ struct StepMessages {
     constexpr StepMessages() : taken()
     {
         const UINT messages[] = {
-            // owner-drawn push buttons
-            WM_CREATE, WM_ACTIVATE, WM_ENABLE, WM_SETTEXT, WM_GETTEXT, WM_PAINT, WM_SHOWWINDOW,
-            WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_STYLECHANGED, WM_SETICON, WM_NCCALCSIZE, WM_NCPAINT,
-            BM_SETCHECK, BM_SETSTATE, BM_SETSTYLE, BM_CLICK, BM_SETIMAGE, WM_DRAWITEM,
+            // owner-drawn push buttons, beside their conversion messages
+            WM_DRAWITEM,
             // control colours and the scroll-bar brush
             WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, WM_CTLCOLORSCROLLBAR,
             // hit test, region, shade, scrolling
@@ -49,6 +48,8 @@ struct StepMessages {
             WM_MENUSELECT, WM_MDIACTIVATE, WM_MDIMAXIMIZE,
         };
         for (UINT m : messages) taken[m] = 1;
+        for (UINT m = 0; m < lowMessageCount; m++)
+            if (isButtonConversionMessage(m)) taken[m] = 1;
     }
 };
 static constexpr StepMessages stepMessages;

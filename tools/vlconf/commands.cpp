@@ -77,9 +77,11 @@ static int showCommand(const Arguments &args)
                  engine.c_str(), p.description);
         text += line;
     }
-    if (r.solidInactiveCaption != settingFieldValue(settingPositions[14], values[14]))
+    const SettingPosition &solid = *findSettingPosition("solidInactiveCaption");
+    const SettingPosition &split = *findSettingPosition("splitTitleFonts");
+    if (r.solidInactiveCaption != settingFieldValue(solid, values[solid.position - 1]))
         text += "* solidInactiveCaption is forced off: macButtons (27) is on\n";
-    if (r.splitTitleFonts != settingFieldValue(settingPositions[37], values[37]))
+    if (r.splitTitleFonts != settingFieldValue(split, values[split.position - 1]))
         text += "* splitTitleFonts is forced off: centerCaptionText (18) is on\n";
     if (r.animateWindows == 0)
         text += "Show animations are off altogether: animateMainWindows and animateMenus are both off.\n";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_files.h"
 #include "engine/settings.h"
 
 // Exit codes.
