@@ -14,39 +14,45 @@ static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
 // out). Where the system has SetDCBrushColor the DC's own brush takes each
 // colour, so no brush is made per band; before Windows 2000 each band gets a
 // brush of its own.
-static void fillBand(HDC memory, int left, int top, int width, int height, COLORREF colour)
+static int fillBand(HDC memory, int left, int top, int width, int height, COLORREF colour)
 {
     if (SharedResources.setDCBrushColor) {
         SharedResources.setDCBrushColor(memory, colour);
         PatBlt(memory, left, top, width, height, PATCOPY);
-        return;
+        return 1;
     }
     HBRUSH brush = CreateSolidBrush(colour);
+    if (!brush) return 0;
     HGDIOBJ previous = SelectObject(memory, brush);
     PatBlt(memory, left, top, width, height, PATCOPY);
     SelectObject(memory, previous);
     DeleteObject(brush);
+    return 1;
 }
 
-static void paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step)
+// Returns 0 when GDI could not make a band's brush: the strip is then not
+// shown at all.
+static int paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step)
 {
     const float bandWidth = gradientBandWidth(width, bands);
     float position = 0.0f;
     HGDIOBJ previousBrush =
         SharedResources.setDCBrushColor ? SelectObject(memory, GetStockObject(DC_BRUSH)) : NULL;
+    int filled = 1;
     if (bands <= 0) {
         // No bands (a settings file without a band count): a flat caption in
         // the caption colour, rather than the fresh bitmap's black under
         // black title text.
-        fillBand(memory, 0, 0, width, height - 1, bandColourRef(*colour));
+        filled = fillBand(memory, 0, 0, width, height - 1, bandColourRef(*colour));
     }
-    for (int band = 0; band < bands; band++) {
+    for (int band = 0; band < bands && filled; band++) {
         const BandSpan span = bandSpanAt(position, bandWidth);
-        fillBand(memory, span.start, 0, span.end - span.start - 1, height - 1, bandColourRef(*colour));
+        filled = fillBand(memory, span.start, 0, span.end - span.start - 1, height - 1, bandColourRef(*colour));
         *colour = colourAfterBand(*colour, step, band, bands, Settings.mirroredGradient);
         position = nextBandPosition(position, bandWidth);
     }
     if (previousBrush) SelectObject(memory, previousBrush);
+    return filled;
 }
 
 // The strip is composed in a 32-bit DIB section: cheaper to make than a
@@ -105,6 +111,9 @@ static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
         previousColour = SharedResources.setDCPenColor(dc, colour);
     } else {
         pen = CreatePen(PS_SOLID, 0, colour);
+        // Without a pen of its colour the outline would come out in the
+        // DC's own: it is left out.
+        if (!pen) return;
         previousPen = SelectObject(dc, pen);
     }
     for (const OutlineLine &line : lines) {
@@ -153,12 +162,19 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
     HDC memory = NULL;
     HBITMAP bitmap = NULL;
     if (composed) {
+        // Where GDI has no handle left for the strip, the caption stays as
+        // the system drew it: a memory DC without its bitmap, or with bands
+        // missing, would be copied over the caption as a black bar.
         memory = CreateCompatibleDC(dc);
-        bitmap = createStripBitmap(dc, strip.width, strip.height);
-        SelectObject(memory, bitmap);
+        bitmap = memory ? createStripBitmap(dc, strip.width, strip.height) : NULL;
+        if (bitmap) SelectObject(memory, bitmap);
+        if (!bitmap || !paintBands(memory, strip.width, strip.height, bands, &colour, step)) {
+            if (memory) DeleteDC(memory);
+            if (bitmap) DeleteObject(bitmap);
+            return;
+        }
         WindowText title;
         readCaptionTitle(owner, &title);
-        paintBands(memory, strip.width, strip.height, bands, &colour, step);
         drawTitle(memory, title, strip.width, strip.height, textColour);
     } else {
         colour = colourAfterSteps(colour, step, bands, bands, Settings.mirroredGradient);

@@ -26,12 +26,18 @@ static void copyBox(HDC memory, int x, int y, const SkinBitmap &box)
     DeleteDC(source);
 }
 
-// Rectangles in one colour, outline and fill alike.
-static void fillRects(HDC memory, const RECT *rects, int count, int sysColour)
+// Rectangles in one colour, outline and fill alike. Returns 0 when GDI
+// could not make the pen or the brush.
+static int fillRects(HDC memory, const RECT *rects, int count, int sysColour)
 {
     const COLORREF colour = GetSysColor(sysColour);
     HPEN pen = CreatePen(PS_SOLID, 0, colour);
     HBRUSH brush = CreateSolidBrush(colour);
+    if (!pen || !brush) {
+        if (pen) DeleteObject(pen);
+        if (brush) DeleteObject(brush);
+        return 0;
+    }
     SelectObject(memory, pen);
     SelectObject(memory, brush);
     for (int i = 0; i < count; i++) Rectangle(memory, rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
@@ -39,17 +45,18 @@ static void fillRects(HDC memory, const RECT *rects, int count, int sysColour)
     SelectObject(memory, GetStockObject(GRAY_BRUSH));
     DeleteObject(pen);
     DeleteObject(brush);
+    return 1;
 }
 
-static void drawStripes(HDC memory, int titleRight)
+static int drawStripes(HDC memory, int titleRight)
 {
     RECT shadows[stripePairCount], highlights[stripePairCount];
     for (int i = 0; i < stripePairCount; i++) {
         shadows[i] = stripeShadowRect(titleRight, i);
         highlights[i] = stripeHighlightRect(titleRight, i);
     }
-    fillRects(memory, shadows, stripePairCount, COLOR_BTNSHADOW);
-    fillRects(memory, highlights, stripePairCount, COLOR_BTNHIGHLIGHT);
+    return fillRects(memory, shadows, stripePairCount, COLOR_BTNSHADOW) &&
+           fillRects(memory, highlights, stripePairCount, COLOR_BTNHIGHLIGHT);
 }
 
 // The title, padded with a space on each side, on an opaque button-face
@@ -65,23 +72,26 @@ static void drawTitle(HDC memory, const WindowText &padded, const StripedLayout 
     if (padded.length > 0) drawWindowText(memory, padded, 0, padded.length, &text, titleFormat);
 }
 
-static void composeBar(HDC memory, const WindowText &padded, const StripedLayout &l, DWORD style, int decorated,
-                       COLORREF textColour)
+// Returns 0 when GDI could not make what a part needs: the bar is then not
+// shown at all.
+static int composeBar(HDC memory, const WindowText &padded, const StripedLayout &l, DWORD style, int decorated,
+                      COLORREF textColour)
 {
     const SharedResourcesRecord &r = SharedResources;
     if (l.boxes) {
         const RECT boxArea = {l.zoomBoxX, 0, l.inner, l.height};
-        fillRects(memory, &boxArea, 1, COLOR_BTNFACE);
+        if (!fillRects(memory, &boxArea, 1, COLOR_BTNFACE)) return 0;
         copyBox(memory, l.zoomBoxX, boxTop, (style & WS_MAXIMIZEBOX) ? r.macMaxBitmap : r.macMaxDownBitmap);
         copyBox(memory, l.minimiseBoxX, boxTop, (style & WS_MINIMIZEBOX) ? r.macMinBitmap : r.macMinDownBitmap);
     }
     const RECT bar = {0, 0, l.titleRight, l.height};
-    fillRects(memory, &bar, 1, COLOR_BTNFACE);
+    if (!fillRects(memory, &bar, 1, COLOR_BTNFACE)) return 0;
     if (decorated) {
         copyBox(memory, closeBoxLeft, boxTop, r.macCloseBitmap);
-        drawStripes(memory, l.titleRight);
+        if (!drawStripes(memory, l.titleRight)) return 0;
     }
     drawTitle(memory, padded, l, textColour);
+    return 1;
 }
 
 void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
@@ -120,14 +130,16 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 
     // A caption ending left of the bar has nothing to show, and a negative
     // width would turn the copy into a mirrored one.
+    // Where GDI has no handle left, the caption stays as the system drew it
+    // rather than taking a black or half-drawn bar.
     if (layout.inner > 0 && layout.height > 1) {
         HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, layout.inner + 1, layout.height);
-        SelectObject(memory, bitmap);
-        composeBar(memory, padded, layout, style, decorated, textColour);
-        BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, SRCCOPY);
-        DeleteDC(memory);
-        DeleteObject(bitmap);
+        HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, layout.inner + 1, layout.height) : NULL;
+        if (bitmap) SelectObject(memory, bitmap);
+        if (bitmap && composeBar(memory, padded, layout, style, decorated, textColour))
+            BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, SRCCOPY);
+        if (memory) DeleteDC(memory);
+        if (bitmap) DeleteObject(bitmap);
     }
 
     InterlockedExchange(&captionPainterBusy, 0);

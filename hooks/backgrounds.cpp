@@ -53,12 +53,15 @@ static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap, volatile L
     GetWindowRect(window, &r);
     int columns = tileCount(r.right - r.left, bw), rows = tileCount(r.bottom - r.top, bh);
     claimBitmap(busy);
+    // Without a DC for the bitmap (no GDI handle left) nothing is tiled.
     HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-    for (int i = 0; i < columns; i++)
-        for (int j = 0; j < rows; j++) BitBlt(dc, i * bw, j * bh, bw, bh, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    if (memory) {
+        HGDIOBJ previous = SelectObject(memory, bitmap.handle);
+        for (int i = 0; i < columns; i++)
+            for (int j = 0; j < rows; j++) BitBlt(dc, i * bw, j * bh, bw, bh, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    }
     releaseBitmap(busy);
 }
 

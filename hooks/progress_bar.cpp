@@ -24,6 +24,8 @@ static int progressFillEnd(int width, int pos, int high)
 static void fillRectangles(HDC dc, COLORREF colour, const RECT *rects, int count)
 {
     HBRUSH brush = CreateSolidBrush(colour);
+    // Without a brush of its own the fill would take the DC's: left out.
+    if (!brush) return;
     SelectObject(dc, brush);
     for (int i = 0; i < count; i++) Rectangle(dc, rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     SelectObject(dc, GetStockObject(LTGRAY_BRUSH));
@@ -35,6 +37,7 @@ static void stretchProgressBitmap(HDC dc, int x, int h)
     const SkinBitmap &bitmap = SharedResources.progressBitmap;
     if (!bitmap.handle) return;
     HDC memory = CreateCompatibleDC(dc);
+    if (!memory) return;
     HGDIOBJ previous = SelectObject(memory, bitmap.handle);
     StretchBlt(dc, 1, 2, x - 2, h - 2, memory, 0, 0, bitmap.info.bmWidth, bitmap.info.bmHeight, SRCCOPY);
     SelectObject(memory, previous);
