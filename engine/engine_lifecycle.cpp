@@ -13,6 +13,7 @@
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/trace.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
 #include "subclass/window_shade.h"
@@ -86,7 +87,10 @@ static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
     engineFilePath(path, sizeof path, engineWindowsDirectory, suffix);
     memset(bitmap, 0, sizeof *bitmap);
     bitmap->handle = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, flags);
-    if (bitmap->handle) GetObjectA(bitmap->handle, sizeof bitmap->info, &bitmap->info);
+    if (bitmap->handle)
+        GetObjectA(bitmap->handle, sizeof bitmap->info, &bitmap->info);
+    else
+        traceEngine("skin bitmap %s did not load (error %lu)", path, GetLastError());
 }
 
 // The skin bitmaps: each loaded only when the feature that shows it is on.
@@ -135,17 +139,22 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     memset(&EngineState, 0, sizeof EngineState);
     InterlockedExchange(&pluginLoadState, pluginNotWanted);
     if (readDisableMarker(engineWindowsDirectory)) {
+        traceEngine("the disable marker holds 1: every hook only chains");
         EngineState.disabled = 1;
         return TRUE;
     }
     // A program its owner listed is left exactly as with the disable marker.
     if (isProcessExcluded(engineWindowsDirectory)) {
+        traceEngine("this program is on the exclusion list: every hook only chains");
         EngineState.disabled = 1;
         return TRUE;
     }
     clearWindowTable();
     readMetrics();
-    if (!loadSettings(engineWindowsDirectory, &Settings)) return FALSE;
+    if (!loadSettings(engineWindowsDirectory, &Settings)) {
+        traceEngine("no settings file opens (vl.ini here or in %s\\varnels): the engine stays out", windowsDirectory);
+        return FALSE;
+    }
     SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
     findDCColourFunctions();
     createCaptionFonts();

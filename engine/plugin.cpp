@@ -3,6 +3,7 @@
 
 #include "engine/engine_files.h"
 #include "engine/engine_state.h"
+#include "engine/trace.h"
 
 HMODULE pluginModule;
 PluginMainProc pluginMain;
@@ -29,6 +30,8 @@ void loadWantedCaptionPlugin()
     PluginTitleProc title = module ? (PluginTitleProc)(void *)GetProcAddress(module, "VarnelPlugTitle") : NULL;
     if (!main || !title) {
         if (module) FreeLibrary(module);
+        traceEngine("plug-in %s %s: the painters draw instead", pluginPath,
+                    module ? "lacks VarnelPlugMain or VarnelPlugTitle" : "did not load");
         EngineState.pluginUnavailable = 1;
         InterlockedExchange(&pluginLoadState, pluginLoaded);
         return;

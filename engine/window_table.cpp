@@ -12,6 +12,7 @@
 #include "engine/window_table.h"
 
 #include "engine/newer_functions.h"
+#include "engine/trace.h"
 
 int windowTableCapacity = windowTableSlots;
 HWND windowHandles[windowTableSlots];
@@ -154,7 +155,10 @@ int subclassIntoTable(HWND window, WNDPROC ansiProc, WNDPROC unicodeProc)
     for (;;) {
         LONG start = lowestFreeHint;
         int slot = findFreeSlotFrom(start);
-        if (slot < 0) return -1;
+        if (slot < 0) {
+            traceEngine("window table full (%d slots): window %p is not subclassed", windowTableCapacity, window);
+            return -1;
+        }
         // Two threads creating windows at once may find the same free slot;
         // the compare-exchange lets only one of them have it.
         if (InterlockedCompareExchangePointer((PVOID volatile *)&windowHandles[slot], window, NULL) != NULL)

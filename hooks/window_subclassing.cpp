@@ -3,6 +3,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/settings.h"
+#include "engine/trace.h"
 #include "engine/window_table.h"
 #include "hooks/before_hook_stages.h"
 #include "subclass/static_window_proc.h"
@@ -26,6 +27,7 @@ void subclassNewWindow(BeforeHookCall &call)
     if (findWindowSlot(call.window) >= 0) return;
     for (const char *excluded : excludedClasses) {
         if (strcmp(call.className, excluded) == 0) {
+            traceEngine("window class %s met: no further window is subclassed", excluded);
             EngineState.subclassingStopped = 1;
             return;
         }
