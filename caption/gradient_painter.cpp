@@ -122,8 +122,6 @@ static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
     }
     if (SharedResources.setDCPenColor) SharedResources.setDCPenColor(dc, previousColour);
     SelectObject(dc, previousPen);
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    SelectObject(dc, GetStockObject(GRAY_BRUSH));
     if (pen) DeleteObject(pen);
 }
 
