@@ -1,9 +1,13 @@
 // The gradient caption: colour bands from the system caption colour towards
 // the configured end colour, the title in one or two fonts, and the outline
 // of the caption-button area. Runs on every mouse move over a caption: the
-// title strip is composed off-screen and reaches the window in one copy.
+// title strip is composed off-screen, kept, and reaches the window in one
+// copy; the next repaint with the same inputs is that copy alone.
+#include <string.h>
+
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "caption/strip_cache.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 
@@ -55,19 +59,13 @@ static int paintBands(HDC memory, int width, int height, int bands, BandColour *
     return filled;
 }
 
-// The strip is composed in a 32-bit DIB section: cheaper to make than a
-// bitmap compatible with the display, and the same pixels once copied.
-static HBITMAP createStripBitmap(HDC dc, int width, int height)
+// The outline takes the colour the gradient ended with; a single band (or
+// none) outlines in the inactive caption colour.
+static COLORREF outlineColour(BandColour end, int bands)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = NULL;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    const SharedResourcesRecord &r = SharedResources;
+    if (bands <= 1) return PALETTERGB(r.inactiveCaptionR, r.inactiveCaptionG, r.inactiveCaptionB);
+    return PALETTERGB(colourByte(end.r), colourByte(end.g), colourByte(end.b));
 }
 
 // With split fonts the part before the first "-" is drawn in the caption
@@ -157,39 +155,51 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
     // A window too narrow for a title strip gets no strip: a negative width
     // would turn the copy into a mirrored one over the icon and frame.
     const int composed = strip.width > 0 && strip.height > 1;
-    HDC memory = NULL;
-    HBITMAP bitmap = NULL;
+    COLORREF outline;
+    StripEntry *kept = NULL;
     if (composed) {
-        // Where GDI has no handle left for the strip, the caption stays as
-        // the system drew it: a memory DC without its bitmap, or with bands
-        // missing, would be copied over the caption as a black bar.
-        memory = CreateCompatibleDC(dc);
-        bitmap = memory ? createStripBitmap(dc, strip.width, strip.height) : NULL;
-        if (bitmap) SelectObject(memory, bitmap);
-        if (!bitmap || !paintBands(memory, strip.width, strip.height, bands, &colour, step)) {
-            if (memory) DeleteDC(memory);
-            if (bitmap) DeleteObject(bitmap);
-            return;
-        }
         WindowText title;
         readCaptionTitle(owner, &title);
-        drawTitle(memory, title, strip.width, strip.height, textColour);
+        StripLook look;
+        memset(&look, 0, sizeof look);
+        look.width = strip.width;
+        look.height = strip.height;
+        look.bands = bands;
+        look.mirrored = Settings.mirroredGradient;
+        look.centred = Settings.centerCaptionText;
+        look.split = Settings.splitTitleFonts;
+        look.startR = colour.r, look.startG = colour.g, look.startB = colour.b;
+        look.stepR = step.r, look.stepG = step.g, look.stepB = step.b;
+        look.textColour = textColour;
+        look.font = r.captionFont;
+        look.mediumFont = r.captionFontMedium;
+        // Released on the one way out below, after the copy.
+        lockStripCache();
+        kept = findStrip(owner, look, title);
+        if (!kept) {
+            // Where GDI has no handle left for the strip, the caption stays
+            // as the system drew it: a memory DC without its bitmap, or with
+            // bands missing, would be copied over the caption as a black bar.
+            kept = claimStrip(owner, look, title);
+            if (!kept || !paintBands(kept->memory, strip.width, strip.height, bands, &colour, step)) {
+                if (kept) dropStrip(kept);
+                unlockStripCache();
+                return;
+            }
+            drawTitle(kept->memory, title, strip.width, strip.height, textColour);
+            kept->outline = outlineColour(colour, bands);
+        }
+        outline = kept->outline;
     } else {
-        colour = colourAfterSteps(colour, step, bands, bands, Settings.mirroredGradient);
+        outline = outlineColour(colourAfterSteps(colour, step, bands, bands, Settings.mirroredGradient), bands);
     }
 
-    if (Settings.mirroredGradient == 0) {
-        const COLORREF outline = bands <= 1 ? PALETTERGB(r.inactiveCaptionR, r.inactiveCaptionG, r.inactiveCaptionB)
-                                            : PALETTERGB(colourByte(colour.r), colourByte(colour.g),
-                                                         colourByte(colour.b));
-        drawButtonOutline(dc, area, outline);
-    }
+    if (Settings.mirroredGradient == 0) drawButtonOutline(dc, area, outline);
 
     if (composed) {
         // The strip's last row is not copied: it is the caption's bottom
         // edge, which stays as the system drew it.
-        BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, memory, 0, 0, SRCCOPY);
-        DeleteDC(memory);
-        DeleteObject(bitmap);
+        BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, SRCCOPY);
+        unlockStripCache();
     }
 }

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "caption/strip_cache.h"
 #include "engine/converted_buttons.h"
 #include "engine/engine_files.h"
 #include "engine/engine_state.h"
@@ -183,6 +184,7 @@ void engineProcessDetach(bool processTerminating)
     DeleteObject(r.captionFontMedium);
     r.captionFont = r.captionFontMedium = NULL;
     for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap));
+    freeStripCache();
     if (tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:

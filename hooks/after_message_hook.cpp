@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include "caption/caption_repaint.h"
+#include "caption/strip_cache.h"
 #include "engine/converted_buttons.h"
 #include "engine/engine_state.h"
 #include "engine/plugin.h"
@@ -92,6 +93,7 @@ static AfterStageResult releaseDestroyedWindow(AfterHookCall &call)
     if (call.message == WM_DESTROY) {
         releaseWindowSlot(call.window);
         forgetConvertedButton(call.window, call.className);
+        forgetStrips(call.window);
     }
     if (call.message == WM_NCDESTROY) forgetWindowSlot(call.window);
     return afterContinues;
@@ -232,7 +234,7 @@ static AfterStageResult repaintCaptionAfterHandling(AfterHookCall &call)
 
 // The stages in the order they run; the numbers are the rows of the
 // after-message hook's table in docs/design.md (1, the disable test, and 3,
-// the class name read, happen before the table).
+// the class name read, happen before the table; no stage has number 8).
 static const AfterStage afterStages[] = {
     addListViewStylesEarly,         // 2
     releaseDestroyedWindow,         // 4
