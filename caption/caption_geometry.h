@@ -89,9 +89,9 @@ void gradientOutlineLines(const CaptionArea &area, int captionButtonWidth, Outli
 
 // ---- Striped caption ----
 
-// Step 2 of the striped look: windows that are dialog-like (modal frame, or no
-// maximise box) and have no client edge get one, except Explorer's folder
-// windows.
+// The striped look with forceClientEdge: windows that are dialog-like (modal
+// frame, or no maximise box) and have no client edge get one, except
+// Explorer's folder windows.
 int needsForcedClientEdge(DWORD style, DWORD exStyle, int folderWindow);
 
 // Windows without a window edge: a static edge becomes a window edge, and any

@@ -23,5 +23,6 @@ void repaintCaption(HWND window, LONG style, int state);
 int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
 
 // Activation state recorded by the after-message hook for the last message
-// that reached its activation stage; one for all windows of the process.
+// that reached its activation stage (stage 14); one for all windows of the
+// process.
 extern volatile int lastActiveState;

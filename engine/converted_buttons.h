@@ -15,7 +15,7 @@ enum : LONG { convertedButtonMark = 0x00032000 };
 // The messages on which the before-message hook (re)converts a push button:
 // every button meets one of them early in its life, and BM_SETSTYLE from the
 // dialog manager sets a push-button type back, so the test runs on every one
-// of them, not once. StaticWindowProc's step converts on WM_NCPAINT too.
+// of them, not once. StaticWindowProc's step 1 converts on WM_NCPAINT too.
 constexpr int isButtonRestyleMessage(UINT message)
 {
     switch (message) {
@@ -54,8 +54,8 @@ inline int carriesConvertedButtonMark(LONG style) { return (style & convertedBut
 // in the kept value so that a style of 0 is still told from no value.
 enum : LONG { convertedButtonKept = (LONG)WS_POPUP };
 void convertButtonRememberingStyle(HWND button, LONG style);
-// At unload, before the table is cleared: every recorded button still
-// carrying the mark gets its own style back.
+// At unload (detach step 6), after the windows have their procedures back:
+// every recorded button still carrying the mark gets its own style back.
 void restoreConvertedButtons();
 // WM_DESTROY of a window of a class whose buttons the engine converts: the
 // property that kept its style goes with it, as whoever sets a property

@@ -129,10 +129,11 @@ void applySettingsValues(const int values[settingsPositionCount], SettingsRecord
 void readSettingsFile(FILE *file, SettingsRecord *settings);
 
 
-// Step 1 of attach: reads the disable marker. Returns 1 when it holds 1.
+// Attach step 2 (docs/design.md): reads the disable marker. Returns 1 when
+// it holds 1.
 int readDisableMarker(const char *windowsDirectory);
 
-// Steps 3 to 9 of the settings work: plug-in and progress markers, then
-// vl.ini from the current directory, else the engine folder. Returns 0 when
-// neither settings file opens.
+// Attach step 6 (docs/design.md): plug-in and progress markers, then vl.ini
+// from the current directory, else the engine folder. Returns 0 when neither
+// settings file opens.
 int loadSettings(const char *windowsDirectory, SettingsRecord *settings);

@@ -1,7 +1,7 @@
-// The before-message hook: runs on the sending thread before the window's
-// procedure sees a sent message. It meets windows first (and subclasses
-// them), restyles push buttons and progress bars, and repaints captions for
-// a few non-client messages.
+// The before-message hook: runs on the window's thread (the one the message
+// was sent to) before the window's procedure sees a sent message. It meets
+// windows first (and subclasses them), restyles push buttons and progress
+// bars, and repaints captions for a few non-client messages.
 #include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
