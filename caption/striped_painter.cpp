@@ -20,6 +20,7 @@ static void copyBox(HDC memory, int x, int y, const SkinBitmap &box)
 {
     if (!box.handle) return;
     HDC source = CreateCompatibleDC(memory);
+    if (!source) return;
     HGDIOBJ previous = SelectObject(source, box.handle);
     BitBlt(memory, x, y, box.info.bmWidth, box.info.bmHeight, source, 0, 0, SRCCOPY);
     SelectObject(source, previous);

@@ -63,18 +63,25 @@ static void drawControlBarGripper(HWND window)
     RECT r;
     GetWindowRect(window, &r);
     int h = r.bottom - r.top;
+    // Out of GDI handles the gripper is left out rather than drawn with
+    // whatever pen the DC holds.
+    HPEN light = CreatePen(PS_SOLID, 1, gripperLightColour);
+    HPEN dark = CreatePen(PS_SOLID, 1, gripperDarkColour);
+    if (!light || !dark) {
+        if (light) DeleteObject(light);
+        if (dark) DeleteObject(dark);
+        return;
+    }
     HDC dc = GetWindowDC(window);
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
     int oldMix = SetROP2(dc, R2_COPYPEN);
 
-    HPEN light = CreatePen(PS_SOLID, 1, gripperLightColour);
     HGDIOBJ oldPen = SelectObject(dc, light);
     Rectangle(dc, 4, 4, 5, h - 5);
     Rectangle(dc, 4, 4, 7, 6);
     SelectObject(dc, GetStockObject(WHITE_PEN));
     DeleteObject(light);
 
-    HPEN dark = CreatePen(PS_SOLID, 1, gripperDarkColour);
     SelectObject(dc, dark);
     Rectangle(dc, 6, 4, 7, h - 5);
     Rectangle(dc, 4, h - 6, 7, h - 5);

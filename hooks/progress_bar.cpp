@@ -21,15 +21,11 @@ static int progressFillEnd(int width, int pos, int high)
 
 // Outlines come from the pen the DC holds; every rectangle after the trough
 // is drawn with NULL_PEN, which leaves out its right column and bottom row.
-static void fillRectangles(HDC dc, COLORREF colour, const RECT *rects, int count)
+static void fillRectangles(HDC dc, HBRUSH brush, const RECT *rects, int count)
 {
-    HBRUSH brush = CreateSolidBrush(colour);
-    // Without a brush of its own the fill would take the DC's: left out.
-    if (!brush) return;
     SelectObject(dc, brush);
     for (int i = 0; i < count; i++) Rectangle(dc, rects[i].left, rects[i].top, rects[i].right, rects[i].bottom);
     SelectObject(dc, GetStockObject(LTGRAY_BRUSH));
-    DeleteObject(brush);
 }
 
 static void stretchProgressBitmap(HDC dc, int x, int h)
@@ -51,6 +47,16 @@ void paintProgressBar(HWND window)
     SendMessageA(window, PBM_GETRANGE, FALSE, (LPARAM)&range);
     // No upper limit, no proportion: the control keeps its own look.
     if (range.iHigh == 0) return;
+    // Every brush is made before anything is drawn: out of GDI handles the
+    // bar is left as the control drew it, not half painted.
+    const HBRUSH brushes[] = {CreateSolidBrush(progressFill), CreateSolidBrush(progressLitEdge),
+                              CreateSolidBrush(progressShadedEdge)};
+    const HBRUSH fillBrush = brushes[0], litBrush = brushes[1], shadedBrush = brushes[2];
+    if (!fillBrush || !litBrush || !shadedBrush) {
+        for (HBRUSH b : brushes)
+            if (b) DeleteObject(b);
+        return;
+    }
 
     HDC dc = GetWindowDC(window);
     RECT r;
@@ -69,12 +75,13 @@ void paintProgressBar(HWND window)
     const RECT fill[] = {{0, 2, x, h}};
     const RECT litEdges[] = {{0, 2, x, 4}, {0, 2, 2, h}};
     const RECT shadedEdges[] = {{0, h - 2, x, h}, {x - 2, 0, x, h}};
-    fillRectangles(dc, progressFill, fill, 1);
-    fillRectangles(dc, progressLitEdge, litEdges, 2);
-    fillRectangles(dc, progressShadedEdge, shadedEdges, 2);
+    fillRectangles(dc, fillBrush, fill, 1);
+    fillRectangles(dc, litBrush, litEdges, 2);
+    fillRectangles(dc, shadedBrush, shadedEdges, 2);
     stretchProgressBitmap(dc, x, h);
 
     SelectObject(dc, previousPen);
     SelectObject(dc, previousBrush);
     ReleaseDC(window, dc);
+    for (HBRUSH b : brushes) DeleteObject(b);
 }

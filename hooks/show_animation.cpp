@@ -53,8 +53,10 @@ static void playZoom(HDC screen, HWND window, int menuVariant)
 {
     RECT w;
     GetWindowRect(window, &w);
-    InterlockedIncrement(&showZoomsPlayed);
     HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    // Out of GDI handles no zoom is drawn rather than one in the DC's brush.
+    if (!face) return;
+    InterlockedIncrement(&showZoomsPlayed);
     HGDIOBJ oldBrush = SelectObject(screen, face);
     HGDIOBJ oldPen = SelectObject(screen, GetStockObject(NULL_PEN));
     for (int k = 0; k < zoomFrames; k++) {

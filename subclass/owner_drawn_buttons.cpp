@@ -35,6 +35,8 @@ int convertPushButton(const WindowMessage &m, LRESULT *result)
 static void fillFace(HDC dc, const RECT &r, COLORREF colour)
 {
     HBRUSH brush = CreateSolidBrush(colour);
+    // Out of GDI handles a part whose brush or pen cannot be made is left out.
+    if (!brush) return;
     SelectObject(dc, GetStockObject(NULL_PEN));
     SelectObject(dc, brush);
     Rectangle(dc, r.left, r.top, r.right, r.bottom);
@@ -53,6 +55,7 @@ static void drawLine(HDC dc, int x0, int y0, int x1, int y1)
 static void drawTopLeftEdge(HDC dc, const RECT &r, COLORREF colour)
 {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    if (!pen) return;
     SelectObject(dc, pen);
     drawLine(dc, r.left, r.top, r.right, r.top);
     drawLine(dc, r.left, r.top, r.left, r.bottom);
@@ -65,6 +68,7 @@ static void drawTopLeftEdge(HDC dc, const RECT &r, COLORREF colour)
 static void drawBottomRightEdge(HDC dc, const RECT &r, COLORREF colour)
 {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    if (!pen) return;
     SelectObject(dc, pen);
     drawLine(dc, r.right - 1, r.bottom - 1, r.right - 1, r.top);
     drawLine(dc, r.right - 1, r.bottom - 1, r.left, r.bottom - 1);
