@@ -3,8 +3,6 @@
 // DWORD boundary and ends with a WORD of creation-data size.
 #include "dialog_template.h"
 
-#include <string.h>
-
 static void putWord(DialogTemplate *t, WORD w) { t->words.push_back(w); }
 
 static void putDword(DialogTemplate *t, DWORD d)
@@ -29,26 +27,27 @@ static void alignToDword(DialogTemplate *t)
 // style); addDialogItem raises it.
 enum { itemCountWord = 4 };
 
-void beginDialogTemplate(DialogTemplate *t, DWORD style, DWORD exStyle, short cx, short cy, const char *title,
-                         WORD pointSize, const char *face)
+void beginDialogTemplate(DialogTemplate *t, DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
+                         const char *title, WORD pointSize, const char *face)
 {
     t->words.clear();
-    putDword(t, style | DS_SETFONT);
+    putDword(t, face ? style | DS_SETFONT : style);
     putDword(t, exStyle);
     putWord(t, 0);  // items
-    putWord(t, 0);  // x
-    putWord(t, 0);  // y
+    putWord(t, (WORD)x);
+    putWord(t, (WORD)y);
     putWord(t, (WORD)cx);
     putWord(t, (WORD)cy);
     putWord(t, 0);  // no menu
     putWord(t, 0);  // the dialog class
     putText(t, title);
+    if (!face) return;
     putWord(t, pointSize);
     putText(t, face);
 }
 
-void addDialogItem(DialogTemplate *t, TemplateClass atom, DWORD style, DWORD exStyle, short x, short y, short cx,
-                   short cy, WORD id, const char *text)
+// Everything of an item up to its class, which the caller adds.
+static void beginItem(DialogTemplate *t, DWORD style, DWORD exStyle, short x, short y, short cx, short cy, WORD id)
 {
     alignToDword(t);
     putDword(t, style | WS_CHILD | WS_VISIBLE);
@@ -58,9 +57,28 @@ void addDialogItem(DialogTemplate *t, TemplateClass atom, DWORD style, DWORD exS
     putWord(t, (WORD)cx);
     putWord(t, (WORD)cy);
     putWord(t, id);
-    putWord(t, 0xFFFF);
-    putWord(t, atom);
+}
+
+static void endItem(DialogTemplate *t, const char *text)
+{
     putText(t, text);
     putWord(t, 0);  // no creation data
     t->words[itemCountWord]++;
+}
+
+void addDialogItem(DialogTemplate *t, TemplateClass atom, DWORD style, DWORD exStyle, short x, short y, short cx,
+                   short cy, WORD id, const char *text)
+{
+    beginItem(t, style, exStyle, x, y, cx, cy, id);
+    putWord(t, 0xFFFF);  // a predefined class follows
+    putWord(t, atom);
+    endItem(t, text);
+}
+
+void addDialogItem(DialogTemplate *t, const char *className, DWORD style, DWORD exStyle, short x, short y, short cx,
+                   short cy, WORD id, const char *text)
+{
+    beginItem(t, style, exStyle, x, y, cx, cy, id);
+    putText(t, className);
+    endItem(t, text);
 }

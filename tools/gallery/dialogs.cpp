@@ -46,7 +46,7 @@ static INT_PTR CALLBACK controlsDialogProc(HWND dialog, UINT message, WPARAM wPa
 HWND createControlsDialog()
 {
     DialogTemplate t;
-    beginDialogTemplate(&t, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 200, 150,
+    beginDialogTemplate(&t, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 0, 200, 150,
                         "Gallery - dialog controls", dialogPointSize, dialogFace);
     addDialogItem(&t, buttonAtom, BS_GROUPBOX, 0, 7, 7, 90, 80, 0xFFFF, "Options");
     addDialogItem(&t, buttonAtom, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 14, 20, 76, 12, idShowCaptions, "Show captions");
@@ -107,8 +107,8 @@ static INT_PTR CALLBACK helpDialogProc(HWND dialog, UINT message, WPARAM wParam,
 HWND createHelpDialog()
 {
     DialogTemplate t;
-    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CONTEXTHELP | WS_VISIBLE, WS_EX_CONTEXTHELP,
-                        170, 80, "Gallery - context help", dialogPointSize, dialogFace);
+    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CONTEXTHELP | WS_VISIBLE, WS_EX_CONTEXTHELP, 0,
+                        0, 170, 80, "Gallery - context help", dialogPointSize, dialogFace);
     addDialogItem(&t, staticAtom, SS_LEFT, 0, 7, 7, 156, 36, idHelpText,
                   "A thin frame with context help: press \"?\" and click a control.");
     addDialogItem(&t, buttonAtom, BS_PUSHBUTTON | WS_TABSTOP, 0, 60, 56, 50, 14, idHelpClose, "Close");
