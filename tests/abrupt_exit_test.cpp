@@ -17,6 +17,7 @@
 
 #include "support/prefix_engine_folder.h"
 #include "support/self_launch.h"
+#include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/test_folder.h"
 #include "support/test_windows.h"
@@ -200,11 +201,11 @@ protected:
         engineFolder.reset(new PrefixEngineFolder());
         // Shows animated with 200 ms between frames, the shade on, the
         // rest of the defaults.
-        engineFolder->write("vl.ini", settingsFileText({{16, animationDelay}}));
+        engineFolder->write("vl.ini", settingsFileFor({{"animationDelay", animationDelay}}));
         // Children that only need the engine working start where a vl.ini
         // of their own (tried before the engine folder's) has no animations.
         quiet.reset(new TestFolder("abrupt-quiet"));
-        quiet->write("\\vl.ini", settingsFileText({{13, 1}, {14, 1}}));
+        quiet->write("\\vl.ini", settingsFileFor({{"animateMainWindows", 0}, {"animateMenus", 0}}));
         debuggersBefore = processesNamed("winedbg.exe");
         ASSERT_TRUE(startDisabledTest("AbruptExit.DISABLED_ChildKeeper", "abrupt-keeper.txt", &keeper, quiet->path()));
         ASSERT_TRUE(waitForOutput(keeper, "keeper: ready", 30000)) << childOutput(keeper);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "caption/caption_repaint.h"
-#include "engine/plugin.h"
 #include "engine/engine_state.h"
+#include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "hooks/hooks.h"

@@ -19,11 +19,12 @@
 
 #include "caption/caption_repaint.h"
 #include "engine/engine_lifecycle.h"
-#include "engine/plugin.h"
 #include "engine/engine_state.h"
+#include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "support/engine_hooks.h"
+#include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/soak_windows.h"
 #include "support/test_engine.h"
@@ -85,8 +86,8 @@ SettingsRecord expectedRecord(const std::vector<int> &v)
             case ignoredValue: break;
             }
         }
-        if (p.position == 27 && value != 1) e.solidInactiveCaption = 0;
-        if (p.position == 38 && e.centerCaptionText == 1) e.splitTitleFonts = 0;
+        if (p.field == &SettingsRecord::macButtons && value != 1) e.solidInactiveCaption = 0;
+        if (p.field == &SettingsRecord::splitTitleFonts && e.centerCaptionText == 1) e.splitTitleFonts = 0;
     }
     if (e.animateMenus == 0 && e.animateMainWindows == 0) e.animateWindows = 0;
     // No plug-in marker in the folder.
@@ -220,20 +221,13 @@ std::string megabyteOfDigits(SoakRandom &r)
 
 class BadFiles : public ::testing::Test {
 protected:
+    // Attach tries "vl.ini" in the current directory first.
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previous, previous);
-        folder.reset(new TestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        // Attach tries "vl.ini" in the current directory first.
-        SetCurrentDirectoryA(folder->path());
+        folder.reset(new CurrentTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(previous);
-        folder.reset();
-    }
-    std::unique_ptr<TestFolder> folder;
-    char previous[MAX_PATH];
+    void TearDown() override { folder.reset(); }
+    std::unique_ptr<CurrentTestFolder> folder;
 };
 
 TEST_F(BadFiles, GeneratedSettingsFilesGiveWhatTheReadersRulesSay)
@@ -275,7 +269,7 @@ TEST_F(BadFiles, GeneratedDisableMarkersDisableExactlyWhenTheFirstValueReadIsOne
 {
     const int files = soakSize(500, 5000);
     SoakRandom r(6);
-    folder->write("\\varnels\\vl.ini", settingsFileText({}));
+    folder->write("\\varnels\\vl.ini", settingsFileFor({}));
     int failures = 0, disabled = 0;
     for (int i = 0; i < files; i++) {
         int category;
@@ -297,7 +291,7 @@ TEST_F(BadFiles, GeneratedDisableMarkersDisableExactlyWhenTheFirstValueReadIsOne
             // Nothing else is read: the defaults.
             resetSettings(&expected);
         } else {
-            expected = expectedRecord(holderValues(settingsFileText({})));
+            expected = expectedRecord(holderValues(settingsFileFor({})));
         }
         std::string difference = firstDifference(expected, actual);
         if (difference.empty() && disabledNow != (wanted ? 1 : 0))
@@ -448,7 +442,11 @@ TEST_F(BadFiles, BitmapsThatDoNotLoadLeaveANullHandleAndAnAllZeroRecord)
 {
     // Backgrounds, MDI background, folder background, scroll bars and the
     // striped caption's boxes on; the progress marker makes vlprog.bmp load.
-    folder->write("\\varnels\\vl.ini", settingsFileText({{23, 0}, {25, 0}, {27, 0}, {36, 0}, {37, 0}}));
+    folder->write("\\varnels\\vl.ini", settingsFileFor({{"tileBackgrounds", 1},
+                                                        {"folderBackground", 1},
+                                                        {"macButtons", 1},
+                                                        {"mdiBackground", 1},
+                                                        {"skinScrollBars", 1}}));
     folder->write("\\varnels\\vlprog.ini", "");
     SoakRandom r(7);
     const std::vector<BitmapCase> cases = bitmapCases(r);
@@ -542,7 +540,7 @@ TEST_F(BadFiles, APlugInThatCannotBeUsedLeavesUsePluginZeroAndCaptionsPaintWitho
             // Each case under a name of its own: a library once loaded stays
             // loaded (the engine never frees it), and its file with it.
             TestFolder caseFolder(std::string("plugin-") + std::to_string(round) + "-" + std::to_string(&c - cases));
-            caseFolder.write("\\varnels\\vl.ini", settingsFileText({}));
+            caseFolder.write("\\varnels\\vl.ini", settingsFileFor({}));
             caseFolder.write("\\varnels\\vlplug.ini", "");
             if (!c.source.empty())
                 caseFolder.copyIn(buildFile(c.source), "\\varnels\\vlplug.dll");

@@ -353,7 +353,12 @@ TEST_F(BeforeMessageHook, CaptionMessagesOfCaptionedWindowsEndTheChain)
 
 class DisabledEngine : public BeforeMessageHook {
 protected:
-    void prepareFolder(TestFolder &f) override { f.write("\\varnels\\vldis.ini", "1"); }
+    // The disable marker alone: no settings file beside it.
+    void prepareFolder(const TestFolder &f) override
+    {
+        f.remove("\\varnels\\vl.ini");
+        f.write("\\varnels\\vldis.ini", "1");
+    }
 };
 
 TEST_F(DisabledEngine, EveryHookOnlyChains)

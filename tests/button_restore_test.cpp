@@ -5,24 +5,19 @@
 #include "engine/converted_buttons.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
-#include "support/engine_hooks.h"
+#include "support/engine_test.h"
+#include "support/settings_file.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
 
-class ButtonRestore : public ::testing::Test {
+class ButtonRestore : public EngineTest {
 protected:
+    ButtonRestore() : EngineTest(bothEngineHooks) {}
+    std::string settingsText() override { return settingsFileFor({{"ownerDrawnButtons", 1}}); }
     void SetUp() override
     {
-        folder.write("\\varnels\\vl.ini", settingsFileText({{39, 0}}));  // owner-drawn buttons on
-        ASSERT_TRUE(attachEngine(folder));
-        installEngineHooks();
-        parent = createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 300, 200, "Buttons");
-    }
-    void TearDown() override
-    {
-        removeEngineHooks();
-        DestroyWindow(parent);
-        clearWindowTable();
+        EngineTest::SetUp();
+        parent = track(createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 300, 200, "Buttons"));
     }
     HWND button(DWORD style, const char *text = "OK")
     {
@@ -32,10 +27,9 @@ protected:
     // Unload as a live FreeLibrary does it: hooks gone, then detach.
     void unload()
     {
-        removeEngineHooks();
+        removeHooks();
         detachEngine();
     }
-    TestFolder folder{"restore"};
     HWND parent = NULL;
 };
 
@@ -81,7 +75,7 @@ TEST_F(ButtonRestore, ButtonConvertedAgainAfterTheDialogManagerResetItsTypeStill
 TEST_F(ButtonRestore, ButtonTheProgramRestyledIsLeftAsItIs)
 {
     HWND b = button(WS_TABSTOP | BS_PUSHBUTTON);
-    removeEngineHooks();
+    removeHooks();
     // The program makes it a check box of its own; the window is still
     // subclassed, but a check box is never converted.
     SetWindowLongA(b, GWL_STYLE, (GetWindowLongA(b, GWL_STYLE) & ~BS_TYPEMASK) | BS_CHECKBOX);

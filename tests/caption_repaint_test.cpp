@@ -17,6 +17,7 @@
 #include "support/caption_rows.h"
 #include "support/message_log.h"
 #include "support/pixels.h"
+#include "support/settings_file.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
 
@@ -60,7 +61,7 @@ protected:
     {
         folder = new TestFolder("repaint");
         // Eight bands, so that the gradient painter has bands to paint.
-        folder->write("\\varnels\\vl.ini", settingsFileText({{12, 8}}));
+        folder->write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 8}}));
         folder->write("\\varnels\\vlplug.ini", "");
         folder->copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
         logPath = folder->file("\\plugin.log");

@@ -8,23 +8,25 @@
 #include <vector>
 
 #include "support/engine_hooks.h"
+#include "support/prefix_engine_folder.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
 class DllHooks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char dir[MAX_PATH];
-        GetWindowsDirectoryA(dir, sizeof dir);
-        engineFolder = std::string(dir) + "\\varnels";
-        CreateDirectoryA(engineFolder.c_str(), NULL);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        SetCurrentDirectoryA(empty.path());
-        DeleteFileA((engineFolder + "\\vldis.ini").c_str());
         // Painting and the control stages off: these tests are about the
         // hooks and the window procedure.
-        writeEngineFile("vl.ini", settingsFileText({{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {13, 1}, {14, 1},
-                                                    {32, 1}, {37, 1}}));
+        engineFolder.write("vl.ini", settingsFileFor({{"paintCaptions", 0},
+                                                      {"listViewHotTrack", 0},
+                                                      {"flatToolbars", 0},
+                                                      {"skinButtons", 0},
+                                                      {"flatTabs", 0},
+                                                      {"animateMainWindows", 0},
+                                                      {"animateMenus", 0},
+                                                      {"rightClickRollUp", 0},
+                                                      {"skinScrollBars", 0}}));
         clearScript();
         clearMessageLog();
     }
@@ -36,16 +38,6 @@ protected:
         removeRecordingHooks();
         setMessageSnapshot(NULL);
         if (dll) FreeLibrary(dll);
-        DeleteFileA((engineFolder + "\\vl.ini").c_str());
-        DeleteFileA((engineFolder + "\\vldis.ini").c_str());
-        SetCurrentDirectoryA(previous);
-    }
-    void writeEngineFile(const char *name, const std::string &text)
-    {
-        FILE *f = fopen((engineFolder + "\\" + name).c_str(), "wb");
-        ASSERT_TRUE(f != NULL);
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
     }
     // Loads the library and installs its hooks on this thread.
     void load()
@@ -75,9 +67,8 @@ protected:
     }
     LONG procedureOf(HWND w) { return GetWindowLongA(w, GWL_WNDPROC); }
 
-    std::string engineFolder;
-    TestFolder empty{"cwd"};
-    char previous[MAX_PATH];
+    CurrentTestFolder empty{"cwd"};
+    PrefixEngineFolder engineFolder;
     HMODULE dll = NULL;
     HOOKPROC beforeProc = NULL, afterProc = NULL;
     LONG staticProc = 0;
@@ -158,7 +149,7 @@ TEST_F(DllHooks, UnloadGivesEverySubclassedWindowItsProcedureBack)
 
 TEST_F(DllHooks, DisableMarkerMakesEveryHookOnlyChain)
 {
-    writeEngineFile("vldis.ini", "1");
+    engineFolder.write("vldis.ini", "1");
     installRecordingHooks();
     load();
     scriptMessage(WM_SETCURSOR, 0);

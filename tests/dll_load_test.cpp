@@ -4,36 +4,16 @@
 
 #include <string>
 
+#include "support/prefix_engine_folder.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
+// The library reads its files from the prefix's engine folder, emptied for
+// each test, and from the current directory, an empty folder of the test's.
 class DllLoad : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char dir[MAX_PATH];
-        GetWindowsDirectoryA(dir, sizeof dir);
-        engineFolder = std::string(dir) + "\\varnels";
-        CreateDirectoryA(engineFolder.c_str(), NULL);
-        GetCurrentDirectoryA(sizeof previous, previous);
-        SetCurrentDirectoryA(empty.path());
-        DeleteFileA((engineFolder + "\\vl.ini").c_str());
-    }
-    void TearDown() override
-    {
-        DeleteFileA((engineFolder + "\\vl.ini").c_str());
-        DeleteFileA((engineFolder + "\\vldis.ini").c_str());
-        SetCurrentDirectoryA(previous);
-    }
-    void writeEngineFile(const char *name, const std::string &text)
-    {
-        FILE *f = fopen((engineFolder + "\\" + name).c_str(), "wb");
-        ASSERT_TRUE(f != NULL);
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
-    }
-    std::string engineFolder;
-    TestFolder empty{"cwd"};
-    char previous[MAX_PATH];
+    CurrentTestFolder empty{"cwd"};
+    PrefixEngineFolder engineFolder;
 };
 
 TEST_F(DllLoad, RefusesToAttachWithoutSettingsFile)
@@ -45,7 +25,7 @@ TEST_F(DllLoad, RefusesToAttachWithoutSettingsFile)
 
 TEST_F(DllLoad, AttachesWithEngineFolderSettingsAndExportsTheFourNames)
 {
-    writeEngineFile("vl.ini", settingsFileText({}));
+    engineFolder.write("vl.ini", settingsFileFor({}));
     HMODULE dll = LoadLibraryA(buildFile("varnel.dll").c_str());
     ASSERT_TRUE(dll != NULL);
     for (const char *name : {"SpyCallWndProc", "SpyCallWndProc2", "SpyTestProc", "StaticWindowProc"})
@@ -55,7 +35,7 @@ TEST_F(DllLoad, AttachesWithEngineFolderSettingsAndExportsTheFourNames)
 
 TEST_F(DllLoad, AttachesWithCurrentDirectorySettings)
 {
-    empty.write("\\vl.ini", settingsFileText({}));
+    empty.write("\\vl.ini", settingsFileFor({}));
     HMODULE dll = LoadLibraryA(buildFile("varnel.dll").c_str());
     EXPECT_TRUE(dll != NULL);
     if (dll) FreeLibrary(dll);
@@ -64,7 +44,7 @@ TEST_F(DllLoad, AttachesWithCurrentDirectorySettings)
 
 TEST_F(DllLoad, SpyTestProcTurnsEraseIntoNull)
 {
-    writeEngineFile("vldis.ini", "1");
+    engineFolder.write("vldis.ini", "1");
     HMODULE dll = LoadLibraryA(buildFile("varnel.dll").c_str());
     ASSERT_TRUE(dll != NULL) << "the disable marker attaches without a settings file";
     HOOKPROC test = (HOOKPROC)GetProcAddress(dll, "SpyTestProc");

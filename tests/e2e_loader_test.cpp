@@ -21,6 +21,7 @@
 
 #include "support/child_process.h"
 #include "support/pixels.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
 namespace {
@@ -293,7 +294,7 @@ TEST_F(LoaderFailure, RefusesToStartWithoutSettingsFileAndSaysWhereItLooked)
 TEST_F(LoaderFailure, SaysTheLibraryIsNotFoundInEitherFolder)
 {
     if (fileExists(windowsDirectory() + "\\varnel.dll")) GTEST_SKIP() << "the Windows directory holds a varnel.dll";
-    settings.write(settingsFileText({}));
+    settings.write(settingsFileFor({}));
     TestFolder alone("loader-alone");
     alone.copyIn(loaderPath(), "\\vlload.exe");
     ChildResult r = runLoader("", NULL, alone.file("\\vlload.exe"));
@@ -305,7 +306,7 @@ TEST_F(LoaderFailure, SaysTheLibraryIsNotFoundInEitherFolder)
 
 TEST_F(LoaderFailure, RejectsALibraryWithoutTheHookProcedures)
 {
-    settings.write(settingsFileText({}));
+    settings.write(settingsFileFor({}));
     TestFolder impostor("loader-impostor");
     impostor.copyIn(loaderPath(), "\\vlload.exe");
     impostor.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnel.dll");
@@ -408,16 +409,16 @@ protected:
         inactiveGradient = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, gradientBands};
         inactiveGradient.end = farFrom(inactiveGradient.caption);
         settings = new EngineSettingsFile;
-        settings->write(settingsFileText({{6, GetRValue(activeGradient.end)},
-                                          {7, GetGValue(activeGradient.end)},
-                                          {8, GetBValue(activeGradient.end)},
-                                          {9, GetRValue(inactiveGradient.end)},
-                                          {10, GetGValue(inactiveGradient.end)},
-                                          {11, GetBValue(inactiveGradient.end)},
-                                          {12, gradientBands},
-                                          {13, 1},
-                                          {14, 1},
-                                          {15, 1}}));
+        settings->write(settingsFileFor({{"activeGradientEndR", GetRValue(activeGradient.end)},
+                                         {"activeGradientEndG", GetGValue(activeGradient.end)},
+                                         {"activeGradientEndB", GetBValue(activeGradient.end)},
+                                         {"inactiveGradientEndR", GetRValue(inactiveGradient.end)},
+                                         {"inactiveGradientEndG", GetGValue(inactiveGradient.end)},
+                                         {"inactiveGradientEndB", GetBValue(inactiveGradient.end)},
+                                         {"gradientSteps", gradientBands},
+                                         {"animateMainWindows", 0},
+                                         {"animateMenus", 0},
+                                         {"solidInactiveCaption", 0}}));
         explorerId = findProcess("explorer.exe");
         loaderStarted = startChild(quoted(loaderPath()), scratch().file("\\vlload.txt"), &loader) &&
                         waitForOutput(loader, "is hooked into", startTimeout);

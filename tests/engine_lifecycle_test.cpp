@@ -8,6 +8,7 @@
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
+#include "support/settings_file.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
 
@@ -24,16 +25,12 @@ TEST(GradientStep, TruncatesTowardZeroAndHandlesZeroSteps)
 TEST(Attach, FailsWithoutSettingsFileAndPreparesNothing)
 {
     TestFolder folder("nofile");
-    TestFolder current("nofile-cwd");
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    SetCurrentDirectoryA(current.path());
+    CurrentTestFolder current("nofile-cwd");
     EXPECT_FALSE(attachEngine(folder));
     EXPECT_TRUE(SharedResources.captionFont == NULL);
     EXPECT_GT(SharedResources.captionHeight, 0) << "metrics come before the settings";
     EXPECT_EQ(0, engineAttached);
     detachEngine();  // does nothing after a failed attach
-    SetCurrentDirectoryA(previous);
 }
 
 TEST(Attach, DisableMarkerPreparesNothing)
@@ -50,7 +47,10 @@ TEST(Attach, DisableMarkerPreparesNothing)
 TEST(Attach, CaptionColoursStepsAndFonts)
 {
     TestFolder folder("colours");
-    folder.write("\\varnels\\vl.ini", settingsFileText({{6, 10}, {7, 200}, {8, 0}, {12, 16}}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({{"activeGradientEndR", 10},
+                                                       {"activeGradientEndG", 200},
+                                                       {"activeGradientEndB", 0},
+                                                       {"gradientSteps", 16}}));
     ASSERT_TRUE(attachEngine(folder));
     COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
     COLORREF inactive = GetSysColor(COLOR_INACTIVECAPTION);
@@ -83,7 +83,9 @@ TEST(Attach, BitmapsLoadOnlyWhenSwitchedOn)
     for (const char *name : {"vl", "vlmdi", "vlback", "vlscr", "maccl", "macmx", "macmn", "macmxd"})
         writeSolidBitmap(folder.file(std::string("\\varnels\\") + name + ".bmp"), 17, 15, RGB(10, 20, 30));
     // macmnd.bmp is missing on purpose.
-    folder.write("\\varnels\\vl.ini", settingsFileText({{23, 1}, {25, 1}, {37, 1}, {27, 1}}));
+    folder.write(
+        "\\varnels\\vl.ini",
+        settingsFileFor({{"tileBackgrounds", 0}, {"folderBackground", 0}, {"skinScrollBars", 0}, {"macButtons", 0}}));
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_TRUE(SharedResources.backgroundBitmap.handle == NULL);
     EXPECT_TRUE(SharedResources.folderBitmap.handle == NULL);
@@ -91,7 +93,9 @@ TEST(Attach, BitmapsLoadOnlyWhenSwitchedOn)
     EXPECT_TRUE(SharedResources.macCloseBitmap.handle == NULL);
     detachEngine();
 
-    folder.write("\\varnels\\vl.ini", settingsFileText({{23, 0}, {25, 0}, {37, 0}, {27, 0}}));
+    folder.write(
+        "\\varnels\\vl.ini",
+        settingsFileFor({{"tileBackgrounds", 1}, {"folderBackground", 1}, {"skinScrollBars", 1}, {"macButtons", 1}}));
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_EQ(17, SharedResources.backgroundBitmap.info.bmWidth);
     EXPECT_EQ(15, SharedResources.mdiBitmap.info.bmHeight);
@@ -109,7 +113,7 @@ TEST(Attach, BitmapsLoadOnlyWhenSwitchedOn)
 TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
 {
     TestFolder folder("detach");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     ASSERT_TRUE(attachEngine(folder));
     HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
     WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
@@ -124,7 +128,7 @@ TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
 TEST(Detach, RestoresWindowsEvenAfterSubclassingWasSwitchedOff)
 {
     TestFolder folder("detach-off");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     ASSERT_TRUE(attachEngine(folder));
     HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
     WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);

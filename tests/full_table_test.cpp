@@ -13,10 +13,8 @@
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
-#include "support/engine_hooks.h"
+#include "support/engine_test.h"
 #include "support/soak.h"
-#include "support/test_engine.h"
-#include "support/test_folder.h"
 #include "support/test_windows.h"
 
 namespace {
@@ -66,24 +64,9 @@ bool answers(HWND w)
     return SendMessageA(w, signatureMessage, 3, 0) == (LRESULT)((ULONG_PTR)w ^ 0x5A5A5A5Au) + 3;
 }
 
-class FullTable : public ::testing::Test {
+class FullTable : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        folder.reset(new CurrentTestFolder("full"));
-        folder->write("\\varnels\\vl.ini", settingsFileText({}));
-        ASSERT_TRUE(attachEngine(*folder));
-        installEngineHooks();
-    }
-    void TearDown() override
-    {
-        if (IsWindow(holder)) DestroyWindow(holder);
-        removeEngineHooks();
-        detachEngine();
-        folder.reset();
-    }
-    std::unique_ptr<CurrentTestFolder> folder;
-    std::vector<HWND> windows;
+    FullTable() : EngineTest(bothEngineHooks, folderIsCurrent) {}
 };
 
 TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
@@ -103,7 +86,8 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
 
     // The system has windows of its own on the thread (Wine's default IME
     // window): they are subclassed like any other and hold their slots.
-    holder = CreateWindowExA(0, plainClass(), "Holder", WS_POPUP, 0, 0, 600, 400, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    holder = track(
+        CreateWindowExA(0, plainClass(), "Holder", WS_POPUP, 0, 0, 600, 400, NULL, NULL, GetModuleHandleA(NULL), NULL));
     created = 1;
     ASSERT_TRUE(holder != NULL);
     std::vector<int> systemSlots;
@@ -112,11 +96,12 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
     const int room = windowTableSlots - 1 - (int)systemSlots.size();
     printf("full table: %d slots held by the system's own windows, room for %d\n", (int)systemSlots.size(), room);
 
+    std::vector<HWND> made;
     const DWORD start = GetTickCount();
     for (int i = 0; i < room + 1; i++) {
         HWND w = createPlain(i, i == room);
         ASSERT_TRUE(w != NULL) << "window " << i << " could not be created";
-        windows.push_back(w);
+        made.push_back(w);
     }
     printf("full table: %d windows created in %lu ms\n", room + 1, (unsigned long)(GetTickCount() - start));
 
@@ -126,13 +111,13 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
         while (windowHandles[expectedSlot] == holder ||
                std::find(systemSlots.begin(), systemSlots.end(), expectedSlot) != systemSlots.end())
             expectedSlot++;
-        if (findWindowSlot(windows[i]) == expectedSlot &&
-            (WNDPROC)GetWindowLongA(windows[i], GWL_WNDPROC) == StaticWindowProc)
+        if (findWindowSlot(made[i]) == expectedSlot &&
+            (WNDPROC)GetWindowLongA(made[i], GWL_WNDPROC) == StaticWindowProc)
             inOrder++;
         expectedSlot++;
     }
     check(inOrder == room, "every window up to the last slot is subclassed, in slot order");
-    HWND last = windows.back();
+    HWND last = made.back();
     check(findWindowSlot(last) == -1, "the window past the last slot has no slot");
     check((WNDPROC)GetWindowLongA(last, GWL_WNDPROC) == plainProcedure, "the window past the last slot keeps its procedure");
     check(Settings.subclassWindows == subclassWindows && Settings.ownerDrawnButtons == ownerDrawn,
@@ -141,8 +126,8 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
     // Nothing breaks: every window answers through whatever procedure it has,
     // and the last one goes on working under the hooks alone.
     int answering = 0;
-    for (HWND w : windows) answering += answers(w);
-    check(answering == (int)windows.size(), "every window answers with its own value");
+    for (HWND w : made) answering += answers(w);
+    check(answering == (int)made.size(), "every window answers with its own value");
     SendMessageA(last, WM_SETTEXT, 0, (LPARAM) "Past the end - still works");
     char text[64] = "";
     GetWindowTextA(last, text, sizeof text);
@@ -174,13 +159,13 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
         for (int slot : freed) {
             HWND w = createPlain(slot);
             ASSERT_TRUE(w != NULL);
-            windows.push_back(w);
+            made.push_back(w);
             if (!check(findWindowSlot(w) == slot, "a new window takes the lowest freed slot"))
                 printf("full table: expected slot %d, got %d\n", slot, findWindowSlot(w));
         }
         HWND extra = createPlain(-1, true);
         ASSERT_TRUE(extra != NULL);
-        windows.push_back(extra);
+        made.push_back(extra);
         check(findWindowSlot(extra) == -1 && (WNDPROC)GetWindowLongA(extra, GWL_WNDPROC) == plainProcedure,
               "once the freed slots are taken, the table is full again");
         DestroyWindow(extra);
@@ -199,7 +184,7 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
     check(used == windowTableSlots && consistent == used, "all 5,000 slots hold live windows that answer");
 
     DestroyWindow(holder);
-    windows.clear();
+    made.clear();
     int left = 0;
     for (int slot = 0; slot < windowTableSlots; slot++)
         if (windowHandles[slot] && std::find(systemSlots.begin(), systemSlots.end(), slot) == systemSlots.end()) left++;

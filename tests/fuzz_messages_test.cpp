@@ -152,11 +152,11 @@ Profile randomProfile(SoakRandom &r)
         switch (position.kind) {
         case byteValue:
             value = r.between(0, 255);
-            if (position.position == 12) {  // gradientSteps
+            if (position.field == &SettingsRecord::gradientSteps) {
                 static const int steps[] = {0, 1, 2, 3, 16, 32, 64, 255};
                 value = steps[r.below(8)];
             }
-            if (position.position == 16) value = 0;  // animationDelay
+            if (position.field == &SettingsRecord::animationDelay) value = 0;
             break;
         case ignoredValue: value = r.between(-5, 5); break;
         default:
@@ -165,7 +165,7 @@ Profile randomProfile(SoakRandom &r)
             break;
         }
         // Subclassing is what most of the engine needs: mostly on.
-        if (position.position == 35) value = r.chance(90) ? 0 : 1;
+        if (position.field == &SettingsRecord::subclassWindows) value = r.chance(90) ? 0 : 1;
         text += std::to_string(value) + "\r\n";
     }
     p.settings = text;

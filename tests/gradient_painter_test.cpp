@@ -10,11 +10,13 @@
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "caption/strip_cache.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "support/engine_test.h"
 #include "support/gdi_handles.h"
 #include "support/pixels.h"
-#include "support/test_engine.h"
+#include "support/settings_file.h"
 #include "support/test_windows.h"
 
 namespace {
@@ -115,28 +117,20 @@ std::vector<int> bandStarts(int width, int bands)
     return starts;
 }
 
-class GradientPainter : public ::testing::Test {
+class GradientPainter : public EngineTest {
 protected:
+    std::string settingsText() override { return settingsFileFor({{"gradientSteps", 16}}); }
     void SetUp() override
     {
-        folder_.write("\\varnels\\vl.ini", settingsFileText({{12, 16}}));
-        ASSERT_TRUE(attachEngine(folder_));
+        EngineTest::SetUp();
         Settings.mirroredGradient = 0;
         Settings.centerCaptionText = 0;
         Settings.splitTitleFonts = 1;
         Settings.solidInactiveCaption = 0;
     }
-    void TearDown() override
-    {
-        for (HWND w : windows_) DestroyWindow(w);
-        pumpMessages();
-        detachEngine();
-    }
     HWND window(DWORD style, DWORD exStyle = 0, int w = 600, int h = 400, const char *title = "")
     {
-        HWND hwnd = showWindow(style, exStyle, w, h, title);
-        windows_.push_back(hwnd);
-        return hwnd;
+        return track(showWindow(style, exStyle, w, h, title));
     }
     // Sets the band count and end colours, and the step values start-up
     // would have computed from them.
@@ -158,9 +152,6 @@ protected:
         r.inactiveStepG = gradientStep(r.inactiveCaptionG, s.inactiveGradientEndG, bands);
         r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, bands);
     }
-
-    TestFolder folder_{"gradient"};
-    std::vector<HWND> windows_;
 };
 
 const DWORD thickFramed = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -620,7 +611,7 @@ TEST_F(GradientTitle, UnicodeTitleIsDrawnAsUnicodeAndSplitAtItsFirstDash)
     RegisterClassW(&c);
     HWND w = CreateWindowExW(0, c.lpszClassName, title, thickFramed, 20, 20, 600, 400, NULL, NULL, c.hInstance, NULL);
     ASSERT_TRUE(w != NULL);
-    windows_.push_back(w);
+    track(w);
     pumpMessages();
     Drawn d;
     d.window = w;
@@ -675,9 +666,18 @@ TEST_F(GradientPainter, WithoutTheDCColourFunctionsTheCaptionIsTheSame)
     SharedResourcesRecord saved = SharedResources;
     SharedResources.setDCBrushColor = NULL;
     SharedResources.setDCPenColor = NULL;
+    // Composed afresh, not copied from the strip kept from the first paint.
+    freeStripCache();
     const std::vector<COLORREF> without = caption();
+    paintGradient(w, a, 2);
     const int before = freeGdiHandles();
-    for (int i = 0; i < 200; i++) paintGradient(w, a, 1 + i % 2);
+    for (int i = 0; i < 200; i++) {
+        if (i % 50 == 0) freeStripCache();
+        paintGradient(w, a, 1 + i % 2);
+    }
+    freeStripCache();
+    paintGradient(w, a, 1);
+    paintGradient(w, a, 2);
     const int after = freeGdiHandles();
     SharedResources = saved;
     EXPECT_EQ(withDcColours, without);

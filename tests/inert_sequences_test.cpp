@@ -18,6 +18,7 @@
 #include "support/engine_hooks.h"
 #include "support/message_log.h"
 #include "support/self_launch.h"
+#include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/test_engine.h"
 #include "support/test_folder.h"
@@ -88,7 +89,7 @@ protected:
     void SetUp() override
     {
         folder.reset(new CurrentTestFolder("inert"));
-        folder->write("\\varnels\\vl.ini", settingsFileText({}));
+        folder->write("\\varnels\\vl.ini", settingsFileFor({}));
         // The first window of a thread brings the system's own set-up
         // messages; they are not part of what is compared.
         scriptedInteraction();

@@ -10,9 +10,9 @@
 #include "hooks/hooks.h"
 #include "subclass/static_window_proc.h"
 #include "subclass/window_shade.h"
-#include "support/engine_hooks.h"
+#include "support/engine_test.h"
 #include "support/pixels.h"
-#include "support/test_engine.h"
+#include "support/settings_file.h"
 #include "support/test_windows.h"
 
 namespace {
@@ -67,34 +67,15 @@ LRESULT CALLBACK buttonWatcher(HWND window, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(buttonPrevious, window, message, wParam, lParam);
 }
 
-class LifeCycle : public ::testing::Test {
+class LifeCycle : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        folder.write("\\varnels\\vl.ini", settingsFileText({{39, 0}}));  // owner-drawn buttons on
-        ASSERT_TRUE(attachEngine(folder));
-        installEngineHooks();
-    }
-    void TearDown() override
-    {
-        removeEngineHooks();
-        for (HWND w : windows)
-            if (IsWindow(w)) DestroyWindow(w);
-        clearWindowTable();
-        detachEngine();
-    }
-    HWND keep(HWND w)
-    {
-        windows.push_back(w);
-        return w;
-    }
+    LifeCycle() : EngineTest(bothEngineHooks) {}
+    std::string settingsText() override { return settingsFileFor({{"ownerDrawnButtons", 1}}); }
     HWND pushButton(HWND parent)
     {
         return CreateWindowExA(0, "Button", "Push", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 10, 100,
                                30, parent, NULL, NULL, NULL);
     }
-    TestFolder folder{"life-cycle"};
-    std::vector<HWND> windows;
 };
 
 }  // namespace
@@ -127,7 +108,7 @@ TEST_F(LifeCycle, SubclasserAfterTheEngineSeesNcDestroyAndTheSlotGoesAfterIt)
 
 TEST_F(LifeCycle, NoEnginePropertyIsLeftOnADestroyedButton)
 {
-    HWND parent = keep(createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    HWND parent = track(createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
     HWND button = pushButton(parent);
     ASSERT_TRUE(carriesConvertedButtonMark(GetWindowLongA(button, GWL_STYLE)));
     ASSERT_TRUE(GetPropA(button, "VarnelButtonStyle") != NULL) << "the conversion keeps the style it replaced";
@@ -143,7 +124,7 @@ TEST_F(LifeCycle, NoEnginePropertyIsLeftOnADestroyedButton)
 TEST_F(LifeCycle, WithoutSubclassingButtonsAreLeftForTheSystemToDraw)
 {
     Settings.subclassWindows = 0;
-    HWND parent = keep(createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    HWND parent = track(createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
     ASSERT_EQ(-1, findWindowSlot(parent));
     HWND button = pushButton(parent);
     EXPECT_EQ(BS_PUSHBUTTON, GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK);
@@ -201,7 +182,7 @@ TEST_F(LifeCycle, UnloadDoesNotWaitForWindowsOfABusyThreadAndStillRestoresThem)
     t.created = CreateEventA(NULL, TRUE, FALSE, NULL);
     t.release = CreateEventA(NULL, TRUE, FALSE, NULL);
     // The other thread's windows meet the engine through hooks of its own.
-    removeEngineHooks();
+    removeHooks();
     recordingClass();
     DWORD threadId = 0;
     t.thread = CreateThread(NULL, 0, otherThreadMain, &t, CREATE_SUSPENDED, &threadId);

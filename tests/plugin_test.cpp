@@ -7,10 +7,11 @@
 #include <string>
 
 #include "engine/engine_lifecycle.h"
-#include "engine/plugin.h"
 #include "engine/engine_state.h"
+#include "engine/plugin.h"
 #include "engine/settings.h"
 #include "hooks/hooks.h"
+#include "support/settings_file.h"
 #include "support/test_engine.h"
 
 static std::string readLog(const std::string &path)
@@ -28,7 +29,7 @@ static std::string readLog(const std::string &path)
 TEST(PlugIn, NoMarkerNoPlugIn)
 {
     TestFolder folder("nomarker");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_EQ(0, Settings.usePlugin);
@@ -39,7 +40,7 @@ TEST(PlugIn, NoMarkerNoPlugIn)
 TEST(PlugIn, MarkerWithoutLibraryFallsBackToThePainters)
 {
     TestFolder folder("nolibrary");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_FALSE(pluginInUse());
@@ -49,7 +50,7 @@ TEST(PlugIn, MarkerWithoutLibraryFallsBackToThePainters)
 TEST(PlugIn, LibraryWithoutEntryPointsIsFreedAndNotUsed)
 {
     TestFolder folder("noentry");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
     folder.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnels\\vlplug.dll");
     ASSERT_TRUE(attachEngine(folder));
@@ -62,7 +63,7 @@ TEST(PlugIn, LibraryWithoutEntryPointsIsFreedAndNotUsed)
 TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
 {
     TestFolder folder("order");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
     folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
     std::string log = folder.file("\\plugin.log");
@@ -88,7 +89,7 @@ TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
 TEST(PlugIn, LoadsAtTheFirstHookCallNotInTheEntryPoint)
 {
     TestFolder folder("firstcall");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
     folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
     ASSERT_TRUE(engineProcessAttach(folder.path()));

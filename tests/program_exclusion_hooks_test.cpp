@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
 static const char listedProgram[] = "exclusion_probe_listed.exe";
@@ -71,7 +72,7 @@ class SystemWideExclusion : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        writeFile(settingsPath, settingsFileText({}));  // subclassing on, as by default
+        writeFile(settingsPath, settingsFileFor({}));  // subclassing on, as by default
         // Case, spaces, a comment, and a near miss for both copies.
         writeFile(listPath, "; programs the engine leaves alone\r\n\r\n   EXCLUSION_PROBE_Listed.EXE  \r\n"
                             "exclusion_probe.exe\r\n");

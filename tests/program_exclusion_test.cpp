@@ -8,13 +8,14 @@
 #include <string>
 
 #include "engine/engine_lifecycle.h"
-#include "engine/program_exclusion.h"
 #include "engine/engine_state.h"
+#include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
 #include "hooks/hooks.h"
 #include "subclass/static_window_proc.h"
+#include "support/settings_file.h"
 #include "support/test_engine.h"
 #include "support/test_folder.h"
 #include "support/test_windows.h"
@@ -125,7 +126,7 @@ static std::string upper(std::string text)
 TEST(ExcludedAttach, ListedProgramPreparesNothing)
 {
     TestFolder folder("listed");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlexcl.ini", "; keep the engine out of the tests\r\n\r\n   " + upper(ownProgramName()) + "  \r\n");
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_EQ(1, EngineState.disabled);
@@ -140,15 +141,11 @@ TEST(ExcludedAttach, ListedProgramNeedsNoSettingsFile)
 {
     // Like the disable marker, the list is read before vl.ini is looked for.
     TestFolder folder("listed-nofile");
-    TestFolder current("listed-nofile-cwd");
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    SetCurrentDirectoryA(current.path());
+    CurrentTestFolder current("listed-nofile-cwd");
     folder.write("\\varnels\\vlexcl.ini", ownProgramName() + "\r\n");
     EXPECT_TRUE(attachEngine(folder));
     EXPECT_EQ(1, EngineState.disabled);
     detachEngine();
-    SetCurrentDirectoryA(previous);
 }
 
 TEST(ExcludedAttach, UnlistedProgramAttaches)
@@ -156,7 +153,7 @@ TEST(ExcludedAttach, UnlistedProgramAttaches)
     std::string own = ownProgramName();
     std::string stem = own.substr(0, own.rfind('.'));
     TestFolder folder("unlisted");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     // Near misses only: the stem, a longer name, the name in a comment.
     folder.write("\\varnels\\vlexcl.ini", stem + "\r\n" + own + ".old\r\nx" + own + "\r\n; " + own + "\r\n");
     ASSERT_TRUE(attachEngine(folder));
@@ -178,7 +175,7 @@ static void sendCreateThroughHook(HWND window)
 TEST(ExcludedAttach, HooksOnlyChainInAListedProgram)
 {
     TestFolder folder("hooks");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));  // subclassing on
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));  // subclassing on
     HWND window = createTestWindow(WS_OVERLAPPEDWINDOW);
     LONG_PTR own = GetWindowLongPtrA(window, GWLP_WNDPROC);
 

@@ -243,19 +243,19 @@ TEST_F(ProgressBars, SetPosIsPaintedWithTheOldPositionBeforeAndTheNewAfter)
         HWND b = bar(100, 0, 100, 20, className);
         const int before = 20, after = 80;
 
-        pauseEngineHooks();
+        removeHooks();
         HHOOK beforeHook = SetWindowsHookExA(WH_CALLWNDPROC, captureBefore, NULL, GetCurrentThreadId());
         HHOOK afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, captureAfter, NULL, GetCurrentThreadId());
-        resumeEngineHooks();
+        installHooks();
         Settings.progressBitmap = 1;
         fillWindow(b, markerColour);
         watchedBar = b;
         SendMessageA(b, PBM_SETPOS, after, 0);
         watchedBar = NULL;
-        pauseEngineHooks();
+        removeHooks();
         UnhookWindowsHookEx(beforeHook);
         UnhookWindowsHookEx(afterHook);
-        resumeEngineHooks();
+        installHooks();
 
         ASSERT_TRUE(seenBefore && seenAfter);
         const int mid = seenBefore->height() / 2;

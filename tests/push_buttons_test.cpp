@@ -47,9 +47,9 @@ protected:
     // subclassed, as one created before the engine came into the process.
     HWND unhookedButton(const char *className, DWORD style)
     {
-        pauseEngineHooks();
+        removeHooks();
         HWND button = createControl(className, style, parent, "Button");
-        resumeEngineHooks();
+        installHooks();
         return button;
     }
     HWND parent = NULL;
@@ -157,7 +157,7 @@ TEST_F(PushButtons, HookConvertsOnItsNineteenMessagesOnly)
 // StaticWindowProc's own check: "Button" windows only, with no hook at all.
 TEST_F(PushButtons, SubclassedButtonIsConvertedByItsWindowProcedureWithoutHook)
 {
-    pauseEngineHooks();
+    removeHooks();
     HWND button = createControl("Button", BS_DEFPUSHBUTTON | WS_TABSTOP, parent, "OK");
     HWND tbutton = createControl(buttonSuperclass("TButton"), BS_PUSHBUTTON | WS_TABSTOP, parent, "OK");
     HWND check = createControl("Button", BS_CHECKBOX | WS_TABSTOP, parent, "Box");
@@ -176,7 +176,7 @@ TEST_F(PushButtons, SubclassedButtonIsConvertedByItsWindowProcedureWithoutHook)
 
 TEST_F(PushButtons, WindowProcedureLeavesButtonsAloneWhenOwnerDrawnButtonsAreOff)
 {
-    pauseEngineHooks();
+    removeHooks();
     Settings.ownerDrawnButtons = 0;
     HWND button = createControl("Button", BS_PUSHBUTTON | WS_TABSTOP, parent, "OK");
     ASSERT_GE(subclassIntoTable(button, StaticWindowProc), 0);
@@ -251,9 +251,9 @@ TEST_F(PushButtons, ButtonClassesOfOtherToolkitsFollowTheirOwnRules)
 TEST_F(PushButtons, CommandButtonConvertedWithoutTypeTestChangesStyleOnce)
 {
     HWND button = unhookedButton(buttonSuperclass("ThunderCommandButton"), BS_OWNERDRAW);
-    pauseEngineHooks();
+    removeHooks();
     installRecordingHooks();
-    resumeEngineHooks();
+    installHooks();
     clearMessageLog();
     SendMessageA(button, WM_SETTEXT, 0, (LPARAM)"Command");
     SendMessageA(button, WM_ENABLE, TRUE, 0);
@@ -266,9 +266,9 @@ TEST_F(PushButtons, CommandButtonConvertedWithoutTypeTestChangesStyleOnce)
 TEST_F(PushButtons, WithoutOwnerDrawnButtonsPushButtonGetsStaticEdgeOnce)
 {
     Settings.ownerDrawnButtons = 0;
-    pauseEngineHooks();
+    removeHooks();
     installRecordingHooks();
-    resumeEngineHooks();
+    installHooks();
     clearMessageLog();
     HWND button = createControl("Button", BS_DEFPUSHBUTTON | WS_TABSTOP, parent, "OK");
     SendMessageA(button, WM_SETTEXT, 0, (LPARAM)"Again");
@@ -287,11 +287,11 @@ TEST_F(PushButtons, WithoutOwnerDrawnButtonsPushButtonGetsStaticEdgeOnce)
 // subclassed "Button") has none, so the button here is not subclassed.
 TEST_F(PushButtons, HookLeavesButtonWithStaticEdgeAlone)
 {
-    pauseEngineHooks();
+    removeHooks();
     installRecordingHooks();
     HWND button = createControl("Button", BS_PUSHBUTTON | WS_TABSTOP, parent, "OK", 10, 10, 120, 40,
                                 WS_EX_STATICEDGE);
-    resumeEngineHooks();
+    installHooks();
     ASSERT_EQ(-1, findWindowSlot(button));
     LONG before = styleOf(button), exBefore = exStyleOf(button);
     for (int ownerDrawn : {1, 0}) {
@@ -324,7 +324,7 @@ TEST_F(PushButtons, WindowProcedureConvertsAgainAfterBmSetStyleWithoutHook)
 {
     HWND button = createControl("Button", BS_PUSHBUTTON | WS_TABSTOP, parent, "OK");
     LONG converted = styleOf(button);
-    pauseEngineHooks();
+    removeHooks();
     ASSERT_GE(findWindowSlot(button), 0);
     SendMessageA(button, BM_SETSTYLE, BS_PUSHBUTTON, FALSE);
     ASSERT_EQ(BS_PUSHBUTTON, styleOf(button) & BS_TYPEMASK);

@@ -8,7 +8,8 @@
 #include "engine/settings.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
-#include "support/test_engine.h"
+#include "support/engine_test.h"
+#include "support/settings_file.h"
 #include "support/test_windows.h"
 
 static const char menuClass[] = "#32768";
@@ -66,36 +67,20 @@ static void expectRoundedCorners(HWND window)
     EXPECT_FALSE(regionHolds(window, -2, s.cy / 2));
 }
 
-class RoundedMenus : public ::testing::Test {
+class RoundedMenus : public EngineTest {
 protected:
-    TestFolder folder{"rounded"};
-
+    std::string settingsText() override { return settingsFileFor({{"roundedWindows", 1}}); }
     void SetUp() override
     {
-        folder.write("\\varnels\\vl.ini", settingsFileText({{33, 0}}));
-        ASSERT_TRUE(attachEngine(folder));
+        EngineTest::SetUp();
         ASSERT_EQ(1, Settings.roundedWindows);
         Settings.paintCaptions = 0;
     }
-    void TearDown() override
-    {
-        for (HWND w : windows) {
-            releaseWindowSlot(w);
-            DestroyWindow(w);
-        }
-        detachEngine();
-    }
-    HWND keep(HWND w)
-    {
-        windows.push_back(w);
-        return w;
-    }
-    std::vector<HWND> windows;
 };
 
 TEST_F(RoundedMenus, MenuWindowGetsItsRegionAtItsFirstMessage)
 {
-    HWND menu = keep(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
+    HWND menu = track(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
     ASSERT_TRUE(menu != NULL);
     int slot = subclassIntoTable(menu, StaticWindowProc);
     ASSERT_GE(slot, 0);
@@ -108,7 +93,7 @@ TEST_F(RoundedMenus, MenuWindowGetsItsRegionAtItsFirstMessage)
 
 TEST_F(RoundedMenus, RegionIsRebuiltDuringEachSizeChange)
 {
-    HWND menu = keep(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
+    HWND menu = track(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
     int slot = subclassIntoTable(menu, StaticWindowProc);
     SendMessageA(menu, WM_NULL, 0, 0);
     ASSERT_TRUE(hasRegion(menu));
@@ -128,7 +113,7 @@ TEST_F(RoundedMenus, RegionIsRebuiltDuringEachSizeChange)
 TEST_F(RoundedMenus, SwitchedOffNoRegionButSizeStillClearsTheMark)
 {
     Settings.roundedWindows = 0;
-    HWND menu = keep(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
+    HWND menu = track(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
     int slot = subclassIntoTable(menu, StaticWindowProc);
     SendMessageA(menu, WM_NULL, 0, 0);
     EXPECT_FALSE(hasRegion(menu));
@@ -142,7 +127,7 @@ TEST_F(RoundedMenus, SwitchedOffNoRegionButSizeStillClearsTheMark)
 // change: the mark, not the region, decides.
 TEST_F(RoundedMenus, MarkedMenuIsLeftAlone)
 {
-    HWND menu = keep(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
+    HWND menu = track(CreateWindowExA(0, menuClass, NULL, WS_POPUP, 40, 40, 120, 90, NULL, NULL, NULL, NULL));
     int slot = subclassIntoTable(menu, StaticWindowProc);
     regionApplied[slot] = 1;
     SendMessageA(menu, WM_NULL, 0, 0);
@@ -165,8 +150,8 @@ static INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FAL
 TEST_F(RoundedMenus, DialogGetsNoRegionButIsMarkedDone)
 {
     std::vector<WORD> storage;
-    HWND dialog = keep(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplate(storage), NULL,
-                                                  plainDialogProc, 0));
+    HWND dialog = track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplate(storage), NULL,
+                                                   plainDialogProc, 0));
     ASSERT_TRUE(dialog != NULL);
     char name[64];
     GetClassNameA(dialog, name, sizeof name);
@@ -240,7 +225,7 @@ TEST_F(RoundedMenus, RealPopupMenuIsRoundedAndRebuiltAfterResize)
     wc.hInstance = GetModuleHandleA(NULL);
     wc.lpszClassName = "VarnelMenuOwner";
     RegisterClassA(&wc);
-    HWND owner = keep(CreateWindowExA(0, "VarnelMenuOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300,
+    HWND owner = track(CreateWindowExA(0, "VarnelMenuOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300,
                                       200, NULL, NULL, NULL, NULL));
     HMENU popup = CreatePopupMenu();
     AppendMenuA(popup, MF_STRING, 1, "First item of the menu");

@@ -10,9 +10,10 @@
 #include "engine/window_table.h"
 #include "subclass/scrolling_aids.h"
 #include "subclass/static_window_proc.h"
+#include "support/engine_test.h"
 #include "support/message_log.h"
 #include "support/pixels.h"
-#include "support/test_engine.h"
+#include "support/settings_file.h"
 #include "support/test_windows.h"
 
 TEST(PageStepCount, OneLessThanThePageWithinOneTo200ElseTwelve)
@@ -75,34 +76,21 @@ static std::string expectLineSteps(HWND window, UINT message, WPARAM request, LP
 static const LPARAM pageDownKeyData = 0x01510001;
 static const LPARAM pageUpKeyData = 0x01490001;
 
-class PagedScrolling : public ::testing::Test {
+class PagedScrolling : public EngineTest {
 protected:
-    TestFolder folder{"paged"};
-
+    std::string settingsText() override { return settingsFileFor({{"pageKeyScroll", 1}}); }
     void SetUp() override
     {
-        folder.write("\\varnels\\vl.ini", settingsFileText({{31, 0}}));
-        ASSERT_TRUE(attachEngine(folder));
+        EngineTest::SetUp();
         ASSERT_EQ(1, Settings.pageKeyScroll);
         Settings.paintCaptions = 0;
-        clearMessageLog();
-    }
-    void TearDown() override
-    {
-        for (HWND w : windows) {
-            releaseWindowSlot(w);
-            DestroyWindow(w);
-        }
-        detachEngine();
     }
     HWND scrollWindow(DWORD style, const char *className = "VarnelScrollTest")
     {
-        HWND w = createTestWindow(style | WS_POPUP, 0, 200, 150, "Scroll", scrollClass(className));
-        windows.push_back(w);
+        HWND w = track(createTestWindow(style | WS_POPUP, 0, 200, 150, "Scroll", scrollClass(className)));
         subclassIntoTable(w, StaticWindowProc);
         return w;
     }
-    std::vector<HWND> windows;
 };
 
 TEST_F(PagedScrolling, PageDownWithPageTenBecomesNineLineDownsAndNoKey)
@@ -313,7 +301,7 @@ protected:
     {
         // A control-like window: a two-pixel client edge around the bar.
         HWND w = createTestWindow(style | WS_POPUP | WS_VISIBLE, WS_EX_CLIENTEDGE, 200, 150, "Boxes", "VarnelBoxTest");
-        windows.push_back(w);
+        track(w);
         pumpMessages();
         subclassIntoTable(w, StaticWindowProc);
         return w;

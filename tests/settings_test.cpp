@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "engine/settings.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
 static SettingsRecord readText(const std::string &text)
@@ -72,37 +73,38 @@ TEST(Settings, ThirtyNineValuesRepeatTheLastIntoPositionForty)
 
 TEST(Settings, OneSwitchesFeaturesOffButPositionThirtyFourOn)
 {
-    SettingsRecord s = readText(settingsFileText({{34, 1}, {1, 1}, {32, 1}}));
+    SettingsRecord s =
+        readText(settingsFileFor({{"skipToolWindowCaptions", 1}, {"paintCaptions", 0}, {"rightClickRollUp", 0}}));
     EXPECT_EQ(1, s.skipToolWindowCaptions);
     EXPECT_EQ(0, s.paintCaptions);
     EXPECT_EQ(0, s.rightClickRollUp);
-    s = readText(settingsFileText({{34, 0}}));
+    s = readText(settingsFileFor({{"skipToolWindowCaptions", 0}}));
     EXPECT_EQ(0, s.skipToolWindowCaptions);
 }
 
 TEST(Settings, StripedCaptionsForceSolidInactiveCaptionOff)
 {
-    SettingsRecord s = readText(settingsFileText({{15, 0}, {27, 0}}));
+    SettingsRecord s = readText(settingsFileFor({{"solidInactiveCaption", 1}, {"macButtons", 1}}));
     EXPECT_EQ(1, s.macButtons);
     EXPECT_EQ(0, s.solidInactiveCaption);
-    s = readText(settingsFileText({{15, 0}, {27, 1}}));
+    s = readText(settingsFileFor({{"solidInactiveCaption", 1}, {"macButtons", 0}}));
     EXPECT_EQ(0, s.macButtons);
     EXPECT_EQ(1, s.solidInactiveCaption);
 }
 
 TEST(Settings, CentredTextForcesOneFont)
 {
-    SettingsRecord s = readText(settingsFileText({{18, 0}, {38, 0}}));
+    SettingsRecord s = readText(settingsFileFor({{"centerCaptionText", 1}, {"splitTitleFonts", 1}}));
     EXPECT_EQ(1, s.centerCaptionText);
     EXPECT_EQ(0, s.splitTitleFonts);
-    s = readText(settingsFileText({{18, 1}, {38, 0}}));
+    s = readText(settingsFileFor({{"centerCaptionText", 0}, {"splitTitleFonts", 1}}));
     EXPECT_EQ(1, s.splitTitleFonts);
 }
 
 TEST(Settings, NoAnimationSwitchesTheMasterOff)
 {
-    EXPECT_EQ(0, readText(settingsFileText({{13, 1}, {14, 1}})).animateWindows);
-    EXPECT_EQ(1, readText(settingsFileText({{13, 1}, {14, 0}})).animateWindows);
+    EXPECT_EQ(0, readText(settingsFileFor({{"animateMainWindows", 0}, {"animateMenus", 0}})).animateWindows);
+    EXPECT_EQ(1, readText(settingsFileFor({{"animateMainWindows", 0}, {"animateMenus", 1}})).animateWindows);
 }
 
 TEST(Settings, WordStopsReadingAndLaterPositionsRepeatTheLastValue)
@@ -173,18 +175,15 @@ TEST(Settings, ReaderCountsLinesAndReportsTheWord)
 TEST(Settings, CurrentDirectoryWinsOverTheEngineFolder)
 {
     TestFolder folder("cwd");
-    TestFolder current("cwd-current");
-    folder.write("\\varnels\\vl.ini", settingsFileText({{12, 7}}));
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(current.path()));
+    CurrentTestFolder current("cwd-current");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 7}}));
 
     SettingsRecord s;
     resetSettings(&s);
     EXPECT_EQ(1, loadSettings(folder.path(), &s));
     EXPECT_EQ(7, s.gradientSteps) << "engine folder when the current directory has none";
 
-    current.write("\\vl.ini", settingsFileText({{12, 9}}));
+    current.write("\\vl.ini", settingsFileFor({{"gradientSteps", 9}}));
     resetSettings(&s);
     EXPECT_EQ(1, loadSettings(folder.path(), &s));
     EXPECT_EQ(9, s.gradientSteps);
@@ -193,13 +192,12 @@ TEST(Settings, CurrentDirectoryWinsOverTheEngineFolder)
     current.remove("\\vl.ini");
     resetSettings(&s);
     EXPECT_EQ(0, loadSettings(folder.path(), &s)) << "neither place";
-    SetCurrentDirectoryA(previous);
 }
 
 TEST(Settings, MarkersSwitchThePlugInAndTheProgressBitmap)
 {
     TestFolder folder("markers");
-    folder.write("\\varnels\\vl.ini", settingsFileText({}));
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     SettingsRecord s;
     resetSettings(&s);
     loadSettings(folder.path(), &s);

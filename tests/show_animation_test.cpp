@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "engine/settings.h"
-#include "hooks/hooks.h"
 #include "hooks/show_animation.h"
-#include "support/test_engine.h"
+#include "support/engine_test.h"
 #include "support/test_windows.h"
 
 TEST(ZoomGeometry, FramesGrowFromTheCentreInStepsOfOneTwentyFourth)
@@ -122,39 +121,34 @@ static const int zoomX = 700, zoomY = 520, zoomW = 480, zoomH = 360;  // dx 20, 
 static const int delay = 40;
 static const double oneVariant = zoomFrames * delay;  // ms
 
-class ShowAnimation : public ::testing::Test {
+class ShowAnimation : public EngineTest {
 protected:
-    TestFolder folder{"zoom"};
-    HHOOK behind = NULL, engine = NULL;
+    ShowAnimation() : EngineTest(engineAfterHookOnly) {}
+    HHOOK behind = NULL;
 
     void SetUp() override
     {
-        folder.write("\\varnels\\vl.ini", settingsFileText({}));
-        ASSERT_TRUE(attachEngine(folder));
+        chainSeen.clear();
+        // Installed before the engine's hook, so the engine's runs first and
+        // chains to it.
+        behind = SetWindowsHookExA(WH_CALLWNDPROCRET, noteChainedShow, NULL, GetCurrentThreadId());
+        ASSERT_TRUE(behind != NULL);
+        EngineTest::SetUp();
         ASSERT_EQ(1, Settings.animateWindows);
         Settings.animateMenus = 1;
         Settings.animateMainWindows = 1;
         Settings.animationDelay = delay;
         Settings.paintCaptions = 0;
-        chainSeen.clear();
-        // The engine's hook is installed last, so it runs first and chains
-        // to the noting hook.
-        behind = SetWindowsHookExA(WH_CALLWNDPROCRET, noteChainedShow, NULL, GetCurrentThreadId());
-        engine = SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, NULL, GetCurrentThreadId());
-        ASSERT_TRUE(behind && engine);
     }
     void TearDown() override
     {
-        if (engine) UnhookWindowsHookEx(engine);
+        EngineTest::TearDown();
         if (behind) UnhookWindowsHookEx(behind);
-        for (auto it = windows.rbegin(); it != windows.rend(); ++it) DestroyWindow(*it);
-        detachEngine();
     }
     HWND keep(HWND w)
     {
         EXPECT_TRUE(w != NULL);
-        windows.push_back(w);
-        return w;
+        return track(w);
     }
     HWND hiddenWindow(DWORD style, DWORD exStyle = 0, const char *className = NULL, HWND parent = NULL)
     {
@@ -178,7 +172,6 @@ protected:
         return lastZooms;
     }
     int lastZooms = 0;
-    std::vector<HWND> windows;
 };
 
 

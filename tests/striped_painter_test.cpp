@@ -9,9 +9,10 @@
 #include "caption/caption_painters.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "support/engine_test.h"
 #include "support/gdi_handles.h"
 #include "support/pixels.h"
-#include "support/test_engine.h"
+#include "support/settings_file.h"
 #include "support/test_windows.h"
 
 namespace {
@@ -78,17 +79,20 @@ Layout boxedLayout(const CaptionArea &a)
     return l;
 }
 
-class StripedPainter : public ::testing::Test {
+class StripedPainter : public EngineTest {
 protected:
+    std::string settingsText() override { return settingsFileFor({{"macButtons", 1}}); }
+    void prepareFolder(const TestFolder &folder) override
+    {
+        writeSolidBitmap(folder.file("\\varnels\\maccl.bmp"), boxWidth, boxHeight, closeColour);
+        writeSolidBitmap(folder.file("\\varnels\\macmx.bmp"), boxWidth, boxHeight, zoomColour);
+        writeSolidBitmap(folder.file("\\varnels\\macmn.bmp"), boxWidth, boxHeight, minimiseColour);
+        writeSolidBitmap(folder.file("\\varnels\\macmxd.bmp"), boxWidth, boxHeight, zoomDownColour);
+        writeSolidBitmap(folder.file("\\varnels\\macmnd.bmp"), boxWidth, boxHeight, minimiseDownColour);
+    }
     void SetUp() override
     {
-        folder_.write("\\varnels\\vl.ini", settingsFileText({{27, 0}}));
-        writeSolidBitmap(folder_.file("\\varnels\\maccl.bmp"), boxWidth, boxHeight, closeColour);
-        writeSolidBitmap(folder_.file("\\varnels\\macmx.bmp"), boxWidth, boxHeight, zoomColour);
-        writeSolidBitmap(folder_.file("\\varnels\\macmn.bmp"), boxWidth, boxHeight, minimiseColour);
-        writeSolidBitmap(folder_.file("\\varnels\\macmxd.bmp"), boxWidth, boxHeight, zoomDownColour);
-        writeSolidBitmap(folder_.file("\\varnels\\macmnd.bmp"), boxWidth, boxHeight, minimiseDownColour);
-        ASSERT_TRUE(attachEngine(folder_));
+        EngineTest::SetUp();
         ASSERT_EQ(1, Settings.macButtons);
         ASSERT_TRUE(SharedResources.macMinDownBitmap.handle != NULL);
         ASSERT_EQ(boxWidth, SharedResources.macCloseBitmap.info.bmWidth);
@@ -105,10 +109,10 @@ protected:
     }
     void TearDown() override
     {
-        for (HWND w : windows_) DestroyWindow(w);
+        destroyTrackedWindows();
         pumpMessages();
         EXPECT_EQ(0, captionPainterBusy);
-        detachEngine();
+        EngineTest::TearDown();
     }
     HWND window(DWORD style, DWORD exStyle = 0, const char *title = "", const char *className = NULL)
     {
@@ -116,15 +120,12 @@ protected:
         ShowWindow(w, SW_SHOWNOACTIVATE);
         UpdateWindow(w);
         pumpMessages();
-        windows_.push_back(w);
-        return w;
+        return track(w);
     }
     // Stripe pair rows: highlight on even rows 4..12, shadow on odd rows
     // 5..13, from their own first columns.
     COLORREF stripeColour(int y) const { return y % 2 == 0 ? highlight_ : shadow_; }
 
-    TestFolder folder_{"striped"};
-    std::vector<HWND> windows_;
     COLORREF face_, shadow_, highlight_;
 };
 

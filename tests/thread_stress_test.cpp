@@ -21,6 +21,7 @@
 #include "engine/shared_resources.h"
 #include "hooks/hooks.h"
 #include "support/pixels.h"
+#include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/soak_windows.h"
 #include "support/test_engine.h"
@@ -200,8 +201,12 @@ protected:
         folder.reset(new CurrentTestFolder("threads"));
         // Eight gradient bands, tiled backgrounds, the striped look's box
         // bitmaps loaded, owner-drawn buttons, no show animations.
-        folder->write("\\varnels\\vl.ini",
-                      settingsFileText({{12, 8}, {13, 1}, {14, 1}, {23, 0}, {27, 0}, {39, 0}}));
+        folder->write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 8},
+                                                            {"animateMainWindows", 0},
+                                                            {"animateMenus", 0},
+                                                            {"tileBackgrounds", 1},
+                                                            {"macButtons", 1},
+                                                            {"ownerDrawnButtons", 1}}));
         writeSolidBitmap(folder->file("\\varnels\\vl.bmp"), 32, 32, tileColour);
         writeSolidBitmap(folder->file("\\varnels\\vlmdi.bmp"), 32, 32, tileColour);
         for (const char *box : {"maccl.bmp", "macmx.bmp", "macmn.bmp", "macmxd.bmp", "macmnd.bmp"})

@@ -9,6 +9,7 @@
 
 #include "support/pixels.h"
 #include "support/prefix_engine_folder.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "support/test_windows.h"
 
@@ -107,8 +108,17 @@ protected:
         registerUnicodeClass(L"VarnelUnicodeChild", unicodeChildProcedure);
         // Gradient captions of no bands (flat, in the caption colour) in one
         // font; the control stages, animations and the shade off.
-        folder.write("vl.ini", settingsFileText({{2, 1}, {3, 1}, {4, 1}, {5, 1}, {12, 0}, {13, 1}, {14, 1},
-                                                 {20, 0}, {32, 1}, {37, 1}, {38, 1}}));
+        folder.write("vl.ini", settingsFileFor({{"listViewHotTrack", 0},
+                                                {"flatToolbars", 0},
+                                                {"skinButtons", 0},
+                                                {"flatTabs", 0},
+                                                {"gradientSteps", 0},
+                                                {"animateMainWindows", 0},
+                                                {"animateMenus", 0},
+                                                {"skinMdiChildren", 1},
+                                                {"rightClickRollUp", 0},
+                                                {"skinScrollBars", 0},
+                                                {"splitTitleFonts", 0}}));
         dll = LoadLibraryA(buildFile("varnel.dll").c_str());
         ASSERT_TRUE(dll != NULL);
         staticProc = (WNDPROC)GetProcAddress(dll, "StaticWindowProc");

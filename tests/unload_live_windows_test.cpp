@@ -20,6 +20,7 @@
 
 #include "support/prefix_engine_folder.h"
 #include "support/self_launch.h"
+#include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/test_folder.h"
 
@@ -62,7 +63,10 @@ struct Tracked {
 // The engine's settings for the run: the defaults (the shade on, captions
 // painted) with the show animations off, which would only slow the thousand
 // windows down, and sixteen-band gradients.
-std::string unloadSettings() { return settingsFileText({{12, 16}, {13, 1}, {14, 1}}); }
+std::string unloadSettings()
+{
+    return settingsFileFor({{"gradientSteps", 16}, {"animateMainWindows", 0}, {"animateMenus", 0}});
+}
 
 // The child: loads the library, installs its hooks on this thread, builds
 // the windows, unloads, and reports what it found in lines the parent reads.
@@ -71,8 +75,7 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     // A crash here must end the process at once, with its code, and open no
     // crash dialog that would keep it alive.
     endProcessOnCrash();
-    TestFolder empty("unload-cwd");
-    SetCurrentDirectoryA(empty.path());
+    CurrentTestFolder empty("unload-cwd");
     SoakRandom r(11);
     const int tops = 100, childrenPerTop = 9;
 

@@ -14,6 +14,7 @@
 #include "engine/newer_functions.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "tools/vlconf/vlconf.h"
 
@@ -188,11 +189,12 @@ TEST(VlconfFile, NewSetShowRoundTrip)
     TestFolder folder("roundtrip");
     std::string path = folder.file("\\vl.ini");
     ASSERT_EQ(0u, vlconf({"new", path}).code);
-    EXPECT_EQ(settingsFileText({}), readBytes(path)) << "new writes the engine's defaults, one value a line";
+    EXPECT_EQ(settingsFileFor({}), readBytes(path)) << "new writes the engine's defaults, one value a line";
 
     ToolRun set = vlconf({"set", "gradientSteps=32", "macButtons=on", path});
     ASSERT_EQ(0u, set.code) << set.err;
-    EXPECT_EQ(settingsFileText({{12, 32}, {27, 0}}), readBytes(path)) << "only the two positions change";
+    EXPECT_EQ(settingsFileFor({{"gradientSteps", 32}, {"macButtons", 1}}), readBytes(path))
+        << "only the two positions change";
     SettingsRecord engine = engineRecord(path);
     EXPECT_EQ(32, engine.gradientSteps);
     EXPECT_EQ(1, engine.macButtons);
@@ -210,9 +212,9 @@ TEST(VlconfFile, NewSetShowRoundTrip)
         EXPECT_EQ(file.values[p.position - 1], row.file) << p.position;
         EXPECT_EQ(expectedEngineText(p, engine, file.values[p.position - 1]), row.engine) << p.position;
     }
-    EXPECT_EQ("32", rows[12].engine);
-    EXPECT_EQ("on", rows[27].engine);
-    EXPECT_EQ("off*", rows[15].engine);
+    EXPECT_EQ("32", rows[settingPosition("gradientSteps")].engine);
+    EXPECT_EQ("on", rows[settingPosition("macButtons")].engine);
+    EXPECT_EQ("off*", rows[settingPosition("solidInactiveCaption")].engine);
     EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "no temporary file is left behind";
 }
 
@@ -226,19 +228,27 @@ TEST(VlconfFile, NewRefusesToOverwriteUnlessForced)
     EXPECT_NE(std::string::npos, refused.err.find("--force")) << refused.err;
     EXPECT_EQ("1 2 3\n", readBytes(path));
     EXPECT_EQ(0u, vlconf({"new", "--force", path}).code);
-    EXPECT_EQ(settingsFileText({}), readBytes(path));
+    EXPECT_EQ(settingsFileFor({}), readBytes(path));
 }
 
 TEST(VlconfFile, ColourNamesAndRawPositions)
 {
     TestFolder folder("colour");
     std::string path = folder.file("\\vl.ini");
-    folder.write("\\vl.ini", settingsFileText({}));
+    folder.write("\\vl.ini", settingsFileFor({}));
     ToolRun run = vlconf({"set", "activeGradientEnd=#0A1b2C", "inactiveGradientEnd=#FFFFFF", "position17=9",
                       "position1=7", "skipToolWindowCaptions=no", "listViewHotTrack=FALSE", path});
     ASSERT_EQ(0u, run.code) << run.err;
-    EXPECT_EQ(settingsFileText({{6, 10}, {7, 27}, {8, 44}, {9, 255}, {10, 255}, {11, 255}, {17, 9}, {1, 7}, {34, 0},
-                                {2, 1}}),
+    EXPECT_EQ(settingsFileFor({{"activeGradientEndR", 10},
+                               {"activeGradientEndG", 27},
+                               {"activeGradientEndB", 44},
+                               {"inactiveGradientEndR", 255},
+                               {"inactiveGradientEndG", 255},
+                               {"inactiveGradientEndB", 255},
+                               fileValue("position17", 9),
+                               fileValue("paintCaptions", 7),
+                               {"skipToolWindowCaptions", 0},
+                               {"listViewHotTrack", 0}}),
               readBytes(path));
 }
 
@@ -254,7 +264,8 @@ TEST(VlconfFile, SetRewritesAnOddFileKeepingWhatTheEngineReads)
     SettingsFileValues after = engineValues(path);
     EXPECT_EQ(40, after.ownValues);
     for (int i = 0; i < settingsPositionCount; i++)
-        EXPECT_EQ(i == 11 ? 5 : before.values[i], after.values[i]) << "position " << i + 1;
+        EXPECT_EQ(i + 1 == settingPosition("gradientSteps") ? 5 : before.values[i], after.values[i])
+            << "position " << i + 1;
 }
 
 // ---- Mistakes leave the file untouched ---------------------------------------
@@ -282,7 +293,7 @@ TEST(VlconfErrors, BadValuesAreNamedAndChangeNothing)
 {
     TestFolder folder("bad");
     std::string path = folder.file("\\vl.ini");
-    const std::string text = settingsFileText({{12, 7}});
+    const std::string text = settingsFileFor({{"gradientSteps", 7}});
     folder.write("\\vl.ini", text);
     const BadArguments cases[] = {
         {{"set", "gradientSteps=256"}, "gradientSteps=256"},
@@ -351,14 +362,14 @@ TEST(VlconfOldSystems, SetReplacesThroughABackupAndLeavesNothingBehind)
     std::string path = folder.file("\\vl.ini");
     ToolRun created = vlconfWithoutNewerFunctions({"new", path});
     ASSERT_EQ(0u, created.code) << created.err;
-    EXPECT_EQ(settingsFileText({}), readBytes(path)) << "a first write needs no backup";
+    EXPECT_EQ(settingsFileFor({}), readBytes(path)) << "a first write needs no backup";
 
     ToolRun set = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", "macButtons=on", path});
     ASSERT_EQ(0u, set.code) << set.err;
-    EXPECT_EQ(settingsFileText({{12, 32}, {27, 0}}), readBytes(path));
+    EXPECT_EQ(settingsFileFor({{"gradientSteps", 32}, {"macButtons", 1}}), readBytes(path));
     ToolRun again = vlconfWithoutNewerFunctions({"set", "gradientSteps=8", path});
     ASSERT_EQ(0u, again.code) << again.err;
-    EXPECT_EQ(settingsFileText({{12, 8}, {27, 0}}), readBytes(path));
+    EXPECT_EQ(settingsFileFor({{"gradientSteps", 8}, {"macButtons", 1}}), readBytes(path));
     EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "neither the temporary nor the backup is left behind";
     EXPECT_EQ(1, countFiles(folder, "vl.ini*"));
 }
@@ -369,7 +380,7 @@ TEST(VlconfOldSystems, ReadOnlyFileIsRefusedAndKept)
 {
     TestFolder folder("oldreadonly");
     std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileText({{12, 3}});
+    const std::string original = settingsFileFor({{"gradientSteps", 3}});
     folder.write("\\vl.ini", original);
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", path});
@@ -384,7 +395,7 @@ TEST(VlconfOldSystems, FileThatCannotBeMovedAsideIsKept)
 {
     TestFolder folder("oldbusy");
     std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileText({{12, 3}});
+    const std::string original = settingsFileFor({{"gradientSteps", 3}});
     folder.write("\\vl.ini", original);
     // Open without FILE_SHARE_DELETE: the file cannot be renamed to the backup.
     HANDLE busy = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
@@ -405,7 +416,7 @@ TEST(VlconfOldSystems, BackupIsPutBackWhenTheTemporaryCannotTakeItsPlace)
 {
     TestFolder folder("oldrestore");
     std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileText({{12, 3}});
+    const std::string original = settingsFileFor({{"gradientSteps", 3}});
     folder.write("\\vl.ini", original);
     std::string error;
     EXPECT_FALSE(replaceThroughBackup(folder.file("\\missing.tmp"), path, &error));
@@ -435,7 +446,7 @@ struct CheckCase {
 
 static std::string firstLines(int count)
 {
-    std::vector<std::string> all = lines(settingsFileText({}));
+    std::vector<std::string> all = lines(settingsFileFor({}));
     std::string text;
     for (int i = 0; i < count; i++) text += all[i] + "\r\n";
     return text;
@@ -443,7 +454,7 @@ static std::string firstLines(int count)
 
 static std::string defaultsWithLine(int line, const std::string &value)
 {
-    std::vector<std::string> all = lines(settingsFileText({}));
+    std::vector<std::string> all = lines(settingsFileFor({}));
     all[line - 1] = value;
     std::string text;
     for (const std::string &l : all) text += l + "\r\n";
@@ -464,13 +475,13 @@ TEST(VlconfCheck, ReportsEachSurpriseWithItsLineAndChangesNothing)
           {10, "macButtons (position 27) is on (128)"},
           {10, "centerCaptionText (position 18) is on (128)"},
           {11, "\"eleven\" is not a number: the engine stops reading here, so the 29 numbers after it are never read"}}},
-        {"bytes cut", settingsFileText({{6, 300}, {12, -1}}),
+        {"bytes cut", settingsFileFor({fileValue("activeGradientEndR", 300), fileValue("gradientSteps", -1)}),
          {{6, "position 6 (activeGradientEndR) is 300, which the engine stores as 44"},
           {12, "position 12 (gradientSteps) is -1, which the engine stores as 255"}}},
-        {"values past 40", settingsFileText({}) + "5\r\n\r\nsix\r\n", {{41, "2 more values after position 40"}}},
-        {"macButtons forces solid inactive captions off", settingsFileText({{27, 0}}),
+        {"values past 40", settingsFileFor({}) + "5\r\n\r\nsix\r\n", {{41, "2 more values after position 40"}}},
+        {"macButtons forces solid inactive captions off", settingsFileFor({{"macButtons", 1}}),
          {{27, "forces solidInactiveCaption (position 15, line 15) off"}}},
-        {"centred text forces one font", settingsFileText({{18, 2}}),
+        {"centred text forces one font", settingsFileFor({fileValue("centerCaptionText", 2)}),
          {{18, "forces splitTitleFonts (position 38, line 38) off"}}},
         {"number past 32 bits", defaultsWithLine(3, "4294967297"), {{3, "does not fit 32 bits: the engine reads it as 1"}}},
         {"Ctrl-Z", firstLines(20) + "\x1a" + "\r\n" + tail,
@@ -499,7 +510,7 @@ TEST(VlconfCheck, DefaultFileIsClean)
 {
     TestFolder folder("clean");
     std::string path = folder.file("\\vl.ini");
-    folder.write("\\vl.ini", settingsFileText({{12, 32}, {6, 255}}));
+    folder.write("\\vl.ini", settingsFileFor({{"gradientSteps", 32}, {"activeGradientEndR", 255}}));
     ToolRun run = vlconf({"check", path});
     EXPECT_EQ(0u, run.code) << run.out;
     EXPECT_EQ(1u, lines(run.out).size()) << run.out;
@@ -520,13 +531,13 @@ TEST(VlconfNamedForm, ExportThenImportIsLossless)
     std::string spread;
     for (int i = 0; i < 40; i++) spread += std::to_string(i * 7 - 20) + (i % 3 ? " " : "\n");
     const std::pair<const char *, std::string> files[] = {
-        {"defaults", settingsFileText({})},
+        {"defaults", settingsFileFor({})},
         {"odd values", "7 0 1 -3 2 300 -1 4294967297 255 256 0 32 1 1 1 1 9 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 5 -7\n"},
         {"single two", "2\n"},
         {"empty", ""},
         {"39 values and a word", firstLines(39) + "junk\r\n"},
         {"word in the middle", "1 1 1 oops 0 0 0\n"},
-        {"past 40", settingsFileText({}) + "1 2 3\n"},
+        {"past 40", settingsFileFor({}) + "1 2 3\n"},
         {"mixed spacing and signs", spread + "+5 -0\n"},
         {"huge negative", "-99999999999999999999 0 0\n"},
     };
@@ -549,7 +560,12 @@ TEST(VlconfNamedForm, ExportThenImportIsLossless)
 TEST(VlconfNamedForm, NamesWhatNamesCanSayAndKeepsTheRestRaw)
 {
     TestFolder folder("names");
-    folder.write("\\vl.ini", settingsFileText({{1, 7}, {2, 1}, {6, 300}, {12, 32}, {17, 4}, {34, 1}}));
+    folder.write("\\vl.ini", settingsFileFor({fileValue("paintCaptions", 7),
+                                              {"listViewHotTrack", 0},
+                                              fileValue("activeGradientEndR", 300),
+                                              {"gradientSteps", 32},
+                                              fileValue("position17", 4),
+                                              {"skipToolWindowCaptions", 1}}));
     ToolRun run = vlconf({"export", folder.file("\\vl.ini")});
     ASSERT_EQ(0u, run.code) << run.err;
     std::vector<std::string> named = lines(run.out);
@@ -576,7 +592,12 @@ TEST(VlconfNamedForm, ImportTakesDefaultsCommentsAndColours)
                  "; my settings\n# more\n\n  gradientSteps = 12  \r\nMACBUTTONS=yes\nactiveGradientEnd = #010203\n");
     ToolRun run = vlconf({"import", folder.file("\\mine.txt"), folder.file("\\vl.ini")});
     ASSERT_EQ(0u, run.code) << run.err;
-    EXPECT_EQ(settingsFileText({{12, 12}, {27, 0}, {6, 1}, {7, 2}, {8, 3}}), readBytes(folder.file("\\vl.ini")));
+    EXPECT_EQ(settingsFileFor({{"gradientSteps", 12},
+                               {"macButtons", 1},
+                               {"activeGradientEndR", 1},
+                               {"activeGradientEndG", 2},
+                               {"activeGradientEndB", 3}}),
+              readBytes(folder.file("\\vl.ini")));
     EXPECT_NE(std::string::npos, run.err.find("solidInactiveCaption stays off")) << run.err;
 }
 
@@ -673,10 +694,10 @@ TEST(VlconfReference, IsTheCommittedDocument)
 TEST(VlconfDefaults, ShowWithoutFileReadsTheCurrentFolder)
 {
     TestFolder folder("cwd");
-    folder.write("\\vl.ini", settingsFileText({{12, 77}}));
+    folder.write("\\vl.ini", settingsFileFor({{"gradientSteps", 77}}));
     ToolRun run = vlconf({"show"}, folder.path());
     ASSERT_EQ(0u, run.code) << run.err;
-    EXPECT_EQ(77, showRows(run.out)[12].file) << run.out;
+    EXPECT_EQ(77, showRows(run.out)[settingPosition("gradientSteps")].file) << run.out;
     EXPECT_NE(std::string::npos, lines(run.out)[0].find("vl.ini")) << "names the file it read";
 }
 
@@ -751,8 +772,9 @@ TEST(VlconfTable, FileValueGivesTheFieldValueAsked)
         for (int wanted = 0; wanted <= most; wanted++)
             EXPECT_EQ(wanted, settingFieldValue(p, settingFileValue(p, wanted))) << p.name << " " << wanted;
     }
-    EXPECT_EQ(1, settingFileValue(settingPositions[33], 1)) << "position 34: 1 switches it on";
-    EXPECT_EQ(1, settingFileValue(settingPositions[0], 0)) << "elsewhere 1 switches off";
+    EXPECT_EQ(1, settingFileValue(*findSettingPosition("skipToolWindowCaptions"), 1))
+        << "position 34: 1 switches it on";
+    EXPECT_EQ(1, settingFileValue(*findSettingPosition("paintCaptions"), 0)) << "elsewhere 1 switches off";
 }
 
 TEST(VlconfTable, NamesAreFoundIgnoringCaseAndPositionSeventeenHasNone)

@@ -9,6 +9,7 @@
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
 #include "subclass/window_shade.h"
+#include "support/engine_test.h"
 #include "support/message_log.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
@@ -92,38 +93,24 @@ static LRESULT rightClick(HWND w, int hit)
     return SendMessageA(w, WM_NCRBUTTONDOWN, hit, MAKELPARAM(r.left + 1, r.top + 1));
 }
 
-class WindowShade : public ::testing::Test {
+class WindowShade : public EngineTest {
 protected:
-    TestFolder folder{"shade"};
-
     void SetUp() override
     {
-        folder.write("\\varnels\\vl.ini", settingsFileText({}));
-        ASSERT_TRUE(attachEngine(folder));
+        EngineTest::SetUp();
         ASSERT_EQ(1, Settings.rightClickRollUp) << "on by default";
         // The caption painting of other steps is not what these tests watch.
         Settings.paintCaptions = 0;
         resizesSeen.clear();
         slotTakerOnResize = NULL;
-        clearMessageLog();
-    }
-    void TearDown() override
-    {
-        for (HWND w : windows) {
-            releaseWindowSlot(w);
-            DestroyWindow(w);
-        }
-        detachEngine();
     }
     HWND shadeWindow(DWORD style, int w = 300, int h = 300)
     {
-        HWND window = createTestWindow(style, 0, w, h, "Shade", shadeTestClass());
-        windows.push_back(window);
+        HWND window = track(createTestWindow(style, 0, w, h, "Shade", shadeTestClass()));
         subclassIntoTable(window, StaticWindowProc);
         return window;
     }
     int slotOf(HWND w) { return findWindowSlot(w); }
-    std::vector<HWND> windows;
 };
 
 TEST(ShadeClicks, BordersOfCaptionedWindowsAndCaptionsOfMaximisedOnesToggle)
@@ -190,7 +177,7 @@ TEST_F(WindowShade, LeftBorderRollsUpCornerLeavesItTopUnrollsAndDetachGivesTheHe
     detachEngine();
     EXPECT_EQ(300, heightOf(w)) << "unloading unrolls";
     EXPECT_EQ(0, rolledUp[slot]);
-    ASSERT_TRUE(attachEngine(folder));  // for TearDown's detach
+    ASSERT_TRUE(attachEngine(*folder));  // for TearDown's detach
 }
 
 TEST_F(WindowShade, OnlyTheHeightChangesAndTheWindowIsNotActivated)
@@ -238,7 +225,7 @@ TEST_F(WindowShade, SlotLostDuringTheResizeIsNotWrittenFor)
 {
     HWND w = shadeWindow(fixedCaptioned);
     HWND taker = createTestWindow(fixedCaptioned, 0, 200, 100, "Taker", shadeTestClass());
-    windows.push_back(taker);
+    track(taker);
     int slot = slotOf(w);
     slotTakerOnResize = taker;
     rightClick(w, HTLEFT);

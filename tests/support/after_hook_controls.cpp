@@ -7,8 +7,7 @@
 
 #include "hooks/hooks.h"
 #include "support/engine_hooks.h"
-#include "support/test_engine.h"
-#include "support/test_windows.h"
+#include "support/settings_file.h"
 
 void loadCommonControls()
 {
@@ -23,58 +22,14 @@ void loadCommonControls()
 
 std::string AfterHookControlsTest::settingsText()
 {
-    // Flags that default off are switched on by any value but 1.
-    return settingsFileText({{23, 0}, {25, 0}, {36, 0}});
+    return settingsFileFor({{"tileBackgrounds", 1}, {"folderBackground", 1}, {"mdiBackground", 1}});
 }
-
-void AfterHookControlsTest::prepareFolder(const TestFolder &folder) { (void)folder; }
 
 void AfterHookControlsTest::SetUp()
 {
     loadCommonControls();
-    folder.reset(new TestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    folder->write("\\varnels\\vl.ini", settingsText());
-    prepareFolder(*folder);
-    ASSERT_TRUE(attachEngine(*folder));
+    EngineTest::SetUp();
     quietOtherStages();
-    clearMessageLog();
-    afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, NULL, GetCurrentThreadId());
-    ASSERT_TRUE(afterHook != NULL);
-}
-
-void AfterHookControlsTest::TearDown()
-{
-    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
-        if (IsWindow(*w)) DestroyWindow(*w);
-    windows.clear();
-    if (afterHook) UnhookWindowsHookEx(afterHook);
-    afterHook = NULL;
-    removeRecordingHooks();
-    pumpMessages();
-    detachEngine();
-    folder.reset();
-}
-
-HWND AfterHookControlsTest::track(HWND window)
-{
-    if (window) windows.push_back(window);
-    return window;
-}
-
-HWND AfterHookControlsTest::createParent(const char *className, int w, int h)
-{
-    HWND parent = track(CreateWindowExA(0, className ? className : recordingClass(), "Parent",
-                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, w, h, NULL, NULL,
-                                        GetModuleHandleA(NULL), NULL));
-    pumpMessages();
-    return parent;
-}
-
-HWND AfterHookControlsTest::createChild(const char *className, DWORD style, HWND parent, int x, int y, int w,
-                                        int h)
-{
-    return track(CreateWindowExA(0, className, "", style | WS_CHILD | WS_VISIBLE, x, y, w, h, parent, NULL,
-                                 GetModuleHandleA(NULL), NULL));
 }
 
 LRESULT AfterHookControlsTest::callAfterHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

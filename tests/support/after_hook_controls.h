@@ -5,41 +5,33 @@
 // and written pixel by pixel.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <windows.h>
 
-#include "support/test_folder.h"
+#include "support/engine_test.h"
 
 // Registers the common control classes (comctl32 loaded at run time).
 void loadCommonControls();
 
-class AfterHookControlsTest : public ::testing::Test {
+// The bitmaps of the background stages are switched on in its vl.ini, so
+// that attach loads them.
+class AfterHookControlsTest : public EngineTest {
 protected:
+    AfterHookControlsTest() : EngineTest(engineAfterHookOnly) {}
     void SetUp() override;
-    void TearDown() override;
-    // The vl.ini of the test's folder. By default the bitmaps of the
-    // background stages are switched on, so that attach loads them.
-    virtual std::string settingsText();
-    // Writes bitmaps into the folder before attach; nothing by default.
-    virtual void prepareFolder(const TestFolder &folder);
+    std::string settingsText() override;
 
-    HWND track(HWND window);
-    // A visible top-level window of a recording class (support/test_windows.h).
-    HWND createParent(const char *className = NULL, int w = 400, int h = 300);
+    // A visible child without text, id or extended style.
     HWND createChild(const char *className, DWORD style, HWND parent, int x = 10, int y = 10, int w = 120,
-                     int h = 40);
+                     int h = 40)
+    {
+        return createControl(className, style, parent, "", x, y, w, h, 0, 0);
+    }
     // The hook procedure called directly, as the system calls it, with a
     // filled CWPRETSTRUCT; returns what it returns.
     LRESULT callAfterHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam = 0);
-
-    std::unique_ptr<TestFolder> folder;
-    std::vector<HWND> windows;
-    HHOOK afterHook = NULL;
 };
 
 // A 32-bit DIB section in a memory DC, filled with one colour.

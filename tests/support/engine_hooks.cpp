@@ -1,25 +1,11 @@
 #include "support/engine_hooks.h"
 
+#include <map>
+#include <string>
+
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
-#include "hooks/hooks.h"
-#include "support/test_engine.h"
-
-static HHOOK engineBeforeHook, engineAfterHook;
-
-void installEngineHooks()
-{
-    engineBeforeHook = SetWindowsHookExA(WH_CALLWNDPROC, SpyCallWndProc2, NULL, GetCurrentThreadId());
-    engineAfterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, NULL, GetCurrentThreadId());
-}
-
-void removeEngineHooks()
-{
-    if (engineBeforeHook) UnhookWindowsHookEx(engineBeforeHook);
-    if (engineAfterHook) UnhookWindowsHookEx(engineAfterHook);
-    engineBeforeHook = engineAfterHook = NULL;
-}
 
 void quietOtherStages()
 {
@@ -95,32 +81,18 @@ void recordAsParent(HWND window)
 LONG_PTR windowProcedureOf(HWND window) { return GetWindowLongA(window, GWL_WNDPROC); }
 LONG_PTR windowStyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
 
-void EngineHooksTest::prepareFolder(TestFolder &f) { f.write("\\varnels\\vl.ini", settingsFileText({})); }
-
 void EngineHooksTest::SetUp()
 {
-    folder.reset(new TestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    prepareFolder(*folder);
-    ASSERT_TRUE(attachEngine(*folder));
+    EngineTest::SetUp();
     quietOtherStages();
     clearScript();
-    clearMessageLog();
-    installRecordingHooks();
-    installEngineHooks();
-    installLateRecordingHooks();
 }
 
 void EngineHooksTest::TearDown()
 {
-    for (auto w = windows.rbegin(); w != windows.rend(); ++w)
-        if (IsWindow(*w)) DestroyWindow(*w);
-    windows.clear();
-    removeLateRecordingHooks();
-    removeEngineHooks();
-    removeRecordingHooks();
-    setMessageSnapshot(NULL);
+    destroyTrackedWindows();
+    removeHooks();
     clearScript();
-    // Stand-in handles a test put into the table are no windows to restore.
     for (int slot = 0; slot < windowTableCapacity; slot++)
         if (windowHandles[slot] && !IsWindow(windowHandles[slot])) {
             windowHandles[slot] = NULL;
@@ -128,14 +100,7 @@ void EngineHooksTest::TearDown()
         }
     Settings.usePlugin = 0;
     pluginTitle = NULL;
-    detachEngine();
-    folder.reset();
-}
-
-HWND EngineHooksTest::track(HWND window)
-{
-    if (window) windows.push_back(window);
-    return window;
+    EngineTest::TearDown();
 }
 
 HWND EngineHooksTest::createScripted(DWORD style, int x, int y, int w, int h, DWORD exStyle, HWND parent)

@@ -1,24 +1,12 @@
-// The engine's two hooks installed on the test's thread (the loader installs
-// them for all threads), between two pairs of recording hooks, and a window
+// The fixture of the tests of the hooks and of StaticWindowProc, and a window
 // class whose procedure records what it gets and answers chosen messages
-// itself. For tests of the hooks and of StaticWindowProc.
+// itself.
 #pragma once
 
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/engine_test.h"
 #include "support/message_log.h"
-#include "support/test_folder.h"
-
-// SpyCallWndProc2 as WH_CALLWNDPROC and SpyCallWndProc as WH_CALLWNDPROCRET
-// of this thread.
-void installEngineHooks();
-void removeEngineHooks();
 
 // Switches off the stages the tests of the dispatchers are not about
 // (push buttons, progress bars, list views, toolbars, tabs, backgrounds,
@@ -45,21 +33,15 @@ LONG_PTR windowStyleOf(HWND window);
 // lParam of a mouse message at screen point (x, y), as the system packs it.
 inline LPARAM screenPoint(int x, int y) { return MAKELPARAM((WORD)(short)x, (WORD)(short)y); }
 
-// A test with the engine attached to a folder of its own and its hooks
-// installed: recording hooks first (called after the engine's), then the
-// engine's, then the late recording hooks (called before the engine's).
-// Windows made with track() are destroyed, with the hooks still in place,
-// before the engine is detached.
-class EngineHooksTest : public ::testing::Test {
+// A test of the dispatchers: the engine's hooks between the recording hooks
+// (bothEngineHooksBetweenRecorders), the other stages quiet, no scripted
+// answers. Stand-in handles a test wrote into the window table are taken
+// out again before detach, which would otherwise restore them as windows.
+class EngineHooksTest : public EngineTest {
 protected:
+    EngineHooksTest() : EngineTest(bothEngineHooksBetweenRecorders) {}
     void SetUp() override;
     void TearDown() override;
-    // Writes the engine folder before attach: a vl.ini of the defaults unless
-    // a fixture writes something else.
-    virtual void prepareFolder(TestFolder &folder);
-    HWND track(HWND window);
     HWND createScripted(DWORD style, int x = 100, int y = 100, int w = 300, int h = 200, DWORD exStyle = 0,
                         HWND parent = NULL);
-    std::unique_ptr<TestFolder> folder;
-    std::vector<HWND> windows;
 };

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 static const char *const engineFiles[] = {"vl.ini", "vldis.ini", "vlplug.ini", "vlexcl.ini", "vlprog.ini"};
@@ -42,7 +43,10 @@ PrefixEngineFolder::~PrefixEngineFolder()
 void PrefixEngineFolder::write(const std::string &name, const std::string &content) const
 {
     FILE *f = fopen(path(name).c_str(), "wb");
-    if (!f) return;
+    if (!f) {
+        ADD_FAILURE() << "cannot write " << path(name);
+        return;
+    }
     fwrite(content.data(), 1, content.size(), f);
     fclose(f);
 }

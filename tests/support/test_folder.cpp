@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/settings.h"
+#include <gtest/gtest.h>
 
 std::string buildFile(const std::string &relative)
 {
@@ -61,28 +61,6 @@ void TestFolder::copyIn(const std::string &from, const std::string &relative) co
     CopyFileA(from.c_str(), file(relative).c_str(), FALSE);
 }
 
-std::string settingsFileText(std::initializer_list<std::pair<int, int>> values)
-{
-    // File values that give the table's defaults: a flag that defaults on is
-    // written 0, one that defaults off is written 1 (position 34 the other
-    // way round), bytes as themselves.
-    int file[settingsPositionCount + 1];
-    for (const SettingPosition &p : settingPositions) {
-        int v = 0;
-        switch (p.kind) {
-        case flagOffWhenOne: v = p.defaultValue ? 0 : 1; break;
-        case flagOnWhenOne: v = p.defaultValue ? 1 : 0; break;
-        case byteValue: v = p.defaultValue; break;
-        case ignoredValue: v = 0; break;
-        }
-        file[p.position] = v;
-    }
-    for (auto &kv : values) file[kv.first] = kv.second;
-    std::string text;
-    for (int i = 1; i <= settingsPositionCount; i++) text += std::to_string(file[i]) + "\r\n";
-    return text;
-}
-
 void writePatternBitmap(const std::string &path, int w, int h, const std::function<COLORREF(int, int)> &colour)
 {
     int stride = (w * 3 + 3) & ~3;
@@ -122,7 +100,7 @@ void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour)
 CurrentTestFolder::CurrentTestFolder(const std::string &name) : TestFolder(name)
 {
     GetCurrentDirectoryA(sizeof previous_, previous_);
-    SetCurrentDirectoryA(path());
+    if (!SetCurrentDirectoryA(path())) ADD_FAILURE() << "cannot make " << path() << " the current directory";
 }
 
 CurrentTestFolder::~CurrentTestFolder() { SetCurrentDirectoryA(previous_); }

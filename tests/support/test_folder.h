@@ -12,7 +12,7 @@ class TestFolder {
 public:
     // name: unique among the tests of one executable.
     explicit TestFolder(const std::string &name);
-    ~TestFolder();
+    virtual ~TestFolder();
     const char *path() const { return root_.c_str(); }
     // Writes content to path() + relative ("\\varnels\\vl.ini" and the like).
     void write(const std::string &relative, const std::string &content) const;
@@ -36,10 +36,6 @@ public:
 private:
     char previous_[MAX_PATH];
 };
-
-// A vl.ini of 40 values: the defaults of the engine's table unless changed.
-// values maps positions (1..40) to their file values.
-std::string settingsFileText(std::initializer_list<std::pair<int, int>> values);
 
 // Path of a file in the build directory, as the process sees it.
 std::string buildFile(const std::string &relative);
