@@ -21,6 +21,7 @@
 #include "hooks/hooks.h"
 #include "support/after_hook_controls.h"
 #include "support/test_windows.h"
+#include "tools/gallery/dialog_template.h"
 
 namespace {
 
@@ -105,16 +106,9 @@ INT_PTR CALLBACK quietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 HWND createDialog(DWORD style)
 {
-    struct {
-        DLGTEMPLATE t;
-        WORD menu, windowClass, title;
-    } tpl = {};
-    tpl.t.style = WS_POPUP | WS_VISIBLE | style;
-    tpl.t.x = 30;
-    tpl.t.y = 30;
-    tpl.t.cx = 120;
-    tpl.t.cy = 60;
-    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(NULL), &tpl.t, NULL, quietDialogProc, 0);
+    DialogTemplate t;
+    beginDialogTemplate(&t, WS_POPUP | WS_VISIBLE | style, 0, 30, 30, 120, 60, "");
+    HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(t), NULL, quietDialogProc, 0);
     // The dialog manager may add DS_3DLOOK of its own accord: set exactly
     // what the test asks for.
     LONG now = GetWindowLongA(dialog, GWL_STYLE);

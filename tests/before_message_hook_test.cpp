@@ -16,6 +16,7 @@
 #include "subclass/static_window_proc.h"
 #include "support/engine_hooks.h"
 #include "support/test_windows.h"
+#include "tools/gallery/dialog_template.h"
 
 static int slotsHolding(HWND window)
 {
@@ -55,50 +56,14 @@ static void showMessagesToEngine()
     hiderHook = NULL;
 }
 
-// An in-memory dialog template: a captioned popup with one static control.
-class DialogTemplate {
-public:
-    DialogTemplate()
-    {
-        dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
-        dword(0);
-        words.push_back(1);  // one control
-        shorts(10, 10, 120, 60);
-        words.push_back(0);  // no menu
-        words.push_back(0);  // the dialog class
-        text("Template dialog");
-        if (words.size() % 2) words.push_back(0);  // items start on a DWORD
-        dword(WS_CHILD | WS_VISIBLE | SS_LEFT);
-        dword(0);
-        shorts(5, 5, 100, 12);
-        words.push_back(100);     // control id
-        words.push_back(0xFFFF);  // predefined class:
-        words.push_back(0x0082);  // static
-        text("Label");
-        words.push_back(0);  // no creation data
-    }
-    const DLGTEMPLATE *get() const { return (const DLGTEMPLATE *)words.data(); }
-
-private:
-    void dword(DWORD d)
-    {
-        words.push_back(LOWORD(d));
-        words.push_back(HIWORD(d));
-    }
-    void shorts(short x, short y, short cx, short cy)
-    {
-        words.push_back(x);
-        words.push_back(y);
-        words.push_back(cx);
-        words.push_back(cy);
-    }
-    void text(const char *s)
-    {
-        while (*s) words.push_back((WORD)*s++);
-        words.push_back(0);
-    }
-    std::vector<WORD> words;
-};
+// A captioned popup with one static control.
+static DialogTemplate labelDialog()
+{
+    DialogTemplate t;
+    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 10, 10, 120, 60, "Template dialog");
+    addDialogItem(&t, staticAtom, SS_LEFT, 0, 5, 5, 100, 12, 100, "Label");
+    return t;
+}
 
 static LONG procedureAtInitDialog;
 
@@ -123,14 +88,15 @@ protected:
     HWND createDialog()
     {
         procedureAtInitDialog = 0;
-        return track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialog.get(), NULL, templateDialogProc, 0));
+        return track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(dialog), NULL,
+                                                templateDialogProc, 0));
     }
     HWND createOfClass(const char *className, DWORD style = WS_OVERLAPPEDWINDOW)
     {
         return track(CreateWindowExA(0, scriptedClass(className), "Window", style, 50, 50, 200, 150, NULL, NULL,
                                      GetModuleHandleA(NULL), NULL));
     }
-    DialogTemplate dialog;
+    DialogTemplate dialog = labelDialog();
 };
 
 TEST_F(BeforeMessageHook, CreationSubclassesEveryWindowControlsIncluded)

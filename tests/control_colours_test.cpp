@@ -12,6 +12,7 @@
 #include "support/pixels.h"
 #include "support/skinned_controls.h"
 #include "support/test_windows.h"
+#include "tools/gallery/dialog_template.h"
 
 static const char *const buttonParentClasses[] = {
     "#32770", "SysTabControl32", "ToolbarWindow32", "AfxControlBar40", "Shell_TrayWnd",
@@ -186,15 +187,10 @@ static INT_PTR CALLBACK labelDialogProc(HWND dialog, UINT message, WPARAM wParam
 
 TEST_F(ControlColours, LabelInARealDialogIsTransparent)
 {
-    struct {
-        DLGTEMPLATE header;
-        WORD menu, windowClass, title;
-    } dialogTemplate = {};
-    dialogTemplate.header.style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
-    dialogTemplate.header.cx = 200;
-    dialogTemplate.header.cy = 100;
-    HWND dialog = track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), &dialogTemplate.header, NULL,
-                                                   labelDialogProc, 0));
+    DialogTemplate t;
+    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 0, 200, 100, "");
+    HWND dialog =
+        track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(t), NULL, labelDialogProc, 0));
     ASSERT_TRUE(dialog != NULL);
     HWND label = createControl("Static", SS_LEFT, dialog, "Label");
     expectTransparent(ask(dialog, WM_CTLCOLORSTATIC, label));

@@ -11,6 +11,7 @@
 #include "support/engine_test.h"
 #include "support/settings_file.h"
 #include "support/test_windows.h"
+#include "tools/gallery/dialog_template.h"
 
 static const char menuClass[] = "#32768";
 
@@ -134,24 +135,15 @@ TEST_F(RoundedMenus, MarkedMenuIsLeftAlone)
     EXPECT_FALSE(hasRegion(menu));
 }
 
-static DLGTEMPLATE *dialogTemplate(std::vector<WORD> &storage)
-{
-    storage.assign(sizeof(DLGTEMPLATE) / sizeof(WORD) + 4, 0);
-    DLGTEMPLATE *t = (DLGTEMPLATE *)storage.data();
-    t->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    t->cx = 120;
-    t->cy = 80;
-    // No menu, the default class, an empty title: three zero words follow.
-    return t;
-}
 
 static INT_PTR CALLBACK plainDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 TEST_F(RoundedMenus, DialogGetsNoRegionButIsMarkedDone)
 {
-    std::vector<WORD> storage;
-    HWND dialog = track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplate(storage), NULL,
-                                                   plainDialogProc, 0));
+    DialogTemplate t;
+    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 0, 120, 80, "");
+    HWND dialog =
+        track(CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(t), NULL, plainDialogProc, 0));
     ASSERT_TRUE(dialog != NULL);
     char name[64];
     GetClassNameA(dialog, name, sizeof name);

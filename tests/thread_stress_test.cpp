@@ -152,10 +152,13 @@ DWORD WINAPI stressThread(void *argument)
 
     HWND frame = CreateWindowExA(0, frameClass, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20 + t.index * 300, 20, 290,
                                  160, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    DialogTemplate d(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_3DLOOK, 0, 0, 180, 90, "Thread dialog");
-    d.add("Button", "Check", BS_AUTOCHECKBOX | WS_TABSTOP, 8, 40, 60, 12, 900);
-    d.add("Static", "Label", SS_LEFT, 80, 40, 60, 12, 901);
-    HWND dialog = d.create(NULL, keepOpenDialogProc);
+    DialogTemplate d;
+    beginDialogTemplate(&d, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_3DLOOK, 0, 0, 0, 180, 90,
+                        "Thread dialog");
+    addDialogItem(&d, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 8, 40, 60, 12, 900, "Check");
+    addDialogItem(&d, "Static", SS_LEFT, 0, 80, 40, 60, 12, 901, "Label");
+    HWND dialog =
+        CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(d), NULL, keepOpenDialogProc, 0);
     SetWindowPos(dialog, NULL, 20 + t.index * 300, 220, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     HWND checkBox = GetDlgItem(dialog, 900);
     std::vector<HWND> buttons;

@@ -12,6 +12,7 @@
 #include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "support/test_windows.h"
+#include "tools/gallery/dialog_template.h"
 
 namespace {
 
@@ -66,38 +67,7 @@ std::wstring textOf(HWND window)
     return text;
 }
 
-// A dialog template in memory: an edit control and a push button.
-struct DialogTemplate {
-    std::vector<WORD> words;
-    void align()
-    {
-        if (words.size() % 2) words.push_back(0);
-    }
-    void add(DWORD value)
-    {
-        words.push_back(LOWORD(value));
-        words.push_back(HIWORD(value));
-    }
-    void addText(const wchar_t *text)
-    {
-        for (; *text; text++) words.push_back(*text);
-        words.push_back(0);
-    }
-    void addItem(DWORD style, short x, short y, short w, short h, WORD id, WORD atom, const wchar_t *text)
-    {
-        align();
-        add(style | WS_CHILD | WS_VISIBLE);
-        add(0);
-        for (short v : {x, y, w, h}) words.push_back((WORD)v);
-        words.push_back(id);
-        words.push_back(0xFFFF);
-        words.push_back(atom);
-        addText(text);
-        words.push_back(0);
-    }
-};
-
-enum { editId = 101, buttonId = 102, editAtom = 0x0081, buttonAtom = 0x0080 };
+enum { editId = 101, buttonId = 102 };
 
 class UnicodeWindows : public ::testing::Test {
 protected:
@@ -167,23 +137,16 @@ protected:
         return keep(CreateWindowExW(0, L"VarnelUnicode", L"Start", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 500,
                                     200, NULL, NULL, GetModuleHandleW(NULL), NULL));
     }
+    // An edit control and a push button.
     HWND createDialog()
     {
         DialogTemplate t;
-        t.add(DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
-        t.add(0);
-        t.words.push_back(2);
-        for (short v : {10, 10, 200, 80}) t.words.push_back((WORD)v);
-        t.words.push_back(0);  // no menu
-        t.words.push_back(0);  // the dialog class
-        t.addText(L"Dialog");
-        t.words.push_back(8);
-        t.addText(L"MS Shell Dlg");
-        t.addItem(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 8, 8, 120, 14, editId, editAtom, L"");
-        t.addItem(BS_PUSHBUTTON | WS_TABSTOP, 8, 30, 60, 14, buttonId, buttonAtom, L"OK");
-        t.align();
-        return keep(CreateDialogIndirectParamW(GetModuleHandleW(NULL), (LPCDLGTEMPLATEW)t.words.data(), NULL,
-                                               dialogProcedure, 0));
+        beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 10, 10, 200, 80, "Dialog", 8,
+                            "MS Shell Dlg");
+        addDialogItem(&t, editAtom, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 8, 8, 120, 14, editId, "");
+        addDialogItem(&t, buttonAtom, BS_PUSHBUTTON | WS_TABSTOP, 0, 8, 30, 60, 14, buttonId, "OK");
+        return keep(CreateDialogIndirectParamW(GetModuleHandleW(NULL), dialogTemplateData(t), NULL, dialogProcedure,
+                                               0));
     }
 
     CurrentTestFolder emptyCurrentDirectory{"unicode-cwd"};

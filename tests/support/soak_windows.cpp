@@ -52,65 +52,7 @@ static void registerSoakClasses()
     RegisterClassA(&wc);
 }
 
-// ---- Dialog templates ----
-
-DialogTemplate::DialogTemplate(DWORD style, short x, short y, short cx, short cy, const char *title)
-{
-    word(LOWORD(style));
-    word(HIWORD(style));
-    word(0);  // extended style
-    word(0);
-    countIndex_ = (int)words_.size();
-    word(0);  // item count, filled as items are added
-    word((WORD)x);
-    word((WORD)y);
-    word((WORD)cx);
-    word((WORD)cy);
-    word(0);  // no menu
-    word(0);  // the dialog class
-    text(title);
-}
-
-void DialogTemplate::align()
-{
-    if (words_.size() % 2) words_.push_back(0);
-}
-
-void DialogTemplate::word(WORD w) { words_.push_back(w); }
-
-void DialogTemplate::text(const char *s)
-{
-    for (; *s; s++) words_.push_back((WORD)(unsigned char)*s);
-    words_.push_back(0);
-}
-
-void DialogTemplate::add(const char *className, const char *caption, DWORD style, short x, short y, short cx,
-                         short cy, WORD id, DWORD exStyle)
-{
-    align();
-    style |= WS_CHILD | WS_VISIBLE;
-    word(LOWORD(style));
-    word(HIWORD(style));
-    word(LOWORD(exStyle));
-    word(HIWORD(exStyle));
-    word((WORD)x);
-    word((WORD)y);
-    word((WORD)cx);
-    word((WORD)cy);
-    word(id);
-    text(className);
-    text(caption);
-    word(0);  // no creation data
-    words_[countIndex_]++;
-}
-
-HWND DialogTemplate::create(HWND owner, DLGPROC procedure, LPARAM parameter)
-{
-    align();
-    // The template must start on a DWORD boundary: the vector's storage does.
-    return CreateDialogIndirectParamA(GetModuleHandleA(NULL), (LPCDLGTEMPLATEA)words_.data(), owner, procedure,
-                                      parameter);
-}
+// ---- Dialogs ----
 
 INT_PTR CALLBACK keepOpenDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -142,24 +84,26 @@ static HWND topLevel(DWORD exStyle, DWORD style, const char *title, int x, int y
 
 static void createDialog(SoakWindows *s)
 {
-    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_3DLOOK | DS_MODALFRAME, 0, 0, 220,
-                     150, "Soak - dialog");
-    t.add("Button", "Push", BS_PUSHBUTTON | WS_TABSTOP, 8, 8, 50, 14, idPush);
-    t.add("Button", "Default", BS_DEFPUSHBUTTON | WS_TABSTOP, 62, 8, 50, 14, idDefault);
-    t.add("Button", "Check", BS_AUTOCHECKBOX | WS_TABSTOP, 8, 26, 50, 12, idCheck);
-    t.add("Button", "Radio", BS_AUTORADIOBUTTON | WS_TABSTOP, 62, 26, 50, 12, idRadio);
-    t.add("Button", "Group", BS_GROUPBOX, 4, 40, 112, 40, idGroup);
-    t.add("Static", "Label - text", SS_LEFT, 8, 50, 60, 10, idLabel);
-    t.add("Static", "Notify", SS_LEFT | SS_NOTIFY, 8, 62, 60, 10, idNotifyLabel);
-    t.add("Static", "", SS_ICON, 70, 50, 20, 20, idIconLabel);
-    t.add("Edit", "edit", ES_LEFT | WS_BORDER | WS_TABSTOP, 120, 8, 90, 12, idEdit);
-    t.add("Edit", "read only", ES_LEFT | ES_READONLY, 120, 24, 90, 12, idReadOnly);
-    t.add("Edit", "client edge", ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL, 120, 40, 90, 24, idClientEdge,
-          WS_EX_CLIENTEDGE);
-    t.add("ScrollBar", "", SBS_VERT, 200, 70, 10, 60, idScroll);
-    t.add("msctls_progress32", "", 0, 8, 86, 100, 10, idProgress);
-    t.add("SysTabControl32", "", 0, 8, 100, 180, 40, idTab);
-    s->dialog = t.create(NULL, keepOpenDialogProc);
+    DialogTemplate t;
+    beginDialogTemplate(&t, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_3DLOOK | DS_MODALFRAME, 0, 0, 0,
+                        220, 150, "Soak - dialog");
+    addDialogItem(&t, "Button", BS_PUSHBUTTON | WS_TABSTOP, 0, 8, 8, 50, 14, idPush, "Push");
+    addDialogItem(&t, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 62, 8, 50, 14, idDefault, "Default");
+    addDialogItem(&t, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, 0, 8, 26, 50, 12, idCheck, "Check");
+    addDialogItem(&t, "Button", BS_AUTORADIOBUTTON | WS_TABSTOP, 0, 62, 26, 50, 12, idRadio, "Radio");
+    addDialogItem(&t, "Button", BS_GROUPBOX, 0, 4, 40, 112, 40, idGroup, "Group");
+    addDialogItem(&t, "Static", SS_LEFT, 0, 8, 50, 60, 10, idLabel, "Label - text");
+    addDialogItem(&t, "Static", SS_LEFT | SS_NOTIFY, 0, 8, 62, 60, 10, idNotifyLabel, "Notify");
+    addDialogItem(&t, "Static", SS_ICON, 0, 70, 50, 20, 20, idIconLabel, "");
+    addDialogItem(&t, "Edit", ES_LEFT | WS_BORDER | WS_TABSTOP, 0, 120, 8, 90, 12, idEdit, "edit");
+    addDialogItem(&t, "Edit", ES_LEFT | ES_READONLY, 0, 120, 24, 90, 12, idReadOnly, "read only");
+    addDialogItem(&t, "Edit", ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, 120, 40, 90, 24,
+                  idClientEdge, "client edge");
+    addDialogItem(&t, "ScrollBar", SBS_VERT, 0, 200, 70, 10, 60, idScroll, "");
+    addDialogItem(&t, "msctls_progress32", 0, 0, 8, 86, 100, 10, idProgress, "");
+    addDialogItem(&t, "SysTabControl32", 0, 0, 8, 100, 180, 40, idTab, "");
+    s->dialog =
+        CreateDialogIndirectParamA(GetModuleHandleA(NULL), dialogTemplateData(t), NULL, keepOpenDialogProc, 0);
     if (!s->dialog) return;
     SetWindowPos(s->dialog, NULL, 420, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     HWND d = s->dialog;

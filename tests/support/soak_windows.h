@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include "tools/gallery/dialog_template.h"
+
 struct SoakWindows {
     // Top-level windows of this program's classes.
     HWND thick = NULL;      // WS_OVERLAPPEDWINDOW
@@ -58,23 +60,6 @@ void destroySoakWindows(SoakWindows *set);
 // Creates again any window of the set that no longer exists (and, for a lost
 // container, its children). Returns how many were made again.
 int recreateLostSoakWindows(SoakWindows *set);
-
-// A dialog template built in memory: one call per control, then the dialog.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, short x, short y, short cx, short cy, const char *title);
-    void add(const char *className, const char *text, DWORD style, short x, short y, short cx, short cy,
-             WORD id, DWORD exStyle = 0);
-    // A modeless dialog of the template with the given procedure.
-    HWND create(HWND owner, DLGPROC procedure, LPARAM parameter = 0);
-
-private:
-    void align();
-    void word(WORD w);
-    void text(const char *s);
-    std::vector<WORD> words_;
-    int countIndex_;
-};
 
 // A dialog procedure that handles WM_INITDIALOG, WM_CLOSE and WM_COMMAND and
 // ends nothing.
