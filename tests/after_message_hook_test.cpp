@@ -20,6 +20,20 @@
 
 class AfterMessageHook : public EngineHooksTest {};
 
+// Destroying a subclassed window: the after-message hooks called before the
+// engine's still see StaticWindowProc, the ones called after it the
+// window's own procedure.
+static const ExpectedMessage destroySubclassedWindowSeq[] = {
+    {WM_DESTROY, messageFromLateAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+};
+
+// The same after an excluded class switched subclassing off: the window
+// still gets its own procedure back.
+static const ExpectedMessage destroyAfterSubclassingStoppedSeq[] = {
+    {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+};
+
 TEST_F(AfterMessageHook, DestroyedWindowGetsItsProcedureBackAndItsSlotIsReused)
 {
     HWND a = createScripted(WS_OVERLAPPEDWINDOW);
@@ -35,11 +49,7 @@ TEST_F(AfterMessageHook, DestroyedWindowGetsItsProcedureBackAndItsSlotIsReused)
 
     setMessageSnapshot(windowProcedureOf);
     DestroyWindow(b);
-    ExpectedMessage destruction[] = {
-        {WM_DESTROY, messageFromLateAfterHook | matchSnapshot, 0, 0, b, 0, (LONG_PTR)StaticWindowProc},
-        {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, b, 0, (LONG_PTR)scriptedProcedure},
-    };
-    EXPECT_SEQUENCE_OF(destruction, b, messageFromLateAfterHook | messageFromAfterHook, {WM_DESTROY});
+    EXPECT_SEQUENCE_OF(destroySubclassedWindowSeq, b, messageFromLateAfterHook | messageFromAfterHook, {WM_DESTROY});
     EXPECT_EQ(-1, findWindowSlot(b));
     EXPECT_TRUE(windowHandles[slot] == NULL);
     EXPECT_TRUE(previousProcs[slot] == NULL);
@@ -65,10 +75,7 @@ TEST_F(AfterMessageHook, DestroyedWindowLeavesTheTableAfterSubclassingWasSwitche
     ASSERT_EQ(1, EngineState.subclassingStopped);
     setMessageSnapshot(windowProcedureOf);
     DestroyWindow(a);
-    ExpectedMessage destruction[] = {
-        {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, a, 0, (LONG_PTR)scriptedProcedure},
-    };
-    EXPECT_SEQUENCE_OF(destruction, a, messageFromAfterHook, {WM_DESTROY});
+    EXPECT_SEQUENCE_OF(destroyAfterSubclassingStoppedSeq, a, messageFromAfterHook, {WM_DESTROY});
     EXPECT_EQ(-1, findWindowSlot(a));
     EXPECT_TRUE(windowHandles[slot] == NULL);
 }

@@ -78,6 +78,25 @@ static INT_PTR CALLBACK templateDialogProc(HWND dialog, UINT message, WPARAM wPa
     return FALSE;
 }
 
+// Creating a window: the procedure is replaced in the hook, before the
+// window's own procedure sees WM_CREATE, so WM_CREATE itself already comes
+// through StaticWindowProc and the messages of CreateWindow before it do not.
+static const ExpectedMessage subclassAtCreateSeq[] = {
+    {WM_NCCREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+    {WM_CREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+};
+
+// Activating a window the hook has not seen yet, with subclassOnActivate on:
+// WM_ACTIVATE itself already comes through StaticWindowProc.
+static const ExpectedMessage activateSubclassesSeq[] = {
+    {WM_ACTIVATE, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+};
+
+// The same with subclassOnActivate off: the window keeps its own procedure.
+static const ExpectedMessage activateLeavesAloneSeq[] = {
+    {WM_ACTIVATE, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+};
+
 class BeforeMessageHook : public EngineHooksTest {
 protected:
     void TearDown() override
@@ -115,14 +134,7 @@ TEST_F(BeforeMessageHook, CreationSubclassesEveryWindowControlsIncluded)
     }
     EXPECT_EQ(scriptedProcedure, previousProcs[findWindowSlot(top)]);
 
-    // The procedure is replaced in the hook, before the window's own
-    // procedure sees WM_CREATE: WM_CREATE itself already comes through
-    // StaticWindowProc, the messages of CreateWindow before it do not.
-    ExpectedMessage creation[] = {
-        {WM_NCCREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, top, 0, (LONG_PTR)scriptedProcedure},
-        {WM_CREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, top, 0, (LONG_PTR)StaticWindowProc},
-    };
-    EXPECT_SEQUENCE_OF(creation, top, messageFromOwnProcedure, {WM_NCCREATE, WM_CREATE});
+    EXPECT_SEQUENCE_OF(subclassAtCreateSeq, top, messageFromOwnProcedure, {WM_NCCREATE, WM_CREATE});
 }
 
 TEST_F(BeforeMessageHook, DialogIsSubclassedAtCreationAndInitDialogLeavesItAlone)
@@ -170,11 +182,7 @@ TEST_F(BeforeMessageHook, ActivationSubclassesOnlyWhenConfigured)
         SendMessageA(w, WM_ACTIVATE, WA_ACTIVE, 0);
         setMessageSnapshot(NULL);
         EXPECT_EQ(onActivate == 1, isSubclassed(w));
-        LONG_PTR expectedProcedure = onActivate == 1 ? (LONG_PTR)StaticWindowProc : (LONG_PTR)scriptedProcedure;
-        ExpectedMessage activation[] = {
-            {WM_ACTIVATE, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, expectedProcedure},
-        };
-        EXPECT_SEQUENCE(activation, w, messageFromOwnProcedure);
+        EXPECT_SEQUENCE(onActivate == 1 ? activateSubclassesSeq : activateLeavesAloneSeq, w, messageFromOwnProcedure);
     }
 }
 

@@ -61,10 +61,8 @@ TEST_F(CaptionMessages, UncaptionedWindowsPassEveryCaptionMessageOn)
             scriptMessage(c.message, ownResult);
             clearMessageLog();
             EXPECT_EQ(ownResult, SendMessageA(w, c.message, c.wParam, c.lParam));
-            ExpectedMessage once[] = {
-                {c.message, messageFromOwnProcedure | matchWParam | matchLParam, c.wParam, c.lParam, w},
-            };
-            EXPECT_SEQUENCE_OF(once, w, messageFromOwnProcedure, {c.message});
+            EXPECT_SEQUENCE_OF(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
+                               messageFromOwnProcedure, {c.message});
         }
     }
 }
@@ -79,12 +77,9 @@ TEST_F(CaptionMessages, CaptionedWindowsCallTheOwnProcedureOnceAndAnswerForIt)
         clearMessageLog();
         EXPECT_EQ(c.resultCaptioned, SendMessageA(w, c.message, c.wParam, c.lParam));
         EXPECT_EQ(c.ownCallsCaptioned, countMessages(w, c.message, messageFromOwnProcedure));
-        if (c.ownCallsCaptioned) {
-            ExpectedMessage once[] = {
-                {c.message, messageFromOwnProcedure | matchWParam | matchLParam, c.wParam, c.lParam, w},
-            };
-            EXPECT_SEQUENCE_OF(once, w, messageFromOwnProcedure, {c.message});
-        }
+        if (c.ownCallsCaptioned)
+            EXPECT_SEQUENCE_OF(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
+                               messageFromOwnProcedure, {c.message});
     }
 }
 
@@ -116,6 +111,30 @@ TEST_F(CaptionMessages, SystemCommandOfACaptionedWindowAnswersZero)
     }
 }
 
+// The style bits a window has gained or lost since styleAtStart was taken:
+// the snapshot of the WM_SETTEXT tables below.
+static LONG styleAtStart;
+static LONG_PTR styleChangeOf(HWND window) { return GetWindowLongA(window, GWL_STYLE) ^ styleAtStart; }
+
+// WM_SETTEXT to a visible captioned window, as its own procedure sees it:
+// hidden (and otherwise unchanged) from just before the text is stored
+// until just after.
+static const ExpectedMessage setTextOwnProcedureSeq[] = {
+    {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0},
+    {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, NULL, 0,
+     WS_VISIBLE},
+    {WM_SETTEXT, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, WS_VISIBLE},
+    {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0},
+    {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, NULL, 0, 0},
+};
+
+// The same WM_SETTEXT as the hooks around the engine's see it: visible on
+// both sides.
+static const ExpectedMessage setTextHooksSeq[] = {
+    {WM_SETTEXT, messageFromLateBeforeHook | matchSnapshot, 0, 0, NULL, 0, 0},
+    {WM_SETTEXT, messageFromLateAfterHook | matchSnapshot | matchResult, 0, 0, NULL, TRUE, 0},
+};
+
 // While the window's own procedure stores the text the window counts as
 // hidden, so the system draws no caption of its own; afterwards the style is
 // what it was, bit for bit.
@@ -126,25 +145,14 @@ TEST_F(CaptionMessages, SetTextHidesTheWindowOnlyWhileTheOwnProcedureRuns)
     pumpMessages();
     LONG before = GetWindowLongA(w, GWL_STYLE);
     ASSERT_TRUE(before & WS_VISIBLE);
-    setMessageSnapshot(windowStyleOf);
+    styleAtStart = before;
+    setMessageSnapshot(styleChangeOf);
     clearMessageLog();
     EXPECT_EQ(TRUE, SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Renamed"));
     setMessageSnapshot(NULL);
-    LONG hidden = before & ~WS_VISIBLE;
-    ExpectedMessage own[] = {
-        {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0, w},
-        {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, w, 0, hidden},
-        {WM_SETTEXT, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, hidden},
-        {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0, w},
-        {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, w, 0, before},
-    };
-    EXPECT_SEQUENCE_OF(own, w, messageFromOwnProcedure, {WM_SETTEXT, WM_STYLECHANGING, WM_STYLECHANGED});
-    // The hooks see the window visible on both sides.
-    ExpectedMessage hooks[] = {
-        {WM_SETTEXT, messageFromLateBeforeHook | matchSnapshot, 0, 0, w, 0, before},
-        {WM_SETTEXT, messageFromLateAfterHook | matchSnapshot | matchResult, 0, 0, w, TRUE, before},
-    };
-    EXPECT_SEQUENCE_OF(hooks, w, messageFromLateBeforeHook | messageFromLateAfterHook, {WM_SETTEXT});
+    EXPECT_SEQUENCE_OF(setTextOwnProcedureSeq, w, messageFromOwnProcedure,
+                       {WM_SETTEXT, WM_STYLECHANGING, WM_STYLECHANGED});
+    EXPECT_SEQUENCE_OF(setTextHooksSeq, w, messageFromLateBeforeHook | messageFromLateAfterHook, {WM_SETTEXT});
     EXPECT_EQ(before, GetWindowLongA(w, GWL_STYLE));
     char title[32] = "";
     GetWindowTextA(w, title, sizeof title);
@@ -236,7 +244,44 @@ protected:
         mcs.cy = 180;
         return (HWND)SendMessageA(mdiClient, WM_MDICREATE, 0, (LPARAM)&mcs);
     }
+    // A table of the stand-ins below with this test's windows put in.
+    std::vector<ExpectedMessage> withMdiWindows(ExpectedSequence table)
+    {
+        return withWindows(table, {first, second, mdiClient, frame});
+    }
     HWND frame, first, second;
+};
+
+// Stand-ins for the MDI windows in the tables below.
+static const HWND firstChild = standInWindow(0), activeChild = standInWindow(1), client = standInWindow(2),
+                  frameWindow = standInWindow(3);
+
+// WM_NCACTIVATE(FALSE) to the inactive child: it asks the client for the
+// active child, which handles a WM_NCACTIVATE of its own the same way, and
+// the client's frame and then the active child's are repainted.
+static const ExpectedMessage deactivateInactiveChildSeq[] = {
+    {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, firstChild},
+    {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
+    {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam | matchLParam, TRUE, 0, activeChild},
+    {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
+    {WM_NCPAINT, messageFromOwnProcedure | matchWParam | matchLParam, 0, 0, activeChild},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
+};
+
+// WM_NCACTIVATE(FALSE) to the active child: only the client's frame is
+// repainted.
+static const ExpectedMessage deactivateActiveChildSeq[] = {
+    {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, activeChild},
+    {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
+};
+
+// WM_SETTEXT to a child: its own procedure stores the text, then the frame
+// is repainted.
+static const ExpectedMessage setChildTextSeq[] = {
+    {WM_SETTEXT, messageFromOwnProcedure | matchResult, 0, 0, firstChild, 0x33},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, frameWindow},
 };
 
 TEST_F(MdiCaptionMessages, ChildrenAreCaptionedMdiChildren)
@@ -251,29 +296,14 @@ TEST_F(MdiCaptionMessages, ChildrenAreCaptionedMdiChildren)
 TEST_F(MdiCaptionMessages, NcActivateOfAnInactiveChildRefreshesTheActiveChildAndTheClient)
 {
     EXPECT_EQ(1, SendMessageA(first, WM_NCACTIVATE, FALSE, 0));
-    ExpectedMessage sequence[] = {
-        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, first},
-        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
-        // The active child handles its WM_NCACTIVATE the same way.
-        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam | matchLParam, TRUE, 0, second},
-        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
-        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
-        {WM_NCPAINT, messageFromOwnProcedure | matchWParam | matchLParam, 0, 0, second},
-        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
-    };
-    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent,
+    EXPECT_SEQUENCE_OF(withMdiWindows(deactivateInactiveChildSeq), NULL, messageFromOwnProcedure | messageFromParent,
                        {WM_NCACTIVATE, WM_MDIGETACTIVE, WM_NCPAINT});
 }
 
 TEST_F(MdiCaptionMessages, NcActivateOfTheActiveChildRefreshesOnlyTheClient)
 {
     EXPECT_EQ(1, SendMessageA(second, WM_NCACTIVATE, FALSE, 0));
-    ExpectedMessage sequence[] = {
-        {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, second},
-        {WM_MDIGETACTIVE, messageFromParent, 0, 0, mdiClient},
-        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, mdiClient},
-    };
-    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent,
+    EXPECT_SEQUENCE_OF(withMdiWindows(deactivateActiveChildSeq), NULL, messageFromOwnProcedure | messageFromParent,
                        {WM_NCACTIVATE, WM_MDIGETACTIVE, WM_NCPAINT});
 }
 
@@ -283,11 +313,8 @@ TEST_F(MdiCaptionMessages, ChildTextIsStoredBeforeTheFrameIsRepainted)
     setMessageSnapshot(windowStyleOf);
     EXPECT_EQ(1, SendMessageA(first, WM_SETTEXT, 0, (LPARAM) "Renamed child"));
     setMessageSnapshot(NULL);
-    ExpectedMessage sequence[] = {
-        {WM_SETTEXT, messageFromOwnProcedure | matchResult, 0, 0, first, 0x33},
-        {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, frame},
-    };
-    EXPECT_SEQUENCE_OF(sequence, NULL, messageFromOwnProcedure | messageFromParent, {WM_SETTEXT, WM_NCPAINT});
+    EXPECT_SEQUENCE_OF(withMdiWindows(setChildTextSeq), NULL, messageFromOwnProcedure | messageFromParent,
+                       {WM_SETTEXT, WM_NCPAINT});
     for (auto &m : messageLog())
         if (m.window == first && m.message == WM_SETTEXT && (m.flags & messageFromOwnProcedure))
             EXPECT_TRUE(m.snapshot & WS_VISIBLE) << "an MDI child stays visible";
@@ -364,10 +391,8 @@ TEST_F(CaptionMessages, CaptionBoxClicksBecomeCommandsForTheOwnProcedure)
         LPARAM click = screenPoint(x, y);
         clearMessageLog();
         EXPECT_EQ(0, SendMessageA(w, c.message, c.hit, click));
-        ExpectedMessage own[] = {
-            {c.expectedMessage, messageFromOwnProcedure | matchWParam | matchLParam, c.expectedWParam, click, w},
-        };
-        EXPECT_SEQUENCE_OF(own, w, messageFromOwnProcedure, {WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP});
+        EXPECT_SEQUENCE_OF(withMessage(ownProcedureGetsOneSeq, c.expectedMessage, c.expectedWParam, click), w,
+                           messageFromOwnProcedure, {WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP});
         EXPECT_EQ(0, countMessages(w, WM_SYSCOMMAND, messageSourceMask & ~messageFromOwnProcedure))
             << "the command goes straight to the own procedure, past the hooks";
         DestroyWindow(w);

@@ -76,6 +76,21 @@ protected:
     std::vector<HWND> windows;
 };
 
+// A message the library has nothing to do with: the window's own procedure
+// gets it once, with its values, and nothing else does (standInWindow(0) is
+// the window).
+static const ExpectedMessage plainMessageSeq[] = {
+    {WM_USER + 4, messageFromOwnProcedure | matchWParam | matchLParam, 0xAABBCCDD, 0x11223344, standInWindow(0)},
+};
+
+// Destroying a subclassed window: its own procedure is still called through
+// the library's StaticWindowProc (the snapshot given), the hook called after
+// the library's finds its own procedure back.
+static const ExpectedMessage destroyInLibrarySeq[] = {
+    {WM_DESTROY, messageFromOwnProcedure | matchSnapshot | givenSnapshot, 0, 0},
+    {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+};
+
 TEST_F(DllHooks, CreationSubclassesAWindowWithTheLibrarysProcedure)
 {
     load();
@@ -94,10 +109,7 @@ TEST_F(DllHooks, PlainMessageReachesTheOwnProcedureWithItsValuesAndItsResultCome
     scriptMessage(WM_USER + 4, (LRESULT)0x600DF00D);
     clearMessageLog();
     EXPECT_EQ((LRESULT)0x600DF00D, SendMessageA(w, WM_USER + 4, 0xAABBCCDD, 0x11223344));
-    ExpectedMessage once[] = {
-        {WM_USER + 4, messageFromOwnProcedure | matchWParam | matchLParam, 0xAABBCCDD, 0x11223344, w},
-    };
-    EXPECT_SEQUENCE(once, NULL, messageFromOwnProcedure);
+    EXPECT_SEQUENCE(withWindows(plainMessageSeq, {w}), NULL, messageFromOwnProcedure);
 }
 
 TEST_F(DllHooks, DestructionGivesTheProcedureBackThroughTheAfterHook)
@@ -109,11 +121,8 @@ TEST_F(DllHooks, DestructionGivesTheProcedureBackThroughTheAfterHook)
     setMessageSnapshot(windowProcedureOf);
     clearMessageLog();
     DestroyWindow(w);
-    ExpectedMessage destruction[] = {
-        {WM_DESTROY, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, staticProc},
-        {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)scriptedProcedure},
-    };
-    EXPECT_SEQUENCE_OF(destruction, w, messageFromOwnProcedure | messageFromAfterHook, {WM_DESTROY});
+    EXPECT_SEQUENCE_OF(withSnapshot(destroyInLibrarySeq, staticProc), w, messageFromOwnProcedure | messageFromAfterHook,
+                       {WM_DESTROY});
 }
 
 TEST_F(DllHooks, ExcludedClassSwitchesSubclassingOff)

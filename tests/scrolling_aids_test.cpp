@@ -69,7 +69,7 @@ static std::string expectLineSteps(HWND window, UINT message, WPARAM request, LP
 {
     std::vector<ExpectedMessage> steps(count,
                                        {message, messageFromOwnProcedure | matchWParam | matchLParam, request, lParam});
-    return compareMessageLog(steps.data(), count, window, messageFromOwnProcedure);
+    return compareMessageLog(steps, window, messageFromOwnProcedure);
 }
 
 // A Page Down key as the system sends it: repeat count 1, scan code 0x51.
@@ -164,8 +164,7 @@ static void expectPassedOn(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
     SCOPED_TRACE(testing::Message() << std::hex << "message " << message << " wParam " << wParam);
     clearMessageLog();
     EXPECT_EQ(ownScrollResult, SendMessageA(w, message, wParam, lParam));
-    ExpectedMessage once[] = {{message, messageFromOwnProcedure | matchWParam | matchLParam, wParam, lParam}};
-    EXPECT_SEQUENCE(once, w, messageFromOwnProcedure);
+    EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, message, wParam, lParam), w, messageFromOwnProcedure);
 }
 
 TEST_F(PagedScrolling, OtherRequestsAndKeysArePassedOn)

@@ -14,32 +14,57 @@
 
 class StaticWindowProcTest : public EngineHooksTest {};
 
+// Creating a window under the hooks: hooks installed after the engine's run
+// before them, hooks installed before run after them; the snapshot is the
+// window's procedure at each.
+static const ExpectedMessage createWindowSeq[] = {
+    {WM_CREATE, messageFromLateBeforeHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+    {WM_CREATE, messageFromBeforeHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_CREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_CREATE, messageFromLateAfterHook, 0, 0},
+    {WM_CREATE, messageFromAfterHook, 0, 0},
+};
+
+// Destroying it: the hook called after the engine's after-message hook finds
+// the window's own procedure back.
+static const ExpectedMessage destroyWindowSeq[] = {
+    {WM_DESTROY, messageFromLateBeforeHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_DESTROY, messageFromBeforeHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_DESTROY, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_DESTROY, messageFromLateAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)StaticWindowProc},
+    {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, NULL, 0, (LONG_PTR)scriptedProcedure},
+};
+
+// A point in the middle of the caption of a window at (100, 100).
+static const LPARAM captionMiddle = screenPoint(250, 200);
+
+// A hit test the striped caption overrides: the own procedure's answer is
+// replaced before the after-message hooks see the result.
+static const ExpectedMessage hitTestOverriddenSeq[] = {
+    {WM_NCHITTEST, messageFromLateBeforeHook | matchLParam, 0, captionMiddle},
+    {WM_NCHITTEST, messageFromBeforeHook | matchLParam, 0, captionMiddle},
+    {WM_NCHITTEST, messageFromOwnProcedure | matchResult, 0, captionMiddle, NULL, HTCLOSE},
+    {WM_NCHITTEST, messageFromLateAfterHook | matchResult, 0, captionMiddle, NULL, HTCAPTION},
+    {WM_NCHITTEST, messageFromAfterHook | matchResult, 0, captionMiddle, NULL, HTCAPTION},
+};
+
+// A message posted to the window reaches StaticWindowProc without passing
+// the hooks.
+static const ExpectedMessage postedMessageSeq[] = {
+    {WM_USER + 9, messageFromOwnProcedure | matchWParam | matchLParam | matchSnapshot, 3, 4, NULL, 0,
+     (LONG_PTR)StaticWindowProc},
+};
+
 TEST_F(StaticWindowProcTest, CreationRunsTheBeforeHookThenStaticWindowProcThenTheAfterHook)
 {
     setMessageSnapshot(windowProcedureOf);
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
     ASSERT_TRUE(w != NULL);
-    // Hooks installed after the engine's run before them, hooks installed
-    // before run after them; the snapshot is the window's procedure then.
-    ExpectedMessage creation[] = {
-        {WM_CREATE, messageFromLateBeforeHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)scriptedProcedure},
-        {WM_CREATE, messageFromBeforeHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_CREATE, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_CREATE, messageFromLateAfterHook, 0, 0, w},
-        {WM_CREATE, messageFromAfterHook, 0, 0, w},
-    };
-    EXPECT_SEQUENCE_OF(creation, w, messageSourceMask, {WM_CREATE});
+    EXPECT_SEQUENCE_OF(createWindowSeq, w, messageSourceMask, {WM_CREATE});
 
     clearMessageLog();
     DestroyWindow(w);
-    ExpectedMessage destruction[] = {
-        {WM_DESTROY, messageFromLateBeforeHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_DESTROY, messageFromBeforeHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_DESTROY, messageFromOwnProcedure | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_DESTROY, messageFromLateAfterHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)StaticWindowProc},
-        {WM_DESTROY, messageFromAfterHook | matchSnapshot, 0, 0, w, 0, (LONG_PTR)scriptedProcedure},
-    };
-    EXPECT_SEQUENCE_OF(destruction, w, messageSourceMask, {WM_DESTROY});
+    EXPECT_SEQUENCE_OF(destroyWindowSeq, w, messageSourceMask, {WM_DESTROY});
 }
 
 // The part of StaticWindowProc after the window's own procedure has run
@@ -50,17 +75,9 @@ TEST_F(StaticWindowProcTest, ItsWorkAfterTheOwnProcedureIsDoneBeforeTheAfterHook
     Settings.macButtons = 1;
     scriptMessage(WM_NCHITTEST, HTCLOSE);
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
-    LPARAM middle = screenPoint(250, 200);
     clearMessageLog();
-    EXPECT_EQ(HTCAPTION, SendMessageA(w, WM_NCHITTEST, 0, middle));
-    ExpectedMessage hit[] = {
-        {WM_NCHITTEST, messageFromLateBeforeHook | matchLParam, 0, middle, w},
-        {WM_NCHITTEST, messageFromBeforeHook | matchLParam, 0, middle, w},
-        {WM_NCHITTEST, messageFromOwnProcedure | matchResult, 0, middle, w, HTCLOSE},
-        {WM_NCHITTEST, messageFromLateAfterHook | matchResult, 0, middle, w, HTCAPTION},
-        {WM_NCHITTEST, messageFromAfterHook | matchResult, 0, middle, w, HTCAPTION},
-    };
-    EXPECT_SEQUENCE_OF(hit, w, messageSourceMask, {WM_NCHITTEST});
+    EXPECT_EQ(HTCAPTION, SendMessageA(w, WM_NCHITTEST, 0, captionMiddle));
+    EXPECT_SEQUENCE_OF(hitTestOverriddenSeq, w, messageSourceMask, {WM_NCHITTEST});
 }
 
 TEST_F(StaticWindowProcTest, UnclaimedMessagesReachTheOwnProcedureUnchanged)
@@ -85,11 +102,8 @@ TEST_F(StaticWindowProcTest, UnclaimedMessagesReachTheOwnProcedureUnchanged)
         scriptMessage(c.message, c.result);
         clearMessageLog();
         EXPECT_EQ(c.result, SendMessageA(w, c.message, c.wParam, c.lParam));
-        ExpectedMessage once[] = {
-            {c.message, messageFromOwnProcedure | matchWParam | matchLParam | matchResult, c.wParam, c.lParam, w,
-             c.result},
-        };
-        EXPECT_SEQUENCE(once, w, messageFromOwnProcedure);
+        EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
+                        messageFromOwnProcedure);
     }
 }
 
@@ -102,11 +116,7 @@ TEST_F(StaticWindowProcTest, PostedMessagesReachItWithoutTheHooks)
     clearMessageLog();
     PostMessageA(w, WM_USER + 9, 3, 4);
     pumpMessages();
-    ExpectedMessage posted[] = {
-        {WM_USER + 9, messageFromOwnProcedure | matchWParam | matchLParam | matchSnapshot, 3, 4, w, 0,
-         (LONG_PTR)StaticWindowProc},
-    };
-    EXPECT_SEQUENCE(posted, w, messageSourceMask);
+    EXPECT_SEQUENCE(postedMessageSeq, w, messageSourceMask);
 }
 
 TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
@@ -147,10 +157,8 @@ TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
         scriptMessage(c.message, c.result);
         clearMessageLog();
         EXPECT_EQ(c.result, SendMessageA(w, c.message, c.wParam, c.lParam)) << "not a step ran";
-        ExpectedMessage once[] = {
-            {c.message, messageFromOwnProcedure | matchWParam | matchLParam, c.wParam, c.lParam, w},
-        };
-        EXPECT_SEQUENCE(once, w, messageFromOwnProcedure);
+        EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
+                        messageFromOwnProcedure);
     }
     EXPECT_EQ(0, memcmp(handles, windowHandles, sizeof handles));
     EXPECT_EQ(0, memcmp(procs, previousProcs, sizeof procs));

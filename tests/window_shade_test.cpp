@@ -306,9 +306,7 @@ TEST_F(WindowShade, OtherClicksArePassedOn)
         EXPECT_EQ(ownClickResult, SendMessageA(w, WM_NCRBUTTONDOWN, c.hit, at));
         EXPECT_EQ(150, heightOf(w));
         EXPECT_EQ(0, rolledUp[slot]);
-        ExpectedMessage once[] = {{WM_NCRBUTTONDOWN, messageFromOwnProcedure | matchWParam | matchLParam,
-                                   (WPARAM)c.hit, at}};
-        EXPECT_SEQUENCE(once, w, messageFromOwnProcedure);
+        EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, WM_NCRBUTTONDOWN, c.hit, at), w, messageFromOwnProcedure);
     }
 }
 

@@ -70,9 +70,52 @@ static bool listed(const std::vector<UINT> &messages, UINT message)
     return false;
 }
 
-std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND window, unsigned sourceMask,
+const ExpectedMessage ownProcedureGetsOneSeq[1] = {
+    {0, messageFromOwnProcedure | givenMessage | matchWParam | matchLParam, 0, 0},
+};
+
+static std::vector<ExpectedMessage> copyOf(ExpectedSequence table)
+{
+    return std::vector<ExpectedMessage>(table.entries, table.entries + table.count);
+}
+
+std::vector<ExpectedMessage> withWindows(ExpectedSequence table, std::initializer_list<HWND> windows)
+{
+    std::vector<ExpectedMessage> filled = copyOf(table);
+    for (ExpectedMessage &e : filled)
+        for (size_t n = 0; n < windows.size(); n++)
+            if (e.window == standInWindow((int)n)) {
+                e.window = windows.begin()[n];
+                break;
+            }
+    return filled;
+}
+
+std::vector<ExpectedMessage> withMessage(ExpectedSequence table, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<ExpectedMessage> filled = copyOf(table);
+    for (ExpectedMessage &e : filled)
+        if (e.flags & givenMessage) {
+            e.message = message;
+            e.wParam = wParam;
+            e.lParam = lParam;
+        }
+    return filled;
+}
+
+std::vector<ExpectedMessage> withSnapshot(ExpectedSequence table, LONG_PTR snapshot)
+{
+    std::vector<ExpectedMessage> filled = copyOf(table);
+    for (ExpectedMessage &e : filled)
+        if (e.flags & givenSnapshot) e.snapshot = snapshot;
+    return filled;
+}
+
+std::string compareMessageLog(ExpectedSequence table, HWND window, unsigned sourceMask,
                               const std::vector<UINT> &onlyMessages)
 {
+    const ExpectedMessage *expected = table.entries;
+    const int count = table.count;
     std::vector<LoggedMessage> actual;
     for (auto &m : logged)
         if ((!window || m.window == window) && (m.flags & sourceMask) && listed(onlyMessages, m.message))

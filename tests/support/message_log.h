@@ -4,6 +4,7 @@
 // acts, and compares the log with an expected table.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ enum MessageFlags {
     optionalEntry = 0x400,
     matchResult = 0x800,
     matchSnapshot = 0x1000,
+    // The message number and both parameters are given at run time
+    // (withMessage).
+    givenMessage = 0x2000,
+    // The snapshot is given at run time (withSnapshot).
+    givenSnapshot = 0x4000,
 };
 
 struct LoggedMessage {
@@ -47,6 +53,30 @@ struct ExpectedMessage {
     LONG_PTR snapshot = 0;  // compared with matchSnapshot
 };
 
+// Stand-ins for the windows a file-scope table cannot name: withWindows puts
+// the n-th handle it is given where standInWindow(n) stands.
+inline HWND standInWindow(int n) { return (HWND)(INT_PTR)(0x40 + n); }
+
+// An expected table as the comparison takes it: a file-scope array, or a
+// copy with its run-time parts filled in.
+struct ExpectedSequence {
+    template <size_t n>
+    ExpectedSequence(const ExpectedMessage (&table)[n]) : entries(table), count((int)n)
+    {
+    }
+    ExpectedSequence(const std::vector<ExpectedMessage> &table) : entries(table.data()), count((int)table.size()) {}
+    const ExpectedMessage *entries;
+    int count;
+};
+
+std::vector<ExpectedMessage> withWindows(ExpectedSequence table, std::initializer_list<HWND> windows);
+std::vector<ExpectedMessage> withMessage(ExpectedSequence table, UINT message, WPARAM wParam, LPARAM lParam);
+std::vector<ExpectedMessage> withSnapshot(ExpectedSequence table, LONG_PTR snapshot);
+
+// The window's own procedure gets one message, the one given (withMessage),
+// with both parameters as given.
+extern const ExpectedMessage ownProcedureGetsOneSeq[1];
+
 void recordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, unsigned flags);
 void recordMessageResult(HWND window, UINT message, WPARAM wParam, LPARAM lParam, unsigned flags,
                          LRESULT result);
@@ -66,8 +96,7 @@ void setMessageSnapshot(MessageSnapshot snapshot);
 // not NULL, of that window, and, when onlyMessages is not empty, with one of
 // those message numbers) with the expected table. Returns "" when it
 // matches, else both sequences side by side.
-std::string compareMessageLog(const ExpectedMessage *expected, int count, HWND window = NULL,
-                              unsigned sourceMask = messageSourceMask,
+std::string compareMessageLog(ExpectedSequence expected, HWND window = NULL, unsigned sourceMask = messageSourceMask,
                               const std::vector<UINT> &onlyMessages = std::vector<UINT>());
 
 // Installs WH_CALLWNDPROC / WH_CALLWNDPROCRET hooks on this thread that
@@ -79,16 +108,8 @@ void removeRecordingHooks();
 void installLateRecordingHooks();
 void removeLateRecordingHooks();
 
-#define EXPECT_SEQUENCE(table, window, sources)                                                          \
-    do {                                                                                                 \
-        std::string diff_ = compareMessageLog(table, (int)(sizeof(table) / sizeof((table)[0])), window, sources); \
-        EXPECT_EQ("", diff_);                                                                            \
-    } while (0)
+#define EXPECT_SEQUENCE(table, window, sources) EXPECT_EQ("", compareMessageLog(table, window, sources))
 
 // The same, looking only at the listed message numbers ({WM_A, WM_B}).
-#define EXPECT_SEQUENCE_OF(table, window, sources, ...)                                                  \
-    do {                                                                                                 \
-        std::string diff_ = compareMessageLog(table, (int)(sizeof(table) / sizeof((table)[0])), window, sources, \
-                                              std::vector<UINT>(__VA_ARGS__));                          \
-        EXPECT_EQ("", diff_);                                                                            \
-    } while (0)
+#define EXPECT_SEQUENCE_OF(table, window, sources, ...) \
+    EXPECT_EQ("", compareMessageLog(table, window, sources, std::vector<UINT>(__VA_ARGS__)))
