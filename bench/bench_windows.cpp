@@ -35,6 +35,13 @@ HWND createTargetWindow(const char *title, int x, int y, int width, int height, 
     return window;
 }
 
+HBITMAP createStripBitmap(HDC dc, int width, int height)
+{
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void *bits = NULL;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+}
+
 void pumpMessages()
 {
     MSG m;

@@ -9,6 +9,10 @@ HWND createTargetWindow(const char *title, int x, int y, int width, int height, 
 LRESULT CALLBACK targetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void pumpMessages();
 
+// The bitmap the gradient painter composes its title strip in: a 32-bit
+// top-down DIB section.
+HBITMAP createStripBitmap(HDC dc, int width, int height);
+
 // A WH_CALLWNDPROC and a WH_CALLWNDPROCRET procedure and the module that
 // holds them (NULL for procedures of bench.exe itself).
 struct HookPair {

@@ -155,45 +155,6 @@ static void profileSubclass(SubclassFigure &f)
            bare * 1e3, engine * 1e3, (engine - bare) * 1e3, lookup * 1e3, steps * 1e3);
 }
 
-// What StaticWindowProc would cost with one test in front of its steps: a
-// message that no step handles goes straight to the window's own procedure.
-// A replica for the figure's profile, not the engine's code.
-static int someStepHandles(UINT message)
-{
-    if (Settings.roundedWindows == 1) return 1;  // step 7 looks at every message
-    switch (message) {
-    case WM_CREATE: case WM_ACTIVATE: case WM_ENABLE: case WM_SETTEXT: case WM_GETTEXT: case WM_PAINT:
-    case WM_SHOWWINDOW: case WM_WINDOWPOSCHANGING: case WM_WINDOWPOSCHANGED: case WM_STYLECHANGED:
-    case WM_SETICON: case WM_NCCALCSIZE: case WM_NCPAINT: case BM_SETCHECK: case BM_SETSTATE: case BM_SETSTYLE:
-    case BM_CLICK: case BM_SETIMAGE: case WM_CTLCOLORBTN: case WM_CTLCOLORSTATIC: case WM_DRAWITEM:
-    case WM_NCHITTEST: case WM_CTLCOLORSCROLLBAR: case WM_SIZE: case WM_VSCROLL: case WM_HSCROLL:
-    case WM_NCMOUSEMOVE: case WM_NCRBUTTONDOWN: case WM_KEYDOWN: case WM_SYSCOMMAND: case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONUP: case WM_NCRBUTTONUP: case WM_NCACTIVATE: case WM_INITMENUPOPUP: case WM_MENUSELECT:
-    case WM_MDIACTIVATE: case WM_MDIMAXIMIZE:
-        return 1;
-    }
-    return 0;
-}
-
-static LRESULT CALLBACK filteredStaticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (!someStepHandles(message)) {
-        int slot = findWindowSlot(window);
-        if (slot >= 0) return CallWindowProcA(previousProcs[slot], window, message, wParam, lParam);
-    }
-    return StaticWindowProc(window, message, wParam, lParam);
-}
-
-static void measureFilteredProcedure(SubclassFigure &f)
-{
-    SetWindowLongA(f.engine, GWL_WNDPROC, (LONG)filteredStaticProcedure);
-    PairResult r = runInterleaved(bareSubclassBatch, engineSubclassBatch, &f, benchRounds(21));
-    SetWindowLongA(f.engine, GWL_WNDPROC, (LONG)StaticWindowProc);
-    detail("- 2. with one message test in front of the steps (a replica in the benchmark: a message no step "
-           "handles goes from the slot lookup straight to CallWindowProcA): %.3f us vs %.3f us, %.3fx",
-           r.medianB, r.medianA, r.medianRatio);
-}
-
 // Handles no real window can have: the top bit set.
 static HWND fakeWindowHandle(int slot) { return (HWND)(ULONG_PTR)(0x80000000u | (unsigned)(slot + 1) << 4); }
 
@@ -220,7 +181,6 @@ int runSubclassFigure()
            "procedure called directly (no subclass): %.3f us",
            slot, findWindowSlot(f.engine), direct);
     profileSubclass(f);
-    measureFilteredProcedure(f);
 
     releaseWindowSlot(f.engine);
     clearWindowTable();

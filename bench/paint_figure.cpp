@@ -55,7 +55,8 @@ static int changedTitlePixels(PaintFigure *f, const CaptionLayout &l, int *sampl
     return changed;
 }
 
-// The painter's parts, timed one at a time with the same calls and sizes.
+// The painter's parts, timed one at a time with the same calls and sizes:
+// what a repaint that composes a new strip does.
 typedef void (*PaintPart)(PaintFigure *f, HDC dc, int width, int height);
 
 static void partWindowDC(PaintFigure *f, HDC, int, int) { ReleaseDC(f->window, GetWindowDC(f->window)); }
@@ -68,10 +69,10 @@ static void partTitle(PaintFigure *f, HDC, int, int)
 
 static void partForeground(PaintFigure *, HDC, int, int) { GetForegroundWindow(); }
 
-static void partMemoryBitmap(PaintFigure *, HDC dc, int width, int height)
+static void partStripBitmap(PaintFigure *, HDC dc, int width, int height)
 {
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HBITMAP bitmap = createStripBitmap(dc, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
     SelectObject(memory, old);
     DeleteDC(memory);
@@ -83,35 +84,6 @@ static HDC partMemory;
 static void partBands(PaintFigure *, HDC, int width, int height)
 {
     const int bands = Settings.gradientSteps;
-    for (int band = 0; band < bands; band++) {
-        HPEN pen = CreatePen(PS_NULL, 0, RGB(band, 0, 0));
-        HBRUSH brush = CreateSolidBrush(RGB(band, 0, 0));
-        SelectObject(partMemory, pen);
-        SelectObject(partMemory, brush);
-        Rectangle(partMemory, width * band / bands, 0, width * (band + 1) / bands + 1, height);
-        SelectObject(partMemory, GetStockObject(NULL_PEN));
-        SelectObject(partMemory, GetStockObject(GRAY_BRUSH));
-        DeleteObject(pen);
-        DeleteObject(brush);
-    }
-}
-
-// Two cheaper ways to the same bands, for comparison: one brush per band and
-// FillRect (no pen), and the DC brush with PatBlt (no object made at all).
-static void partBandsBrushOnly(PaintFigure *, HDC, int width, int height)
-{
-    const int bands = Settings.gradientSteps;
-    for (int band = 0; band < bands; band++) {
-        HBRUSH brush = CreateSolidBrush(RGB(band, 0, 0));
-        RECT r = {width * band / bands, 0, width * (band + 1) / bands + 1, height};
-        FillRect(partMemory, &r, brush);
-        DeleteObject(brush);
-    }
-}
-
-static void partBandsDcBrush(PaintFigure *, HDC, int width, int height)
-{
-    const int bands = Settings.gradientSteps;
     HGDIOBJ old = SelectObject(partMemory, GetStockObject(DC_BRUSH));
     for (int band = 0; band < bands; band++) {
         SetDCBrushColor(partMemory, RGB(band, 0, 0));
@@ -119,53 +91,6 @@ static void partBandsDcBrush(PaintFigure *, HDC, int width, int height)
         PatBlt(partMemory, left, 0, width * (band + 1) / bands + 1 - left, height, PATCOPY);
     }
     SelectObject(partMemory, old);
-}
-
-static void partCompatibleDC(PaintFigure *, HDC dc, int, int) { DeleteDC(CreateCompatibleDC(dc)); }
-
-static void partCompatibleBitmap(PaintFigure *, HDC dc, int width, int height)
-{
-    DeleteObject(CreateCompatibleBitmap(dc, width, height));
-}
-
-static void partDibSection(PaintFigure *, HDC dc, int width, int height)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = NULL;
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-}
-
-static void partTitleWithoutMessage(PaintFigure *f, HDC, int, int)
-{
-    WCHAR title[253];
-    InternalGetWindowText(f->window, title, 253);
-}
-
-static void partOutline(PaintFigure *, HDC dc, int width, int height)
-{
-    HPEN pen = CreatePen(PS_INSIDEFRAME, 0, RGB(0, 0, 0));
-    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 0));
-    SelectObject(dc, pen);
-    SelectObject(dc, brush);
-    for (int line = 0; line < 4; line++) {
-        MoveToEx(dc, width + 40 + line, 5, NULL);
-        LineTo(dc, width + 40 + line, 5 + height);
-    }
-    SelectObject(dc, GetStockObject(NULL_PEN));
-    SelectObject(dc, GetStockObject(GRAY_BRUSH));
-    DeleteObject(pen);
-    DeleteObject(brush);
 }
 
 static void partText(PaintFigure *, HDC, int width, int height)
@@ -181,6 +106,28 @@ static void partCopy(PaintFigure *, HDC dc, int width, int height)
     BitBlt(dc, 30, 5, width, height - 1, partMemory, 0, 0, SRCCOPY);
 }
 
+static void partOutline(PaintFigure *, HDC dc, int width, int height)
+{
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DC_PEN));
+    const COLORREF previous = SetDCPenColor(dc, RGB(0, 0, 0));
+    for (int line = 0; line < 4; line++) {
+        MoveToEx(dc, width + 40 + line, 5, NULL);
+        LineTo(dc, width + 40 + line, 5 + height);
+    }
+    SetDCPenColor(dc, previous);
+    SelectObject(dc, old);
+}
+
+// Calls a repaint could make instead: the title without WM_GETTEXT, and the
+// memory DC alone.
+static void partTitleWithoutMessage(PaintFigure *f, HDC, int, int)
+{
+    WCHAR title[253];
+    InternalGetWindowText(f->window, title, 253);
+}
+
+static void partCompatibleDC(PaintFigure *, HDC dc, int, int) { DeleteDC(CreateCompatibleDC(dc)); }
+
 static double timePart(PaintFigure *f, PaintPart part, HDC dc, int width, int height)
 {
     return timeCalls(f->count, [&] {
@@ -194,7 +141,7 @@ static void profileRepaint(PaintFigure *f, const CaptionLayout &l)
     const int width = l.right - l.left, height = l.bottom - l.top;
     HDC dc = GetWindowDC(f->window);
     partMemory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HBITMAP bitmap = createStripBitmap(dc, width, height);
     HGDIOBJ old = SelectObject(partMemory, bitmap);
     struct {
         const char *name;
@@ -203,24 +150,20 @@ static void profileRepaint(PaintFigure *f, const CaptionLayout &l)
         {"GetWindowDC + ReleaseDC", partWindowDC},
         {"GetWindowTextA (WM_GETTEXT through the hooks and StaticWindowProc)", partTitle},
         {"GetForegroundWindow", partForeground},
-        {"memory DC and bitmap, made and deleted", partMemoryBitmap},
-        {"bands: pen, brush, Rectangle, delete", partBands},
+        {"memory DC and 32-bit DIB section, made and deleted", partStripBitmap},
+        {"bands: DC brush and PatBlt", partBands},
         {"DrawTextA of the title", partText},
         {"BitBlt of the strip", partCopy},
-        {"button outline: pen, brush, 4 lines on the window DC", partOutline},
+        {"button outline: DC pen, 4 lines on the window DC", partOutline},
     };
     std::string text;
     for (auto &p : parts)
         text += formatted("%s%s %.1f us", text.empty() ? "" : "; ", p.name, timePart(f, p.part, dc, width, height));
     detail("- 3. the repaint's parts, timed alone for a %dx%d strip of %d bands: %s", width, height,
            Settings.gradientSteps, text.c_str());
-    detail("- 3. cheaper equivalents: bands with one brush each and FillRect %.1f us; bands with the DC brush and "
-           "PatBlt %.1f us; the title by InternalGetWindowText (no WM_GETTEXT, so no hooks) %.1f us. The memory "
-           "DC alone %.1f us, CreateCompatibleBitmap alone %.1f us, the memory DC with a 32-bit DIB section of the "
-           "same size instead of the compatible bitmap, made, selected and deleted %.1f us",
-           timePart(f, partBandsBrushOnly, dc, width, height), timePart(f, partBandsDcBrush, dc, width, height),
-           timePart(f, partTitleWithoutMessage, dc, width, height), timePart(f, partCompatibleDC, dc, width, height),
-           timePart(f, partCompatibleBitmap, dc, width, height), timePart(f, partDibSection, dc, width, height));
+    detail("- 3. other calls: the title by InternalGetWindowText (no WM_GETTEXT, so no hooks) %.1f us; the memory "
+           "DC alone %.1f us",
+           timePart(f, partTitleWithoutMessage, dc, width, height), timePart(f, partCompatibleDC, dc, width, height));
     SelectObject(partMemory, old);
     DeleteObject(bitmap);
     DeleteDC(partMemory);

@@ -55,10 +55,9 @@ static void tracePaintParts(HWND window, const HookPair &linked, int count)
     });
     traceStretch("part-getforegroundwindow", NULL, count, [&] { GetForegroundWindow(); });
     traceStretch("part-createcompatibledc", NULL, count, [&] { DeleteDC(CreateCompatibleDC(dc)); });
-    traceStretch("part-createcompatiblebitmap", NULL, count,
-                 [&] { DeleteObject(CreateCompatibleBitmap(dc, width, height)); });
+    traceStretch("part-createdibsection", NULL, count, [&] { DeleteObject(createStripBitmap(dc, width, height)); });
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HBITMAP bitmap = createStripBitmap(dc, width, height);
     traceStretch("part-selectbitmap", NULL, count, [&] {
         HGDIOBJ old = SelectObject(memory, bitmap);
         SelectObject(memory, old);
