@@ -85,17 +85,23 @@ int findWindowSlotInUse()
     return -1;
 }
 
+// Every column of a slot but its handle.
+static void clearSlotColumns(int slot)
+{
+    previousProcs[slot] = NULL;
+    installedProcs[slot] = NULL;
+    rolledUp[slot] = 0;
+    unrolledHeight[slot] = 0;
+    regionApplied[slot] = 0;
+    unicodeWindows[slot] = 0;
+}
+
 void clearWindowTable()
 {
     lockIndex();
     for (int i = 0; i < windowTableCapacity; i++) {
         windowHandles[i] = NULL;
-        previousProcs[i] = NULL;
-        regionApplied[i] = 0;
-        rolledUp[i] = 0;
-        unrolledHeight[i] = 0;
-        unicodeWindows[i] = 0;
-        installedProcs[i] = NULL;
+        clearSlotColumns(i);
     }
     for (int i = 0; i < windowTableSlots; i++) nextInBucket[i] = 0;
     for (int i = 0; i < indexSize; i++) bucketHead[i] = 0;
@@ -184,12 +190,7 @@ static int engineProcedureIsCurrent(int slot)
 
 static void freeSlot(int slot, HWND window)
 {
-    previousProcs[slot] = NULL;
-    installedProcs[slot] = NULL;
-    rolledUp[slot] = 0;
-    unrolledHeight[slot] = 0;
-    regionApplied[slot] = 0;
-    unicodeWindows[slot] = 0;
+    clearSlotColumns(slot);
     removeFromIndex(slot, window);
     // The handle goes last: clearing it is what frees the slot for others.
     InterlockedExchangePointer((PVOID volatile *)&windowHandles[slot], NULL);

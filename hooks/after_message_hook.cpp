@@ -46,18 +46,9 @@ static int passesMessageFilter(UINT message)
 // WM_GETTEXT of that size is taken as its own.
 enum { engineTitleBufferSize = windowTextSize };
 
-// One call of the after-message hook: the hook's arguments, the message as
-// the window's procedure handled it, and its class name, read once into the
-// call's own buffer. A stage that chains early leaves what the chain gave.
-struct AfterHookCall {
-    int code;
-    WPARAM hookWParam;
-    LPARAM hookLParam;
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    char className[classNameSize];
+// One call of the after-message hook, the message as the window's procedure
+// handled it. A stage that chains early keeps what the chain gave.
+struct AfterHookCall : HookCall {
     LRESULT chained;
 };
 
@@ -72,7 +63,6 @@ enum AfterStageResult {
 
 typedef AfterStageResult (*AfterStage)(AfterHookCall &call);
 
-static LRESULT chain(const AfterHookCall &call) { return passOn(call.code, call.hookWParam, call.hookLParam); }
 
 static AfterStageResult addListViewStylesEarly(AfterHookCall &call)
 {
@@ -263,15 +253,8 @@ extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lPara
     loadCaptionPluginOnFirstCall();
 
     AfterHookCall call;
-    call.code = code;
-    call.hookWParam = wParam;
-    call.hookLParam = lParam;
-    call.window = m->hwnd;
-    call.message = m->message;
-    call.wParam = m->wParam;
-    call.lParam = m->lParam;
+    readHookCall(&call, code, wParam, lParam, m->hwnd, m->message, m->wParam, m->lParam);
     call.chained = 0;
-    if (!GetClassNameA(call.window, call.className, classNameSize)) call.className[0] = 0;
 
     for (AfterStage stage : afterStages) {
         switch (stage(call)) {

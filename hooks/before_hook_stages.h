@@ -3,22 +3,12 @@
 
 #include <windows.h>
 
-#include "engine/shared_resources.h"
+#include "hooks/hooks.h"
 #include "engine/window_classes.h"
 
-// One call of the before-message hook: the hook's arguments, the message,
-// and what the hook read of the window (its style and class name, read into
-// this call's own buffer).
-struct BeforeHookCall {
-    int code;
-    WPARAM hookWParam;
-    LPARAM hookLParam;
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
+// One call of the before-message hook, with the window's style read once.
+struct BeforeHookCall : HookCall {
     LONG style;
-    char className[classNameSize];
 };
 
 enum HookStageResult {

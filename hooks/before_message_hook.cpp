@@ -15,15 +15,8 @@ extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lPar
     loadCaptionPluginOnFirstCall();
 
     BeforeHookCall call;
-    call.code = code;
-    call.hookWParam = wParam;
-    call.hookLParam = lParam;
-    call.window = m->hwnd;
-    call.message = m->message;
-    call.wParam = m->wParam;
-    call.lParam = m->lParam;
+    readHookCall(&call, code, wParam, lParam, m->hwnd, m->message, m->wParam, m->lParam);
     call.style = GetWindowLongA(call.window, GWL_STYLE);
-    if (!GetClassNameA(call.window, call.className, classNameSize)) call.className[0] = 0;
 
     subclassNewWindow(call);
     paintProgressBarBeforeHandling(call);

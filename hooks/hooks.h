@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "engine/window_classes.h"
+
 // Before a window procedure sees a sent message (WH_CALLWNDPROC).
 extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lParam);
 // After a window procedure has returned from a sent message (WH_CALLWNDPROCRET).
@@ -15,3 +17,32 @@ inline LRESULT passOn(int code, WPARAM wParam, LPARAM lParam)
 {
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
+
+// What each call of either hook carries: the hook's own arguments, the
+// message, and the window's class name, read once per call into the call's
+// own buffer (two threads never share one).
+struct HookCall {
+    int code;
+    WPARAM hookWParam;
+    LPARAM hookLParam;
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    char className[classNameSize];
+};
+
+inline void readHookCall(HookCall *call, int code, WPARAM hookWParam, LPARAM hookLParam, HWND window, UINT message,
+                         WPARAM wParam, LPARAM lParam)
+{
+    call->code = code;
+    call->hookWParam = hookWParam;
+    call->hookLParam = hookLParam;
+    call->window = window;
+    call->message = message;
+    call->wParam = wParam;
+    call->lParam = lParam;
+    if (!GetClassNameA(window, call->className, classNameSize)) call->className[0] = 0;
+}
+
+inline LRESULT chain(const HookCall &call) { return passOn(call.code, call.hookWParam, call.hookLParam); }
