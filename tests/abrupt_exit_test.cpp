@@ -62,13 +62,9 @@ LRESULT CALLBACK keeperProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 TEST(AbruptExit, DISABLED_ChildKeeper)
 {
     enterEngine();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = keeperProcedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "VarnelKeeper";
-    RegisterClassA(&wc);
-    HWND w = CreateWindowExA(0, wc.lpszClassName, "Keeper - desktop", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500,
-                             300, 200, NULL, NULL, wc.hInstance, NULL);
+    HWND w = CreateWindowExA(0, windowClass("VarnelKeeper", keeperProcedure), "Keeper - desktop",
+                             WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 500, 300, 200, NULL, NULL, GetModuleHandleA(NULL),
+                             NULL);
     ASSERT_TRUE(w != NULL);
     char line[64];
     wsprintfA(line, "keeper: ready %lu", (unsigned long)(ULONG_PTR)w);
@@ -95,14 +91,8 @@ LRESULT CALLBACK plainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 HWND captionedWindow(WNDPROC procedure, const char *className)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = className;
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, className, "Abrupt - exit", WS_OVERLAPPEDWINDOW, 100, 100, 400, 300, NULL, NULL,
-                           wc.hInstance, NULL);
+    return CreateWindowExA(0, windowClass(className, procedure, (HBRUSH)(COLOR_WINDOW + 1)), "Abrupt - exit",
+                           WS_OVERLAPPEDWINDOW, 100, 100, 400, 300, NULL, NULL, GetModuleHandleA(NULL), NULL);
 }
 
 // Shows a window: the zoom takes 13 frames of 200 ms; another thread ends

@@ -87,20 +87,7 @@ Canvas *canvasFor(HWND window, const TestTile &tile, bool margin = true)
 
 // A window class that only calls DefWindowProcA, with no background brush:
 // usable from several threads, and it draws nothing when erased.
-const char *quietClass(const char *name)
-{
-    static std::set<std::string> registered;
-    if (!registered.count(name)) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-        wc.lpszClassName = name;
-        RegisterClassA(&wc);
-        registered.insert(name);
-    }
-    return registered.find(name)->c_str();
-}
+const char *quietClass(const char *name) { return windowClass(name, DefWindowProcA, NULL, arrowCursor); }
 
 INT_PTR CALLBACK quietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 

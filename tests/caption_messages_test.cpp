@@ -195,23 +195,12 @@ protected:
     void SetUp() override
     {
         CaptionMessages::SetUp();
-        static bool registered;
-        if (!registered) {
-            WNDCLASSA wc = {};
-            wc.hInstance = GetModuleHandleA(NULL);
-            wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-            wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
-            wc.lpfnWndProc = frameProcedure;
-            wc.lpszClassName = "VarnelMdiFrame";
-            RegisterClassA(&wc);
-            wc.lpfnWndProc = childProcedure;
-            wc.lpszClassName = "VarnelMdiChild";
-            RegisterClassA(&wc);
-            registered = true;
-        }
+        const HBRUSH workspace = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+        windowClass("VarnelMdiChild", childProcedure, workspace, arrowCursor);
         childScript.clear();
-        frame = track(CreateWindowExA(0, "VarnelMdiFrame", "Frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                                      50, 50, 600, 450, NULL, NULL, GetModuleHandleA(NULL), NULL));
+        frame = track(CreateWindowExA(0, windowClass("VarnelMdiFrame", frameProcedure, workspace, arrowCursor), "Frame",
+                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 50, 50, 600, 450, NULL, NULL,
+                                      GetModuleHandleA(NULL), NULL));
         CLIENTCREATESTRUCT ccs = {};
         ccs.idFirstChild = 1000;
         mdiClient = track(CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL,

@@ -247,11 +247,7 @@ static LRESULT CALLBACK mdiChildProcedure(HWND window, UINT message, WPARAM wPar
 
 TEST_F(CaptionRepaint, MdiChildrenAreLeftAloneUnlessSkinned)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = mdiChildProcedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "VarnelMdiChild";
-    RegisterClassA(&wc);
+    windowClass("VarnelMdiChild", mdiChildProcedure);
     HWND frame = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 500, 400);
     CLIENTCREATESTRUCT ccs = {NULL, 1000};
     HWND client = CreateWindowExA(0, "MDICLIENT", NULL, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 480, 350,

@@ -267,17 +267,9 @@ static LRESULT CALLBACK eraseRecordingParent(HWND window, UINT message, WPARAM w
 
 static const char *eraseParentClass()
 {
-    static bool registered;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = eraseRecordingParent;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hbrBackground = CreateSolidBrush(RGB(220, 30, 30));
-        wc.lpszClassName = "VarnelEraseParent";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return "VarnelEraseParent";
+    static const char *const name =
+        windowClass("VarnelEraseParent", eraseRecordingParent, CreateSolidBrush(RGB(220, 30, 30)));
+    return name;
 }
 
 TEST_F(ControlColours, ParentErasesUnderAStaticBeforeItsTextOrStateChanges)

@@ -62,26 +62,6 @@ bool mentionsPath(const std::string &output, const std::string &path)
 
 bool fileExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string readFile(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-    return text;
-}
-
-void writeFile(const std::string &path, const std::string &text)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return;
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
-}
-
 // The prefix's real engine settings file, written for a test and put back
 // as it was afterwards.
 class EngineSettingsFile {
@@ -90,16 +70,16 @@ public:
     {
         CreateDirectoryA((windowsDirectory() + "\\varnels").c_str(), NULL);
         hadFile_ = fileExists(engineSettingsPath());
-        if (hadFile_) previous_ = readFile(engineSettingsPath());
+        if (hadFile_) previous_ = fileContent(engineSettingsPath());
     }
     ~EngineSettingsFile()
     {
         if (hadFile_)
-            writeFile(engineSettingsPath(), previous_);
+            writeFileContent(engineSettingsPath(), previous_);
         else
             DeleteFileA(engineSettingsPath().c_str());
     }
-    void write(const std::string &text) { writeFile(engineSettingsPath(), text); }
+    void write(const std::string &text) { writeFileContent(engineSettingsPath(), text); }
     void remove() { DeleteFileA(engineSettingsPath().c_str()); }
 
 private:

@@ -30,19 +30,7 @@ LRESULT CALLBACK plainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-const char *plainClass()
-{
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = plainProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "VarnelFullTable";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return "VarnelFullTable";
-}
+const char *plainClass() { return windowClass("VarnelFullTable", plainProcedure); }
 
 // Children of one hidden window (top-level windows would each cost the
 // display server a window); captioned ones, for the windows past the table's

@@ -50,18 +50,6 @@ void paintGradientWith(HWND window, HWND stateWindow, const CaptionArea &a, int 
 
 void paintGradient(HWND window, const CaptionArea &a, int state) { paintGradientWith(window, window, a, state); }
 
-// Paints a rectangle of the window (window coordinates) in a marker colour,
-// so that a test can tell what the painter left alone.
-void fillWindowRect(HWND window, int left, int top, int right, int bottom, COLORREF colour)
-{
-    HDC dc = GetWindowDC(window);
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT r = {left, top, right, bottom};
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    ReleaseDC(window, dc);
-}
-
 HWND showWindow(DWORD style, DWORD exStyle = 0, int w = 600, int h = 400, const char *title = "")
 {
     HWND window = createTestWindow(style, exStyle, w, h, title);
@@ -432,34 +420,16 @@ std::vector<COLORREF> stripPixels(HWND window, const CaptionArea &a, int rows)
 }
 
 // A strip of one background colour with text drawn into it by `draw`, on a
-// memory DC like the painter's.
+// memory DC like the painter's; the rows the painter copies to the window.
 std::vector<COLORREF> referenceStrip(HWND window, int width, int height, COLORREF background, COLORREF text,
                                      const std::function<void(HDC, RECT)> &draw)
 {
-    HDC dc = GetWindowDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, brush);
-    DeleteObject(brush);
-    SetBkMode(memory, TRANSPARENT);
-    SetTextColor(memory, text);
-    HGDIOBJ oldFont = SelectObject(memory, GetStockObject(SYSTEM_FONT));
-    RECT textRect = {3, 0, width, height - 1};
-    draw(memory, textRect);
-    SelectObject(memory, oldFont);
-    std::vector<COLORREF> out;
-    {
-        WindowPixels p(memory, width, height);
-        for (int y = 0; y < height - 1; y++)
-            for (int x = 0; x < width; x++) out.push_back(p.at(x, y));
-    }
-    SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(window, dc);
+    std::vector<COLORREF> out =
+        drawnStrip(window, width, height, background, text, (HFONT)GetStockObject(SYSTEM_FONT), [&](HDC memory) {
+            RECT textRect = {3, 0, width, height - 1};
+            draw(memory, textRect);
+        });
+    out.resize((size_t)width * (height - 1));
     return out;
 }
 

@@ -44,19 +44,7 @@ LRESULT CALLBACK countingProcedure(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-const char *countingClass()
-{
-    static bool registered;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = countingProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "VarnelLifeCycle";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return "VarnelLifeCycle";
-}
+const char *countingClass() { return windowClass("VarnelLifeCycle", countingProcedure); }
 
 // What a button's property held when the button was nearly gone.
 HANDLE propertyAtNcDestroy;

@@ -14,18 +14,6 @@
 #include "support/settings_file.h"
 #include "support/test_engine.h"
 
-static std::string readLog(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return text;
-    char buffer[512];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-    return text;
-}
-
 TEST(PlugIn, NoMarkerNoPlugIn)
 {
     TestFolder folder("nomarker");
@@ -79,7 +67,7 @@ TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
     SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", NULL);
     char expected[200];
     snprintf(expected, sizeof expected, "main 1\r\ntitle %lu 1 2 3 4 5 2\r\nmain 0\r\n", (unsigned long)(ULONG_PTR)w);
-    EXPECT_EQ(expected, readLog(log));
+    EXPECT_EQ(expected, fileContent(log));
     FreeLibrary(GetModuleHandleA("vlplug.dll"));
 }
 

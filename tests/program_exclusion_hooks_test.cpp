@@ -54,10 +54,7 @@ private:
 
 static void writeFile(const std::string &path, const std::string &text)
 {
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f != NULL) << path;
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
+    ASSERT_TRUE(writeFileContent(path, text)) << path;
 }
 
 static std::string windowsFolderFile(const char *name)

@@ -212,12 +212,7 @@ static LRESULT CALLBACK menuOwnerProc(HWND window, UINT message, WPARAM wParam, 
 
 TEST_F(RoundedMenus, RealPopupMenuIsRoundedAndRebuiltAfterResize)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = menuOwnerProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "VarnelMenuOwner";
-    RegisterClassA(&wc);
-    HWND owner = track(CreateWindowExA(0, "VarnelMenuOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300,
+    HWND owner = track(CreateWindowExA(0, windowClass("VarnelMenuOwner", menuOwnerProc), "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 300,
                                       200, NULL, NULL, NULL, NULL));
     HMENU popup = CreatePopupMenu();
     AppendMenuA(popup, MF_STRING, 1, "First item of the menu");

@@ -41,17 +41,7 @@ static LRESULT CALLBACK scrollTestProcedure(HWND window, UINT message, WPARAM wP
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static const char *scrollClass(const char *name)
-{
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(GetModuleHandleA(NULL), name, &wc)) {
-        wc.lpfnWndProc = scrollTestProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = name;
-        RegisterClassA(&wc);
-    }
-    return name;
-}
+static const char *scrollClass(const char *name) { return windowClass(name, scrollTestProcedure); }
 
 static void setPage(HWND window, int bar, UINT page)
 {
@@ -290,16 +280,12 @@ protected:
         PagedScrolling::SetUp();
         Settings.pageKeyScroll = 0;
         Settings.scrollBarBlackBoxes = 1;
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = boxTestProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "VarnelBoxTest";
-        RegisterClassA(&wc);
     }
     HWND boxWindow(DWORD style)
     {
         // A control-like window: a two-pixel client edge around the bar.
-        HWND w = createTestWindow(style | WS_POPUP | WS_VISIBLE, WS_EX_CLIENTEDGE, 200, 150, "Boxes", "VarnelBoxTest");
+        HWND w = createTestWindow(style | WS_POPUP | WS_VISIBLE, WS_EX_CLIENTEDGE, 200, 150, "Boxes",
+                                  windowClass("VarnelBoxTest", boxTestProcedure));
         track(w);
         pumpMessages();
         subclassIntoTable(w, StaticWindowProc);

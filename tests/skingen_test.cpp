@@ -77,18 +77,6 @@ int channelDistance(COLORREF a, COLORREF b)
     return d > abs(GetBValue(a) - GetBValue(b)) ? d : abs(GetBValue(a) - GetBValue(b));
 }
 
-std::string fileBytes(const std::string &path)
-{
-    std::string bytes;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
-
 class Skingen : public ::testing::Test {
 protected:
     void SetUp() override
@@ -136,7 +124,7 @@ TEST_F(Skingen, DrawsTheSamePicturesEveryTime)
     ASSERT_EQ(0u, runSkingen(inQuotes(out)).exitCode);
     ASSERT_EQ(0u, runSkingen(inQuotes(second.file("\\varnels"))).exitCode);
     for (auto &f : skinFiles) {
-        std::string a = fileBytes(out + "\\" + f.name), b = fileBytes(second.file("\\varnels\\") + f.name);
+        std::string a = fileContent(out + "\\" + f.name), b = fileContent(second.file("\\varnels\\") + f.name);
         EXPECT_FALSE(a.empty()) << f.name;
         EXPECT_TRUE(a == b) << f.name;
     }

@@ -172,13 +172,8 @@ TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
 // itself; the default procedure answers them instead.
 TEST_F(StaticWindowProcTest, WindowWithoutSlotOfAClassOfItsOwnGetsTheDefaultProcedure)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = StaticWindowProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "VarnelStaticClass";
-    RegisterClassA(&wc);
     Settings.subclassWindows = 0;
-    HWND w = track(CreateWindowExA(0, "VarnelStaticClass", "Own title", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
+    HWND w = track(CreateWindowExA(0, windowClass("VarnelStaticClass", StaticWindowProc), "Own title", WS_OVERLAPPEDWINDOW, 10, 10, 200, 100,
                                    NULL, NULL, GetModuleHandleA(NULL), NULL));
     Settings.subclassWindows = 1;
     ASSERT_TRUE(w != NULL) << "WM_NCCREATE answered by the default procedure";

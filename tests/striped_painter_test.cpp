@@ -45,16 +45,6 @@ void paintStriped(HWND window, const CaptionArea &a, int state)
     ReleaseDC(window, dc);
 }
 
-void fillWindowRect(HWND window, int left, int top, int right, int bottom, COLORREF colour)
-{
-    HDC dc = GetWindowDC(window);
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT r = {left, top, right, bottom};
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    ReleaseDC(window, dc);
-}
-
 // Reads the striped bar in its own coordinates: strip x, y are window
 // x - 3, y - top.
 struct Bar {
@@ -403,19 +393,7 @@ TEST_F(StripedPainter, WindowWithoutBorderIsSkippedWithoutWaitingForTheTurn)
 
 namespace {
 
-const char *plainClass()
-{
-    static bool registered;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "StripedThreadWindow";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return "StripedThreadWindow";
-}
+const char *plainClass() { return windowClass("StripedThreadWindow", DefWindowProcA); }
 
 struct PaintingThread {
     int x;            // window position, so the two do not share pixels

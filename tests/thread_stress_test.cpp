@@ -219,12 +219,7 @@ protected:
         // threads call its painter themselves. Inactive gradients are solid.
         Settings.macButtons = 0;
         Settings.solidInactiveCaption = 1;
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = frameProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        wc.lpszClassName = frameClass;
-        RegisterClassA(&wc);
+        windowClass(frameClass, frameProcedure, (HBRUSH)(COLOR_WINDOW + 1));
     }
     void TearDown() override
     {

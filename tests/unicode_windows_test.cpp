@@ -51,12 +51,8 @@ INT_PTR CALLBACK dialogProcedure(HWND, UINT message, WPARAM, LPARAM) { return me
 
 void registerUnicodeClass(const wchar_t *name, WNDPROC procedure)
 {
-    WNDCLASSW c = {};
-    c.lpfnWndProc = procedure;
-    c.hInstance = GetModuleHandleW(NULL);
-    c.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    c.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    c.lpszClassName = name;
+    const WNDCLASSW c = {0, procedure, 0, 0, GetModuleHandleW(NULL), NULL, LoadCursorW(NULL, (LPCWSTR)IDC_ARROW),
+                         (HBRUSH)(COLOR_WINDOW + 1), NULL, name};
     RegisterClassW(&c);
 }
 
@@ -275,36 +271,16 @@ TEST_F(UnicodeWindows, SkinnedCaptionShowsTheGlyphsOfTheTitle)
     metrics.cbSize = 340;  // without the field later systems added
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
     HFONT font = CreateFontIndirectA(&metrics.lfCaptionFont);
+    const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
     auto drawn = [&](bool wide) {
-        HDC dc = GetWindowDC(w);
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-        HBRUSH brush = CreateSolidBrush(background);
-        RECT all = {0, 0, width, height};
-        FillRect(memory, &all, brush);
-        DeleteObject(brush);
-        SetBkMode(memory, TRANSPARENT);
-        SetTextColor(memory, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-        HGDIOBJ oldFont = SelectObject(memory, font);
-        RECT text = {3, 0, width, height};
-        const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
-        if (wide)
-            DrawTextW(memory, unicodeTitle, -1, &text, format);
-        else
-            DrawTextA(memory, "??? ? ?", -1, &text, format);
-        SelectObject(memory, oldFont);
-        std::vector<COLORREF> out;
-        {
-            WindowPixels p(memory, width, height);
-            for (int y = 0; y < height; y++)
-                for (int x = 0; x < width; x++) out.push_back(p.at(x, y));
-        }
-        SelectObject(memory, oldBitmap);
-        DeleteDC(memory);
-        DeleteObject(bitmap);
-        ReleaseDC(w, dc);
-        return out;
+        return drawnStrip(w, width, height, background, textColour, font, [&](HDC memory) {
+            RECT text = {3, 0, width, height};
+            const UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+            if (wide)
+                DrawTextW(memory, unicodeTitle, -1, &text, format);
+            else
+                DrawTextA(memory, "??? ? ?", -1, &text, format);
+        });
     };
     std::vector<COLORREF> strip;
     for (int y = 0; y < height; y++)

@@ -23,6 +23,7 @@
 #include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/test_folder.h"
+#include "support/test_windows.h"
 
 namespace {
 
@@ -89,26 +90,21 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     HHOOK after = SetWindowsHookExA(WH_CALLWNDPROCRET, afterProc, dll, GetCurrentThreadId());
     ASSERT_TRUE(before && after);
 
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ownProcedure;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = "VarnelUnloadWindow";
-    RegisterClassA(&wc);
+    const char *className = windowClass("VarnelUnloadWindow", ownProcedure, (HBRUSH)(COLOR_WINDOW + 1));
 
     std::vector<Tracked> tracked;
     for (int t = 0; t < tops; t++) {
         char title[48];
         wsprintfA(title, "Window %d - unload", t);
-        HWND top = CreateWindowExA(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 10 + (t % 20) * 50,
-                                   10 + (t / 20) * 150, 400, 300, NULL, NULL, wc.hInstance, NULL);
+        HWND top = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW, 10 + (t % 20) * 50, 10 + (t / 20) * 150,
+                                   400, 300, NULL, NULL, GetModuleHandleA(NULL), NULL);
         ASSERT_TRUE(top != NULL);
         if (t % 4 == 0) ShowWindow(top, SW_SHOWNOACTIVATE);
         tracked.push_back({top, 0, 0});
         for (int c = 0; c < childrenPerTop; c++) {
             const DWORD style = WS_CHILD | WS_VISIBLE | (c % 3 == 0 ? WS_CAPTION | WS_SYSMENU | WS_THICKFRAME : WS_BORDER);
-            HWND child = CreateWindowExA(0, wc.lpszClassName, "Child - unload", style, 5 + c * 20, 5 + c * 15, 150, 120,
-                                         top, NULL, wc.hInstance, NULL);
+            HWND child = CreateWindowExA(0, className, "Child - unload", style, 5 + c * 20, 5 + c * 15, 150, 120, top,
+                                         NULL, GetModuleHandleA(NULL), NULL);
             ASSERT_TRUE(child != NULL);
             tracked.push_back({child, 0, 0});
         }

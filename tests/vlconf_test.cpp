@@ -27,13 +27,7 @@ struct ToolRun {
 static std::string readBytes(const std::string &path)
 {
     std::string content;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
-    fclose(f);
-    return content;
+    return readFileContent(path, &content) ? content : "<missing>";
 }
 
 static HANDLE inheritableFile(const std::string &path)

@@ -53,19 +53,7 @@ static LRESULT CALLBACK shadeTestProcedure(HWND window, UINT message, WPARAM wPa
     return result;
 }
 
-static const char *shadeTestClass()
-{
-    static bool registered;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = shadeTestProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "VarnelShadeTest";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return "VarnelShadeTest";
-}
+static const char *shadeTestClass() { return windowClass("VarnelShadeTest", shadeTestProcedure); }
 
 // A captioned window that the platform lets shrink to any height: without
 // WS_THICKFRAME and with WS_POPUP, DefWindowProc applies no minimum tracking

@@ -7,6 +7,7 @@
 
 #include "hooks/hooks.h"
 #include "support/engine_hooks.h"
+#include "support/pixels.h"
 #include "support/settings_file.h"
 
 void loadCommonControls()
@@ -44,18 +45,10 @@ LRESULT AfterHookControlsTest::callAfterHook(HWND window, UINT message, WPARAM w
 
 Canvas::Canvas(int w, int h, COLORREF colour) : w_(w), h_(h)
 {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
     HDC screen = GetDC(NULL);
     dc_ = CreateCompatibleDC(screen);
     ReleaseDC(NULL, screen);
-    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits, NULL, 0);
-    bits_ = (DWORD *)bits;
+    bitmap_ = createPixelSection(dc_, w, h, &bits_);
     previous_ = SelectObject(dc_, bitmap_);
     fill(colour);
 }

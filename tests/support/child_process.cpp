@@ -1,7 +1,8 @@
 #include "support/child_process.h"
 
-#include <share.h>
 #include <stdio.h>
+
+#include "support/test_folder.h"
 
 bool startChild(const std::string &commandLine, const std::string &outputPath, ChildProcess *child,
                 const char *directory)
@@ -30,17 +31,7 @@ bool startChild(const std::string &commandLine, const std::string &outputPath, C
     return true;
 }
 
-std::string childOutput(const ChildProcess &child)
-{
-    std::string text;
-    FILE *f = _fsopen(child.outputPath.c_str(), "rb", _SH_DENYNO);
-    if (!f) return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-    fclose(f);
-    return text;
-}
+std::string childOutput(const ChildProcess &child) { return fileContent(child.outputPath); }
 
 bool waitForOutput(const ChildProcess &child, const std::string &text, DWORD timeout)
 {

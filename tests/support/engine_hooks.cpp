@@ -1,11 +1,11 @@
 #include "support/engine_hooks.h"
 
 #include <map>
-#include <string>
 
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/window_table.h"
+#include "support/test_windows.h"
 
 void quietOtherStages()
 {
@@ -49,18 +49,7 @@ LRESULT CALLBACK scriptedProcedure(HWND window, UINT message, WPARAM wParam, LPA
 
 const char *scriptedClass(const char *name)
 {
-    static std::map<std::string, int> registered;
-    if (!registered.count(name)) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = scriptedProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        wc.lpszClassName = name;
-        RegisterClassA(&wc);
-        registered[name] = 1;
-    }
-    return registered.find(name)->first.c_str();
+    return windowClass(name, scriptedProcedure, (HBRUSH)(COLOR_WINDOW + 1), arrowCursor);
 }
 
 static const char parentProcedureProperty[] = "VarnelTestParentProc";

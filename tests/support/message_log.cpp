@@ -160,58 +160,44 @@ std::string compareMessageLog(ExpectedSequence table, HWND window, unsigned sour
     return out;
 }
 
-static HHOOK beforeHook, afterHook, lateBeforeHook, lateAfterHook;
+// The recording hooks of one pair: what they record as, and their handles.
+template <unsigned beforeSource, unsigned afterSource> struct RecordingPair {
+    static HHOOK before, after;
 
-static LRESULT CALLBACK recordBefore(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
-    recordMessage(m->hwnd, m->message, m->wParam, m->lParam, messageFromBeforeHook);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
+    static LRESULT CALLBACK recordBefore(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
+        recordMessage(m->hwnd, m->message, m->wParam, m->lParam, beforeSource);
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    }
 
-static LRESULT CALLBACK recordAfter(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    recordMessageResult(m->hwnd, m->message, m->wParam, m->lParam, messageFromAfterHook, m->lResult);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
+    static LRESULT CALLBACK recordAfter(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
+        recordMessageResult(m->hwnd, m->message, m->wParam, m->lParam, afterSource, m->lResult);
+        return CallNextHookEx(NULL, code, wParam, lParam);
+    }
 
-static LRESULT CALLBACK recordLateBefore(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
-    recordMessage(m->hwnd, m->message, m->wParam, m->lParam, messageFromLateBeforeHook);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
+    static void install()
+    {
+        before = SetWindowsHookExA(WH_CALLWNDPROC, recordBefore, NULL, GetCurrentThreadId());
+        after = SetWindowsHookExA(WH_CALLWNDPROCRET, recordAfter, NULL, GetCurrentThreadId());
+    }
 
-static LRESULT CALLBACK recordLateAfter(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    recordMessageResult(m->hwnd, m->message, m->wParam, m->lParam, messageFromLateAfterHook, m->lResult);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
+    static void remove()
+    {
+        if (before) UnhookWindowsHookEx(before);
+        if (after) UnhookWindowsHookEx(after);
+        before = after = NULL;
+    }
+};
+template <unsigned b, unsigned a> HHOOK RecordingPair<b, a>::before;
+template <unsigned b, unsigned a> HHOOK RecordingPair<b, a>::after;
 
-void installLateRecordingHooks()
-{
-    lateBeforeHook = SetWindowsHookExA(WH_CALLWNDPROC, recordLateBefore, NULL, GetCurrentThreadId());
-    lateAfterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, recordLateAfter, NULL, GetCurrentThreadId());
-}
+typedef RecordingPair<messageFromBeforeHook, messageFromAfterHook> FirstRecorders;
+typedef RecordingPair<messageFromLateBeforeHook, messageFromLateAfterHook> LateRecorders;
 
-void removeLateRecordingHooks()
-{
-    if (lateBeforeHook) UnhookWindowsHookEx(lateBeforeHook);
-    if (lateAfterHook) UnhookWindowsHookEx(lateAfterHook);
-    lateBeforeHook = lateAfterHook = NULL;
-}
-
-void installRecordingHooks()
-{
-    beforeHook = SetWindowsHookExA(WH_CALLWNDPROC, recordBefore, NULL, GetCurrentThreadId());
-    afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, recordAfter, NULL, GetCurrentThreadId());
-}
-
-void removeRecordingHooks()
-{
-    if (beforeHook) UnhookWindowsHookEx(beforeHook);
-    if (afterHook) UnhookWindowsHookEx(afterHook);
-    beforeHook = afterHook = NULL;
-}
+void installRecordingHooks() { FirstRecorders::install(); }
+void removeRecordingHooks() { FirstRecorders::remove(); }
+void installLateRecordingHooks() { LateRecorders::install(); }
+void removeLateRecordingHooks() { LateRecorders::remove(); }

@@ -1,5 +1,6 @@
 #include "support/test_folder.h"
 
+#include <share.h>
 #include <stdio.h>
 
 #include <vector>
@@ -48,10 +49,35 @@ TestFolder::~TestFolder() { removeTree(root_); }
 
 void TestFolder::write(const std::string &relative, const std::string &content) const
 {
-    FILE *f = fopen(file(relative).c_str(), "wb");
-    if (!f) return;
-    fwrite(content.data(), 1, content.size(), f);
+    writeFileContent(file(relative), content);
+}
+
+bool readFileContent(const std::string &path, std::string *content)
+{
+    FILE *f = _fsopen(path.c_str(), "rb", _SH_DENYNO);
+    if (!f) return false;
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
     fclose(f);
+    *content = text;
+    return true;
+}
+
+std::string fileContent(const std::string &path)
+{
+    std::string content;
+    readFileContent(path, &content);
+    return content;
+}
+
+bool writeFileContent(const std::string &path, const std::string &content)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool written = fwrite(content.data(), 1, content.size(), f) == content.size();
+    return fclose(f) == 0 && written;
 }
 
 void TestFolder::remove(const std::string &relative) const { DeleteFileA(file(relative).c_str()); }

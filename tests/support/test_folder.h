@@ -37,6 +37,14 @@ private:
     char previous_[MAX_PATH];
 };
 
+// A file's whole content, read even while another process still writes it;
+// false (and *content untouched) when the file cannot be opened.
+bool readFileContent(const std::string &path, std::string *content);
+// The same, "" for a file that cannot be opened.
+std::string fileContent(const std::string &path);
+// Writes content as the file's whole content; false when it cannot.
+bool writeFileContent(const std::string &path, const std::string &content);
+
 // Path of a file in the build directory, as the process sees it.
 std::string buildFile(const std::string &relative);
 

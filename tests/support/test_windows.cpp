@@ -1,8 +1,5 @@
 #include "support/test_windows.h"
 
-#include <set>
-#include <string>
-
 #include "support/message_log.h"
 
 void pumpMessages()
@@ -21,20 +18,24 @@ static LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wPa
     return result;
 }
 
-const char *recordingClass(const char *name)
+// A class of the system's own name ("#32770", "MDIClient") is registered
+// too, and then stands in for the system's in this program: what counts as
+// there already is a class of the name with this procedure.
+const char *windowClass(const char *name, WNDPROC procedure, HBRUSH background, ClassCursor cursor)
 {
-    static std::set<std::string> registered;
-    if (!registered.count(name)) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = recordingProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-        wc.lpszClassName = name;
-        RegisterClassA(&wc);
-        registered.insert(name);
-    }
-    return registered.find(name)->c_str();
+    WNDCLASSA wc = {};
+    if (GetClassInfoA(GetModuleHandleA(NULL), name, &wc) && wc.lpfnWndProc == procedure) return name;
+    wc = WNDCLASSA();
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.hCursor = cursor == arrowCursor ? LoadCursorA(NULL, (LPCSTR)IDC_ARROW) : NULL;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+    return name;
 }
+
+const char *recordingClass(const char *name) { return windowClass(name, recordingProcedure, NULL, arrowCursor); }
 
 HWND createTestWindow(DWORD style, DWORD exStyle, int w, int h, const char *title, const char *className,
                       HWND parent)

@@ -7,6 +7,12 @@
 // Dispatches every queued message of this thread.
 void pumpMessages();
 
+// Registers a window class of this program unless it is there, and returns
+// its name: the procedure, and what each of its windows gets from
+// the class, a background brush (or none) and the arrow cursor (or none).
+enum ClassCursor { noCursor, arrowCursor };
+const char *windowClass(const char *name, WNDPROC procedure, HBRUSH background = NULL, ClassCursor cursor = noCursor);
+
 // Registers (once) a window class with the given name whose procedure is
 // DefWindowProcA plus the message log (support/message_log.h); returns the
 // class name.
