@@ -16,12 +16,8 @@ HWND createTargetWindow(const char *title, int x, int y, int width, int height, 
 {
     static bool registered;
     if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = targetProcedure;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-        wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-        wc.lpszClassName = targetClass;
+        const WNDCLASSA wc = {0, targetProcedure, 0, 0, GetModuleHandleA(NULL), NULL,
+                              LoadCursorA(NULL, (LPCSTR)IDC_ARROW), (HBRUSH)(COLOR_WINDOW + 1), NULL, targetClass};
         RegisterClassA(&wc);
         registered = true;
     }
