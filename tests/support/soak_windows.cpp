@@ -82,6 +82,18 @@ static HWND topLevel(DWORD exStyle, DWORD style, const char *title, int x, int y
     return window;
 }
 
+// Tabs with these labels, in order, at the end of a tab control.
+static void addTabs(HWND tab, std::initializer_list<const char *> labels)
+{
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    int index = 0;
+    for (const char *label : labels) {
+        item.pszText = (char *)label;
+        SendMessageA(tab, TCM_INSERTITEMA, index++, (LPARAM)&item);
+    }
+}
+
 static void createDialog(SoakWindows *s)
 {
     DialogTemplate t;
@@ -123,12 +135,7 @@ static void createDialog(SoakWindows *s)
     s->dialogTab = GetDlgItem(d, idTab);
     SendMessageA(s->scrollBar, SBM_SETRANGE, 0, 100);
     SendMessageA(s->dialogProgress, PBM_SETRANGE32, 0, 100);
-    TCITEMA item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = (char *)"One";
-    SendMessageA(s->dialogTab, TCM_INSERTITEMA, 0, (LPARAM)&item);
-    item.pszText = (char *)"Two";
-    SendMessageA(s->dialogTab, TCM_INSERTITEMA, 1, (LPARAM)&item);
+    addTabs(s->dialogTab, {"One", "Two"});
     ShowWindow(d, SW_SHOWNOACTIVATE);
 }
 
@@ -170,14 +177,7 @@ static void createCommonControls(SoakWindows *s)
     }
     s->tab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | TCS_BUTTONS, 260, 40, 150, 60, f,
                              (HMENU)3, instance, NULL);
-    if (s->tab) {
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = (char *)"First";
-        SendMessageA(s->tab, TCM_INSERTITEMA, 0, (LPARAM)&item);
-        item.pszText = (char *)"Second";
-        SendMessageA(s->tab, TCM_INSERTITEMA, 1, (LPARAM)&item);
-    }
+    if (s->tab) addTabs(s->tab, {"First", "Second"});
     s->progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 260, 110, 150, 16, f, (HMENU)4,
                                   instance, NULL);
     if (s->progress) SendMessageA(s->progress, PBM_SETRANGE32, 0, 100);
