@@ -28,15 +28,17 @@ struct TitleCall {
 
 static CaptionMetrics systemMetrics()
 {
+    static const struct {
+        int CaptionMetrics::*field;
+        int index;
+    } read[] = {
+        {&CaptionMetrics::frameWidth, SM_CXFRAME},       {&CaptionMetrics::frameHeight, SM_CYFRAME},
+        {&CaptionMetrics::edgeWidth, SM_CXEDGE},         {&CaptionMetrics::edgeHeight, SM_CYEDGE},
+        {&CaptionMetrics::captionButtonWidth, SM_CXSIZE}, {&CaptionMetrics::captionHeight, SM_CYCAPTION},
+        {&CaptionMetrics::smallCaptionHeight, SM_CYSMCAPTION}, {&CaptionMetrics::smallIconWidth, SM_CXSMICON},
+    };
     CaptionMetrics m;
-    m.frameWidth = GetSystemMetrics(SM_CXFRAME);
-    m.frameHeight = GetSystemMetrics(SM_CYFRAME);
-    m.edgeWidth = GetSystemMetrics(SM_CXEDGE);
-    m.edgeHeight = GetSystemMetrics(SM_CYEDGE);
-    m.captionButtonWidth = GetSystemMetrics(SM_CXSIZE);
-    m.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    m.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
-    m.smallIconWidth = GetSystemMetrics(SM_CXSMICON);
+    for (const auto &r : read) m.*r.field = GetSystemMetrics(r.index);
     return m;
 }
 

@@ -127,18 +127,24 @@ protected:
         SettingsRecord &s = Settings;
         SharedResourcesRecord &r = SharedResources;
         s.gradientSteps = bands;
-        s.activeGradientEndR = GetRValue(activeEnd);
-        s.activeGradientEndG = GetGValue(activeEnd);
-        s.activeGradientEndB = GetBValue(activeEnd);
-        s.inactiveGradientEndR = GetRValue(inactiveEnd);
-        s.inactiveGradientEndG = GetGValue(inactiveEnd);
-        s.inactiveGradientEndB = GetBValue(inactiveEnd);
-        r.activeStepR = gradientStep(r.activeCaptionR, s.activeGradientEndR, bands);
-        r.activeStepG = gradientStep(r.activeCaptionG, s.activeGradientEndG, bands);
-        r.activeStepB = gradientStep(r.activeCaptionB, s.activeGradientEndB, bands);
-        r.inactiveStepR = gradientStep(r.inactiveCaptionR, s.inactiveGradientEndR, bands);
-        r.inactiveStepG = gradientStep(r.inactiveCaptionG, s.inactiveGradientEndG, bands);
-        r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, bands);
+        // Each component: its end in the settings, its step from the caption
+        // colour toward that end.
+        const struct {
+            int *end;
+            float *step;
+            int caption, wanted;
+        } components[] = {
+            {&s.activeGradientEndR, &r.activeStepR, r.activeCaptionR, GetRValue(activeEnd)},
+            {&s.activeGradientEndG, &r.activeStepG, r.activeCaptionG, GetGValue(activeEnd)},
+            {&s.activeGradientEndB, &r.activeStepB, r.activeCaptionB, GetBValue(activeEnd)},
+            {&s.inactiveGradientEndR, &r.inactiveStepR, r.inactiveCaptionR, GetRValue(inactiveEnd)},
+            {&s.inactiveGradientEndG, &r.inactiveStepG, r.inactiveCaptionG, GetGValue(inactiveEnd)},
+            {&s.inactiveGradientEndB, &r.inactiveStepB, r.inactiveCaptionB, GetBValue(inactiveEnd)},
+        };
+        for (const auto &c : components) {
+            *c.end = c.wanted;
+            *c.step = gradientStep(c.caption, c.wanted, bands);
+        }
     }
 };
 
