@@ -20,11 +20,11 @@
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "hooks/hooks.h"
+#include "support/engine_test.h"
 #include "support/pixels.h"
 #include "support/settings_file.h"
 #include "support/soak.h"
 #include "support/soak_windows.h"
-#include "support/test_engine.h"
 #include "support/test_folder.h"
 #include "support/test_windows.h"
 
@@ -197,36 +197,37 @@ DWORD WINAPI stressThread(void *argument)
     return 0;
 }
 
-class ThreadStress : public ::testing::Test {
+// Each thread installs the engine's hooks on itself.
+class ThreadStress : public EngineTest {
 protected:
+    ThreadStress() : EngineTest(noEngineHooks, folderIsCurrent) {}
+    // Eight gradient bands, tiled backgrounds, the striped look's box
+    // bitmaps loaded, owner-drawn buttons, no show animations.
+    std::string settingsText() override
+    {
+        return settingsFileFor({{"gradientSteps", 8},
+                                {"animateMainWindows", 0},
+                                {"animateMenus", 0},
+                                {"tileBackgrounds", 1},
+                                {"macButtons", 1},
+                                {"ownerDrawnButtons", 1}});
+    }
+    void prepareFolder(const TestFolder &folder) override
+    {
+        writeSolidBitmap(folder.file("\\varnels\\vl.bmp"), 32, 32, tileColour);
+        writeSolidBitmap(folder.file("\\varnels\\vlmdi.bmp"), 32, 32, tileColour);
+        for (const char *box : {"maccl.bmp", "macmx.bmp", "macmn.bmp", "macmxd.bmp", "macmnd.bmp"})
+            writeSolidBitmap(folder.file(std::string("\\varnels\\") + box), 13, 13, RGB(200, 40, 40));
+    }
     void SetUp() override
     {
-        folder.reset(new CurrentTestFolder("threads"));
-        // Eight gradient bands, tiled backgrounds, the striped look's box
-        // bitmaps loaded, owner-drawn buttons, no show animations.
-        folder->write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 8},
-                                                            {"animateMainWindows", 0},
-                                                            {"animateMenus", 0},
-                                                            {"tileBackgrounds", 1},
-                                                            {"macButtons", 1},
-                                                            {"ownerDrawnButtons", 1}}));
-        writeSolidBitmap(folder->file("\\varnels\\vl.bmp"), 32, 32, tileColour);
-        writeSolidBitmap(folder->file("\\varnels\\vlmdi.bmp"), 32, 32, tileColour);
-        for (const char *box : {"maccl.bmp", "macmx.bmp", "macmn.bmp", "macmxd.bmp", "macmnd.bmp"})
-            writeSolidBitmap(folder->file(std::string("\\varnels\\") + box), 13, 13, RGB(200, 40, 40));
-        ASSERT_TRUE(attachEngine(*folder));
+        EngineTest::SetUp();
         // The gradient look for everything the hooks paint; the striped
         // threads call its painter themselves. Inactive gradients are solid.
         Settings.macButtons = 0;
         Settings.solidInactiveCaption = 1;
         windowClass(frameClass, frameProcedure, (HBRUSH)(COLOR_WINDOW + 1));
     }
-    void TearDown() override
-    {
-        detachEngine();
-        folder.reset();
-    }
-    std::unique_ptr<CurrentTestFolder> folder;
 };
 
 TEST_F(ThreadStress, FourThreadsPaintTileAndConvertAtOnceWithoutCrashOrDeadlockAndEachKeepsItsLook)
