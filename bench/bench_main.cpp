@@ -3,7 +3,7 @@
 // rows it prints into out/bench.md.
 //
 //   bench prepare     write the prefix's engine folder (vl.ini)
-//   bench messages    figures 1-4, in this process
+//   bench messages    figures 1-4, 6 and 7, in this process
 //   bench load        figure 5: LoadLibrary of varnel.dll
 //   bench processes   figure 5: a skinned program as a whole process
 //   bench trace       marked stretches of the figures' work, for a tracing wineserver
@@ -63,6 +63,7 @@ static int runMessageFigures()
     failed |= runSubclassFigure();
     failed |= runPaintFigure();
     failed |= runMouseMoveFigure();
+    failed |= runNonClientFigures();
     return failed;
 }
 

@@ -1,0 +1,92 @@
+// Figures 6 and 7: a WM_NCPAINT and a title change sent to a window the
+// engine has skinned, against the same window unskinned. The window is made
+// under varnel.dll's hooks, so the library subclasses it on WM_CREATE as in
+// any skinned program; each side then puts its procedure and hooks in place.
+#include "bench/bench_timing.h"
+#include "bench/bench_windows.h"
+#include "bench/figures.h"
+
+struct NonClientFigure {
+    HWND window;
+    WNDPROC ownProcedure, engineProcedure;
+    HookPair pass, engine;
+    bool hooked;  // both sides under hooks (pass-through against the engine's)
+    UINT message;
+    int count;
+};
+
+static double sendWith(NonClientFigure *f, WNDPROC procedure, const HookPair &hooks)
+{
+    SetWindowLongA(f->window, GWL_WNDPROC, (LONG)procedure);
+    if (f->hooked) installHooks(hooks);
+    double start = nowSeconds();
+    for (int i = 0; i < f->count; i++) {
+        if (f->message == WM_SETTEXT)
+            SendMessageA(f->window, WM_SETTEXT, 0, (LPARAM)(i & 1 ? "Varnel benchmark - one" : "Varnel benchmark - two"));
+        else
+            SendMessageA(f->window, WM_NCPAINT, 1, 0);
+    }
+    GdiFlush();
+    double perMessage = (nowSeconds() - start) / f->count * 1e6;
+    if (f->hooked) removeHooks();
+    return perMessage;
+}
+
+static double unskinnedBatch(void *context)
+{
+    NonClientFigure *f = (NonClientFigure *)context;
+    return sendWith(f, f->ownProcedure, f->pass);
+}
+
+static double skinnedBatch(void *context)
+{
+    NonClientFigure *f = (NonClientFigure *)context;
+    return sendWith(f, f->engineProcedure, f->engine);
+}
+
+static PairResult measure(NonClientFigure &f, UINT message, bool hooked, int rounds)
+{
+    f.message = message;
+    f.hooked = hooked;
+    return runInterleaved(unskinnedBatch, skinnedBatch, &f, rounds);
+}
+
+int runNonClientFigures()
+{
+    NonClientFigure f = {};
+    f.pass = passThroughHooks();
+    f.engine = engineLibraryHooks();
+    if (!f.pass.before || !f.engine.before) return 1;
+    installHooks(f.engine);
+    f.window = createTargetWindow("Varnel benchmark - non-client", 60, 100, 600, 400, true);
+    removeHooks();
+    f.engineProcedure = (WNDPROC)GetWindowLongA(f.window, GWL_WNDPROC);
+    f.ownProcedure = targetProcedure;
+    const bool subclassed = f.engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
+    f.count = 4;
+
+    PairResult paint = measure(f, WM_NCPAINT, false, benchRounds(15));
+    printRow("6. WM_NCPAINT to a 600x400 window, no hooks: varnel.dll's StaticWindowProc (a repaint before and after "
+             "the window's own) vs the window's own procedure",
+             formatted("%.1f us", paint.medianA), formatted("%.1f us", paint.medianB),
+             formatted("%.2fx", paint.medianRatio), "<= 1.25x", verdict(paint.medianRatio <= 1.25 && subclassed));
+    detailRounds("6. WM_NCPAINT through StaticWindowProc, us per message", paint);
+    PairResult hookedPaint = measure(f, WM_NCPAINT, true, benchRounds(9));
+    printRow("6b. the same WM_NCPAINT under hooks: varnel.dll's hooks and StaticWindowProc vs pass-through hooks",
+             formatted("%.1f us", hookedPaint.medianA), formatted("%.1f us", hookedPaint.medianB),
+             formatted("%.2fx", hookedPaint.medianRatio), "report", "-");
+    detailRounds("6b. WM_NCPAINT under hooks, us per message", hookedPaint);
+    PairResult title = measure(f, WM_SETTEXT, true, benchRounds(9));
+    printRow("7. a title change (WM_SETTEXT, two titles in turn) of a skinned window vs an unskinned one, under "
+             "hooks",
+             formatted("%.1f us", title.medianA), formatted("%.1f us", title.medianB),
+             formatted("%.2fx", title.medianRatio), "report", "-");
+    detailRounds("7. WM_SETTEXT, us per message", title);
+    detail("- 6, 7. subclassed by varnel.dll on WM_CREATE: %s", subclassed ? "yes" : "NO");
+
+    SetWindowLongA(f.window, GWL_WNDPROC, (LONG)f.engineProcedure);
+    installHooks(f.engine);
+    DestroyWindow(f.window);
+    removeHooks();
+    return 0;
+}
