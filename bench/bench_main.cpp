@@ -3,7 +3,8 @@
 // rows it prints into out/bench.md.
 //
 //   bench prepare     write the prefix's engine folder (vl.ini)
-//   bench messages    figures 1-4, 6 and 7, in this process
+//   bench messages    figures 1-4 and 6-8, in this process
+//   bench strips      figure 8 alone
 //   bench load        figure 5: LoadLibrary of varnel.dll
 //   bench processes   figure 5: a skinned program as a whole process
 //   bench trace       marked stretches of the figures' work, for a tracing wineserver
@@ -64,6 +65,7 @@ static int runMessageFigures()
     failed |= runPaintFigure();
     failed |= runMouseMoveFigure();
     failed |= runNonClientFigures();
+    failed |= runStripCacheFigure();
     return failed;
 }
 
@@ -72,6 +74,7 @@ int main(int argc, char **argv)
     const char *mode = argc > 1 ? argv[1] : "";
     if (!strcmp(mode, "prepare")) return prepareEngineFolder();
     if (!strcmp(mode, "messages")) return runMessageFigures();
+    if (!strcmp(mode, "strips")) return attachLinkedEngine() ? runStripCacheFigure() : 1;
     if (!strcmp(mode, "load")) return runLoadFigure();
     if (!strcmp(mode, "processes")) return runProcessFigure();
     if (!strcmp(mode, "trace")) return runServerTrace();

@@ -13,6 +13,7 @@ int runSubclassFigure();    // 2: a message through StaticWindowProc, 5000 slots
 int runPaintFigure();       // 3: one gradient caption repaint
 int runMouseMoveFigure();   // 4: a mouse move over a skinned caption
 int runNonClientFigures();  // 6, 7: WM_NCPAINT and WM_SETTEXT of a skinned window
+int runStripCacheFigure();  // 8: repaints served by kept strips, and their bytes
 int runLoadFigure();        // 5: LoadLibrary of varnel.dll
 int runProcessFigure();     // 5: a skinned program, start to exit
 int runHookHost();         // installs the system-wide hooks for figure 5

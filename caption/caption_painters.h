@@ -11,8 +11,10 @@
 
 #include "engine/window_text.h"
 
-void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                            int state);
+// Returns 1 when the title strip reached the window; copied (when given)
+// then receives the rectangle it covers, in window coordinates.
+int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                           int state, RECT *copied = NULL);
 
 void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                            int state);

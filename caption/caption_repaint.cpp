@@ -14,41 +14,45 @@
 volatile int lastActiveState;
 
 // The gates between taking the DC and painting, in their order.
-static void paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state)
+static int paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state, RECT *covered)
 {
     const BOOL minimised = IsIconic(window);
-    if (Settings.macButtons == 0 && minimised) return;
+    if (Settings.macButtons == 0 && minimised) return 0;
     // Only the striped look paints minimised captions; their title area sits
     // one pixel higher.
     if (minimised) l.top -= 1;
-    if (Settings.paintCaptions != 1) return;
-    if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return;
+    if (Settings.paintCaptions != 1) return 0;
+    if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return 0;
 
-    if (pluginInUse())
+    if (pluginInUse()) {
         callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
-    else if (Settings.macButtons == 0)
-        GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
-    else
-        StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+        return 0;
+    }
+    if (Settings.macButtons == 0)
+        return GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state, covered);
+    StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+    return 0;
 }
 
-void repaintCaption(HWND window, LONG style, int state)
+int repaintCaption(HWND window, LONG style, int state, RECT *covered)
 {
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    if ((exStyle & WS_EX_MDICHILD) && Settings.skinMdiChildren != 1) return;
+    if ((exStyle & WS_EX_MDICHILD) && Settings.skinMdiChildren != 1) return 0;
     // No rectangle means no window: GetWindowDC of a null handle would be the
     // whole screen's DC, and the caption would be painted over the desktop.
     RECT r;
-    if (!GetWindowRect(window, &r)) return;
+    if (!GetWindowRect(window, &r)) return 0;
 
     HDC dc = GetWindowDC(window);
     CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics());
-    paintTitleArea(window, dc, l, state);
+    const int shown = paintTitleArea(window, dc, l, state, covered);
     ReleaseDC(window, dc);
+    return shown;
 }
 
-int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window)
+int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered)
 {
+    if (covered) SetRectEmpty(covered);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     if (!hasCaption(style)) return 0;
 
@@ -67,6 +71,7 @@ int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND wind
         }
     }
     if (style & alwaysActiveStyleBit) state = stateActive;
-    repaintCaption(paintWindow, style, state);
+    // The strip of another window's repaint covers nothing of this one.
+    repaintCaption(paintWindow, style, state, paintWindow == window ? covered : NULL);
     return 1;
 }

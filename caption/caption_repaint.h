@@ -16,11 +16,15 @@ inline int hasCaption(LONG style) { return (style & WS_CAPTION) == WS_CAPTION; }
 // message says.
 enum { alwaysActiveStyleBit = 0x20 };
 
-void repaintCaption(HWND window, LONG style, int state);
+// Returns 1 when the title area now shows the engine's gradient strip, whose
+// rectangle (window coordinates) goes to covered when given; 0 when the
+// system's caption stays, or the plug-in or the striped look painted it.
+int repaintCaption(HWND window, LONG style, int state, RECT *covered = NULL);
 
 // For StaticWindowProc's caption messages: 0 when the window has no caption
 // (both WS_CAPTION bits), 1 otherwise, whether or not anything was painted.
-int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window);
+// covered as for repaintCaption, left empty when no strip was copied.
+int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered = NULL);
 
 // Activation state recorded by the after-message hook for the last message
 // that reached its activation stage (stage 14); one for all windows of the

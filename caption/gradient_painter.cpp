@@ -123,13 +123,13 @@ static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
     if (pen) DeleteObject(pen);
 }
 
-void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                            int state)
+int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                           int state, RECT *copied)
 {
     HWND owner = WindowFromDC(dc);
     const DWORD style = GetWindowLongA(owner, GWL_STYLE);
     const DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
-    if (!captionIsDrawn(style, exStyle)) return;
+    if (!captionIsDrawn(style, exStyle)) return 0;
 
     CaptionArea area = {left, top, right, bottom, buttonsRight};
     const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &area);
@@ -184,7 +184,7 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
             if (!kept || !paintBands(kept->memory, strip.width, strip.height, bands, &colour, step)) {
                 if (kept) dropStrip(kept);
                 unlockStripCache();
-                return;
+                return 0;
             }
             drawTitle(kept->memory, title, strip.width, strip.height, textColour);
             kept->outline = outlineColour(colour, bands);
@@ -199,7 +199,10 @@ void GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, i
     if (composed) {
         // The strip's last row is not copied: it is the caption's bottom
         // edge, which stays as the system drew it.
-        BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, SRCCOPY);
+        const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, SRCCOPY);
         unlockStripCache();
+        if (shown && copied) SetRect(copied, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
+        return shown ? 1 : 0;
     }
+    return 0;
 }

@@ -3,8 +3,16 @@
 
 #include <string.h>
 
-static StripEntry entries[stripCacheEntries];
+static StripEntry entries[stripCacheSlots];
 static unsigned useCounter;
+int stripCacheLimit = stripCacheEntries;
+unsigned stripCacheHits, stripCacheMisses;
+
+// The entries in use; an out-of-range limit counts as the usual bound.
+static int inUse()
+{
+    return stripCacheLimit >= 1 && stripCacheLimit <= stripCacheSlots ? stripCacheLimit : stripCacheEntries;
+}
 static volatile LONG cacheLock;
 
 void lockStripCache()
@@ -23,11 +31,14 @@ static int sameTitle(const WindowText &a, const WindowText &b)
 
 StripEntry *findStrip(HWND window, const StripLook &look, const WindowText &title)
 {
-    for (StripEntry &e : entries) {
+    for (int i = 0; i < inUse(); i++) {
+        StripEntry &e = entries[i];
         if (e.window != window || memcmp(&e.look, &look, sizeof look) != 0 || !sameTitle(e.title, title)) continue;
         e.lastUse = ++useCounter;
+        stripCacheHits++;
         return &e;
     }
+    stripCacheMisses++;
     return NULL;
 }
 
@@ -61,13 +72,14 @@ static HBITMAP createStripBitmap(int width, int height)
 // keeps its active and its inactive strip side by side.
 static StripEntry &entryFor(HWND window, const StripLook &look)
 {
-    for (StripEntry &e : entries)
-        if (e.window == window && memcmp(&e.look, &look, sizeof look) == 0) return e;
-    for (StripEntry &e : entries)
-        if (!e.window) return e;
+    const int n = inUse();
+    for (int i = 0; i < n; i++)
+        if (entries[i].window == window && memcmp(&entries[i].look, &look, sizeof look) == 0) return entries[i];
+    for (int i = 0; i < n; i++)
+        if (!entries[i].window) return entries[i];
     StripEntry *oldest = &entries[0];
-    for (StripEntry &e : entries)
-        if (e.lastUse < oldest->lastUse) oldest = &e;
+    for (int i = 1; i < n; i++)
+        if (entries[i].lastUse < oldest->lastUse) oldest = &entries[i];
     return *oldest;
 }
 

@@ -10,7 +10,10 @@
 
 #include "engine/window_text.h"
 
-enum { stripCacheEntries = 4 };
+// Entries in use, and room for more: the benchmark measures what other
+// bounds would give (stripCacheLimit, at most stripCacheSlots).
+enum { stripCacheEntries = 4, stripCacheSlots = 8 };
+extern int stripCacheLimit;
 
 // Everything a gradient strip's pixels depend on besides its title. Compared
 // byte for byte: fill one from a zeroed record, so that padding compares too.
@@ -50,5 +53,7 @@ void dropStrip(StripEntry *entry);
 void forgetStrips(HWND window);
 void freeStripCache();
 
-// For tests and the benchmark: bytes of bitmap the cache holds now.
+// For tests and the benchmark: bytes of bitmap the cache holds now, and the
+// repaints served from a kept strip and composed since the process began.
 int stripCacheBytes();
+extern unsigned stripCacheHits, stripCacheMisses;

@@ -150,6 +150,44 @@ static LRESULT setTextWhileHidden(const WindowMessage &m)
     return own;
 }
 
+// WM_NCPAINT's whole-window value: any other is a region handle.
+static const WPARAM wholeFrame = 1;
+
+// The update region for the system's frame painting: the one the message
+// carried (wholeFrame: the whole window) without the strip, in screen
+// coordinates. NULL when there is no such region to make: a value that is no
+// region, or GDI without a handle to spare.
+static HRGN regionWithoutStrip(HWND window, WPARAM update, const RECT &strip)
+{
+    RECT w;
+    if (update == 0 || !GetWindowRect(window, &w)) return NULL;
+    HRGN narrowed = update == wholeFrame ? CreateRectRgnIndirect(&w) : CreateRectRgn(0, 0, 0, 0);
+    HRGN cut = CreateRectRgn(w.left + strip.left, w.top + strip.top, w.left + strip.right, w.top + strip.bottom);
+    const HRGN from = update == wholeFrame ? narrowed : (HRGN)update;
+    const int combined = narrowed && cut ? CombineRgn(narrowed, from, cut, RGN_DIFF) : ERROR;
+    if (cut) DeleteObject(cut);
+    if (combined == ERROR) {
+        if (narrowed) DeleteObject(narrowed);
+        return NULL;
+    }
+    return narrowed;
+}
+
+// WM_NCPAINT: once the strip is in the title area, the window's own
+// handling gets an update region without it, so the system paints the frame,
+// icon and caption boxes but never its own caption between the engine's two
+// repaints, which on a desktop without composition shows as a flash.
+static LRESULT paintFrameAroundStrip(const WindowMessage &m)
+{
+    RECT strip;
+    if (!paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip)) return passOnMessage(m);
+    HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, m.wParam, strip);
+    const LRESULT own = narrowed ? callOwnProcedure(m, WM_NCPAINT, (WPARAM)narrowed, m.lParam) : passOnMessage(m);
+    if (narrowed) DeleteObject(narrowed);
+    paintCaption(m);
+    return own;
+}
+
 // The caption painted before and after the window's own handling.
 static LRESULT paintAroundOwnHandling(const WindowMessage &m)
 {
@@ -188,6 +226,8 @@ int handleCaptionMessage(const WindowMessage &m, LRESULT *result)
         *result = paintAroundOwnHandling(m);
         return 1;
     case WM_NCPAINT:
+        *result = paintFrameAroundStrip(m);
+        return 1;
     case WM_SHOWWINDOW:
     case WM_INITMENUPOPUP:
     case WM_MENUSELECT:
