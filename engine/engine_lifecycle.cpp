@@ -9,6 +9,7 @@
 #include "engine/converted_buttons.h"
 #include "engine/engine_files.h"
 #include "engine/engine_state.h"
+#include "engine/live_settings.h"
 #include "engine/newer_functions.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
@@ -124,9 +125,56 @@ static const SkinBitmapFile skinBitmapFiles[] = {
 static void loadSkinBitmaps()
 {
     SharedResourcesRecord &r = SharedResources;
-    for (const SkinBitmapFile &file : skinBitmapFiles)
-        if (Settings.*file.wantedBy == 1) loadSkinBitmap(&(r.*file.bitmap), file.suffix, file.flags);
-    if (r.scrollBarBitmap.handle) r.scrollBarBrush = CreatePatternBrush(r.scrollBarBitmap.handle);
+    // Made again when settings change: a bitmap no longer wanted is not
+    // left behind.
+    for (const SkinBitmapFile &file : skinBitmapFiles) {
+        if (Settings.*file.wantedBy == 1)
+            loadSkinBitmap(&(r.*file.bitmap), file.suffix, file.flags);
+        else
+            memset(&(r.*file.bitmap), 0, sizeof(SkinBitmap));
+    }
+    r.scrollBarBrush = r.scrollBarBitmap.handle ? CreatePatternBrush(r.scrollBarBitmap.handle) : NULL;
+}
+
+// What attach sets up once the markers let the engine in; the live path
+// runs it too, for a program that started while the engine was paused.
+BOOL setUpEngine()
+{
+    clearWindowTable();
+    readMetrics();
+    if (!loadSettings(engineWindowsDirectory, &Settings)) {
+        traceEngine("no settings file opens (vl.ini here or in %s\\varnels): the engine stays out",
+                    engineWindowsDirectory);
+        return FALSE;
+    }
+    SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    findDCColourFunctions();
+    makeSharedObjects();
+    if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
+    engineAttached = 1;
+    return TRUE;
+}
+
+void makeSharedObjects()
+{
+    readMetrics();
+    createCaptionFonts();
+    readCaptionColours();
+    loadSkinBitmaps();
+}
+
+int collectSharedObjects(HGDIOBJ *objects, int room)
+{
+    const SharedResourcesRecord &r = SharedResources;
+    int taken = 0;
+    const HGDIOBJ owned[] = {r.captionFont, r.captionFontMedium, r.scrollBarBrush};
+    for (HGDIOBJ object : owned)
+        if (object && taken < room) objects[taken++] = object;
+    for (const SkinBitmapFile &file : skinBitmapFiles) {
+        const SkinBitmap &bitmap = r.*file.bitmap;
+        if (bitmap.handle && taken < room) objects[taken++] = bitmap.handle;
+    }
+    return taken;
 }
 
 BOOL engineProcessAttach(const char *windowsDirectory)
@@ -139,6 +187,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     memset(&SharedResources, 0, sizeof SharedResources);
     memset(&EngineState, 0, sizeof EngineState);
     InterlockedExchange(&pluginLoadState, pluginNotWanted);
+    watchSettingsGeneration();
     if (readDisableMarker(engineWindowsDirectory)) {
         traceEngine("the disable marker holds 1: every hook only chains");
         EngineState.disabled = 1;
@@ -150,20 +199,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
         EngineState.disabled = 1;
         return TRUE;
     }
-    clearWindowTable();
-    readMetrics();
-    if (!loadSettings(engineWindowsDirectory, &Settings)) {
-        traceEngine("no settings file opens (vl.ini here or in %s\\varnels): the engine stays out", windowsDirectory);
-        return FALSE;
-    }
-    SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
-    findDCColourFunctions();
-    createCaptionFonts();
-    readCaptionColours();
-    loadSkinBitmaps();
-    if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
-    engineAttached = 1;
-    return TRUE;
+    return setUpEngine();
 }
 
 static void deleteSkinBitmap(SkinBitmap *bitmap)
@@ -174,6 +210,7 @@ static void deleteSkinBitmap(SkinBitmap *bitmap)
 
 void engineProcessDetach(bool processTerminating)
 {
+    stopWatchingSettingsGeneration();
     if (!engineAttached || EngineState.disabled == 1) return;
     engineAttached = 0;
     engineDetached = 1;
@@ -185,6 +222,7 @@ void engineProcessDetach(bool processTerminating)
     r.captionFont = r.captionFontMedium = NULL;
     for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap));
     freeStripCache();
+    deleteRetiredObjects();
     if (tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:

@@ -8,6 +8,18 @@
 // process); TRUE otherwise, also when the disable marker holds 1.
 BOOL engineProcessAttach(const char *windowsDirectory);
 
+// Everything attach sets up after the markers let the engine in: the table
+// cleared, settings read, the shared objects made, the plug-in wanted.
+BOOL setUpEngine();
+
+// The metrics, caption fonts, colours and gradient steps and skin bitmaps,
+// made from Settings and the system as they are now.
+void makeSharedObjects();
+// The GDI objects makeSharedObjects made (up to room of them into objects);
+// returns how many. The live path deletes them only at the next change,
+// since another thread may be painting with them now.
+int collectSharedObjects(HGDIOBJ *objects, int room);
+
 // Process detach. processTerminating is true when the whole process is ending
 // (the entry point's reserved argument is not NULL): the pauses that let
 // other threads leave the engine's code are then skipped, since no thread is

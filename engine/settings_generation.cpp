@@ -1,14 +1,37 @@
 // The shared settings generation.
 #include "engine/settings_generation.h"
 
+#include <string.h>
+
 static HANDLE mapping;
 static volatile LONG *counter;
 
-// Unnamed security: the desktop's processes are one user's. Pagefile-backed,
-// a page of it; the counter is its first four bytes, zero when made.
-static volatile LONG *mapCounter(HANDLE *made)
+// One counter per engine folder, so that programs reading another folder
+// (the tests' own) never see this one's changes. A name may not hold a
+// backslash, and the same folder must give the same name whatever the case
+// it was spelled in.
+static void counterName(const char *windowsDirectory, char *name, int size)
 {
-    *made = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(LONG), settingsGenerationName);
+    char directory[MAX_PATH];
+    if (!windowsDirectory) {
+        if (!GetWindowsDirectoryA(directory, sizeof directory)) directory[0] = 0;
+        windowsDirectory = directory;
+    }
+    lstrcpynA(name, "VarnelSettingsGeneration ", size);
+    int at = lstrlenA(name);
+    for (const char *c = windowsDirectory; *c && at < size - 1; c++, at++)
+        name[at] = *c == '\\' ? '/' : (*c >= 'A' && *c <= 'Z') ? (char)(*c - 'A' + 'a') : *c;
+    name[at] = 0;
+}
+
+// watched: 1 when the counter was there already, that is, when some process
+// with the engine follows this folder.
+static volatile LONG *mapCounter(const char *windowsDirectory, HANDLE *made, int *watched = NULL)
+{
+    char name[MAX_PATH + 32];
+    counterName(windowsDirectory, name, sizeof name);
+    *made = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(LONG), name);
+    if (watched) *watched = *made && GetLastError() == ERROR_ALREADY_EXISTS;
     if (!*made) return NULL;
     void *view = MapViewOfFile(*made, FILE_MAP_WRITE, 0, 0, sizeof(LONG));
     if (!view) {
@@ -18,26 +41,25 @@ static volatile LONG *mapCounter(HANDLE *made)
     return (volatile LONG *)view;
 }
 
-int announceSettingsChange()
+int announceSettingsChange(const char *windowsDirectory)
 {
-    // A process with the engine attached keeps the memory alive; the tool's
-    // own mapping would otherwise be the only one, and go with it.
-    if (counter) {
-        InterlockedIncrement((LONG *)counter);
-        return 1;
-    }
     HANDLE made;
-    volatile LONG *view = mapCounter(&made);
+    int watched;
+    volatile LONG *view = mapCounter(windowsDirectory, &made, &watched);
     if (!view) return 0;
     InterlockedIncrement((LONG *)view);
     UnmapViewOfFile((void *)view);
     CloseHandle(made);
+    // Not waited for: a hung program must not hold up the tool. Nobody to
+    // wake when no program follows the folder.
+    if (watched) SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA(settingsChangeMessageName), 0, 0);
     return 1;
 }
 
-volatile LONG *settingsGeneration()
+volatile LONG *settingsGeneration(const char *windowsDirectory)
 {
-    if (!counter) counter = mapCounter(&mapping);
+    releaseSettingsGeneration();
+    counter = mapCounter(windowsDirectory, &mapping);
     return counter;
 }
 

@@ -1,24 +1,26 @@
 // The settings generation: a counter in memory shared by every process on
-// the desktop, 32-bit and 64-bit alike. A tool that changes what the engine
-// reads at attach (vl.ini, a marker file, a skin bitmap, the exclusion list)
-// bumps it once the change is written; each process with the engine compares
-// it with the one it set itself up for on its hook path, one read of memory,
-// and sets itself up again when they differ.
+// the desktop that reads the same engine folder, 32-bit and 64-bit alike. A
+// tool that changes what the engine reads at attach (vl.ini, a marker file,
+// a skin bitmap, the exclusion list) bumps it once the change is written;
+// each process with the engine compares it with the one it set itself up for
+// on its hook path, one read of memory, and sets itself up again when they
+// differ.
 #pragma once
 
 #include <windows.h>
 
-// The name of the shared memory holding the counter.
-#define settingsGenerationName "VarnelSettingsGeneration"
+// The broadcast that follows a bump: it wakes the threads of programs that
+// get no other message, so that their hooks look at the counter.
+#define settingsChangeMessageName "VarnelSettingsChanged"
 
-// Bumps the counter, making it when no process holds it yet. Returns 0 when
-// the system could not share the memory: running programs then keep their
-// settings until they start again.
-int announceSettingsChange();
+// Bumps the counter of the engine folder under windowsDirectory (the
+// system's Windows directory when NULL), making it when no process holds it
+// yet, and broadcasts the change. Returns 0 when the system could not share
+// the memory: running programs then keep their settings until they start
+// again.
+int announceSettingsChange(const char *windowsDirectory = NULL);
 
-// The counter, mapped for the life of the process; NULL when it could not
-// be. The first call maps it, and is not to race with another: the engine
-// makes it at attach.
-volatile LONG *settingsGeneration();
-// Unmaps it (detach).
+// The counter of the engine folder under windowsDirectory, mapped until
+// releaseSettingsGeneration; NULL when it could not be. Attach maps it.
+volatile LONG *settingsGeneration(const char *windowsDirectory);
 void releaseSettingsGeneration();

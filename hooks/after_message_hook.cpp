@@ -12,6 +12,7 @@
 #include "caption/strip_cache.h"
 #include "engine/converted_buttons.h"
 #include "engine/engine_state.h"
+#include "engine/live_settings.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
@@ -249,8 +250,10 @@ static const AfterStage afterStages[] = {
 extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
+    followSettingsGeneration();
     if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
+    if (m->message == WM_SYSCOLORCHANGE || m->message == WM_SETTINGCHANGE) followSystemChange(m->message);
 
     AfterHookCall call;
     readHookCall(&call, code, wParam, lParam, m->hwnd, m->message, m->wParam, m->lParam);

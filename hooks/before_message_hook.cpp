@@ -3,6 +3,7 @@
 // windows first (and subclasses them), restyles push buttons and progress
 // bars, and repaints captions for a few non-client messages.
 #include "engine/engine_state.h"
+#include "engine/live_settings.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "hooks/before_hook_stages.h"
@@ -11,6 +12,7 @@
 extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
+    followSettingsGeneration();
     if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 

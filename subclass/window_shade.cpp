@@ -40,7 +40,9 @@ static int stillInSlot(const WindowMessage &m)
 
 int toggleWindowShade(const WindowMessage &m, LRESULT *result)
 {
-    if (Settings.rightClickRollUp != 1 || m.message != WM_NCRBUTTONDOWN) return 0;
+    if (m.message != WM_NCRBUTTONDOWN) return 0;
+    // Switched off while a window was rolled up, the click still unrolls it.
+    if (Settings.rightClickRollUp != 1 && rolledUp[m.slot] != 1) return 0;
     DWORD style = (DWORD)GetWindowLongA(m.window, GWL_STYLE);
     if (!clickTogglesShade(style, (int)m.wParam)) {
         *result = passOnMessage(m);

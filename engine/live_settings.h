@@ -1,0 +1,36 @@
+// Settings that change while programs run. A tool that writes vl.ini, a
+// marker file, the exclusion list or a skin bitmap bumps the shared settings
+// generation (engine/settings_generation.h) and broadcasts a message of its
+// own; every process with the engine notices the new generation on its next
+// hook call and sets itself up again from the files: settings re-read,
+// fonts, colours, gradient steps and skin bitmaps made again, the plug-in
+// wanted or not, the captions of its windows repainted. A change of the
+// system's colours or caption metrics (WM_SYSCOLORCHANGE, WM_SETTINGCHANGE)
+// makes the objects again from the same settings.
+//
+// Turning a feature off stops it for new work: windows already subclassed
+// stay in the table, converted buttons stay converted, a rolled-up window
+// can still be unrolled. The disable marker (Pause) turns every feature off
+// in running programs and keeps new ones out, as at attach.
+#pragma once
+
+#include <windows.h>
+
+extern volatile LONG *liveGeneration;  // NULL when the memory could not be shared
+extern LONG appliedGeneration;
+
+// Attach and detach.
+void watchSettingsGeneration();
+void stopWatchingSettingsGeneration();
+void deleteRetiredObjects();
+
+// The one read the hook path pays.
+void followSettingsChange();
+inline void followSettingsGeneration()
+{
+    if (liveGeneration && *liveGeneration != appliedGeneration) followSettingsChange();
+}
+
+// WM_SYSCOLORCHANGE and WM_SETTINGCHANGE reaching any window of the process:
+// the objects are made again when the caption colours or font changed.
+void followSystemChange(UINT message);

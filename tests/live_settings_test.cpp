@@ -1,0 +1,207 @@
+// Settings followed while the program runs: a bumped generation makes the
+// next hook call read the files again and repaint with the new gradient; the
+// disable marker pauses and its removal resumes, also for a program that
+// started paused; a change of the system's caption colour is followed; the
+// objects of an old set-up are deleted, never leaked, never under a painter;
+// a window rolled up before roll-up was switched off can still be unrolled.
+#include <gtest/gtest.h>
+
+#include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
+#include "engine/engine_lifecycle.h"
+#include "engine/engine_state.h"
+#include "engine/live_settings.h"
+#include "engine/settings.h"
+#include "engine/settings_generation.h"
+#include "engine/shared_resources.h"
+#include "subclass/static_window_proc.h"
+#include "support/engine_test.h"
+#include "support/gdi_handles.h"
+#include "support/settings_file.h"
+#include "support/test_windows.h"
+
+namespace {
+
+std::string gradientTo(int r, int g, int b, int extraRollUp = 1)
+{
+    return settingsFileFor({{"gradientSteps", 8},
+                            {"solidInactiveCaption", 0},
+                            {"rightClickRollUp", extraRollUp},
+                            {"activeGradientEndR", r},
+                            {"activeGradientEndG", g},
+                            {"activeGradientEndB", b}});
+}
+
+// The strip's last band of an active caption as the engine paints it now.
+COLORREF activeLastBand()
+{
+    const SharedResourcesRecord &r = SharedResources;
+    const BandColour start = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
+    const BandColour step = {r.activeStepR, r.activeStepG, r.activeStepB};
+    const int bands = Settings.gradientSteps;
+    return bandColourRef(colourAfterSteps(start, step, bands - 1, bands, Settings.mirroredGradient)) & 0xFFFFFF;
+}
+
+COLORREF pixelNearStripEnd(HWND window)
+{
+    RECT w;
+    GetWindowRect(window, &w);
+    const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    const CaptionLayout l = captionLayout(style, exStyle, w.right - w.left, sharedCaptionMetrics());
+    CaptionArea a = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
+    gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &a);
+    const GradientStrip s = gradientStrip(a);
+    HDC dc = GetWindowDC(window);
+    const COLORREF c = GetPixel(dc, a.left + s.width - 2, a.top + s.height / 2) & 0xFFFFFF;
+    ReleaseDC(window, dc);
+    return c;
+}
+
+class LiveSettings : public EngineTest {
+protected:
+    LiveSettings() : EngineTest(bothEngineHooks) {}
+    std::string settingsText() override { return gradientTo(0, 255, 0); }
+    HWND captioned()
+    {
+        HWND w = createParent(NULL, 420, 240);
+        pumpMessages();
+        return w;
+    }
+    // What a tool does after writing, and the next message of the program.
+    void announceAndRepaint(HWND w)
+    {
+        ASSERT_TRUE(announceSettingsChange(folder->path()));
+        SendMessageA(w, WM_NULL, 0, 0);
+        pumpMessages();
+        SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    }
+};
+
+TEST_F(LiveSettings, NewGradientEndReachesTheNextRepaint)
+{
+    HWND w = captioned();
+    SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    const COLORREF before = activeLastBand();
+    EXPECT_EQ(before, pixelNearStripEnd(w));
+
+    folder->write("\\varnels\\vl.ini", gradientTo(255, 0, 0));
+    SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(0, Settings.activeGradientEndR) << "nothing is read again before the generation moves";
+
+    announceAndRepaint(w);
+    EXPECT_EQ(255, Settings.activeGradientEndR);
+    EXPECT_EQ(0, Settings.activeGradientEndG);
+    EXPECT_NE(before, activeLastBand());
+    EXPECT_EQ(activeLastBand(), pixelNearStripEnd(w));
+    EXPECT_EQ(*liveGeneration, appliedGeneration);
+}
+
+TEST_F(LiveSettings, PauseLeavesTheSystemCaptionAndResumeBringsTheGradientBack)
+{
+    HWND w = captioned();
+    SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    const COLORREF engine = activeLastBand();
+    ASSERT_EQ(engine, pixelNearStripEnd(w));
+
+    folder->write("\\varnels\\vldis.ini", "1\n");
+    announceAndRepaint(w);
+    EXPECT_EQ(0, Settings.paintCaptions);
+    EXPECT_EQ(0, Settings.subclassWindows);
+    EXPECT_NE(engine, pixelNearStripEnd(w)) << "the system's own caption";
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(w, GWLP_WNDPROC)) << "still in the table";
+    HWND later = captioned();
+    EXPECT_NE((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(later, GWLP_WNDPROC)) << "no new work while paused";
+
+    folder->remove("\\varnels\\vldis.ini");
+    announceAndRepaint(w);
+    EXPECT_EQ(1, Settings.paintCaptions);
+    EXPECT_EQ(engine, pixelNearStripEnd(w));
+}
+
+TEST_F(LiveSettings, SystemCaptionColourChangeIsFollowed)
+{
+    HWND w = captioned();
+    const COLORREF original = GetSysColor(COLOR_ACTIVECAPTION);
+    const COLORREF changed = RGB(10, 20, 200) == original ? RGB(200, 20, 10) : RGB(10, 20, 200);
+    int element = COLOR_ACTIVECAPTION;
+    ASSERT_TRUE(SetSysColors(1, &element, &changed));
+    SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0);
+    const int r = SharedResources.activeCaptionR, g = SharedResources.activeCaptionG,
+              b = SharedResources.activeCaptionB;
+    SetSysColors(1, &element, &original);
+    SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(GetRValue(changed), r);
+    EXPECT_EQ(GetGValue(changed), g);
+    EXPECT_EQ(GetBValue(changed), b);
+    EXPECT_EQ(GetRValue(original), SharedResources.activeCaptionR) << "and back";
+}
+
+// Each change makes fonts and bitmaps again; the previous set is deleted at
+// the next change and the last at detach, so nothing is left behind.
+TEST_F(LiveSettings, ObjectsOfOldSetUpsAreDeletedOneChangeLater)
+{
+    HWND w = captioned();
+    GdiObjectCounts start;
+    ASSERT_TRUE(countGdiObjects(&start));
+    const HFONT first = SharedResources.captionFont;
+    announceAndRepaint(w);
+    EXPECT_NE(first, SharedResources.captionFont);
+    EXPECT_NE(0u, GetObjectType(first)) << "kept while a painter may hold it";
+    const HFONT second = SharedResources.captionFont;
+    announceAndRepaint(w);
+    EXPECT_EQ(0u, GetObjectType(first)) << "deleted one change later";
+    EXPECT_NE(0u, GetObjectType(second));
+    for (int i = 0; i < 20; i++) announceAndRepaint(w);
+    GdiObjectCounts end;
+    ASSERT_TRUE(countGdiObjects(&end));
+    EXPECT_LE(end.fonts, start.fonts + 2) << gdiCountChanges(start, end);
+}
+
+TEST_F(LiveSettings, RolledUpWindowUnrollsAfterRollUpIsSwitchedOff)
+{
+    HWND w = captioned();
+    RECT before;
+    GetWindowRect(w, &before);
+    RECT caption;
+    GetWindowRect(w, &caption);
+    const LPARAM onCaption = MAKELPARAM(caption.left + 60, caption.top + 1);
+    SendMessageA(w, WM_NCRBUTTONDOWN, HTTOP, onCaption);
+    RECT rolled;
+    GetWindowRect(w, &rolled);
+    ASSERT_LT(rolled.bottom - rolled.top, (before.bottom - before.top) / 2) << "rolled up";
+
+    folder->write("\\varnels\\vl.ini", gradientTo(0, 255, 0, 0));
+    announceAndRepaint(w);
+    ASSERT_EQ(0, Settings.rightClickRollUp);
+    SendMessageA(w, WM_NCRBUTTONDOWN, HTTOP, onCaption);
+    RECT after;
+    GetWindowRect(w, &after);
+    EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
+    SendMessageA(w, WM_NCRBUTTONDOWN, HTTOP, onCaption);
+    GetWindowRect(w, &after);
+    EXPECT_EQ(before.bottom - before.top, after.bottom - after.top) << "and stays down";
+}
+
+// A program started while paused has nothing of the engine; Resume sets it
+// up, and windows made after it are skinned.
+class StartedPaused : public LiveSettings {
+    void prepareFolder(const TestFolder &f) override { f.write("\\varnels\\vldis.ini", "1\n"); }
+};
+
+TEST_F(StartedPaused, ResumeSetsTheEngineUp)
+{
+    ASSERT_EQ(1, EngineState.disabled);
+    HWND early = captioned();
+    EXPECT_NE((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(early, GWLP_WNDPROC));
+    folder->remove("\\varnels\\vldis.ini");
+    announceAndRepaint(early);
+    EXPECT_EQ(0, EngineState.disabled);
+    EXPECT_EQ(1, engineAttached);
+    EXPECT_NE((HFONT)NULL, SharedResources.captionFont);
+    HWND later = captioned();
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(later, GWLP_WNDPROC));
+    SendMessageA(later, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(activeLastBand(), pixelNearStripEnd(later));
+}
+
+}  // namespace
