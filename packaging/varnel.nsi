@@ -48,23 +48,20 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
 Var LoaderWasRunning
 Var FilesInUse
 
+!define WELCOME_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first.$\r$\n$\r$\nClick Next to continue."
+
+; The Modern UI's own welcome and finish pages call the System plug-in,
+; and Debian's build of it has a TLS directory, which Windows 95 refuses to
+; load (KB118816): the welcome page is a plain one of nsDialogs, and the
+; questions at the end are message boxes.
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TITLE "Welcome to varnel ${VERSION}"
-!define MUI_WELCOMEPAGE_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first.$\r$\n$\r$\n$_CLICK"
-!insertmacro MUI_PAGE_WELCOME
+Page custom welcomePage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\vlload.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start varnel now"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.html"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Read the user guide"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
-!insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
-!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
 
@@ -140,6 +137,15 @@ Var FilesInUse
 
 ; --- Install -----------------------------------------------------------------
 
+Function welcomePage
+  !insertmacro MUI_HEADER_TEXT "Welcome to varnel ${VERSION}" "A new look for the windows of every program"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 100% "${WELCOME_TEXT}"
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
 Function .onInit
   SetShellVarContext all
   StrCpy $FilesInUse ""
@@ -180,7 +186,7 @@ Section "varnel (required)" SecCore
   CreateShortcut "$SMPROGRAMS\varnel\Uninstall varnel.lnk" "$INSTDIR\uninstall.exe"
 SectionEnd
 
-Section "Start varnel when you log on" SecLogon
+Section "Start at logon" SecLogon
   WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\vlload.exe"'
 SectionEnd
 
@@ -189,16 +195,24 @@ Section "-finish"
   ${IfNot} ${SectionIsSelected} ${SecLogon}
     DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
   ${EndIf}
-  ${If} $FilesInUse != ""
-    MessageBox MB_OK|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThe new files take their place when Windows restarts. Restart Windows to finish; until then those programs, and programs started now, keep the old engine." /SD IDOK
-  ${EndIf}
-  ; A silent upgrade leaves the loader as it found it; otherwise the finish
-  ; page offers to start it.
-  ${If} ${Silent}
-  ${AndIf} $LoaderWasRunning == 1
-    Exec '"$INSTDIR\vlload.exe"'
-  ${EndIf}
 SectionEnd
+
+Function .onInstSuccess
+  ${If} $FilesInUse != ""
+    MessageBox MB_YESNO|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThe new files take their place when Windows restarts; until then those programs, and programs started now, keep the old engine.$\r$\n$\r$\nRestart Windows now?" /SD IDNO IDNO notNow
+      Reboot
+    notNow:
+  ${EndIf}
+  ; An upgrade leaves the loader as it found it; a loader that did not run
+  ; is started when the user asks for it.
+  ${If} $LoaderWasRunning == 1
+    Exec '"$INSTDIR\vlload.exe"'
+  ${ElseIfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION "varnel is installed.$\r$\n$\r$\nStart it now? (The Start menu has Start varnel, Stop varnel, Settings and the user guide.)" IDNO notStarted
+      Exec '"$INSTDIR\vlload.exe"'
+    notStarted:
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecCore} "The engine, the loader, the tools, the default skin, the showcase settings (unless you have settings already) and the user guide."
@@ -240,7 +254,12 @@ Section "Uninstall"
   keepSettings:
   RMDir "$WINDIR\varnels"
 
-  ${If} $FilesInUse != ""
-    MessageBox MB_OK|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThey are removed when Windows restarts." /SD IDOK
-  ${EndIf}
 SectionEnd
+
+Function un.onUninstSuccess
+  ${If} $FilesInUse != ""
+    MessageBox MB_YESNO|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThey are removed when Windows restarts. Restart Windows now?" /SD IDNO IDNO notNow
+      Reboot
+    notNow:
+  ${EndIf}
+FunctionEnd
