@@ -146,11 +146,6 @@ Function welcomePage
   nsDialogs::Show
 FunctionEnd
 
-Function .onInit
-  SetShellVarContext all
-  StrCpy $FilesInUse ""
-FunctionEnd
-
 Section "varnel (required)" SecCore
   SectionIn RO
   InitPluginsDir
@@ -211,6 +206,19 @@ Function .onInstSuccess
     MessageBox MB_YESNO|MB_ICONQUESTION "varnel is installed.$\r$\n$\r$\nStart it now? (The Start menu has Start varnel, Stop varnel, Settings and the user guide.)" IDNO notStarted
       Exec '"$INSTDIR\vlload.exe"'
     notStarted:
+  ${EndIf}
+FunctionEnd
+
+; An upgrade starts from what the user chose last time: no Run value beside
+; an earlier install means the start at logon was turned off.
+Function .onInit
+  SetShellVarContext all
+  StrCpy $FilesInUse ""
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" "InstallFolder"
+  ReadRegStr $1 HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $0 != ""
+  ${AndIf} $1 == ""
+    !insertmacro UnselectSection ${SecLogon}
   ${EndIf}
 FunctionEnd
 
