@@ -11,6 +11,7 @@
 #include "exit_codes.h"
 #include "loader_console.h"
 #include "loader_instance.h"
+#include "varnel_version.h"
 
 // The loader's hidden window: a target for the session's end, and for anyone
 // who prefers a WM_CLOSE to "vlload /stop".
@@ -25,6 +26,7 @@ static void printUsage()
         "  vlload           load varnel.dll and keep it hooked in until stopped\r\n"
         "  vlload /stop     take the engine out: the running vlload unhooks and ends\r\n"
         "  vlload /status   say whether vlload is running\r\n"
+        "  vlload /version  the version of varnel this vlload belongs to\r\n"
         "  vlload /?        this text\r\n"
         "\r\n"
         "varnel.dll is taken from vlload's own folder, else from %s.\r\n"
@@ -148,6 +150,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     if (isOption(option, "stop")) return stopRunningLoader();
     if (isOption(option, "status")) return reportStatus();
+    if (isOption(option, "version")) {
+        say("vlload %s", VARNEL_VERSION);
+        return exitOk;
+    }
     complain("unknown option '%s'; 'vlload /?' lists the options", option);
     return exitUsage;
 }

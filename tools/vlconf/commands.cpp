@@ -5,6 +5,7 @@
 
 #include "engine/program_exclusion.h"
 #include "tools/vlconf/vlconf.h"
+#include "varnel_version.h"
 
 typedef std::vector<std::string> Arguments;
 
@@ -274,6 +275,10 @@ int runVlconf(int argc, char **argv)
     std::string name = argv[1];
     if (name == "help" || name == "--help" || name == "-h" || name == "/?") {
         print(usageText);
+        return exitOk;
+    }
+    if (name == "--version" || name == "version") {
+        print("vlconf " VARNEL_VERSION "\n");
         return exitOk;
     }
     Arguments args(argv + 2, argv + argc);

@@ -18,6 +18,7 @@ const char usageText[] =
     "  exclude PROGRAM [LIST]     keep the engine out of a program (e.g. game.exe)\n"
     "  include PROGRAM [LIST]     let the engine into that program again\n"
     "  reference [OUT]            this tool's settings reference in Markdown\n"
+    "  --version                  the version of varnel this vlconf belongs to\n"
     "\n"
     "Without FILE, vlconf uses the vl.ini the engine reads: vl.ini in the current\n"
     "folder when there is one, else %WINDIR%\\varnels\\vl.ini (which new writes).\n"

@@ -1,0 +1,273 @@
+; The varnel setup program, compiled by scripts/package with makensis.
+; scripts/package defines:
+;   VERSION    the version from the file VERSION (MAJOR.MINOR.PATCH)
+;   OUTFILE    the setup program to write
+;   STAGE      the folder it gathered the files in, one subfolder per place
+;   FILES_NSH  the include it generates from packaging/files.txt: the macros
+;              VarnelInstallFiles, VarnelRemoveFiles and
+;              VarnelRemoveSettings, one line per file
+;
+; Where things go: the tools and the user guide into the install folder
+; (Program Files\varnel by default), the engine into the Windows directory
+; and its skin and settings into the folder varnels there, since that is
+; where the engine and the loader look for them.
+
+; An ANSI installer: NSIS's Unicode installers do not run on Windows 95, 98
+; and ME.
+Unicode false
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!define PRODUCT "varnel"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\varnel"
+!define PRODUCT_KEY "Software\varnel"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "varnel"
+!define STOP_FINISHED 0     ; vlload /status: running; /stop: stopped
+!define NOT_RUNNING 7       ; vlload /status, /stop: no loader is running
+
+Name "varnel ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES\varnel"
+InstallDirRegKey HKLM "${PRODUCT_KEY}" "InstallFolder"
+BrandingText "varnel ${VERSION}"
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1033 "ProductName" "varnel"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "FileDescription" "varnel ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "CompanyName" "varnel"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include "${FILES_NSH}"
+
+Var LoaderWasRunning
+Var FilesInUse
+
+!define WELCOME_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first.$\r$\n$\r$\nClick Next to continue."
+
+; The Modern UI's own welcome and finish pages call the System plug-in,
+; and Debian's build of it has a TLS directory, which Windows 95 refuses to
+; load (KB118816): the welcome page is a plain one of nsDialogs, and the
+; questions at the end are message boxes.
+!define MUI_ABORTWARNING
+Page custom welcomePage
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+!insertmacro MUI_LANGUAGE "English"
+
+; --- Placing and removing one file -------------------------------------------
+
+; A file a running program holds (the engine stays mapped into programs that
+; had it until they end) cannot be replaced now: the new one is put beside it
+; and takes its place when Windows restarts.
+!macro VarnelPlace FOLDER NAME SOURCE
+  SetOutPath "${FOLDER}"
+  ClearErrors
+  Delete "${FOLDER}\${NAME}"
+  ${If} ${FileExists} "${FOLDER}\${NAME}"
+    File "/oname=${NAME}.new" "${SOURCE}"
+    Rename /REBOOTOK "${FOLDER}\${NAME}.new" "${FOLDER}\${NAME}"
+    StrCpy $FilesInUse "$FilesInUse$\r$\n    ${FOLDER}\${NAME}"
+    DetailPrint "In use, replaced when Windows restarts: ${FOLDER}\${NAME}"
+  ${Else}
+    File "/oname=${NAME}" "${SOURCE}"
+  ${EndIf}
+!macroend
+
+; The user's own settings are never overwritten: only a missing file is
+; written, so an upgrade keeps what the user changed.
+!macro VarnelSettings FOLDER NAME SOURCE
+  SetOutPath "${FOLDER}"
+  ${IfNot} ${FileExists} "${FOLDER}\${NAME}"
+    File "/oname=${NAME}" "${SOURCE}"
+  ${Else}
+    DetailPrint "Kept your settings: ${FOLDER}\${NAME}"
+  ${EndIf}
+!macroend
+
+!macro VarnelUnplace FOLDER NAME
+  Delete /REBOOTOK "${FOLDER}\${NAME}"
+  ${If} ${FileExists} "${FOLDER}\${NAME}"
+    StrCpy $FilesInUse "$FilesInUse$\r$\n    ${FOLDER}\${NAME}"
+  ${EndIf}
+!macroend
+
+!macro VarnelUnsettings FOLDER NAME
+  Delete "${FOLDER}\${NAME}"
+!macroend
+
+; What vlconf and the user add beside vl.ini: the exclusion list and the
+; switches (docs/settings.md). Settings too, removed only with them.
+!macro VarnelRemoveUserFiles
+  Delete "$WINDIR\varnels\vlexcl.ini"
+  Delete "$WINDIR\varnels\vldis.ini"
+  Delete "$WINDIR\varnels\vlplug.ini"
+  Delete "$WINDIR\varnels\vlprog.ini"
+!macroend
+
+; --- The loader --------------------------------------------------------------
+
+; Stops a running loader (any copy: they share one stop event) with the
+; vlload of this setup, so that its files can be replaced, and remembers
+; whether one ran. Asked first: "/stop" with nothing to stop shows a message
+; box when there is no console, which would hold up a silent install.
+!macro VarnelStopLoader VLLOAD
+  StrCpy $LoaderWasRunning 0
+  ExecWait '"${VLLOAD}" /status' $0
+  ${If} $0 == ${STOP_FINISHED}
+    DetailPrint "Stopping the running varnel loader"
+    ExecWait '"${VLLOAD}" /stop' $0
+    ${If} $0 == ${STOP_FINISHED}
+      StrCpy $LoaderWasRunning 1
+    ${ElseIf} $0 != ${NOT_RUNNING}
+      DetailPrint "The running varnel loader did not stop (exit code $0)"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; --- Install -----------------------------------------------------------------
+
+Function welcomePage
+  !insertmacro MUI_HEADER_TEXT "Welcome to varnel ${VERSION}" "A new look for the windows of every program"
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 100% "${WELCOME_TEXT}"
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
+Section "varnel (required)" SecCore
+  SectionIn RO
+  InitPluginsDir
+  SetOutPath "$PLUGINSDIR"
+  File "/oname=$PLUGINSDIR\vlload.exe" "${STAGE}\tools\vlload.exe"
+  !insertmacro VarnelStopLoader "$PLUGINSDIR\vlload.exe"
+
+  CreateDirectory "$WINDIR\varnels"
+  !insertmacro VarnelInstallFiles
+  SetOutPath "$INSTDIR"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  WriteRegStr HKLM "${PRODUCT_KEY}" "InstallFolder" "$INSTDIR"
+  WriteRegStr HKLM "${PRODUCT_KEY}" "Version" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "varnel ${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "varnel"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  ; Shortcuts run the programs from the install folder; Settings opens a
+  ; command prompt there with the settings shown, ready for "vlconf set".
+  CreateDirectory "$SMPROGRAMS\varnel"
+  CreateShortcut "$SMPROGRAMS\varnel\Start varnel.lnk" "$INSTDIR\vlload.exe" "" "" "" SW_SHOWNORMAL "" "Hook the engine into every program"
+  CreateShortcut "$SMPROGRAMS\varnel\Stop varnel.lnk" "$INSTDIR\vlload.exe" "/stop" "" "" SW_SHOWNORMAL "" "Take the engine out again"
+  ReadEnvStr $1 COMSPEC
+  SetOutPath "$INSTDIR"
+  CreateShortcut "$SMPROGRAMS\varnel\Settings.lnk" "$1" '/k vlconf show' "" "" SW_SHOWNORMAL "" "Show and change the settings with vlconf"
+  CreateShortcut "$SMPROGRAMS\varnel\User guide.lnk" "$INSTDIR\README.html" "" "" "" SW_SHOWNORMAL "" "The varnel user guide"
+  CreateShortcut "$SMPROGRAMS\varnel\Uninstall varnel.lnk" "$INSTDIR\uninstall.exe"
+SectionEnd
+
+Section "Start at logon" SecLogon
+  WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\vlload.exe"'
+SectionEnd
+
+Section "-finish"
+  ; Not chosen this time: a start at logon from an earlier install goes.
+  ${IfNot} ${SectionIsSelected} ${SecLogon}
+    DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ${EndIf}
+SectionEnd
+
+Function .onInstSuccess
+  ${If} $FilesInUse != ""
+    MessageBox MB_YESNO|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThe new files take their place when Windows restarts; until then those programs, and programs started now, keep the old engine.$\r$\n$\r$\nRestart Windows now?" /SD IDNO IDNO notNow
+      Reboot
+    notNow:
+  ${EndIf}
+  ; An upgrade leaves the loader as it found it; a loader that did not run
+  ; is started when the user asks for it.
+  ${If} $LoaderWasRunning == 1
+    Exec '"$INSTDIR\vlload.exe"'
+  ${ElseIfNot} ${Silent}
+    MessageBox MB_YESNO|MB_ICONQUESTION "varnel is installed.$\r$\n$\r$\nStart it now? (The Start menu has Start varnel, Stop varnel, Settings and the user guide.)" IDNO notStarted
+      Exec '"$INSTDIR\vlload.exe"'
+    notStarted:
+  ${EndIf}
+FunctionEnd
+
+; An upgrade starts from what the user chose last time: no Run value beside
+; an earlier install means the start at logon was turned off.
+Function .onInit
+  SetShellVarContext all
+  StrCpy $FilesInUse ""
+  ReadRegStr $0 HKLM "${PRODUCT_KEY}" "InstallFolder"
+  ReadRegStr $1 HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $0 != ""
+  ${AndIf} $1 == ""
+    !insertmacro UnselectSection ${SecLogon}
+  ${EndIf}
+FunctionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecCore} "The engine, the loader, the tools, the default skin, the showcase settings (unless you have settings already) and the user guide."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecLogon} "Start the loader, and with it the engine, every time you log on."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; --- Uninstall ---------------------------------------------------------------
+
+Function un.onInit
+  SetShellVarContext all
+  StrCpy $FilesInUse ""
+FunctionEnd
+
+Section "Uninstall"
+  ${If} ${FileExists} "$INSTDIR\vlload.exe"
+    !insertmacro VarnelStopLoader "$INSTDIR\vlload.exe"
+  ${EndIf}
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+
+  !insertmacro VarnelRemoveFiles
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+
+  Delete "$SMPROGRAMS\varnel\Start varnel.lnk"
+  Delete "$SMPROGRAMS\varnel\Stop varnel.lnk"
+  Delete "$SMPROGRAMS\varnel\Settings.lnk"
+  Delete "$SMPROGRAMS\varnel\User guide.lnk"
+  Delete "$SMPROGRAMS\varnel\Uninstall varnel.lnk"
+  RMDir "$SMPROGRAMS\varnel"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${PRODUCT_KEY}"
+
+  ; The settings are the user's: kept unless the user says otherwise, and
+  ; always kept in silent mode.
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also remove your varnel settings?$\r$\n$\r$\nThey are in $WINDIR\varnels (vl.ini, and the lists and switches vlconf writes). Keep them if you may install varnel again." /SD IDNO IDNO keepSettings
+    !insertmacro VarnelRemoveSettings
+    !insertmacro VarnelRemoveUserFiles
+  keepSettings:
+  RMDir "$WINDIR\varnels"
+
+SectionEnd
+
+Function un.onUninstSuccess
+  ${If} $FilesInUse != ""
+    MessageBox MB_YESNO|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThey are removed when Windows restarts. Restart Windows now?" /SD IDNO IDNO notNow
+      Reboot
+    notNow:
+  ${EndIf}
+FunctionEnd
