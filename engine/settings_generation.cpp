@@ -3,6 +3,9 @@
 
 #include <string.h>
 
+// The shared block: the generation, then the processes that have the
+// engine.
+enum { generationAt = 0, processesAt = 1, blockLongs = 2 };
 static HANDLE mapping;
 static volatile LONG *counter;
 
@@ -30,10 +33,10 @@ static volatile LONG *mapCounter(const char *windowsDirectory, HANDLE *made, int
 {
     char name[MAX_PATH + 32];
     counterName(windowsDirectory, name, sizeof name);
-    *made = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(LONG), name);
+    *made = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, blockLongs * sizeof(LONG), name);
     if (watched) *watched = *made && GetLastError() == ERROR_ALREADY_EXISTS;
     if (!*made) return NULL;
-    void *view = MapViewOfFile(*made, FILE_MAP_WRITE, 0, 0, sizeof(LONG));
+    void *view = MapViewOfFile(*made, FILE_MAP_WRITE, 0, 0, blockLongs * sizeof(LONG));
     if (!view) {
         CloseHandle(*made);
         *made = NULL;
@@ -60,13 +63,28 @@ volatile LONG *settingsGeneration(const char *windowsDirectory)
 {
     releaseSettingsGeneration();
     counter = mapCounter(windowsDirectory, &mapping);
+    if (counter) InterlockedIncrement((LONG *)&counter[processesAt]);
     return counter;
 }
 
 void releaseSettingsGeneration()
 {
+    if (counter) InterlockedDecrement((LONG *)&counter[processesAt]);
     if (counter) UnmapViewOfFile((void *)counter);
     if (mapping) CloseHandle(mapping);
     counter = NULL;
     mapping = NULL;
+}
+
+LONG processesWithEngine(const char *windowsDirectory)
+{
+    char name[MAX_PATH + 32];
+    counterName(windowsDirectory, name, sizeof name);
+    HANDLE existing = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+    if (!existing) return 0;
+    const volatile LONG *view = (const volatile LONG *)MapViewOfFile(existing, FILE_MAP_READ, 0, 0, 0);
+    const LONG count = view ? view[processesAt] : 0;
+    if (view) UnmapViewOfFile((const void *)view);
+    CloseHandle(existing);
+    return count;
 }

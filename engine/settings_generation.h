@@ -21,6 +21,11 @@
 int announceSettingsChange(const char *windowsDirectory = NULL);
 
 // The counter of the engine folder under windowsDirectory, mapped until
-// releaseSettingsGeneration; NULL when it could not be. Attach maps it.
+// releaseSettingsGeneration; NULL when it could not be. Attach maps it, and
+// counts its process among those that have the engine until the release.
 volatile LONG *settingsGeneration(const char *windowsDirectory);
 void releaseSettingsGeneration();
+
+// How many processes have the engine of that folder now (the loader's own
+// among them); 0 when none has. A process that was killed is not taken off.
+LONG processesWithEngine(const char *windowsDirectory = NULL);

@@ -501,10 +501,10 @@ TEST_F(LoaderAcrossProcesses, EveryGalleryWindowRunsStaticWindowProc)
     for (const auto &kind : made) EXPECT_GE(seen[kind.first], kind.second) << kind.first;
 }
 
-TEST_F(LoaderAcrossProcesses, MainCaptionOfTheGalleryShowsTheGradient)
+// What is wrong with the main window's caption as a gradient from the
+// caption colour to end; "" when its bands are all there, in order.
+std::string gradientFailure(HWND main, const Gradient &active, const Gradient &inactive, int bands)
 {
-    HWND main = galleryWindow("VarnelGalleryMain");
-    ASSERT_TRUE(IsWindow(main));
     RECT r;
     GetWindowRect(main, &r);
     const int width = r.right - r.left;
@@ -515,31 +515,106 @@ TEST_F(LoaderAcrossProcesses, MainCaptionOfTheGalleryShowsTheGradient)
     const int from = frameX + GetSystemMetrics(SM_CXSMICON) + 3;
     const int to = width - frameX - 3 * GetSystemMetrics(SM_CXSIZE) - 3;
     const int row = frameY + 1;
-
-    // The gallery paints on its own thread: allow it a moment.
-    std::string failure = "not read";
-    for (int attempt = 0; attempt < 20 && !failure.empty(); attempt++) {
-        if (attempt) Sleep(250);
-        WindowPixels pixels(main);
-        const COLORREF first = pixels.at(from, row);
-        const Gradient &g = bandOf(activeGradient, first) == 0 ? activeGradient : inactiveGradient;
-        int previous = 0, last = -1;
-        failure.clear();
-        for (int x = from; x <= to && failure.empty(); x++) {
-            const int band = bandOf(g, pixels.at(x, row));
-            char where[160];
-            snprintf(where, sizeof where, "x=%d y=%d colour %06lX band %d after band %d", x, row,
-                     (unsigned long)pixels.at(x, row), band, previous);
-            if (band < 0 || band < previous) failure = where;
-            if (x == from && band != 0) failure = std::string("first band missing: ") + where;
-            previous = band;
-            last = band;
-        }
-        if (failure.empty() && last < gradientBands - 2)
-            failure = "the bands end at band " + std::to_string(last) + " of " + std::to_string(gradientBands);
+    WindowPixels pixels(main);
+    const COLORREF first = pixels.at(from, row);
+    const Gradient &g = bandOf(active, first) == 0 ? active : inactive;
+    int previous = 0, last = -1;
+    for (int x = from; x <= to; x++) {
+        const int band = bandOf(g, pixels.at(x, row));
+        char where[160];
+        snprintf(where, sizeof where, "x=%d y=%d colour %06lX band %d after band %d", x, row,
+                 (unsigned long)pixels.at(x, row), band, previous);
+        if (band < 0 || band < previous) return where;
+        if (x == from && band != 0) return std::string("first band missing: ") + where;
+        previous = band;
+        last = band;
     }
-    EXPECT_EQ("", failure) << "active caption colour " << std::hex << activeGradient.caption << ", end "
-                           << activeGradient.end;
+    if (last < bands - 2) return "the bands end at band " + std::to_string(last) + " of " + std::to_string(bands);
+    return "";
+}
+
+// Polls the caption for up to timeout milliseconds until it shows the
+// gradient (wanted) or anything else (!wanted); returns what it last saw.
+std::string waitForGradient(HWND main, const Gradient &active, const Gradient &inactive, int bands, bool wanted,
+                            DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    std::string failure;
+    do {
+        failure = gradientFailure(main, active, inactive, bands);
+        if (failure.empty() == wanted) break;
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return failure;
+}
+
+TEST_F(LoaderAcrossProcesses, MainCaptionOfTheGalleryShowsTheGradient)
+{
+    HWND main = galleryWindow("VarnelGalleryMain");
+    ASSERT_TRUE(IsWindow(main));
+    // The gallery paints on its own thread: allow it a moment.
+    EXPECT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 5000))
+        << "active caption colour " << std::hex << activeGradient.caption << ", end " << activeGradient.end;
+}
+
+// The loader's tray menu sends its commands to the loader's window; Pause
+// and Resume there do what "vlload /pause" and "vlload /resume" do, and the
+// running gallery follows within a second either way.
+TEST_F(LoaderAcrossProcesses, TrayIconPausesAndResumesLikeTheCommandLine)
+{
+    EXPECT_NE(std::string::npos, childOutput(loader).find("tray icon shown")) << childOutput(loader);
+    HWND loaderWindow = FindWindowA("VarnelLoader", NULL);
+    ASSERT_TRUE(IsWindow(loaderWindow));
+    HWND main = galleryWindow("VarnelGalleryMain");
+    ASSERT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 5000));
+    const std::string marker = windowsDirectory() + "\\varnels\\vldis.ini";
+    const WPARAM pauseOrResume = 102;  // the menu's Pause / Resume entry
+
+    SendMessageA(loaderWindow, WM_COMMAND, pauseOrResume, 0);
+    EXPECT_EQ(0u, fileContent(marker).find("1")) << "the menu's Pause writes the marker";
+    EXPECT_NE("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, false, 1000))
+        << "paused: the system's caption within a second";
+    ChildResult about = runLoader("/about");
+    EXPECT_NE(std::string::npos, about.output.find("paused")) << about.output;
+
+    ChildResult resume = runLoader("/resume");
+    EXPECT_EQ((DWORD)loaderOk, resume.exitCode) << resume.output;
+    EXPECT_FALSE(fileExists(marker));
+    EXPECT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 1000))
+        << "resumed: the gradient within a second";
+
+    ChildResult pause = runLoader("/pause");
+    EXPECT_EQ((DWORD)loaderOk, pause.exitCode) << pause.output;
+    EXPECT_NE("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, false, 1000));
+    SendMessageA(loaderWindow, WM_COMMAND, pauseOrResume, 0);
+    EXPECT_FALSE(fileExists(marker)) << "the menu's Resume removes it";
+    EXPECT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 1000));
+}
+
+// A setting changed with vlconf reaches the running gallery within a
+// second, without a restart.
+TEST_F(LoaderAcrossProcesses, VlconfSetChangesTheRunningGallerysCaption)
+{
+    HWND main = galleryWindow("VarnelGalleryMain");
+    ASSERT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 5000));
+    Gradient red = activeGradient, redInactive = inactiveGradient;
+    red.end = RGB(255, 0, 0) == activeGradient.end ? RGB(0, 0, 255) : RGB(255, 0, 0);
+    char assignment[64];
+    snprintf(assignment, sizeof assignment, "activeGradientEnd=#%02X%02X%02X", GetRValue(red.end),
+             GetGValue(red.end), GetBValue(red.end));
+    ChildResult set = runLoader(std::string("set ") + assignment, NULL, buildFile("vlconf.exe"));
+    ASSERT_EQ(0u, set.exitCode) << set.output;
+    // The main window is active or not; either way its bands now run to the
+    // new end when active.
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ("", waitForGradient(main, red, redInactive, gradientBands, true, 1000)) << "new end " << assignment;
+
+    // Put back for the tests after this one.
+    snprintf(assignment, sizeof assignment, "activeGradientEnd=#%02X%02X%02X", GetRValue(activeGradient.end),
+             GetGValue(activeGradient.end), GetBValue(activeGradient.end));
+    ASSERT_EQ(0u, runLoader(std::string("set ") + assignment, NULL, buildFile("vlconf.exe")).exitCode);
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ("", waitForGradient(main, activeGradient, inactiveGradient, gradientBands, true, 1000));
 }
 
 TEST_F(LoaderAcrossProcesses, ARunningProcessTakesTheEngineInWithItsNextMessage)

@@ -289,3 +289,41 @@ TEST_F(Skingen, AFileThatCannotBeWrittenIsNamedAndStopsTheRun)
     EXPECT_EQ(0, written("macmx.bmp").width) << "nothing after it";
     RemoveDirectoryA((out + "\\maccl.bmp").c_str());
 }
+
+// The loader's icon: both sizes load as icons, transparent outside the
+// window, the caption's bands running from navy to cyan, the body white; the
+// loader carries it as its first icon resource.
+TEST_F(Skingen, LoaderIconLoadsAtBothSizesWithItsCaptionBands)
+{
+    const std::string icon = out + "\\vlload.ico";
+    SkingenRun run = runSkingen("/icon " + inQuotes(icon));
+    ASSERT_EQ(0u, run.exitCode) << run.output;
+    for (int size : {16, 32}) {
+        SCOPED_TRACE(size);
+        HICON loaded = (HICON)LoadImageA(NULL, icon.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE);
+        ASSERT_NE((HICON)NULL, loaded);
+        HDC screen = GetDC(NULL);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        RECT all = {0, 0, size, size};
+        HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
+        FillRect(memory, &all, magenta);
+        DeleteObject(magenta);
+        ASSERT_TRUE(DrawIconEx(memory, 0, 0, loaded, size, size, 0, NULL, DI_NORMAL));
+        const int captionRow = size / 8 + (size >= 32 ? 5 : 2);
+        EXPECT_EQ(RGB(255, 0, 255), GetPixel(memory, size / 2, 0) & 0xFFFFFF) << "transparent above";
+        EXPECT_EQ(RGB(0, 0, 128), GetPixel(memory, size / 8 + 1, captionRow) & 0xFFFFFF) << "navy first";
+        EXPECT_EQ(RGB(0, 255, 255), GetPixel(memory, size - size / 8 - 1, captionRow) & 0xFFFFFF) << "cyan last";
+        EXPECT_EQ(RGB(255, 255, 255), GetPixel(memory, size / 2, size * 5 / 8) & 0xFFFFFF) << "white body";
+        SelectObject(memory, previous);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(NULL, screen);
+        DestroyIcon(loaded);
+    }
+    HMODULE loader = LoadLibraryExA(buildFile("vlload.exe").c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE((HMODULE)NULL, loader);
+    EXPECT_NE((HRSRC)NULL, FindResourceA(loader, MAKEINTRESOURCEA(1), RT_GROUP_ICON));
+    FreeLibrary(loader);
+}

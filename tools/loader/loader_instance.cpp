@@ -84,6 +84,16 @@ void releaseInstance(LoaderInstance *instance)
     ZeroMemory(instance, sizeof *instance);
 }
 
+int runningEnginePath(char *path, int size)
+{
+    HANDLE running = openRunningMutex();
+    if (!running) return 0;
+    CloseHandle(running);
+    RunningLoaderInfo info;
+    if (readInfo(&info)) lstrcpynA(path, info.enginePath, size);
+    return 1;
+}
+
 LoaderExitCode reportStatus()
 {
     HANDLE running = openRunningMutex();

@@ -30,6 +30,10 @@ void publishEngine(LoaderInstance *instance, const char *enginePath);
 // Gives up the instance (after the hooks are removed).
 void releaseInstance(LoaderInstance *instance);
 
+// 1 when a loader runs, with the engine it loaded in path ("" before it
+// published it).
+int runningEnginePath(char *path, int size);
+
 // "vlload /status": exitOk when a loader runs, exitNotRunning otherwise.
 LoaderExitCode reportStatus();
 

@@ -10,7 +10,9 @@
 #include "engine_library.h"
 #include "exit_codes.h"
 #include "loader_console.h"
+#include "loader_commands.h"
 #include "loader_instance.h"
+#include "tray_icon.h"
 #include "varnel_version.h"
 
 // The loader's hidden window: a target for the session's end, and for anyone
@@ -23,9 +25,15 @@ static void printUsage()
     GetWindowsDirectoryA(windows, sizeof windows);
     say("vlload - hooks the varnel engine into every program of the desktop\r\n"
         "\r\n"
-        "  vlload           load varnel.dll and keep it hooked in until stopped\r\n"
+        "  vlload           load varnel.dll and keep it hooked in until stopped, with an\r\n"
+        "                   icon in the taskbar's notification area and its menu\r\n"
+        "  vlload /notray   the same without the icon\r\n"
         "  vlload /stop     take the engine out: the running vlload unhooks and ends\r\n"
         "  vlload /status   say whether vlload is running\r\n"
+        "  vlload /pause    running programs give their captions back, new ones keep the\r\n"
+        "                   engine out, until /resume (the tray menu's Pause and Resume)\r\n"
+        "  vlload /resume   the engine back in every program\r\n"
+        "  vlload /about    version, state, the engine's path and how many programs have it\r\n"
         "  vlload /version  the version of varnel this vlload belongs to\r\n"
         "  vlload /?        this text\r\n"
         "\r\n"
@@ -52,6 +60,8 @@ static void printUsage()
 
 static LRESULT CALLBACK loaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT result;
+    if (handleTrayMessage(window, message, wParam, lParam, &result)) return result;
     switch (message) {
     case WM_CLOSE:
         PostQuitMessage(exitOk);
@@ -89,7 +99,7 @@ static void waitForStop(HANDLE stop)
     }
 }
 
-static LoaderExitCode runLoader(HINSTANCE instance)
+static LoaderExitCode runLoader(HINSTANCE instance, int withTray)
 {
     LoaderInstance self;
     LoaderExitCode result = claimInstance(&self);
@@ -118,8 +128,12 @@ static LoaderExitCode runLoader(HINSTANCE instance)
         return exitHookFailed;
     }
     say("vlload: %s is hooked into every program of the desktop; 'vlload /stop' takes it out", engine.path);
+    // Without a notification area (no taskbar yet) the icon comes when the
+    // taskbar announces itself.
+    if (withTray) say("vlload: tray icon %s", showTrayIcon(window) ? "shown" : "not shown (no notification area)");
 
     waitForStop(self.stop);
+    removeTrayIcon(window);
 
     UnhookWindowsHookEx(after);
     UnhookWindowsHookEx(before);
@@ -142,8 +156,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         complain("one option at most; 'vlload /?' lists them");
         return exitUsage;
     }
-    if (__argc < 2) return runLoader(instance);
+    if (__argc < 2) return runLoader(instance, 1);
     const char *option = __argv[1];
+    if (isOption(option, "notray")) return runLoader(instance, 0);
+    if (isOption(option, "pause")) return pauseEngine();
+    if (isOption(option, "resume")) return resumeEngine();
+    if (isOption(option, "about")) return printAbout();
     if (isOption(option, "?") || isOption(option, "help") || isOption(option, "h")) {
         printUsage();
         return exitOk;

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "icon_file.h"
 #include "skin_art.h"
 
 enum { exitWritten = 0, exitFailed = 1, exitUsage = 2 };
@@ -23,14 +24,27 @@ static SkinColours desktopColours()
     return c;
 }
 
+// skingen /icon FILE: the loader's icon, which the build puts into vlload.
+static int writeLoaderIcon(const char *path)
+{
+    if (!writeIconFile(path, {loaderIcon(16), loaderIcon(32)})) {
+        fprintf(stderr, "skingen: cannot write \"%s\": %s\n", path, strerror(errno));
+        return exitFailed;
+    }
+    printf("skingen: wrote the loader's icon to %s\n", path);
+    return exitWritten;
+}
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && (!strcmp(argv[1], "/icon") || !strcmp(argv[1], "--icon"))) return writeLoaderIcon(argv[2]);
     if (argc != 2 || argv[1][0] == 0) {
         fprintf(stderr,
-                "usage: skingen OUTDIR\n"
+                "usage: skingen OUTDIR | skingen /icon FILE\n"
                 "Writes the default skin bitmaps (vl.bmp, vlmdi.bmp, vlback.bmp, vlprog.bmp, vlscr.bmp,\n"
                 "maccl.bmp, macmx.bmp, macmn.bmp, macmxd.bmp, macmnd.bmp) into the folder OUTDIR,\n"
-                "usually the varnels folder under the Windows directory.\n");
+                "usually the varnels folder under the Windows directory.\n"
+                "With /icon, writes the loader's tray icon (16 and 32 pixels, 16 colours) to FILE.\n");
         return exitUsage;
     }
     std::string folder = argv[1];

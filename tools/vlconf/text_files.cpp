@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "engine/newer_functions.h"
+#include "engine/settings_generation.h"
 #include "tools/vlconf/vlconf.h"
 
 // GetTempFileNameA prefixes of the new text and of the old file kept aside.
@@ -141,7 +142,23 @@ bool replaceFile(const std::string &path, const std::string &content, std::strin
         DeleteFileA(temporary);
         return false;
     }
+    announceFolderChange(path);
     return true;
+}
+
+// A file of an engine folder (WINDOWS\varnels\...) changed: the programs
+// that read that folder follow it at once. Files elsewhere (a vl.ini in a
+// program's own folder) are read at that program's next start.
+void announceFolderChange(const std::string &path)
+{
+    char full[MAX_PATH];
+    if (!GetFullPathNameA(path.c_str(), sizeof full, full, NULL)) return;
+    std::string folder = folderOf(full);
+    const std::string engineFolder = "\\varnels";
+    if (folder.size() <= engineFolder.size() ||
+        lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) != 0)
+        return;
+    announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str());
 }
 
 std::string engineFolderFile(const char *suffix, bool makeFolder)

@@ -26,7 +26,11 @@ bool readWholeFile(const std::string &path, std::string *content, std::string *e
 // Writes content to a temporary file in the same folder and puts it in the
 // place of path only once it is complete, so that a failure leaves path as
 // it was.
+// Once in place, a file of an engine folder is announced (announceFolderChange).
 bool replaceFile(const std::string &path, const std::string &content, std::string *error);
+// Running programs that read the engine folder holding path set themselves
+// up again (engine/settings_generation.h); nothing for other folders.
+void announceFolderChange(const std::string &path);
 
 // The way replaceFile takes where MoveFileExA cannot replace a file (Windows
 // 95, 98 and ME): the old file is renamed to a backup beside it, the complete

@@ -1,0 +1,161 @@
+// The loader's commands that the tray menu shares with the command line.
+#include "loader_commands.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <tlhelp32.h>
+
+#include "engine/engine_files.h"
+#include "engine/newer_functions.h"
+#include "engine/settings_generation.h"
+#include "loader_console.h"
+#include "loader_instance.h"
+#include "varnel_version.h"
+
+static void markerPath(char *path, int size)
+{
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    snprintf(path, size, "%s%s", windows, disableMarkerSuffix);
+}
+
+int enginePaused()
+{
+    char path[MAX_PATH + 32];
+    markerPath(path, sizeof path);
+    FILE *f = fopen(path, "r");
+    if (!f) return 0;
+    int value = 0;
+    const int read = fscanf(f, "%d", &value);
+    fclose(f);
+    return read == 1 && value == 1;
+}
+
+LoaderExitCode pauseEngine()
+{
+    char path[MAX_PATH + 32];
+    markerPath(path, sizeof path);
+    FILE *f = fopen(path, "w");
+    if (!f || fputs("1\n", f) < 0 || fclose(f) != 0) {
+        complain("cannot write %s: the engine stays as it is", path);
+        return exitUsage;
+    }
+    announceSettingsChange();
+    say("vlload: paused; running programs give their captions back with their next repaint");
+    return exitOk;
+}
+
+LoaderExitCode resumeEngine()
+{
+    char path[MAX_PATH + 32];
+    markerPath(path, sizeof path);
+    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        complain("cannot remove %s: the engine stays paused", path);
+        return exitUsage;
+    }
+    announceSettingsChange();
+    say("vlload: resumed");
+    return exitOk;
+}
+
+void aboutText(char *text, int size)
+{
+    char engine[MAX_PATH] = "";
+    const int running = runningEnginePath(engine, sizeof engine);
+    const LONG programs = processesWithEngine();
+    snprintf(text, size,
+             "varnel %s\r\n"
+             "The loader is %s%s.\r\n"
+             "Engine: %s\r\n"
+             "Programs that have the engine: %ld\r\n",
+             VARNEL_VERSION, running ? "running" : "not running", enginePaused() ? ", paused" : "",
+             engine[0] ? engine : "(not loaded)", (long)(programs > 0 && running ? programs - 1 : programs));
+}
+
+LoaderExitCode printAbout()
+{
+    char text[1024];
+    aboutText(text, sizeof text);
+    say("%s", text);
+    return exitOk;
+}
+
+long runToolBeside(const char *program, const char *arguments, int wait)
+{
+    char folder[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, folder, sizeof folder);
+    while (length > 0 && folder[length - 1] != '\\') length--;
+    folder[length] = 0;
+    char command[2 * MAX_PATH + 64];
+    snprintf(command, sizeof command, "\"%s%s\" %s", folder, program, arguments);
+    STARTUPINFOA start = {};
+    start.cb = sizeof start;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &start, &process)) return -1;
+    DWORD code = 0;
+    if (wait) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return (long)code;
+}
+
+LoaderExitCode openSettings()
+{
+    if (runToolBeside("vlsettings.exe", "", 0) >= 0 || runToolBeside("vlconf.exe", "", 0) >= 0) return exitOk;
+    complain("neither vlsettings.exe nor vlconf.exe is beside vlload");
+    return exitDllNotFound;
+}
+
+typedef HANDLE(WINAPI *SnapshotFunction)(DWORD flags, DWORD process);
+typedef BOOL(WINAPI *ProcessWalk)(HANDLE snapshot, PROCESSENTRY32 *entry);
+typedef DWORD(WINAPI *ModuleNameFunction)(HANDLE process, HMODULE module, char *name, DWORD size);
+
+static void keepFileName(const char *path, char *name, int size)
+{
+    const char *slash = strrchr(path, '\\');
+    lstrcpynA(name, slash ? slash + 1 : path, size);
+}
+
+// Windows 95 and 2000 on have the tool-help snapshot in KERNEL32; NT 4.0
+// has only psapi.dll, where it is installed.
+int programOfWindow(HWND window, char *name, int size)
+{
+    DWORD id = 0;
+    if (!GetWindowThreadProcessId(window, &id) || !id) return 0;
+    SnapshotFunction snapshot = (SnapshotFunction)findNewerFunction("kernel32.dll", "CreateToolhelp32Snapshot");
+    ProcessWalk first = (ProcessWalk)findNewerFunction("kernel32.dll", "Process32First");
+    ProcessWalk next = (ProcessWalk)findNewerFunction("kernel32.dll", "Process32Next");
+    if (snapshot && first && next) {
+        HANDLE all = snapshot(TH32CS_SNAPPROCESS, 0);
+        if (all != INVALID_HANDLE_VALUE) {
+            PROCESSENTRY32 entry;
+            entry.dwSize = sizeof entry;
+            int found = 0;
+            for (BOOL more = first(all, &entry); more && !found; more = next(all, &entry))
+                if (entry.th32ProcessID == id) {
+                    keepFileName(entry.szExeFile, name, size);
+                    found = 1;
+                }
+            CloseHandle(all);
+            if (found) return 1;
+        }
+    }
+    HMODULE psapi = LoadLibraryA("psapi.dll");
+    ModuleNameFunction moduleName = psapi ? (ModuleNameFunction)GetProcAddress(psapi, "GetModuleFileNameExA") : NULL;
+    int found = 0;
+    HANDLE process = moduleName ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id) : NULL;
+    if (process) {
+        char path[MAX_PATH];
+        if (moduleName(process, NULL, path, sizeof path)) {
+            keepFileName(path, name, size);
+            found = 1;
+        }
+        CloseHandle(process);
+    }
+    if (psapi) FreeLibrary(psapi);
+    return found;
+}
