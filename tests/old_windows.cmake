@@ -7,7 +7,7 @@
 varnel_test(import_check_test)
 target_compile_definitions(import_check_test PRIVATE
   VARNEL_OLD_WINDOWS_LIST="Z:${CMAKE_CURRENT_SOURCE_DIR}/data/lacking_on_old_windows.txt")
-add_dependencies(import_check_test vlload vlconf skingen gallery)
+add_dependencies(import_check_test vlload vlconf vlsettings skingen gallery)
 
 # The properties a copy of a suite keeps: how its verdict is read, how long
 # it may take, and what it must not share.

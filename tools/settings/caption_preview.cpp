@@ -76,6 +76,9 @@ void usePreviewSettings()
 {
     resetSettings(&Settings);
     applySettingsValues(SettingsEdit.values, &Settings);
+    // The plug-in's look is the plug-in's own: the preview shows the
+    // engine's painters, as a program without vlplug.ini gets them.
+    Settings.usePlugin = 0;
     SharedResourcesRecord &r = SharedResources;
     const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION), inactive = GetSysColor(COLOR_INACTIVECAPTION);
     r.activeCaptionR = GetRValue(active);

@@ -134,12 +134,24 @@ bool settingsEditChanged()
     return !e.settingsFileFound || memcmp(e.values, e.written, sizeof e.values) != 0 || e.list != e.writtenList;
 }
 
+// Each named position as the file value that gives what the engine takes
+// from it: a byte's low 8 bits, a flag as 0 or 1, a flag another position
+// forces off as off. The engine reads the same, and vlconf check finds
+// nothing to report.
+static void putInEngineForm(int values[settingsPositionCount])
+{
+    const SettingsRecord taken = settingsFromValues(values);
+    for (const SettingPosition &p : settingPositions)
+        if (p.field) values[p.position - 1] = settingFileValue(p, taken.*p.field);
+}
+
 bool writeSettingsEdit(std::string *error)
 {
     SettingsEditRecord &e = SettingsEdit;
     if (e.makeEngineFolder) engineFolderFile(engineFolderSuffix, true);
     bool wrote = false;
     if (!e.settingsFileFound || memcmp(e.values, e.written, sizeof e.values) != 0) {
+        putInEngineForm(e.values);
         if (!replaceFile(e.settingsPath, canonicalSettingsText(e.values), error)) return false;
         memcpy(e.written, e.values, sizeof e.written);
         e.settingsFileFound = true;

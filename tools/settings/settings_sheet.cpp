@@ -31,11 +31,17 @@ static std::string controlText(HWND control)
     return text;
 }
 
+// A flag another one forces off shows off, greyed out, as the engine takes
+// it (and as Apply writes it).
 static void showRowForcings(HWND page)
 {
-    for (const SettingRow &row : settingRows(pageOf(page)))
-        if (row.kind == flagRow)
-            EnableWindow(GetDlgItem(page, settingControlBase + row.position), !settingRowForcedOff(row));
+    for (const SettingRow &row : settingRows(pageOf(page))) {
+        if (row.kind != flagRow) continue;
+        HWND box = GetDlgItem(page, settingControlBase + row.position);
+        const bool forced = settingRowForcedOff(row);
+        EnableWindow(box, !forced);
+        SendMessageA(box, BM_SETCHECK, !forced && settingRowOn(row) ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
 }
 
 static void fillExclusionList(HWND page)
@@ -52,10 +58,7 @@ static void fillPage(HWND page)
     fillingPage++;
     for (const SettingRow &row : settingRows(pageOf(page))) {
         HWND control = GetDlgItem(page, settingControlBase + row.position);
-        if (row.kind == flagRow)
-            SendMessageA(control, BM_SETCHECK, settingRowOn(row) ? BST_CHECKED : BST_UNCHECKED, 0);
-        else
-            SetWindowTextA(control, settingRowText(row).c_str());
+        if (row.kind != flagRow) SetWindowTextA(control, settingRowText(row).c_str());
     }
     showRowForcings(page);
     fillExclusionList(page);

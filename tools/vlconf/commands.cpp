@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "engine/program_exclusion.h"
+#include "engine/settings_generation.h"
 #include "tools/vlconf/vlconf.h"
 
 typedef std::vector<std::string> Arguments;
@@ -142,6 +143,7 @@ static int setCommand(const Arguments &args)
 
     std::string text = canonicalSettingsText(values);
     if (text != before && !replaceFile(path, text, &error)) return fail(exitFileError, error);
+    if (text != before) announceSettingsChange();
 
     std::string report;
     for (int i = 0; i < settingsPositionCount; i++) {
@@ -181,6 +183,7 @@ static int newCommand(const Arguments &args)
     defaultFileValues(values);
     std::string error;
     if (!replaceFile(path, canonicalSettingsText(values), &error)) return fail(exitFileError, error);
+    announceSettingsChange();
     print("wrote the engine's defaults to " + path + "\n");
     return exitOk;
 }
@@ -221,7 +224,9 @@ static int importCommand(const Arguments &args)
     int values[settingsPositionCount];
     if (!importNamedForm(text, values, &error)) return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
     for (const std::string &note : forcingNotes(values)) fprintf(stderr, "vlconf: note: %s\n", note.c_str());
-    return writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
+    const int written = writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
+    if (written == exitOk && args.size() > 1) announceSettingsChange();
+    return written;
 }
 
 static int exclusionCommand(const Arguments &args, bool exclude)
@@ -238,6 +243,7 @@ static int exclusionCommand(const Arguments &args, bool exclude)
     std::string edited = exclude ? addExcludedProgram(list, args[0], &changed)
                                  : removeExcludedProgram(list, args[0], &changed);
     if (changed && !replaceFile(path, edited, &error)) return fail(exitFileError, error);
+    if (changed) announceSettingsChange();
     if (exclude)
         print(changed ? args[0] + " is excluded: the engine stays out of it from its next start (" + path + ")\n"
                       : args[0] + " is already excluded (" + path + ")\n");

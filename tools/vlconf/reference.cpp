@@ -22,6 +22,9 @@ const char usageText[] =
     "Without FILE, vlconf uses the vl.ini the engine reads: vl.ini in the current\n"
     "folder when there is one, else %WINDIR%\\varnels\\vl.ini (which new writes).\n"
     "Without LIST, the engine's %WINDIR%\\varnels\\vlexcl.ini.\n"
+    "After writing a file (set, new, import to a file, exclude, include), vlconf\n"
+    "tells the programs running with the engine, which take the change up again.\n"
+    "The same settings in a window, with a preview of the captions: vlsettings.exe.\n"
     "Values: flags on or off (also 1/0, true/false, yes/no); bytes 0 to 255;\n"
     "activeGradientEnd and inactiveGradientEnd #RRGGBB; positionN the raw number\n"
     "for position N.\n"
@@ -127,6 +130,45 @@ static const char markerFiles[] =
     "keeping the comments and other lines of the list.\n"
     "\n";
 
+static const char settingsWindowSection[] =
+    "## The settings window\n"
+    "\n"
+    "`vlsettings.exe` is the same settings in a window, for people who would rather\n"
+    "not count positions: a property sheet with four pages, Captions, Controls,\n"
+    "Backgrounds and Windows, that between them show every position of `vl.ini` by\n"
+    "its name, with the explanation of the table above. Flags are check boxes,\n"
+    "bytes are numbers typed in, and the two gradient end colours are `#RRGGBB`\n"
+    "values with a Choose... button that opens the system's colour dialog. A\n"
+    "setting that another one overrides (`solidInactiveCaption` under\n"
+    "`macButtons`, `splitTitleFonts` under `centerCaptionText`) is greyed out\n"
+    "while it is overridden.\n"
+    "\n"
+    "The Captions page shows an active and an inactive caption painted by the\n"
+    "engine's own caption painters with the values on the pages, before anything\n"
+    "is written: every click and every digit typed shows at once. The Windows page\n"
+    "holds the exclusion list: Add takes the program file name typed beside it,\n"
+    "Remove (or the Delete key in the list) takes out the selected one.\n"
+    "\n"
+    "Apply, or OK, first checks every value typed; one out of range (a byte above\n"
+    "255, a colour not written `#RRGGBB`) is named in a message, with the values it\n"
+    "takes, and nothing is written. Otherwise `vl.ini` (40 values, one a line) and\n"
+    "`vlexcl.ini`, where they changed, are written the way vlconf writes them:\n"
+    "beside the old file, which they replace only once complete. Then the change is\n"
+    "announced through the settings generation, a counter that every program\n"
+    "running with the engine can see, as vlconf does after each write.\n"
+    "\n"
+    "Everything works from the keyboard: Tab and Shift+Tab move between the\n"
+    "settings, Alt with the underlined letter goes to one, Space switches a flag,\n"
+    "Ctrl+Tab and Ctrl+Shift+Tab turn the pages, Alt+A applies, Enter applies and\n"
+    "closes, Esc closes without writing.\n"
+    "\n"
+    "    vlsettings                     the vl.ini the engine reads, and its list\n"
+    "    vlsettings mine.ini list.ini   another settings file and list\n"
+    "\n"
+    "Without a settings file the window starts from the engine's defaults, and\n"
+    "Apply writes `%WINDIR%\\varnels\\vl.ini`, making the folder when needed.\n"
+    "\n";
+
 static const char toolSection[] =
     "## vlconf\n"
     "\n"
@@ -154,5 +196,6 @@ static const char toolSection[] =
 
 std::string settingsReference()
 {
-    return std::string(introduction) + positionsTable() + markerFiles + toolSection + usageText + "```\n";
+    return std::string(introduction) + positionsTable() + markerFiles + settingsWindowSection + toolSection + usageText +
+           "```\n";
 }
