@@ -48,6 +48,7 @@ foreach(suite
     caption_repaint_test
     unload_live_windows_test   # pinning the library without GetModuleHandleExA
     vlconf_test                # settings written without MoveFileExA
+    settings_window_test       # the preview's bands without the DC brush, Apply without MoveFileExA
     e2e_loader_test)           # vlload without AttachConsole, gallery without GetAncestor
   varnel_test_copy(${suite} ${suite}_old_api ${suite})
   get_test_property(${suite} ENVIRONMENT environment)
