@@ -554,6 +554,22 @@ TEST_F(SettingsWindow, KeyboardTabsMnemonicsPagesAndEnter)
     EXPECT_EQ(0, ini.record.skinButtons) << "Space switched it off, Enter wrote it";
 }
 
+// Opened again from the desktop or the loader's menu, on the engine's own
+// files: the window already open comes forward and no second one starts.
+TEST_F(SettingsWindow, OpeningAgainWithoutFilesBringsTheOpenWindowForward)
+{
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+    SetForegroundWindow(other);
+    pump(sheet_, 50);
+    ASSERT_NE(sheet_, GetForegroundWindow());
+    const ChildResult again = runChild(quoted(buildFile("vlsettings.exe")), folder_.file("\\again.txt"), 15000);
+    EXPECT_EQ(0u, again.exitCode) << "it ends at once, having found this one";
+    pump(sheet_, 100);
+    EXPECT_EQ(sheet_, GetForegroundWindow());
+    DestroyWindow(other);
+}
+
 // ---- The program ----
 
 namespace {

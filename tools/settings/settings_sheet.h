@@ -9,6 +9,8 @@
 #include "tools/settings/settings_edit.h"
 
 #define settingsSheetTitle "varnel settings"
+// The dialog class the sheet's window has.
+#define settingsSheetClass "#32770"
 
 // Control ids. A setting's checkbox or edit is settingControlBase plus its
 // position (a colour's edit: its first position); a colour's chooser button

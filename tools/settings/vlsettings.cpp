@@ -4,7 +4,8 @@
 //   vlsettings [VL.INI [LIST]]
 //
 // Without VL.INI it edits the vl.ini the engine reads (the current folder's,
-// else the engine folder's), without LIST the engine folder's exclusion list.
+// else the engine folder's), without LIST the engine folder's exclusion list;
+// without either, a settings window already open comes to the front.
 #include <stdlib.h>
 #include <string.h>
 
@@ -28,6 +29,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (argc > 3 || (argc > 1 && (!strcmp(argv[1], "/?") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "--help")))) {
         MessageBoxA(NULL, usage, settingsSheetTitle, MB_OK | (argc > 3 ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
         return argc > 3 ? exitUsage : exitOk;
+    }
+    // Opened again on the engine's own files (from the desktop, the loader's
+    // menu): the window already open comes to the front instead of a second
+    // one that would write over the first one's Apply.
+    HWND open = argc == 1 ? FindWindowA(settingsSheetClass, settingsSheetTitle) : NULL;
+    if (open) {
+        if (IsIconic(open)) ShowWindow(open, SW_RESTORE);
+        SetForegroundWindow(open);
+        return exitOk;
     }
     std::string error;
     if (!loadSettingsEdit(argc > 1 ? argv[1] : "", argc > 2 ? argv[2] : "", &error)) {
