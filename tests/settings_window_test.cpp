@@ -506,6 +506,18 @@ TEST_F(SettingsWindow, ProgramsAreAddedAndRemovedAndWrittenByApply)
     EXPECT_EQ("; kept as it is\r\ngame.exe\r\n", fileContent(listPath()));
 }
 
+TEST_F(SettingsWindow, EnterInTheProgramNameAddsItAndKeepsTheWindowOpen)
+{
+    HWND windows = page(windowsPage);
+    HWND name = GetDlgItem(windows, programNameId);
+    type(name, "editor.exe");
+    SetFocus(name);
+    key(VK_RETURN);
+    EXPECT_TRUE(PropSheet_GetCurrentPageHwnd(sheet_) != NULL) << "Enter here is not OK";
+    EXPECT_EQ(2, SendMessageA(GetDlgItem(windows, excludedListId), LB_GETCOUNT, 0, 0));
+    EXPECT_EQ("", windowText(name));
+}
+
 TEST_F(SettingsWindow, APathIsRefusedWithTheReason)
 {
     HWND windows = page(windowsPage);

@@ -194,6 +194,26 @@ static void pageCommand(HWND page, int id, int code)
         settingControlChanged(page, id, code);
 }
 
+// Enter in the program name adds the program: left to the sheet it would be
+// OK, closing the window with the name typed and not added.
+static WNDPROC programNameProcedure;
+
+static LRESULT CALLBACK programNameEnter(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool enter = wParam == VK_RETURN;
+    if (message == WM_GETDLGCODE && lParam && ((const MSG *)lParam)->message == WM_KEYDOWN &&
+        ((const MSG *)lParam)->wParam == VK_RETURN)
+        return DLGC_WANTMESSAGE | CallWindowProcA(programNameProcedure, edit, message, wParam, lParam);
+    if (message == WM_KEYDOWN && enter) {
+        SendMessageA(GetParent(edit), WM_COMMAND, MAKEWPARAM(addProgramId, BN_CLICKED),
+                     (LPARAM)GetDlgItem(GetParent(edit), addProgramId));
+        return 0;
+    }
+    // The character Enter makes would only beep.
+    if (message == WM_CHAR && wParam == '\r') return 0;
+    return CallWindowProcA(programNameProcedure, edit, message, wParam, lParam);
+}
+
 static void createPreviews(HWND page)
 {
     RECT r = {previewLeft, previewTop, previewLeft + previewWidth, previewTop};
@@ -228,6 +248,9 @@ static INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LP
         SetWindowLongA(page, GWL_USERDATA, which);
         settingsPageWindows[which] = page;
         if (which == captionsPage) createPreviews(page);
+        if (which == windowsPage)
+            programNameProcedure = (WNDPROC)SetWindowLongA(GetDlgItem(page, programNameId), GWL_WNDPROC,
+                                                           (LONG)programNameEnter);
         fillPage(page);
         return TRUE;
     }

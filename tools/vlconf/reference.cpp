@@ -146,8 +146,8 @@ static const char settingsWindowSection[] =
     "The Captions page shows an active and an inactive caption painted by the\n"
     "engine's own caption painters with the values on the pages, before anything\n"
     "is written: every click and every digit typed shows at once. The Windows page\n"
-    "holds the exclusion list: Add takes the program file name typed beside it,\n"
-    "Remove (or the Delete key in the list) takes out the selected one.\n"
+    "holds the exclusion list: Add (or Enter) takes the program file name typed\n"
+    "beside it, Remove (or the Delete key in the list) takes out the selected one.\n"
     "\n"
     "Apply, or OK, first checks every value typed; one out of range (a byte above\n"
     "255, a colour not written `#RRGGBB`) is named in a message, with the values it\n"
@@ -167,6 +167,10 @@ static const char settingsWindowSection[] =
     "\n"
     "Without a settings file the window starts from the engine's defaults, and\n"
     "Apply writes `%WINDIR%\\varnels\\vl.ini`, making the folder when needed.\n"
+    "Apply writes every position as the value that gives what the engine takes\n"
+    "from it (300 in a byte position as 44, a flag that another one overrides as\n"
+    "off), so that `vlconf check` finds nothing to report. Opened without files\n"
+    "while a settings window is open, it brings that window to the front.\n"
     "\n";
 
 static const char toolSection[] =
