@@ -16,6 +16,7 @@
 #include <string>
 
 #include <windows.h>
+#include <colordlg.h>
 #include <commctrl.h>
 
 #include "caption/caption_geometry.h"
@@ -54,11 +55,14 @@ std::string windowText(HWND window)
     return text;
 }
 
-// The first message box this process shows while the watch lives is closed
-// with OK, and its texts kept.
+// The first dialog box a process (this one unless told) shows while the
+// watch lives, other than the sheet: a message box is closed with OK, and
+// its texts kept; for another box, answer (when given) runs on it first, on
+// the watching thread.
 class MessageBoxWatch {
 public:
-    explicit MessageBoxWatch(HWND sheet) : sheet_(sheet)
+    explicit MessageBoxWatch(HWND sheet, DWORD process = GetCurrentProcessId(), void (*answer)(HWND) = NULL)
+        : sheet_(sheet), process_(process), answer_(answer)
     {
         thread_ = CreateThread(NULL, 0, watch, this, 0, NULL);
     }
@@ -88,10 +92,12 @@ private:
         GetWindowThreadProcessId(window, &process);
         char name[16] = "";
         GetClassNameA(window, name, sizeof name);
-        if (process != GetCurrentProcessId() || window == w->sheet_ || strcmp(name, "#32770") != 0 ||
+        if (process != w->process_ || window == w->sheet_ || strcmp(name, "#32770") != 0 ||
             !IsWindowVisible(window))
             return TRUE;
+        w->title_ = windowText(window);
         EnumChildWindows(window, collect, self);
+        if (w->answer_) w->answer_(window);
         PostMessageA(window, WM_COMMAND, IDOK, 0);
         w->done_ = 1;
         return FALSE;
@@ -105,7 +111,13 @@ private:
         }
         return 0;
     }
+public:
+    std::string title_;
+
+private:
     HWND sheet_;
+    DWORD process_;
+    void (*answer_)(HWND);
     HANDLE thread_;
     volatile LONG done_ = 0, stop_ = 0;
     std::string text_;
@@ -416,6 +428,51 @@ TEST_F(SettingsWindow, PaintCaptionsOffShowsTheSystemsCaption)
     EXPECT_NE(plainColour(bandColour({GetSysColor(COLOR_ACTIVECAPTION), RGB(0, 0, 0), 16}, 15)), p.at(lastBand, l.top));
 }
 
+namespace {
+
+// The colour dialog's own red, green and blue fields, as a person types them.
+void answerRed(HWND dialog)
+{
+    SetDlgItemInt(dialog, COLOR_RED, 255, FALSE);
+    SetDlgItemInt(dialog, COLOR_GREEN, 0, FALSE);
+    SetDlgItemInt(dialog, COLOR_BLUE, 0, FALSE);
+}
+
+// Puts a system colour back however the test ends: the prefix is shared.
+struct SystemColourChange {
+    SystemColourChange(int element, COLORREF colour) : element(element), old(GetSysColor(element))
+    {
+        SetSysColors(1, &this->element, &colour);
+    }
+    ~SystemColourChange() { SetSysColors(1, &element, &old); }
+    int element;
+    COLORREF old;
+};
+
+}  // namespace
+
+TEST_F(SettingsWindow, ChooseTakesTheColourPickedInTheSystemsColourDialog)
+{
+    HWND captions = page(captionsPage);
+    const int first = settingPosition("activeGradientEndR");
+    MessageBoxWatch watch(sheet_, GetCurrentProcessId(), answerRed);
+    PostMessageA(GetDlgItem(captions, colourButtonBase + first), BM_CLICK, 0, 0);
+    watch.text();
+    pump(sheet_, 100);
+    EXPECT_EQ("#FF0000", windowText(GetDlgItem(captions, settingControlBase + first))) << watch.title_;
+    expectBands(GetDlgItem(captions, activePreviewId), {GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 0, 0), 16},
+                "active");
+}
+
+TEST_F(SettingsWindow, PreviewFollowsTheSystemsCaptionColour)
+{
+    HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
+    const COLORREF changed = GetSysColor(COLOR_ACTIVECAPTION) == RGB(160, 40, 40) ? RGB(40, 160, 40) : RGB(160, 40, 40);
+    SystemColourChange change(COLOR_ACTIVECAPTION, changed);
+    pump(sheet_, 200);
+    expectBands(preview, {changed, RGB(0, 0, 0), 16}, "active");
+}
+
 // ---- Apply ----
 
 // Three values: vlconf check has findings (the missing positions).
@@ -479,6 +536,26 @@ TEST_F(SettingsWindow, ValueOutOfRangeIsNamedAndNothingIsWritten)
         EXPECT_EQ(edit, GetFocus()) << "the value to correct has the focus";
         type(edit, where == windowsPage ? "0" : c.name[0] == 'g' ? "16" : "#000000");
     }
+}
+
+TEST_F(SettingsWindow, AListThatCannotBeWrittenIsReportedAfterTheSettings)
+{
+    const std::string folderAsList = folder_.file("\\listdir");
+    ASSERT_TRUE(CreateDirectoryA(folderAsList.c_str(), NULL));
+    std::string error;
+    ASSERT_TRUE(loadSettingsEdit(settingsPath(), folderAsList, &error)) << error;
+    HWND windows = page(windowsPage);
+    type(GetDlgItem(windows, programNameId), "game.exe");
+    SendMessageA(GetDlgItem(windows, addProgramId), BM_CLICK, 0, 0);
+    type(settingControl(captionsPage, "gradientSteps"), "20");
+    MessageBoxWatch watch(sheet_);
+    EXPECT_FALSE(apply());
+    const std::string told = watch.text();
+    EXPECT_NE(std::string::npos, told.find("was written, the exclusion list was not")) << told;
+    VlIni ini;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    EXPECT_EQ(20, ini.record.gradientSteps);
+    EXPECT_TRUE(PropSheet_GetCurrentPageHwnd(sheet_) != NULL) << "the sheet stays open with the list unwritten";
 }
 
 // ---- The exclusion list ----
@@ -646,4 +723,25 @@ TEST(SettingsProgram, StartsWithoutAFileFromTheDefaultsAndOkWritesIt)
     defaults[settingPosition("gradientSteps") - 1] = 32;
     EXPECT_EQ(canonicalSettingsText(defaults), fileContent(settings));
     EXPECT_FALSE(fileExists(folder.file("\\new\\vlexcl.ini"))) << "an untouched list is not made";
+}
+
+TEST(SettingsProgram, AFileThatCannotBeReadIsNamedAndNoWindowOpens)
+{
+    TestFolder folder("settings_program_held");
+    folder.write("\\vl.ini", settingsFileFor({}));
+    // Held open without sharing, as an editor that locks its file would.
+    HANDLE held = CreateFileA(folder.file("\\vl.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ChildProcess child;
+    ASSERT_TRUE(startChild(quoted(buildFile("vlsettings.exe")) + " " + quoted(folder.file("\\vl.ini")),
+                           folder.file("\\out.txt"), &child));
+    MessageBoxWatch watch(NULL, child.id);
+    const std::string told = watch.text();
+    EXPECT_NE(std::string::npos, told.find("cannot read")) << told;
+    EXPECT_NE(std::string::npos, told.find("vl.ini")) << told;
+    EXPECT_EQ((DWORD)exitFileError, waitForExit(child, 15000));
+    endChild(&child);
+    CloseHandle(held);
+    EXPECT_EQ(settingsFileFor({}), fileContent(folder.file("\\vl.ini")));
 }

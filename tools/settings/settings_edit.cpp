@@ -159,7 +159,10 @@ bool writeSettingsEdit(std::string *error)
     }
     if (e.list != e.writtenList) {
         if (!replaceFile(e.listPath, e.list, error)) {
-            if (wrote) announceSettingsChange();
+            if (wrote) {
+                *error = e.settingsPath + " was written, the exclusion list was not: " + *error;
+                announceSettingsChange();
+            }
             return false;
         }
         e.writtenList = e.list;

@@ -35,7 +35,8 @@ bool settingsEditChanged();
 // Writes vl.ini (40 values, one a line) and the list where they differ from
 // what is on disk, each through replaceFile, then announces the change to
 // running programs. False with the reason when a write failed; what was
-// written before the failure stays written.
+// written before the failure stays written (and announced), and the reason
+// says so.
 bool writeSettingsEdit(std::string *error);
 
 // ---- Settings by name, as the pages show them ----

@@ -107,7 +107,7 @@ static bool applySettings(HWND page)
         if (made && !takeTypedValues(made)) return false;
     std::string error;
     if (!writeSettingsEdit(&error)) {
-        reportSettingsProblem(page, "The settings could not be written: " + error);
+        reportSettingsProblem(page, "The settings could not be written.\n\n" + error);
         return false;
     }
     return true;
