@@ -24,10 +24,11 @@ void reportSettingsProblem(HWND owner, const std::string &text)
 
 static SettingsPage pageOf(HWND page) { return (SettingsPage)GetWindowLongA(page, GWL_USERDATA); }
 
+// Whole, however long: a long program name cut short would be another name.
 static std::string controlText(HWND control)
 {
-    char text[64];
-    GetWindowTextA(control, text, sizeof text);
+    std::string text(GetWindowTextLengthA(control) + 1, '\0');
+    text.resize(GetWindowTextA(control, &text[0], (int)text.size()));
     return text;
 }
 
