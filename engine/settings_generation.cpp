@@ -88,3 +88,17 @@ LONG processesWithEngine(const char *windowsDirectory)
     CloseHandle(existing);
     return count;
 }
+
+int openGenerationView(const char *windowsDirectory, GenerationView *view)
+{
+    view->generation = mapCounter(windowsDirectory, &view->mapping);
+    return view->generation != NULL;
+}
+
+void closeGenerationView(GenerationView *view)
+{
+    if (view->generation) UnmapViewOfFile((void *)view->generation);
+    if (view->mapping) CloseHandle(view->mapping);
+    view->generation = NULL;
+    view->mapping = NULL;
+}

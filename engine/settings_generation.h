@@ -29,3 +29,12 @@ void releaseSettingsGeneration();
 // How many processes have the engine of that folder now (the loader's own
 // among them); 0 when none has. A process that was killed is not taken off.
 LONG processesWithEngine(const char *windowsDirectory = NULL);
+
+// The counter for a tool or a test that watches it without counting as a
+// process with the engine: mapped (made when missing) until closed.
+struct GenerationView {
+    HANDLE mapping;
+    volatile LONG *generation;
+};
+int openGenerationView(const char *windowsDirectory, GenerationView *view);
+void closeGenerationView(GenerationView *view);

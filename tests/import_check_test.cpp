@@ -25,8 +25,8 @@
 
 namespace {
 
-const char *const shippedBinaries[] = {"varnel.dll", "vlplug.dll", "vlload.exe", "vlconf.exe", "skingen.exe",
-                                       "gallery.exe"};
+const char *const shippedBinaries[] = {"varnel.dll", "vlplug.dll",  "vlload.exe", "vlconf.exe",
+                                       "vlsettings.exe", "skingen.exe", "gallery.exe"};
 
 // --- The parts of the PE format the check reads ---------------------------
 

@@ -7,7 +7,7 @@
 varnel_test(import_check_test)
 target_compile_definitions(import_check_test PRIVATE
   VARNEL_OLD_WINDOWS_LIST="Z:${CMAKE_CURRENT_SOURCE_DIR}/data/lacking_on_old_windows.txt")
-add_dependencies(import_check_test vlload vlconf skingen gallery)
+add_dependencies(import_check_test vlload vlconf vlsettings skingen gallery)
 
 # The properties a copy of a suite keeps: how its verdict is read, how long
 # it may take, and what it must not share.
@@ -48,6 +48,7 @@ foreach(suite
     caption_repaint_test
     unload_live_windows_test   # pinning the library without GetModuleHandleExA
     vlconf_test                # settings written without MoveFileExA
+    settings_window_test       # the preview's bands without the DC brush, Apply without MoveFileExA
     e2e_loader_test)           # vlload without AttachConsole, gallery without GetAncestor
   varnel_test_copy(${suite} ${suite}_old_api ${suite})
   get_test_property(${suite} ENVIRONMENT environment)

@@ -14,6 +14,7 @@
 #include "engine/newer_functions.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
+#include "engine/settings_generation.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "tools/vlconf/vlconf.h"
@@ -210,6 +211,35 @@ TEST(VlconfFile, NewSetShowRoundTrip)
     EXPECT_EQ("on", rows[settingPosition("macButtons")].engine);
     EXPECT_EQ("off*", rows[settingPosition("solidInactiveCaption")].engine);
     EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "no temporary file is left behind";
+}
+
+// Running programs learn of a change through the settings generation: every
+// command that writes what the engine reads bumps it once the file is in
+// place. Other tests' runs may bump it too, so only a rise is looked for.
+TEST(VlconfFile, EveryWriteBumpsTheSettingsGeneration)
+{
+    TestFolder folder("generation");
+    const std::string path = folder.file("\\vl.ini"), list = folder.file("\\vlexcl.ini"),
+                      named = folder.file("\\named.txt");
+    GenerationView held;
+    ASSERT_TRUE(openGenerationView(NULL, &held));
+    const std::vector<std::vector<std::string>> writes = {
+        {"new", path},
+        {"set", "gradientSteps=12", path},
+        {"export", path, named},
+        {"import", named, path},
+        {"exclude", "game.exe", list},
+        {"include", "game.exe", list},
+    };
+    for (const std::vector<std::string> &args : writes) {
+        const LONG before = *held.generation;
+        ToolRun run = vlconf(args);
+        ASSERT_EQ(0u, run.code) << args[0] << ": " << run.err;
+        if (args[0] == "export")
+            continue;  // the named form is not read by the engine
+        EXPECT_GT(*held.generation, before) << args[0];
+    }
+    closeGenerationView(&held);
 }
 
 TEST(VlconfFile, NewRefusesToOverwriteUnlessForced)

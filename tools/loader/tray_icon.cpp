@@ -151,6 +151,17 @@ static void runCommand(HWND window, WPARAM command)
     }
 }
 
+LoaderExitCode showRunningLoaderMenu()
+{
+    HWND loader = FindWindowA("VarnelLoader", NULL);
+    if (!loader) {
+        complain("not running: there is no menu to show");
+        return exitNotRunning;
+    }
+    PostMessageA(loader, trayCallback, trayIconId, WM_RBUTTONUP);
+    return exitOk;
+}
+
 int handleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT *result)
 {
     *result = 0;

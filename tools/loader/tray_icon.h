@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "exit_codes.h"
+
 // The menu's commands, also sent as WM_COMMAND to the loader's window.
 enum TrayCommand {
     traySettings = 100,
@@ -19,6 +21,10 @@ enum TrayCommand {
 // answered.
 BOOL showTrayIcon(HWND window);
 void removeTrayIcon(HWND window);
+
+// vlload /menu: the running loader shows its menu at the mouse pointer, for
+// desktops without a notification area (Wine without a taskbar).
+LoaderExitCode showRunningLoaderMenu();
 
 // For the loader's window procedure: handles the icon's messages, the menu's
 // commands, the taskbar's restart and the settings broadcast. Returns 1 with

@@ -34,6 +34,7 @@ static void printUsage()
         "                   engine out, until /resume (the tray menu's Pause and Resume)\r\n"
         "  vlload /resume   the engine back in every program\r\n"
         "  vlload /about    version, state, the engine's path and how many programs have it\r\n"
+        "  vlload /menu     the running vlload shows its tray menu at the mouse pointer\r\n"
         "  vlload /version  the version of varnel this vlload belongs to\r\n"
         "  vlload /?        this text\r\n"
         "\r\n"
@@ -162,6 +163,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (isOption(option, "pause")) return pauseEngine();
     if (isOption(option, "resume")) return resumeEngine();
     if (isOption(option, "about")) return printAbout();
+    if (isOption(option, "menu")) return showRunningLoaderMenu();
     if (isOption(option, "?") || isOption(option, "help") || isOption(option, "h")) {
         printUsage();
         return exitOk;

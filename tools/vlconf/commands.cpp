@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "engine/program_exclusion.h"
+#include "engine/settings_generation.h"
 #include "tools/vlconf/vlconf.h"
 #include "varnel_version.h"
 
@@ -222,7 +223,8 @@ static int importCommand(const Arguments &args)
     int values[settingsPositionCount];
     if (!importNamedForm(text, values, &error)) return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
     for (const std::string &note : forcingNotes(values)) fprintf(stderr, "vlconf: note: %s\n", note.c_str());
-    return writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
+    const int written = writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
+    return written;
 }
 
 static int exclusionCommand(const Arguments &args, bool exclude)

@@ -147,18 +147,19 @@ bool replaceFile(const std::string &path, const std::string &content, std::strin
 }
 
 // A file of an engine folder (WINDOWS\varnels\...) changed: the programs
-// that read that folder follow it at once. Files elsewhere (a vl.ini in a
-// program's own folder) are read at that program's next start.
+// that read that folder follow it at once. A file elsewhere may be the vl.ini
+// of a program's current folder, which programs of the system's engine folder
+// read first: those are told.
 void announceFolderChange(const std::string &path)
 {
     char full[MAX_PATH];
-    if (!GetFullPathNameA(path.c_str(), sizeof full, full, NULL)) return;
-    std::string folder = folderOf(full);
+    std::string folder = GetFullPathNameA(path.c_str(), sizeof full, full, NULL) ? folderOf(full) : "";
     const std::string engineFolder = "\\varnels";
-    if (folder.size() <= engineFolder.size() ||
-        lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) != 0)
-        return;
-    announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str());
+    if (folder.size() > engineFolder.size() &&
+        lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) == 0)
+        announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str());
+    else
+        announceSettingsChange();
 }
 
 std::string engineFolderFile(const char *suffix, bool makeFolder)

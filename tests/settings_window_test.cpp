@@ -1,0 +1,753 @@
+// The settings window (vlsettings): its pages show every setting of the
+// engine's table by name, its preview shows the bands the engine paints for
+// the values being edited, typed values out of range are refused with a
+// message and nothing written, Apply writes a file vlconf finds clean and
+// bumps the settings generation, the exclusion list is edited in place, and
+// the keyboard reaches everything. The sheet runs modeless in the test's own
+// process, its messages passed through the sheet's dialog handling as the
+// program's own loop does; the shipped program is started once as a child.
+#include <gtest/gtest.h>
+
+#include <ctype.h>
+#include <string.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include <windows.h>
+#include <colordlg.h>
+#include <commctrl.h>
+
+#include "caption/caption_geometry.h"
+#include "caption/caption_layout.h"
+#include "caption/caption_repaint.h"
+#include "engine/settings_generation.h"
+#include "engine/shared_resources.h"
+#include "support/child_process.h"
+#include "support/pixels.h"
+#include "support/settings_file.h"
+#include "support/test_folder.h"
+#include "tools/settings/caption_preview.h"
+#include "tools/settings/settings_sheet.h"
+
+namespace {
+
+// Passes the thread's messages through the sheet for ms milliseconds.
+void pump(HWND sheet, DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    do {
+        MSG m;
+        while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+            if (IsWindow(sheet) && PropSheet_IsDialogMessage(sheet, &m)) continue;
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        Sleep(1);
+    } while ((int)(GetTickCount() - end) < 0);
+}
+
+std::string windowText(HWND window)
+{
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// The first dialog box a process (this one unless told) shows while the
+// watch lives, other than the sheet: a message box is closed with OK, and
+// its texts kept; for another box, answer (when given) runs on it first, on
+// the watching thread.
+class MessageBoxWatch {
+public:
+    explicit MessageBoxWatch(HWND sheet, DWORD process = GetCurrentProcessId(), void (*answer)(HWND) = NULL)
+        : sheet_(sheet), process_(process), answer_(answer)
+    {
+        thread_ = CreateThread(NULL, 0, watch, this, 0, NULL);
+    }
+    ~MessageBoxWatch()
+    {
+        stop_ = 1;
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+    }
+    // Waits for the box (pumping the sheet meanwhile); "" when none came.
+    std::string text()
+    {
+        for (int i = 0; i < 500 && !done_; i++) pump(sheet_, 10);
+        return text_;
+    }
+
+private:
+    static BOOL CALLBACK collect(HWND child, LPARAM self)
+    {
+        ((MessageBoxWatch *)self)->text_ += windowText(child) + "\n";
+        return TRUE;
+    }
+    static BOOL CALLBACK find(HWND window, LPARAM self)
+    {
+        MessageBoxWatch *w = (MessageBoxWatch *)self;
+        DWORD process;
+        GetWindowThreadProcessId(window, &process);
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (process != w->process_ || window == w->sheet_ || strcmp(name, "#32770") != 0 ||
+            !IsWindowVisible(window))
+            return TRUE;
+        w->title_ = windowText(window);
+        EnumChildWindows(window, collect, self);
+        if (w->answer_) w->answer_(window);
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+        w->done_ = 1;
+        return FALSE;
+    }
+    static DWORD WINAPI watch(void *self)
+    {
+        MessageBoxWatch *w = (MessageBoxWatch *)self;
+        for (int i = 0; i < 1000 && !w->done_ && !w->stop_; i++) {
+            EnumWindows(find, (LPARAM)w);
+            Sleep(10);
+        }
+        return 0;
+    }
+public:
+    std::string title_;
+
+private:
+    HWND sheet_;
+    DWORD process_;
+    void (*answer_)(HWND);
+    HANDLE thread_;
+    volatile LONG done_ = 0, stop_ = 0;
+    std::string text_;
+};
+
+class SettingsWindow : public ::testing::Test {
+protected:
+    SettingsWindow() : folder_(std::string("settings_window_") + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+
+    // The settings the sheet opens on, by name; the list's content.
+    virtual std::string settingsText()
+    {
+        return settingsFileFor({{"gradientSteps", 16},
+                                {"activeGradientEndR", 0},
+                                {"activeGradientEndG", 0},
+                                {"activeGradientEndB", 0},
+                                {"solidInactiveCaption", 0}});
+    }
+    virtual std::string listText() { return "; kept as it is\r\nold.exe\r\n"; }
+
+    void SetUp() override
+    {
+        folder_.write("\\vl.ini", settingsText());
+        folder_.write("\\vlexcl.ini", listText());
+        std::string error;
+        ASSERT_TRUE(openGenerationView(NULL, &generation_));
+        ASSERT_TRUE(loadSettingsEdit(settingsPath(), listPath(), &error)) << error;
+        ASSERT_TRUE(registerCaptionPreview(GetModuleHandleA(NULL)));
+        sheet_ = openSettingsSheet(true, captionsPage);
+        ASSERT_TRUE(sheet_ != NULL);
+        pump(sheet_, 100);
+    }
+    void TearDown() override
+    {
+        if (sheet_ && IsWindow(sheet_)) DestroyWindow(sheet_);
+        pump(NULL, 20);
+        releaseCaptionPreview();
+        closeGenerationView(&generation_);
+    }
+
+    std::string settingsPath() const { return folder_.file("\\vl.ini"); }
+    std::string listPath() const { return folder_.file("\\vlexcl.ini"); }
+    HWND page(SettingsPage p)
+    {
+        PropSheet_SetCurSel(sheet_, NULL, p);
+        pump(sheet_, 30);
+        return settingsPageWindows[p];
+    }
+    HWND control(SettingsPage p, int id) { return GetDlgItem(page(p), id); }
+    HWND settingControl(SettingsPage p, const char *name)
+    {
+        return control(p, settingControlBase + settingPosition(name));
+    }
+    // Types text into an edit as a paste would: its change notice follows.
+    void type(HWND edit, const char *text)
+    {
+        SetWindowTextA(edit, text);
+        pump(sheet_, 30);
+    }
+    BOOL apply()
+    {
+        BOOL applied = (BOOL)SendMessageA(sheet_, PSM_APPLY, 0, 0);
+        pump(sheet_, 30);
+        return applied;
+    }
+    LONG generation() { return *generation_.generation; }
+
+    // Keystrokes posted to the control with the focus, as the keyboard
+    // would deliver them, and taken through the sheet's message handling.
+    void key(UINT vk, bool control = false)
+    {
+        BYTE state[256], held[256];
+        GetKeyboardState(state);
+        memcpy(held, state, sizeof held);
+        if (control) held[VK_CONTROL] = 0x80;
+        SetKeyboardState(held);
+        HWND focus = GetFocus();
+        PostMessageA(focus, WM_KEYDOWN, vk, 1);
+        pump(sheet_, 30);
+        PostMessageA(GetFocus(), WM_KEYUP, vk, 0xC0000001);
+        pump(sheet_, 30);
+        SetKeyboardState(state);
+    }
+    // Alt with a letter: the dialog manager looks for the mnemonic.
+    void altKey(char letter)
+    {
+        const LPARAM altDown = 1 | (1 << 29);
+        PostMessageA(GetFocus(), WM_SYSCHAR, (WPARAM)letter, altDown);
+        pump(sheet_, 50);
+    }
+
+    TestFolder folder_;
+    HWND sheet_ = NULL;
+    GenerationView generation_ = {NULL, NULL};
+};
+
+// The letter after "&" in a control's text.
+char mnemonicOf(HWND control)
+{
+    const std::string text = windowText(control);
+    const size_t amp = text.find('&');
+    return amp == std::string::npos || amp + 1 >= text.size() ? 0 : (char)tolower(text[amp + 1]);
+}
+
+std::string withoutAmpersand(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    return text;
+}
+
+}  // namespace
+
+// ---- The pages and the table ----
+
+TEST(SettingsPages, EveryNamedPositionIsOnExactlyOnePage)
+{
+    int shown[settingsPositionCount + 1] = {};
+    for (int p = 0; p < settingsPageCount; p++)
+        for (const SettingRow &row : settingRows((SettingsPage)p))
+            for (int k = 0; k < (row.kind == colourRow ? 3 : 1); k++) shown[row.position + k]++;
+    for (const SettingPosition &p : settingPositions)
+        EXPECT_EQ(p.name ? 1 : 0, shown[p.position]) << "position " << p.position << " " << (p.name ? p.name : "");
+}
+
+TEST(SettingsPages, MnemonicsTakeTheFirstFreeLetterButNeverApplysA)
+{
+    std::string used;
+    EXPECT_EQ("&paintCaptions", withMnemonic("paintCaptions", &used));
+    EXPECT_EQ("pa&geKeyScroll", withMnemonic("pageKeyScroll", &used));
+    EXPECT_EQ("pa&intCaptions", withMnemonic("paintCaptions", &used));
+    EXPECT_EQ("A&dd", withMnemonic("Add", &used));
+    EXPECT_EQ("pgid", used);
+    std::string full = "bcdefghijklmnopqrstuvwxyz";
+    EXPECT_EQ("abc", withMnemonic("abc", &full)) << "no free letter: the text stays as it is";
+}
+
+TEST(SettingsPages, ListedProgramsSkipCommentsBlankLinesAndTheByteOrderMark)
+{
+    const std::vector<std::string> names = listedPrograms("\xEF\xBB\xBFgame.exe\r\n; a comment\r\n\r\n  Editor.EXE \t\nlast.exe");
+    ASSERT_EQ(3u, names.size());
+    EXPECT_EQ("game.exe", names[0]);
+    EXPECT_EQ("Editor.EXE", names[1]);
+    EXPECT_EQ("last.exe", names[2]);
+}
+
+TEST_F(SettingsWindow, OpensWithFourPagesEachSettingByNameAndExplanation)
+{
+    EXPECT_EQ(settingsSheetTitle, windowText(sheet_));
+    EXPECT_EQ(settingsPageCount, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet_)));
+    int rows = 0;
+    for (int p = 0; p < settingsPageCount; p++) {
+        HWND pageWindow = page((SettingsPage)p);
+        ASSERT_TRUE(pageWindow != NULL) << settingsPageTitles[p];
+        std::set<char> letters;
+        for (const SettingRow &row : settingRows((SettingsPage)p)) {
+            rows++;
+            HWND c = GetDlgItem(pageWindow, settingControlBase + row.position);
+            ASSERT_TRUE(c != NULL) << row.name;
+            // A flag's check box carries the name; a value's label is the
+            // control before its edit.
+            HWND label = row.kind == flagRow ? c : GetWindow(c, GW_HWNDPREV);
+            EXPECT_EQ(row.name, withoutAmpersand(windowText(label)));
+            const char letter = mnemonicOf(label);
+            EXPECT_NE(0, letter) << row.name << " has no mnemonic";
+            EXPECT_TRUE(letters.insert(letter).second) << row.name << ": '" << letter << "' twice on the page";
+            HWND explanation = GetWindow(row.kind == colourRow ? GetWindow(c, GW_HWNDNEXT) : c, GW_HWNDNEXT);
+            EXPECT_EQ(settingRowExplanation(row), windowText(explanation));
+        }
+    }
+    EXPECT_EQ(35, rows) << "39 named positions, the colours' six as two rows";
+}
+
+TEST_F(SettingsWindow, ControlsShowWhatTheEngineTakesFromTheFile)
+{
+    EXPECT_EQ(BST_CHECKED, SendMessageA(settingControl(captionsPage, "paintCaptions"), BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(settingControl(captionsPage, "solidInactiveCaption"), BM_GETCHECK, 0, 0));
+    EXPECT_EQ("16", windowText(settingControl(captionsPage, "gradientSteps")));
+    EXPECT_EQ("#000000", windowText(control(captionsPage, settingControlBase + settingPosition("activeGradientEndR"))));
+    EXPECT_EQ("#808080",
+              windowText(control(captionsPage, settingControlBase + settingPosition("inactiveGradientEndR"))));
+    // Position 34 is the flag whose 1 means on.
+    EXPECT_EQ(BST_CHECKED, SendMessageA(settingControl(captionsPage, "skipToolWindowCaptions"), BM_GETCHECK, 0, 0));
+}
+
+class SettingsWindowWithOddValues : public SettingsWindow {
+    std::string settingsText() override
+    {
+        return settingsFileFor({fileValue("gradientSteps", 300), fileValue("skinButtons", 7), {"macButtons", 1}});
+    }
+};
+
+TEST_F(SettingsWindowWithOddValues, ValuesShowAsTheEngineTakesThemAndAreWrittenSo)
+{
+    EXPECT_EQ("44", windowText(settingControl(captionsPage, "gradientSteps"))) << "300 is taken as 44";
+    EXPECT_EQ(BST_CHECKED, SendMessageA(settingControl(controlsPage, "skinButtons"), BM_GETCHECK, 0, 0));
+    HWND solid = settingControl(captionsPage, "solidInactiveCaption");
+    EXPECT_FALSE(IsWindowEnabled(solid)) << "macButtons forces it off";
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(solid, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(settingControl(captionsPage, "splitTitleFonts"), BM_GETCHECK, 0, 0));
+
+    // A change elsewhere writes every position as the engine takes it, which
+    // vlconf check finds clean: 300 as 44, 7 as 0 (on), the forced flag off.
+    SendMessageA(settingControl(captionsPage, "mirroredGradient"), BM_CLICK, 0, 0);
+    pump(sheet_, 30);
+    ASSERT_TRUE(apply());
+    VlIni ini;
+    std::string error;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    EXPECT_TRUE(ini.findings.empty()) << ini.findings[0].text;
+    EXPECT_EQ(44, ini.read.values[settingPosition("gradientSteps") - 1]);
+    EXPECT_EQ(0, ini.read.values[settingPosition("skinButtons") - 1]);
+    EXPECT_EQ(1, ini.read.values[settingPosition("solidInactiveCaption") - 1]) << "1 is off";
+    EXPECT_EQ(1, ini.record.mirroredGradient);
+    EXPECT_EQ(1, ini.record.macButtons);
+
+    // Turning macButtons off lets solidInactiveCaption be chosen again.
+    SendMessageA(settingControl(captionsPage, "macButtons"), BM_CLICK, 0, 0);
+    pump(sheet_, 30);
+    EXPECT_TRUE(IsWindowEnabled(solid));
+}
+
+// ---- The preview ----
+
+namespace {
+
+struct ExpectedBands {
+    COLORREF start;
+    COLORREF end;
+    int bands;
+};
+
+// Band k's colour as the geometry gives it, from the system's caption colour.
+COLORREF bandColour(const ExpectedBands &e, int k)
+{
+    BandColour start = {(float)GetRValue(e.start), (float)GetGValue(e.start), (float)GetBValue(e.start)};
+    BandColour step = {gradientStep(GetRValue(e.start), GetRValue(e.end), e.bands),
+                       gradientStep(GetGValue(e.start), GetGValue(e.end), e.bands),
+                       gradientStep(GetBValue(e.start), GetBValue(e.end), e.bands)};
+    return bandColourRef(colourAfterSteps(start, step, k, e.bands, 0));
+}
+
+// Every band's first column on the top row of the preview's title area.
+void expectBands(HWND preview, const ExpectedBands &e, const char *which)
+{
+    const CaptionLayout l = captionPreviewLayout(preview);
+    const int width = l.right + 1 - l.left;
+    WindowPixels p(preview);
+    for (int k = 0; k < e.bands; k++) {
+        const BandSpan span = gradientBandSpan(width, e.bands, k);
+        const int x = l.left + span.start + 1;
+        EXPECT_EQ(plainColour(bandColour(e, k)), p.at(x, l.top)) << which << " band " << k << " at x " << x;
+    }
+}
+
+}  // namespace
+
+TEST_F(SettingsWindow, PreviewShowsTheBandsOfTheEditedSettings)
+{
+    HWND captions = page(captionsPage);
+    expectBands(GetDlgItem(captions, activePreviewId), {GetSysColor(COLOR_ACTIVECAPTION), RGB(0, 0, 0), 16},
+                "active");
+    expectBands(GetDlgItem(captions, inactivePreviewId),
+                {GetSysColor(COLOR_INACTIVECAPTION), RGB(128, 128, 128), 16}, "inactive");
+}
+
+TEST_F(SettingsWindow, PreviewEqualsTheEnginesCaptionOfAWindowOfTheSameWidth)
+{
+    HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
+    RECT r;
+    GetClientRect(preview, &r);
+    HWND real = CreateWindowExA(0, "STATIC", windowText(preview).c_str(), previewedStyle | WS_VISIBLE, 0, 0, r.right,
+                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(real != NULL);
+    pump(sheet_, 50);
+    usePreviewSettings();
+    ASSERT_EQ(1, repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive));
+
+    const CaptionLayout l = captionPreviewLayout(preview);
+    WindowPixels shown(preview), engine(real);
+    int differing = 0;
+    for (int y = l.top; y < l.bottom; y++)
+        for (int x = l.left; x <= l.right; x++)
+            if (shown.at(x, y) != engine.at(x, y) && differing++ < 5)
+                ADD_FAILURE() << "at " << x << "," << y << ": preview " << std::hex << shown.at(x, y) << ", engine "
+                              << engine.at(x, y);
+    EXPECT_EQ(0, differing);
+    DestroyWindow(real);
+}
+
+TEST_F(SettingsWindow, TypingAColourOrAStepCountRepaintsThePreview)
+{
+    HWND captions = page(captionsPage);
+    type(GetDlgItem(captions, settingControlBase + settingPosition("activeGradientEndR")), "#FF0000");
+    type(settingControl(captionsPage, "gradientSteps"), "8");
+    pump(sheet_, 50);
+    EXPECT_EQ(255, SettingsEdit.values[settingPosition("activeGradientEndR") - 1]);
+    expectBands(GetDlgItem(captions, activePreviewId), {GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 0, 0), 8},
+                "active");
+    // Nothing is written before Apply.
+    EXPECT_EQ(settingsText(), fileContent(settingsPath()));
+}
+
+TEST_F(SettingsWindow, PaintCaptionsOffShowsTheSystemsCaption)
+{
+    HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
+    SendMessageA(settingControl(captionsPage, "paintCaptions"), BM_CLICK, 0, 0);
+    pump(sheet_, 50);
+    const CaptionLayout l = captionPreviewLayout(preview);
+    const int lastBand = l.left + gradientBandSpan(l.right + 1 - l.left, 16, 15).start + 1;
+    WindowPixels p(preview);
+    EXPECT_NE(plainColour(bandColour({GetSysColor(COLOR_ACTIVECAPTION), RGB(0, 0, 0), 16}, 15)), p.at(lastBand, l.top));
+}
+
+namespace {
+
+// The colour dialog's own red, green and blue fields, as a person types them.
+void answerRed(HWND dialog)
+{
+    SetDlgItemInt(dialog, COLOR_RED, 255, FALSE);
+    SetDlgItemInt(dialog, COLOR_GREEN, 0, FALSE);
+    SetDlgItemInt(dialog, COLOR_BLUE, 0, FALSE);
+}
+
+// Puts a system colour back however the test ends: the prefix is shared.
+struct SystemColourChange {
+    SystemColourChange(int element, COLORREF colour) : element(element), old(GetSysColor(element))
+    {
+        SetSysColors(1, &this->element, &colour);
+    }
+    ~SystemColourChange() { SetSysColors(1, &element, &old); }
+    int element;
+    COLORREF old;
+};
+
+}  // namespace
+
+TEST_F(SettingsWindow, ChooseTakesTheColourPickedInTheSystemsColourDialog)
+{
+    HWND captions = page(captionsPage);
+    const int first = settingPosition("activeGradientEndR");
+    MessageBoxWatch watch(sheet_, GetCurrentProcessId(), answerRed);
+    PostMessageA(GetDlgItem(captions, colourButtonBase + first), BM_CLICK, 0, 0);
+    watch.text();
+    pump(sheet_, 100);
+    EXPECT_EQ("#FF0000", windowText(GetDlgItem(captions, settingControlBase + first))) << watch.title_;
+    expectBands(GetDlgItem(captions, activePreviewId), {GetSysColor(COLOR_ACTIVECAPTION), RGB(255, 0, 0), 16},
+                "active");
+}
+
+TEST_F(SettingsWindow, PreviewFollowsTheSystemsCaptionColour)
+{
+    HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
+    const COLORREF changed = GetSysColor(COLOR_ACTIVECAPTION) == RGB(160, 40, 40) ? RGB(40, 160, 40) : RGB(160, 40, 40);
+    SystemColourChange change(COLOR_ACTIVECAPTION, changed);
+    pump(sheet_, 200);
+    expectBands(preview, {changed, RGB(0, 0, 0), 16}, "active");
+}
+
+// ---- Apply ----
+
+// Three values: vlconf check has findings (the missing positions).
+class SettingsWindowOnAShortFile : public SettingsWindow {
+    std::string settingsText() override { return "0 0 0\r\n"; }
+};
+
+TEST_F(SettingsWindowOnAShortFile, ApplyWritesACleanFileAndBumpsTheGeneration)
+{
+    VlIni ini;
+    std::string error;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    ASSERT_FALSE(ini.findings.empty());
+    type(settingControl(captionsPage, "gradientSteps"), "24");
+    const LONG before = generation();
+    ASSERT_TRUE(apply());
+    EXPECT_GT(generation(), before);
+
+    const ChildResult check = runChild(quoted(buildFile("vlconf.exe")) + " check " + quoted(settingsPath()),
+                                       folder_.file("\\check.txt"));
+    EXPECT_EQ(0u, check.exitCode) << check.output;
+    EXPECT_NE(std::string::npos, check.output.find("40 values, each read as written")) << check.output;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    EXPECT_EQ(24, ini.record.gradientSteps);
+    EXPECT_EQ(1, ini.record.macButtons) << "the other positions as the three-value file gave them";
+    EXPECT_EQ(listText(), fileContent(listPath())) << "an unchanged list is not rewritten";
+}
+
+TEST_F(SettingsWindow, ApplyWithNothingChangedWritesNothing)
+{
+    const std::string written = settingsText() + "\r\n";  // not the canonical form: a write would show
+    folder_.write("\\vl.ini", written);
+    ASSERT_TRUE(apply());
+    EXPECT_EQ(written, fileContent(settingsPath()));
+}
+
+TEST_F(SettingsWindow, ValueOutOfRangeIsNamedAndNothingIsWritten)
+{
+    const struct {
+        const char *name;
+        const char *typed;
+        const char *told;
+    } cases[] = {
+        {"gradientSteps", "300", "from 0 to 255"},
+        {"gradientSteps", "-1", "from 0 to 255"},
+        {"animationDelay", "ten", "from 0 to 255"},
+        {"activeGradientEndR", "#GG0000", "#RRGGBB"},
+    };
+    for (const auto &c : cases) {
+        SettingsPage where = strcmp(c.name, "animationDelay") == 0 ? windowsPage : captionsPage;
+        HWND edit = settingControl(where, c.name);
+        type(settingControl(captionsPage, "gradientSteps"), "20");  // a change Apply would write
+        type(edit, c.typed);
+        MessageBoxWatch watch(sheet_);
+        EXPECT_FALSE(apply()) << c.name << "=" << c.typed;
+        const std::string told = watch.text();
+        EXPECT_NE(std::string::npos, told.find(c.told)) << told;
+        EXPECT_NE(std::string::npos, told.find("Nothing was written")) << told;
+        // The generation is not looked at: other tests' vlconf runs share it.
+        EXPECT_EQ(settingsText(), fileContent(settingsPath())) << c.name << "=" << c.typed;
+        EXPECT_EQ(edit, GetFocus()) << "the value to correct has the focus";
+        type(edit, where == windowsPage ? "0" : c.name[0] == 'g' ? "16" : "#000000");
+    }
+}
+
+TEST_F(SettingsWindow, AListThatCannotBeWrittenIsReportedAfterTheSettings)
+{
+    const std::string folderAsList = folder_.file("\\listdir");
+    ASSERT_TRUE(CreateDirectoryA(folderAsList.c_str(), NULL));
+    std::string error;
+    ASSERT_TRUE(loadSettingsEdit(settingsPath(), folderAsList, &error)) << error;
+    HWND windows = page(windowsPage);
+    type(GetDlgItem(windows, programNameId), "game.exe");
+    SendMessageA(GetDlgItem(windows, addProgramId), BM_CLICK, 0, 0);
+    type(settingControl(captionsPage, "gradientSteps"), "20");
+    MessageBoxWatch watch(sheet_);
+    EXPECT_FALSE(apply());
+    const std::string told = watch.text();
+    EXPECT_NE(std::string::npos, told.find("was written, the exclusion list was not")) << told;
+    VlIni ini;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    EXPECT_EQ(20, ini.record.gradientSteps);
+    EXPECT_TRUE(PropSheet_GetCurrentPageHwnd(sheet_) != NULL) << "the sheet stays open with the list unwritten";
+}
+
+// ---- The exclusion list ----
+
+TEST_F(SettingsWindow, ProgramsAreAddedAndRemovedAndWrittenByApply)
+{
+    HWND windows = page(windowsPage);
+    HWND list = GetDlgItem(windows, excludedListId);
+    EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    type(GetDlgItem(windows, programNameId), "game.exe");
+    SendMessageA(GetDlgItem(windows, addProgramId), BM_CLICK, 0, 0);
+    pump(sheet_, 30);
+    EXPECT_EQ(2, SendMessageA(list, LB_GETCOUNT, 0, 0));
+    EXPECT_EQ("", windowText(GetDlgItem(windows, programNameId)));
+
+    // Delete in the list takes out the selected one.
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SetFocus(list);
+    key(VK_DELETE);
+    EXPECT_EQ(1, SendMessageA(list, LB_GETCOUNT, 0, 0));
+
+    const LONG before = generation();
+    ASSERT_TRUE(apply());
+    EXPECT_GT(generation(), before);
+    EXPECT_EQ("; kept as it is\r\ngame.exe\r\n", fileContent(listPath()));
+}
+
+TEST_F(SettingsWindow, EnterInTheProgramNameAddsItAndKeepsTheWindowOpen)
+{
+    HWND windows = page(windowsPage);
+    HWND name = GetDlgItem(windows, programNameId);
+    type(name, "editor.exe");
+    SetFocus(name);
+    key(VK_RETURN);
+    EXPECT_TRUE(PropSheet_GetCurrentPageHwnd(sheet_) != NULL) << "Enter here is not OK";
+    EXPECT_EQ(2, SendMessageA(GetDlgItem(windows, excludedListId), LB_GETCOUNT, 0, 0));
+    EXPECT_EQ("", windowText(name));
+}
+
+TEST_F(SettingsWindow, APathIsRefusedWithTheReason)
+{
+    HWND windows = page(windowsPage);
+    type(GetDlgItem(windows, programNameId), "C:\\games\\game.exe");
+    MessageBoxWatch watch(sheet_);
+    PostMessageA(GetDlgItem(windows, addProgramId), BM_CLICK, 0, 0);
+    EXPECT_NE(std::string::npos, watch.text().find("is a path")) << "the reason vlconf gives";
+    EXPECT_EQ(1, SendMessageA(GetDlgItem(windows, excludedListId), LB_GETCOUNT, 0, 0));
+}
+
+// ---- Keyboard ----
+
+TEST_F(SettingsWindow, KeyboardTabsMnemonicsPagesAndEnter)
+{
+    HWND captions = page(captionsPage);
+    HWND first = settingControl(captionsPage, "paintCaptions");
+    SetFocus(first);
+    key(VK_TAB);
+    EXPECT_EQ(GetDlgItem(captions, settingControlBase + settingPosition("activeGradientEndR")), GetFocus())
+        << "Tab goes on to the first colour";
+
+    // Alt and the underlined letter switches a flag.
+    HWND mirrored = settingControl(captionsPage, "mirroredGradient");
+    altKey(mnemonicOf(mirrored));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(mirrored, BM_GETCHECK, 0, 0));
+    EXPECT_EQ(1, settingFieldValue(settingPositions[settingPosition("mirroredGradient") - 1],
+                                   SettingsEdit.values[settingPosition("mirroredGradient") - 1]));
+
+    // Ctrl+Tab turns the page.
+    key(VK_TAB, true);
+    EXPECT_EQ(settingsPageWindows[controlsPage], PropSheet_GetCurrentPageHwnd(sheet_));
+
+    // Alt+A applies; Enter applies and closes.
+    const LONG before = generation();
+    altKey('a');
+    EXPECT_GT(generation(), before);
+    EXPECT_EQ(1, settingsFromValues(SettingsEdit.values).mirroredGradient);
+    EXPECT_NE(std::string::npos, fileContent(settingsPath()).find("\r\n"));
+    SetFocus(settingControl(controlsPage, "skinButtons"));
+    key(VK_SPACE);
+    key(VK_RETURN);
+    EXPECT_EQ(NULL, PropSheet_GetCurrentPageHwnd(sheet_)) << "Enter is OK: the sheet is done";
+    VlIni ini;
+    std::string error;
+    ASSERT_TRUE(readVlIni(settingsPath(), &ini, &error)) << error;
+    EXPECT_EQ(0, ini.record.skinButtons) << "Space switched it off, Enter wrote it";
+}
+
+// Opened again from the desktop or the loader's menu, on the engine's own
+// files: the window already open comes forward and no second one starts.
+TEST_F(SettingsWindow, OpeningAgainWithoutFilesBringsTheOpenWindowForward)
+{
+    HWND other = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+    SetForegroundWindow(other);
+    pump(sheet_, 50);
+    ASSERT_NE(sheet_, GetForegroundWindow());
+    const ChildResult again = runChild(quoted(buildFile("vlsettings.exe")), folder_.file("\\again.txt"), 15000);
+    EXPECT_EQ(0u, again.exitCode) << "it ends at once, having found this one";
+    pump(sheet_, 100);
+    EXPECT_EQ(sheet_, GetForegroundWindow());
+    DestroyWindow(other);
+}
+
+// ---- The program ----
+
+namespace {
+
+struct FoundSheet {
+    DWORD process;
+    HWND sheet;
+};
+
+BOOL CALLBACK findSheet(HWND window, LPARAM found)
+{
+    FoundSheet *f = (FoundSheet *)found;
+    DWORD process;
+    GetWindowThreadProcessId(window, &process);
+    if (process == f->process && windowText(window) == settingsSheetTitle) {
+        f->sheet = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND waitForSheet(DWORD process)
+{
+    FoundSheet f = {process, NULL};
+    for (int i = 0; i < 300 && !f.sheet; i++) {
+        EnumWindows(findSheet, (LPARAM)&f);
+        if (!f.sheet) Sleep(50);
+    }
+    return f.sheet;
+}
+
+}  // namespace
+
+TEST(SettingsProgram, StartsWithoutAFileFromTheDefaultsAndOkWritesIt)
+{
+    TestFolder folder("settings_program");
+    const std::string settings = folder.file("\\new\\vl.ini");
+    CreateDirectoryA(folder.file("\\new").c_str(), NULL);
+    ChildProcess child;
+    ASSERT_TRUE(startChild(quoted(buildFile("vlsettings.exe")) + " " + quoted(settings) + " " +
+                               quoted(folder.file("\\new\\vlexcl.ini")),
+                           folder.file("\\out.txt"), &child));
+    HWND sheet = waitForSheet(child.id);
+    ASSERT_TRUE(sheet != NULL) << "no settings window within 15 s";
+    HWND captions = (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    ASSERT_TRUE(captions != NULL);
+    SendMessageA(GetDlgItem(captions, settingControlBase + settingPosition("gradientSteps")), WM_SETTEXT, 0,
+                 (LPARAM) "32");
+    GenerationView held;
+    ASSERT_TRUE(openGenerationView(NULL, &held));
+    const LONG before = *held.generation;
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    EXPECT_EQ(0u, waitForExit(child, 15000));
+    endChild(&child);
+    EXPECT_GT(*held.generation, before);
+    closeGenerationView(&held);
+
+    VlIni ini;
+    std::string error;
+    ASSERT_TRUE(readVlIni(settings, &ini, &error)) << error;
+    EXPECT_TRUE(ini.findings.empty());
+    EXPECT_EQ(32, ini.record.gradientSteps);
+    int defaults[settingsPositionCount];
+    defaultFileValues(defaults);
+    defaults[settingPosition("gradientSteps") - 1] = 32;
+    EXPECT_EQ(canonicalSettingsText(defaults), fileContent(settings));
+    EXPECT_FALSE(fileExists(folder.file("\\new\\vlexcl.ini"))) << "an untouched list is not made";
+}
+
+TEST(SettingsProgram, AFileThatCannotBeReadIsNamedAndNoWindowOpens)
+{
+    TestFolder folder("settings_program_held");
+    folder.write("\\vl.ini", settingsFileFor({}));
+    // Held open without sharing, as an editor that locks its file would.
+    HANDLE held = CreateFileA(folder.file("\\vl.ini").c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                              0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ChildProcess child;
+    ASSERT_TRUE(startChild(quoted(buildFile("vlsettings.exe")) + " " + quoted(folder.file("\\vl.ini")),
+                           folder.file("\\out.txt"), &child));
+    MessageBoxWatch watch(NULL, child.id);
+    const std::string told = watch.text();
+    EXPECT_NE(std::string::npos, told.find("cannot read")) << told;
+    EXPECT_NE(std::string::npos, told.find("vl.ini")) << told;
+    EXPECT_EQ((DWORD)exitFileError, waitForExit(child, 15000));
+    endChild(&child);
+    CloseHandle(held);
+    EXPECT_EQ(settingsFileFor({}), fileContent(folder.file("\\vl.ini")));
+}

@@ -1,0 +1,209 @@
+// The caption preview: the engine's painters in this process, fed with the
+// settings being edited.
+#include "tools/settings/caption_preview.h"
+
+#include <string.h>
+
+#include "caption/caption_painters.h"
+#include "caption/strip_cache.h"
+#include "engine/engine_files.h"
+#include "engine/newer_functions.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "tools/settings/settings_edit.h"
+
+// Window extra bytes: 1 for the active caption, 0 for the inactive one.
+enum { previewActiveIndex = 0, previewExtraBytes = sizeof(LONG) };
+// The client area under the caption, in pixels.
+enum { previewBodyHeight = 14 };
+// The size of NONCLIENTMETRICSA the engine asks for (without the field later
+// systems added), so that the preview reads what the engine reads.
+enum { nonClientMetricsSize = 340 };
+
+// The caption-box bitmaps of the striped look, from the engine folder.
+static const struct {
+    SkinBitmap SharedResourcesRecord::*bitmap;
+    const char *suffix;
+} boxBitmaps[] = {
+    {&SharedResourcesRecord::macCloseBitmap, closeBoxBitmapSuffix},
+    {&SharedResourcesRecord::macMaxBitmap, zoomBoxBitmapSuffix},
+    {&SharedResourcesRecord::macMinBitmap, minimiseBoxBitmapSuffix},
+    {&SharedResourcesRecord::macMaxDownBitmap, zoomBoxDisabledBitmapSuffix},
+    {&SharedResourcesRecord::macMinDownBitmap, minimiseBoxDisabledBitmapSuffix},
+};
+
+static void readPreviewMetrics()
+{
+    SharedResourcesRecord &r = SharedResources;
+    memset(&r.nonClientMetrics, 0, sizeof r.nonClientMetrics);
+    r.nonClientMetrics.cbSize = nonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, nonClientMetricsSize, &r.nonClientMetrics, 0);
+    r.smallIconWidth = GetSystemMetrics(SM_CXSMICON);
+    r.frameWidth = GetSystemMetrics(SM_CXFRAME);
+    r.frameHeight = GetSystemMetrics(SM_CYFRAME);
+    r.captionButtonWidth = GetSystemMetrics(SM_CXSIZE);
+    r.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    r.edgeWidth = GetSystemMetrics(SM_CXEDGE);
+    r.edgeHeight = GetSystemMetrics(SM_CYEDGE);
+    r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
+}
+
+typedef COLORREF(WINAPI *SetDCColourFunction)(HDC dc, COLORREF colour);
+
+static void preparePainters()
+{
+    SharedResourcesRecord &r = SharedResources;
+    memset(&r, 0, sizeof r);
+    readPreviewMetrics();
+    r.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
+    r.setDCBrushColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCBrushColor");
+    r.setDCPenColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCPenColor");
+    LOGFONTA font = r.nonClientMetrics.lfCaptionFont;
+    r.captionFont = CreateFontIndirectA(&font);
+    font.lfWeight = 500;
+    r.captionFontMedium = CreateFontIndirectA(&font);
+    char windows[250], path[300];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    for (const auto &box : boxBitmaps) {
+        SkinBitmap &b = r.*box.bitmap;
+        engineFilePath(path, sizeof path, windows, box.suffix);
+        b.handle = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+        if (b.handle) GetObjectA(b.handle, sizeof b.info, &b.info);
+    }
+}
+
+void usePreviewSettings()
+{
+    resetSettings(&Settings);
+    applySettingsValues(SettingsEdit.values, &Settings);
+    // The plug-in's look is the plug-in's own: the preview shows the
+    // engine's painters, as a program without vlplug.ini gets them.
+    Settings.usePlugin = 0;
+    SharedResourcesRecord &r = SharedResources;
+    const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION), inactive = GetSysColor(COLOR_INACTIVECAPTION);
+    r.activeCaptionR = GetRValue(active);
+    r.activeCaptionG = GetGValue(active);
+    r.activeCaptionB = GetBValue(active);
+    r.inactiveCaptionR = GetRValue(inactive);
+    r.inactiveCaptionG = GetGValue(inactive);
+    r.inactiveCaptionB = GetBValue(inactive);
+    const SettingsRecord &s = Settings;
+    r.activeStepR = gradientStep(r.activeCaptionR, s.activeGradientEndR, s.gradientSteps);
+    r.activeStepG = gradientStep(r.activeCaptionG, s.activeGradientEndG, s.gradientSteps);
+    r.activeStepB = gradientStep(r.activeCaptionB, s.activeGradientEndB, s.gradientSteps);
+    r.inactiveStepR = gradientStep(r.inactiveCaptionR, s.inactiveGradientEndR, s.gradientSteps);
+    r.inactiveStepG = gradientStep(r.inactiveCaptionG, s.inactiveGradientEndG, s.gradientSteps);
+    r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, s.gradientSteps);
+}
+
+CaptionLayout captionPreviewLayout(HWND preview)
+{
+    RECT r;
+    GetClientRect(preview, &r);
+    return captionLayout(previewedStyle, WS_EX_WINDOWEDGE, r.right - r.left, sharedCaptionMetrics());
+}
+
+// What the system draws for such a window: frame, caption, its three
+// buttons and the client area. With paintCaptions off this is all there is.
+static void drawSystemWindow(HWND preview, HDC dc, const RECT &all, bool active)
+{
+    const SharedResourcesRecord &m = SharedResources;
+    FillRect(dc, &all, GetSysColorBrush(active ? COLOR_ACTIVEBORDER : COLOR_INACTIVEBORDER));
+    RECT frame = all;
+    DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT);
+    RECT caption = {m.frameWidth, m.frameHeight, all.right - m.frameWidth, m.frameHeight + m.captionHeight - 1};
+    DrawCaption(preview, dc, &caption, DC_ICON | DC_TEXT | (active ? DC_ACTIVE : 0));
+    const int w = m.captionButtonWidth - 2, h = GetSystemMetrics(SM_CYSIZE) - 4, y = caption.top + 2;
+    const int closeX = caption.right - 2 - w, maxX = closeX - 2 - w, minX = maxX - w;
+    const struct {
+        int x;
+        UINT state;
+    } buttons[] = {{closeX, DFCS_CAPTIONCLOSE}, {maxX, DFCS_CAPTIONMAX}, {minX, DFCS_CAPTIONMIN}};
+    for (const auto &b : buttons) {
+        RECT box = {b.x, y, b.x + w, y + h};
+        DrawFrameControl(dc, &box, DFC_CAPTION, b.state);
+    }
+    RECT body = {m.frameWidth, caption.bottom + 1, all.right - m.frameWidth, all.bottom - m.frameHeight};
+    FillRect(dc, &body, GetSysColorBrush(COLOR_WINDOW));
+}
+
+static void paintPreview(HWND preview, HDC dc)
+{
+    usePreviewSettings();
+    const bool active = GetWindowLongA(preview, previewActiveIndex) != 0;
+    RECT all;
+    GetClientRect(preview, &all);
+    drawSystemWindow(preview, dc, all, active);
+    if (Settings.paintCaptions != 1) return;
+    const CaptionLayout l = captionPreviewLayout(preview);
+    const int state = active ? 1 : 2;
+    if (Settings.macButtons == 0)
+        GradientCaptionPainter(preview, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+    else
+        StripedCaptionPainter(preview, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+}
+
+static LRESULT CALLBACK previewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCALCSIZE:
+        // No non-client area: the border bits are there for the painters,
+        // which draw only for windows that have one.
+        return 0;
+    case WM_NCPAINT: return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        if (dc) paintPreview(window, dc);
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_DESTROY: forgetStrips(window); break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool registerCaptionPreview(HINSTANCE instance)
+{
+    preparePainters();
+    WNDCLASSA c;
+    memset(&c, 0, sizeof c);
+    c.lpfnWndProc = previewProcedure;
+    c.cbWndExtra = previewExtraBytes;
+    c.hInstance = instance;
+    c.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    // The icon the system's caption shows left of the title area.
+    c.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
+    c.lpszClassName = captionPreviewClass;
+    return RegisterClassA(&c) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void releaseCaptionPreview()
+{
+    SharedResourcesRecord &r = SharedResources;
+    freeStripCache();
+    if (r.captionFont) DeleteObject(r.captionFont);
+    if (r.captionFontMedium) DeleteObject(r.captionFontMedium);
+    r.captionFont = r.captionFontMedium = NULL;
+    for (const auto &box : boxBitmaps) {
+        SkinBitmap &b = r.*box.bitmap;
+        if (b.handle) DeleteObject(b.handle);
+        memset(&b, 0, sizeof b);
+    }
+}
+
+HWND createCaptionPreview(HWND parent, int id, int x, int y, int width, bool active)
+{
+    const SharedResourcesRecord &m = SharedResources;
+    const int height = 2 * m.frameHeight + m.captionHeight + previewBodyHeight;
+    // Disabled: the box bits share their values with WS_TABSTOP and
+    // WS_GROUP, and the dialog manager skips disabled windows when it tabs.
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_BORDER | WS_THICKFRAME | WS_MINIMIZEBOX |
+                        WS_MAXIMIZEBOX;
+    HWND preview = CreateWindowExA(WS_EX_WINDOWEDGE, captionPreviewClass,
+                                   active ? "Active window - preview" : "Inactive window - preview", style, x, y,
+                                   width, height, parent, (HMENU)(INT_PTR)id, GetModuleHandleA(NULL), NULL);
+    if (preview) SetWindowLongA(preview, previewActiveIndex, active ? 1 : 0);
+    return preview;
+}

@@ -1,0 +1,230 @@
+// The settings window's state and its writing, apart from any window.
+#include "tools/settings/settings_edit.h"
+
+#include <string.h>
+
+#include "engine/engine_files.h"
+#include "engine/program_exclusion.h"
+#include "engine/settings_generation.h"
+
+SettingsEditRecord SettingsEdit;
+
+const char *const settingsPageTitles[settingsPageCount] = {"Captions", "Controls", "Backgrounds", "Windows"};
+
+// The pages by setting name. The gradient end colours stand for their three
+// byte positions each.
+static const char *const captionNames[] = {
+    "paintCaptions",     "activeGradientEnd", "inactiveGradientEnd",    "gradientSteps",
+    "solidInactiveCaption", "mirroredGradient", "centerCaptionText",   "splitTitleFonts",
+    "skinMdiChildren",   "skipToolWindowCaptions", "macButtons",       "forceClientEdge", NULL};
+static const char *const controlNames[] = {
+    "skinButtons",      "ownerDrawnButtons",   "flatToolbars",    "controlBarGrippers", "flatTabs",
+    "listViewHotTrack", "listViewGridLines",   "transparentListText", "skinScrollBars", NULL};
+static const char *const backgroundNames[] = {"tileBackgrounds", "mdiBackground", "folderBackground",
+                                              "tabDesktopBackground", NULL};
+static const char *const windowNames[] = {
+    "subclassWindows", "subclassOnActivate", "animateMainWindows", "animateMenus", "animationDelay",
+    "rightClickRollUp", "roundedWindows",    "pageKeyScroll",      "unusedFlag29", "unusedFlag30", NULL};
+static const char *const *const pageNames[settingsPageCount] = {captionNames, controlNames, backgroundNames,
+                                                                windowNames};
+
+static const char activeColourName[] = "activeGradientEnd";
+static const char inactiveColourName[] = "inactiveGradientEnd";
+
+std::vector<SettingRow> settingRows(SettingsPage page)
+{
+    std::vector<SettingRow> rows;
+    for (const char *const *name = pageNames[page]; *name; name++) {
+        if (!strcmp(*name, activeColourName)) {
+            rows.push_back({*name, colourRow, findSettingPosition("activeGradientEndR")->position});
+        } else if (!strcmp(*name, inactiveColourName)) {
+            rows.push_back({*name, colourRow, findSettingPosition("inactiveGradientEndR")->position});
+        } else {
+            const SettingPosition *p = findSettingPosition(*name);
+            if (p) rows.push_back({p->name, p->kind == byteValue ? byteRow : flagRow, p->position});
+        }
+    }
+    return rows;
+}
+
+static const SettingPosition &positionOf(const SettingRow &row) { return settingPositions[row.position - 1]; }
+
+std::string settingRowExplanation(const SettingRow &row)
+{
+    std::string text = positionOf(row).description;
+    if (row.kind == colourRow) {
+        // "red of the colour ..." for the first of the three.
+        size_t of = text.find(" of ");
+        if (of != std::string::npos) text = text.substr(of + 4);
+    }
+    return text;
+}
+
+static int fieldAt(int position)
+{
+    return settingFieldValue(settingPositions[position - 1], SettingsEdit.values[position - 1]);
+}
+
+std::string settingRowText(const SettingRow &row)
+{
+    char text[16];
+    if (row.kind == colourRow) {
+        snprintf(text, sizeof text, "#%02X%02X%02X", fieldAt(row.position), fieldAt(row.position + 1),
+                 fieldAt(row.position + 2));
+        return text;
+    }
+    if (row.kind == byteRow) return std::to_string(fieldAt(row.position));
+    return "";
+}
+
+bool settingRowOn(const SettingRow &row) { return fieldAt(row.position) != 0; }
+
+bool takeSettingRowText(const SettingRow &row, const std::string &text, std::string *error)
+{
+    // A value the engine already takes this way keeps its file form (300 in
+    // a byte position is shown as 44 and stays 300 until it is changed).
+    if (text == settingRowText(row)) return true;
+    Assignment a;
+    if (!parseAssignment(row.name, text, &a, error)) return false;
+    for (int k = 0; k < a.count; k++) SettingsEdit.values[a.positions[k] - 1] = a.values[k];
+    return true;
+}
+
+void takeSettingRowFlag(const SettingRow &row, bool on)
+{
+    if (settingRowOn(row) == on) return;
+    const SettingPosition &p = positionOf(row);
+    SettingsEdit.values[row.position - 1] = settingFileValue(p, on ? 1 : 0);
+}
+
+bool settingRowForcedOff(const SettingRow &row)
+{
+    if (!strcmp(row.name, "solidInactiveCaption")) return fieldAt(findSettingPosition("macButtons")->position) == 1;
+    if (!strcmp(row.name, "splitTitleFonts"))
+        return fieldAt(findSettingPosition("centerCaptionText")->position) == 1;
+    return false;
+}
+
+// ---- Files ----
+
+bool loadSettingsEdit(const std::string &settingsPath, const std::string &listPath, std::string *error)
+{
+    SettingsEditRecord &e = SettingsEdit;
+    e.makeEngineFolder = settingsPath.empty() || listPath.empty();
+    e.settingsPath = settingsPath.empty() ? engineSettingsPath() : settingsPath;
+    e.listPath = listPath.empty() ? engineFolderFile(exclusionListSuffix, false) : listPath;
+    e.settingsFileFound = fileExists(e.settingsPath);
+    if (e.settingsFileFound) {
+        VlIni ini;
+        if (!readVlIni(e.settingsPath, &ini, error)) return false;
+        memcpy(e.values, ini.read.values, sizeof e.values);
+    } else {
+        defaultFileValues(e.values);
+    }
+    memcpy(e.written, e.values, sizeof e.written);
+    e.writtenList.clear();
+    if (fileExists(e.listPath) && !readWholeFile(e.listPath, &e.writtenList, error)) return false;
+    e.list = e.writtenList;
+    return true;
+}
+
+bool settingsEditChanged()
+{
+    const SettingsEditRecord &e = SettingsEdit;
+    return !e.settingsFileFound || memcmp(e.values, e.written, sizeof e.values) != 0 || e.list != e.writtenList;
+}
+
+// Each named position as the file value that gives what the engine takes
+// from it: a byte's low 8 bits, a flag as 0 or 1, a flag another position
+// forces off as off. The engine reads the same, and vlconf check finds
+// nothing to report.
+static void putInEngineForm(int values[settingsPositionCount])
+{
+    const SettingsRecord taken = settingsFromValues(values);
+    for (const SettingPosition &p : settingPositions)
+        if (p.field) values[p.position - 1] = settingFileValue(p, taken.*p.field);
+}
+
+bool writeSettingsEdit(std::string *error)
+{
+    SettingsEditRecord &e = SettingsEdit;
+    if (e.makeEngineFolder) engineFolderFile(engineFolderSuffix, true);
+    bool wrote = false;
+    if (!e.settingsFileFound || memcmp(e.values, e.written, sizeof e.values) != 0) {
+        putInEngineForm(e.values);
+        if (!replaceFile(e.settingsPath, canonicalSettingsText(e.values), error)) return false;
+        memcpy(e.written, e.values, sizeof e.written);
+        e.settingsFileFound = true;
+        wrote = true;
+    }
+    if (e.list != e.writtenList) {
+        if (!replaceFile(e.listPath, e.list, error)) {
+            if (wrote) {
+                *error = e.settingsPath + " was written, the exclusion list was not: " + *error;
+            }
+            return false;
+        }
+        e.writtenList = e.list;
+        wrote = true;
+    }
+    return true;
+}
+
+// ---- The exclusion list ----
+
+std::vector<std::string> listedPrograms(const std::string &list)
+{
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start < list.size()) {
+        size_t end = list.find('\n', start);
+        if (end == std::string::npos) end = list.size();
+        std::string line = list.substr(start, end - start);
+        if (start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line = line.substr(3);
+        size_t first = line.find_first_not_of(" \t\r");
+        size_t last = line.find_last_not_of(" \t\r");
+        if (first != std::string::npos && line[first] != ';') names.push_back(line.substr(first, last + 1 - first));
+        start = end + 1;
+    }
+    return names;
+}
+
+bool excludeProgram(const std::string &program, std::string *error)
+{
+    if (!validProgramName(program, error)) return false;
+    bool changed = false;
+    std::string edited = addExcludedProgram(SettingsEdit.list, program, &changed);
+    if (!changed) {
+        *error = program + " is already in the list";
+        return false;
+    }
+    SettingsEdit.list = edited;
+    return true;
+}
+
+bool includeProgram(const std::string &program, std::string *error)
+{
+    bool changed = false;
+    std::string edited = removeExcludedProgram(SettingsEdit.list, program, &changed);
+    if (!changed) {
+        *error = program + " is not in the list";
+        return false;
+    }
+    SettingsEdit.list = edited;
+    return true;
+}
+
+// ---- Keyboard ----
+
+static char lowerLetter(char c) { return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c; }
+
+std::string withMnemonic(const std::string &text, std::string *used)
+{
+    for (size_t i = 0; i < text.size(); i++) {
+        const char c = lowerLetter(text[i]);
+        if (c < 'a' || c > 'z' || c == 'a' || used->find(c) != std::string::npos) continue;
+        *used += c;
+        return text.substr(0, i) + "&" + text.substr(i);
+    }
+    return text;
+}
