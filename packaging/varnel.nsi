@@ -169,14 +169,13 @@ Section "varnel (required)" SecCore
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
-  ; Shortcuts run the programs from the install folder; Settings opens a
-  ; command prompt there with the settings shown, ready for "vlconf set".
+  ; Shortcuts run the programs from the install folder; Settings opens the
+  ; settings window.
   CreateDirectory "$SMPROGRAMS\varnel"
   CreateShortcut "$SMPROGRAMS\varnel\Start varnel.lnk" "$INSTDIR\vlload.exe" "" "" "" SW_SHOWNORMAL "" "Hook the engine into every program"
   CreateShortcut "$SMPROGRAMS\varnel\Stop varnel.lnk" "$INSTDIR\vlload.exe" "/stop" "" "" SW_SHOWNORMAL "" "Take the engine out again"
-  ReadEnvStr $1 COMSPEC
   SetOutPath "$INSTDIR"
-  CreateShortcut "$SMPROGRAMS\varnel\Settings.lnk" "$1" '/k vlconf show' "" "" SW_SHOWNORMAL "" "Show and change the settings with vlconf"
+  CreateShortcut "$SMPROGRAMS\varnel\Settings.lnk" "$INSTDIR\vlsettings.exe" "" "" "" SW_SHOWNORMAL "" "Change the settings, with a preview"
   CreateShortcut "$SMPROGRAMS\varnel\User guide.lnk" "$INSTDIR\README.html" "" "" "" SW_SHOWNORMAL "" "The varnel user guide"
   CreateShortcut "$SMPROGRAMS\varnel\Uninstall varnel.lnk" "$INSTDIR\uninstall.exe"
 SectionEnd
