@@ -44,7 +44,7 @@ static volatile LONG *mapCounter(const char *windowsDirectory, HANDLE *made, int
     return (volatile LONG *)view;
 }
 
-int announceSettingsChange(const char *windowsDirectory)
+int announceSettingsChange(const char *windowsDirectory, int wake)
 {
     HANDLE made;
     int watched;
@@ -55,7 +55,7 @@ int announceSettingsChange(const char *windowsDirectory)
     CloseHandle(made);
     // Not waited for: a hung program must not hold up the tool. Nobody to
     // wake when no program follows the folder.
-    if (watched) SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA(settingsChangeMessageName), 0, 0);
+    if (watched && wake) SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA(settingsChangeMessageName), 0, 0);
     return 1;
 }
 

@@ -15,10 +15,11 @@
 
 // Bumps the counter of the engine folder under windowsDirectory (the
 // system's Windows directory when NULL), making it when no process holds it
-// yet, and broadcasts the change. Returns 0 when the system could not share
-// the memory: running programs then keep their settings until they start
-// again.
-int announceSettingsChange(const char *windowsDirectory = NULL);
+// yet, and, with wake, broadcasts the change when some process follows the
+// folder. Without wake, programs see it with their next message. Returns 0
+// when the system could not share the memory: running programs then keep
+// their settings until they start again.
+int announceSettingsChange(const char *windowsDirectory = NULL, int wake = 1);
 
 // The counter of the engine folder under windowsDirectory, mapped until
 // releaseSettingsGeneration; NULL when it could not be. Attach maps it, and

@@ -149,7 +149,8 @@ bool replaceFile(const std::string &path, const std::string &content, std::strin
 // A file of an engine folder (WINDOWS\varnels\...) changed: the programs
 // that read that folder follow it at once. A file elsewhere may be the vl.ini
 // of a program's current folder, which programs of the system's engine folder
-// read first: those are told.
+// read first: those see it with their next message, without a broadcast to
+// every window of the desktop for a file that is most likely nobody's.
 void announceFolderChange(const std::string &path)
 {
     char full[MAX_PATH];
@@ -159,7 +160,7 @@ void announceFolderChange(const std::string &path)
         lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) == 0)
         announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str());
     else
-        announceSettingsChange();
+        announceSettingsChange(NULL, 0);
 }
 
 std::string engineFolderFile(const char *suffix, bool makeFolder)
