@@ -249,7 +249,7 @@ static const AfterStage afterStages[] = {
 extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
+    if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 
     AfterHookCall call;

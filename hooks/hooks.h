@@ -18,6 +18,19 @@ inline LRESULT passOn(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
+// 1 for a window of another process. The system runs a hook on the thread
+// the message was sent to, except that 64-bit Windows runs a hook of the
+// other bitness on the thread that installed it (the loader), handing it the
+// call by a message: the window is then another process's, beyond the
+// engine's table, subclassing and painting. Both hooks only chain such
+// calls. A window already gone (no thread) counts as this process's, so that
+// its WM_NCDESTROY still frees its slot.
+inline int windowOfAnotherProcess(HWND window)
+{
+    DWORD process = 0;
+    return GetWindowThreadProcessId(window, &process) != 0 && process != GetCurrentProcessId();
+}
+
 // What each call of either hook carries: the hook's own arguments, the
 // message, and the window's class name, read once per call into the call's
 // own buffer (two threads never share one).
