@@ -84,13 +84,17 @@ TEST(PlugIn, LoadsAtTheFirstHookCallNotInTheEntryPoint)
     EXPECT_TRUE(GetModuleHandleA(pluginLibraryName) == NULL) << "not loaded at attach";
     EXPECT_EQ(1, Settings.usePlugin);
 
-    CWPSTRUCT message = {0, 0, WM_NULL, GetDesktopWindow()};
+    // A window of this process: a call for another process's window only
+    // chains, and loads nothing.
+    HWND own = CreateWindowExA(0, "STATIC", "t", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    CWPSTRUCT message = {0, 0, WM_NULL, own};
     SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
     EXPECT_TRUE(GetModuleHandleA(pluginLibraryName) != NULL) << "loaded at the first hook call";
     EXPECT_TRUE(pluginMain != NULL && pluginTitle != NULL);
     HMODULE loaded = pluginModule;
     SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
     EXPECT_EQ(loaded, pluginModule) << "once";
+    DestroyWindow(own);
     detachEngine();
     FreeLibrary(GetModuleHandleA(pluginLibraryName));
 }
