@@ -138,6 +138,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
     memset(&EngineState, 0, sizeof EngineState);
+    EngineState.inLoader = GetEnvironmentVariableA(loaderProcessSwitch, NULL, 0) != 0;
     InterlockedExchange(&pluginLoadState, pluginNotWanted);
     if (readDisableMarker(engineWindowsDirectory)) {
         traceEngine("the disable marker holds 1: every hook only chains");

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "engine/engine_state.h"
 #include "engine/window_classes.h"
 
 // Before a window procedure sees a sent message (WH_CALLWNDPROC).
@@ -23,10 +24,12 @@ inline LRESULT passOn(int code, WPARAM wParam, LPARAM lParam)
 // other bitness on the thread that installed it (the loader), handing it the
 // call by a message: the window is then another process's, beyond the
 // engine's table, subclassing and painting. Both hooks only chain such
-// calls. A window already gone (no thread) counts as this process's, so that
-// its WM_NCDESTROY still frees its slot.
+// calls. Only the loader's process can get them, so only there is the
+// window's process asked. A window already gone (no thread) counts as this
+// process's, so that its WM_NCDESTROY still frees its slot.
 inline int windowOfAnotherProcess(HWND window)
 {
+    if (EngineState.inLoader != 1) return 0;
     DWORD process = 0;
     return GetWindowThreadProcessId(window, &process) != 0 && process != GetCurrentProcessId();
 }

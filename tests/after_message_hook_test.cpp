@@ -149,6 +149,8 @@ TEST_F(AfterMessageHook, CallsForAnotherProcesssWindowOnlyChain)
     DWORD process = 0;
     GetWindowThreadProcessId(foreign, &process);
     if (process == GetCurrentProcessId()) GTEST_SKIP() << "the desktop window belongs to this process";
+    // As in the loader's process, the only one such calls reach.
+    EngineState.inLoader = 1;
     Settings.subclassWindows = 1;
     Settings.subclassOnActivate = 1;
 

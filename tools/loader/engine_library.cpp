@@ -85,8 +85,12 @@ LoaderExitCode loadEngineLibrary(EngineLibrary *library)
     // The engine's own error dialogs would block a loader started by a
     // script; failures are reported here instead.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The engine's attach reads it: this process will install the hooks
+    // (engine/engine_state.h, inLoader). Gone again before vlload64 starts.
+    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", "1");
     library->module = LoadLibraryA(library->path);
     DWORD error = GetLastError();
+    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", NULL);
     SetErrorMode(oldMode);
     if (!library->module) {
         explainLoadFailure(library->path, error);
