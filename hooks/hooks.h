@@ -30,8 +30,11 @@ inline LRESULT passOn(int code, WPARAM wParam, LPARAM lParam)
 inline int windowOfAnotherProcess(HWND window)
 {
     if (EngineState.inLoader != 1) return 0;
-    DWORD process = 0;
-    return GetWindowThreadProcessId(window, &process) != 0 && process != GetCurrentProcessId();
+    // A hook of the engine's own bitness is called on the thread of the
+    // window the message is for: a window of another thread means a call
+    // handed over from another process.
+    const DWORD thread = GetWindowThreadProcessId(window, NULL);
+    return thread != 0 && thread != GetCurrentThreadId();
 }
 
 // What each call of either hook carries: the hook's own arguments, the
