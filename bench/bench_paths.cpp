@@ -12,7 +12,13 @@ std::string benchFolder()
 
 std::string benchFile(const char *name) { return benchFolder() + name; }
 
+// The 64-bit benchmark lives in win64\bench of the build directory, and its
+// engine beside the 32-bit one.
+#ifdef _WIN64
+std::string engineLibraryPath() { return benchFolder() + "..\\..\\varnel64.dll"; }
+#else
 std::string engineLibraryPath() { return benchFolder() + "..\\varnel.dll"; }
+#endif
 
 std::string windowsFolder()
 {

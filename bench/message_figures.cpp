@@ -165,7 +165,7 @@ int runSubclassFigure()
     f.bare = createTargetWindow("Varnel benchmark - bare subclass", 0, 0, 200, 100, false);
     f.engine = createTargetWindow("Varnel benchmark - engine subclass", 0, 0, 200, 100, false);
     const double direct = sendIgnored(f.bare, f.count);
-    bareOwnProcedure = (WNDPROC)SetWindowLongA(f.bare, GWL_WNDPROC, (LONG)bareSubclass);
+    bareOwnProcedure = (WNDPROC)SetWindowLongPtrA(f.bare, GWLP_WNDPROC, (LONG_PTR)bareSubclass);
 
     clearWindowTable();
     for (int slot = 0; slot < windowTableSlots - 1; slot++) windowHandles[slot] = fakeWindowHandle(slot);
@@ -184,7 +184,7 @@ int runSubclassFigure()
 
     releaseWindowSlot(f.engine);
     clearWindowTable();
-    SetWindowLongA(f.bare, GWL_WNDPROC, (LONG)bareOwnProcedure);
+    SetWindowLongPtrA(f.bare, GWLP_WNDPROC, (LONG_PTR)bareOwnProcedure);
     DestroyWindow(f.bare);
     DestroyWindow(f.engine);
     return slot == windowTableSlots - 1 ? 0 : 1;

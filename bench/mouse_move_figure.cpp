@@ -25,7 +25,7 @@ static void moveOnce(MouseMoveFigure *f)
 
 static double movesWith(MouseMoveFigure *f, WNDPROC procedure, const HookPair &hooks)
 {
-    SetWindowLongA(f->window, GWL_WNDPROC, (LONG)procedure);
+    SetWindowLongPtrA(f->window, GWLP_WNDPROC, (LONG_PTR)procedure);
     installHooks(hooks);
     double start = nowSeconds();
     for (int i = 0; i < f->count; i++) moveOnce(f);
@@ -58,7 +58,7 @@ int runMouseMoveFigure()
     installHooks(f.engine);
     f.window = createTargetWindow("Varnel benchmark - mouse move", 660, 60, 600, 400, true);
     removeHooks();
-    f.engineProcedure = (WNDPROC)GetWindowLongA(f.window, GWL_WNDPROC);
+    f.engineProcedure = (WNDPROC)GetWindowLongPtrA(f.window, GWLP_WNDPROC);
     f.ownProcedure = targetProcedure;
     const bool subclassed = f.engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
     RECT r;
@@ -88,7 +88,7 @@ int runMouseMoveFigure()
     }
     detail("- 4. each message alone, pass-through -> varnel: %s", text.c_str());
 
-    SetWindowLongA(f.window, GWL_WNDPROC, (LONG)f.engineProcedure);
+    SetWindowLongPtrA(f.window, GWLP_WNDPROC, (LONG_PTR)f.engineProcedure);
     installHooks(f.engine);
     DestroyWindow(f.window);
     removeHooks();

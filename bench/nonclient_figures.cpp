@@ -17,7 +17,7 @@ struct NonClientFigure {
 
 static double sendWith(NonClientFigure *f, WNDPROC procedure, const HookPair &hooks)
 {
-    SetWindowLongA(f->window, GWL_WNDPROC, (LONG)procedure);
+    SetWindowLongPtrA(f->window, GWLP_WNDPROC, (LONG_PTR)procedure);
     if (f->hooked) installHooks(hooks);
     double start = nowSeconds();
     for (int i = 0; i < f->count; i++) {
@@ -60,7 +60,7 @@ int runNonClientFigures()
     installHooks(f.engine);
     f.window = createTargetWindow("Varnel benchmark - non-client", 60, 100, 600, 400, true);
     removeHooks();
-    f.engineProcedure = (WNDPROC)GetWindowLongA(f.window, GWL_WNDPROC);
+    f.engineProcedure = (WNDPROC)GetWindowLongPtrA(f.window, GWLP_WNDPROC);
     f.ownProcedure = targetProcedure;
     const bool subclassed = f.engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
     f.count = 4;
@@ -84,7 +84,7 @@ int runNonClientFigures()
     detailRounds("7. WM_SETTEXT, us per message", title);
     detail("- 6, 7. subclassed by varnel.dll on WM_CREATE: %s", subclassed ? "yes" : "NO");
 
-    SetWindowLongA(f.window, GWL_WNDPROC, (LONG)f.engineProcedure);
+    SetWindowLongPtrA(f.window, GWLP_WNDPROC, (LONG_PTR)f.engineProcedure);
     installHooks(f.engine);
     DestroyWindow(f.window);
     removeHooks();

@@ -102,7 +102,7 @@ static void traceMouseMove(const HookPair &pass, const HookPair &engine)
     installHooks(engine);
     HWND window = createTargetWindow("Varnel benchmark - mouse move", 660, 60, 600, 400, true);
     removeHooks();
-    const LONG engineProcedure = GetWindowLongA(window, GWL_WNDPROC);
+    const LONG_PTR engineProcedure = GetWindowLongPtrA(window, GWLP_WNDPROC);
     RECT r;
     GetWindowRect(window, &r);
     const LPARAM point =
@@ -113,9 +113,9 @@ static void traceMouseMove(const HookPair &pass, const HookPair &engine)
         SendMessageA(window, WM_NCMOUSEMOVE, HTCAPTION, point);
     };
     const int count = 20;
-    SetWindowLongA(window, GWL_WNDPROC, (LONG)targetProcedure);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)targetProcedure);
     traceStretch("move-pass-through-hooks", &pass, count, move);
-    SetWindowLongA(window, GWL_WNDPROC, engineProcedure);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, engineProcedure);
     traceStretch("move-varnel-hooks-and-subclass", &engine, count, move);
     installHooks(engine);
     DestroyWindow(window);

@@ -83,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
     endPhase(phaseUpdate);
     pumpUntilEmpty();
     endPhase(phasePump);
-    const bool subclassed = (WNDPROC)GetWindowLongA(window, GWL_WNDPROC) != showProcedure;
+    const bool subclassed = (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC) != showProcedure;
     DestroyWindow(window);
     pumpUntilEmpty();
     endPhase(phaseDestroy);

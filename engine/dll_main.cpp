@@ -1,7 +1,7 @@
-// The library entry point of varnel.dll, called by the system directly (no
-// runtime start-up code runs before it; msvcrt.dll starts itself). Not part
-// of the static library the tests link, which call the attach and detach
-// routines themselves.
+// The library entry point of varnel.dll (and of varnel64.dll), called by the
+// system directly (no runtime start-up code runs before it; msvcrt.dll starts
+// itself). Not part of the static library the tests link, which call the
+// attach and detach routines themselves.
 #include <windows.h>
 
 #include "engine/engine_lifecycle.h"

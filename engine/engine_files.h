@@ -11,7 +11,14 @@ inline constexpr char disableMarkerSuffix[] = "\\varnels\\vldis.ini";
 inline constexpr char pluginMarkerSuffix[] = "\\varnels\\vlplug.ini";
 inline constexpr char progressMarkerSuffix[] = "\\varnels\\vlprog.ini";
 inline constexpr char exclusionListSuffix[] = "\\varnels\\vlexcl.ini";
+// A process loads only libraries of its own bitness: the 64-bit engine's
+// plug-in is a library of its own beside the 32-bit one, wanted by the same
+// marker.
+#ifdef _WIN64
+inline constexpr char pluginLibrarySuffix[] = "\\varnels\\vlplug64.dll";
+#else
 inline constexpr char pluginLibrarySuffix[] = "\\varnels\\vlplug.dll";
+#endif
 
 // The skin bitmaps.
 inline constexpr char backgroundBitmapSuffix[] = "\\varnels\\vl.bmp";

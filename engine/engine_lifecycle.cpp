@@ -186,6 +186,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     resetSettings(&Settings);
     memset(&SharedResources, 0, sizeof SharedResources);
     memset(&EngineState, 0, sizeof EngineState);
+    EngineState.inLoader = GetEnvironmentVariableA(loaderProcessSwitch, NULL, 0) != 0;
     InterlockedExchange(&pluginLoadState, pluginNotWanted);
     watchSettingsGeneration();
     if (readDisableMarker(engineWindowsDirectory)) {

@@ -33,9 +33,13 @@ static volatile LONG indexLock;
 // Every slot below it is in use.
 static volatile LONG lowestFreeHint;
 
+// A handle is pointer-sized; on 64-bit Windows its upper half is folded in
+// (shifted twice, so that a 32-bit build folds in nothing and hashes as it
+// always did).
 static unsigned bucketOf(HWND window)
 {
-    unsigned v = (unsigned)(ULONG_PTR)window;
+    const ULONG_PTR handle = (ULONG_PTR)window;
+    unsigned v = (unsigned)(handle ^ (handle >> 16 >> 16));
     return ((v ^ (v >> 16)) * 2654435761u) >> (32 - indexBits);
 }
 

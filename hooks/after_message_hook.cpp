@@ -251,7 +251,7 @@ extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lPara
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
     followSettingsGeneration();
-    if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
+    if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
     if (m->message == WM_SYSCOLORCHANGE || m->message == WM_SETTINGCHANGE) followSystemChange(m->message);
 

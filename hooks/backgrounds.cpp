@@ -101,7 +101,7 @@ BackgroundOutcome tileControlBackground(HWND window, WPARAM wParam, const char *
     // Dialogs that paint a background of their own, and old flat-looking
     // ones, keep it.
     if (strcmp(className, dialogClass) == 0 &&
-        (GetClassLongA(window, GCL_HBRBACKGROUND) != 0 || !(GetWindowLongA(window, GWL_STYLE) & DS_3DLOOK)))
+        (GetClassLongPtrA(window, GCLP_HBRBACKGROUND) != 0 || !(GetWindowLongA(window, GWL_STYLE) & DS_3DLOOK)))
         return backgroundReturn999;
     if (windowClassIndex(GetParent(window), barContainerClasses) >= 0) return backgroundReturn999;
     if (strcmp(className, mdiClientClass) == 0) {

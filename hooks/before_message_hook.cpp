@@ -13,7 +13,7 @@ extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lPar
 {
     const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
     followSettingsGeneration();
-    if (EngineState.disabled == 1 || !m) return passOn(code, wParam, lParam);
+    if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 
     BeforeHookCall call;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "engine/engine_state.h"
 #include "engine/window_classes.h"
 
 // Before a window procedure sees a sent message (WH_CALLWNDPROC).
@@ -16,6 +17,24 @@ extern "C" LRESULT CALLBACK SpyTestProc(int code, WPARAM wParam, LPARAM lParam);
 inline LRESULT passOn(int code, WPARAM wParam, LPARAM lParam)
 {
     return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+// 1 for a window of another process. The system runs a hook on the thread
+// the message was sent to, except that 64-bit Windows runs a hook of the
+// other bitness on the thread that installed it (the loader), handing it the
+// call by a message: the window is then another process's, beyond the
+// engine's table, subclassing and painting. Both hooks only chain such
+// calls. Only the loader's process can get them, so only there is the
+// window's process asked. A window already gone (no thread) counts as this
+// process's, so that its WM_NCDESTROY still frees its slot.
+inline int windowOfAnotherProcess(HWND window)
+{
+    if (EngineState.inLoader != 1) return 0;
+    // A hook of the engine's own bitness is called on the thread of the
+    // window the message is for: a window of another thread means a call
+    // handed over from another process.
+    const DWORD thread = GetWindowThreadProcessId(window, NULL);
+    return thread != 0 && thread != GetCurrentThreadId();
 }
 
 // What each call of either hook carries: the hook's own arguments, the

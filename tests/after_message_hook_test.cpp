@@ -90,7 +90,7 @@ TEST_F(AfterMessageHook, DestroyingAnUnrecordedWindowChangesNothing)
     DestroyWindow(w);
     EXPECT_EQ(other, windowHandles[slot]);
     EXPECT_EQ(scriptedProcedure, previousProcs[slot]);
-    EXPECT_EQ((LONG)StaticWindowProc, GetWindowLongA(other, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(other, GWLP_WNDPROC));
 }
 
 struct ActivationCase {
@@ -138,6 +138,46 @@ TEST_F(AfterMessageHook, ActivationMessagesRecordTheLastActiveState)
     EXPECT_EQ(1, lastActiveState);
     SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Later");
     EXPECT_EQ(0, lastActiveState);
+}
+
+// 64-bit Windows hands a hook of the other bitness to the thread that
+// installed it (the loader's), with another process's window in the record:
+// both hooks only chain such calls. The desktop window is explorer.exe's.
+TEST_F(AfterMessageHook, CallsForAnotherProcesssWindowOnlyChain)
+{
+    HWND foreign = GetDesktopWindow();
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreign, &process);
+    if (process == GetCurrentProcessId()) GTEST_SKIP() << "the desktop window belongs to this process";
+    // As in the loader's process, the only one such calls reach.
+    EngineState.inLoader = 1;
+    Settings.subclassWindows = 1;
+    Settings.subclassOnActivate = 1;
+
+    CWPSTRUCT sent = {};
+    sent.hwnd = foreign;
+    for (UINT message : {(UINT)WM_CREATE, (UINT)WM_ACTIVATE}) {
+        sent.message = message;
+        sent.wParam = message == WM_ACTIVATE ? WA_ACTIVE : 0;
+        SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&sent);
+    }
+    EXPECT_EQ(-1, findWindowSlot(foreign)) << "another process's window is never entered in the table";
+    CWPRETSTRUCT handled = {};
+    handled.hwnd = foreign;
+    handled.message = WM_ACTIVATE;
+    handled.wParam = WA_ACTIVE;
+    lastActiveState = unchangedState;
+    SpyCallWndProc(HC_ACTION, 0, (LPARAM)&handled);
+    EXPECT_EQ(unchangedState, lastActiveState) << "nor its activation recorded";
+
+    // The same records for a window of this process are taken.
+    scriptMessage(WM_ACTIVATE, 0);
+    HWND own = createScripted(WS_OVERLAPPEDWINDOW);
+    ASSERT_TRUE(own != NULL);
+    handled.hwnd = own;
+    SpyCallWndProc(HC_ACTION, 0, (LPARAM)&handled);
+    EXPECT_EQ(1, lastActiveState);
+    EXPECT_GE(findWindowSlot(own), 0);
 }
 
 TEST_F(AfterMessageHook, EditsAndComboBoxesLeaveTheActiveStateAlone)

@@ -28,7 +28,7 @@ static int slotsHolding(HWND window)
 
 static bool isSubclassed(HWND window)
 {
-    return GetWindowLongA(window, GWL_WNDPROC) == (LONG)StaticWindowProc && findWindowSlot(window) >= 0;
+    return GetWindowLongPtrA(window, GWLP_WNDPROC) == (LONG_PTR)StaticWindowProc && findWindowSlot(window) >= 0;
 }
 
 // A hook installed after all the others, so the system calls it first: it
@@ -65,14 +65,14 @@ static DialogTemplate labelDialog()
     return t;
 }
 
-static LONG procedureAtInitDialog;
+static LONG_PTR procedureAtInitDialog;
 
 static INT_PTR CALLBACK templateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)wParam;
     (void)lParam;
     if (message == WM_INITDIALOG) {
-        procedureAtInitDialog = GetWindowLongA(dialog, GWL_WNDPROC);
+        procedureAtInitDialog = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
         return TRUE;
     }
     return FALSE;
@@ -130,7 +130,7 @@ TEST_F(BeforeMessageHook, CreationSubclassesEveryWindowControlsIncluded)
         EXPECT_TRUE(isSubclassed(w)) << std::hex << w;
         int slot = findWindowSlot(w);
         ASSERT_GE(slot, 0);
-        EXPECT_EQ((WNDPROC)GetClassLongA(w, GCL_WNDPROC), previousProcs[slot]) << "the procedure it had";
+        EXPECT_EQ((WNDPROC)GetClassLongPtrA(w, GCLP_WNDPROC), previousProcs[slot]) << "the procedure it had";
     }
     EXPECT_EQ(scriptedProcedure, previousProcs[findWindowSlot(top)]);
 
@@ -144,9 +144,9 @@ TEST_F(BeforeMessageHook, DialogIsSubclassedAtCreationAndInitDialogLeavesItAlone
     EXPECT_TRUE(isSubclassed(d));
     EXPECT_EQ(1, slotsHolding(d));
     int slot = findWindowSlot(d);
-    EXPECT_EQ((WNDPROC)GetClassLongA(d, GCL_WNDPROC), previousProcs[slot])
+    EXPECT_EQ((WNDPROC)GetClassLongPtrA(d, GCLP_WNDPROC), previousProcs[slot])
         << "WM_INITDIALOG must not record StaticWindowProc as the dialog's own procedure";
-    EXPECT_EQ((LONG)StaticWindowProc, procedureAtInitDialog);
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, procedureAtInitDialog);
     HWND label = GetDlgItem(d, 100);
     ASSERT_TRUE(label != NULL);
     EXPECT_TRUE(isSubclassed(label));
@@ -159,8 +159,8 @@ TEST_F(BeforeMessageHook, InitDialogSubclassesADialogWhoseCreationWentUnseen)
     showMessagesToEngine();
     ASSERT_TRUE(d != NULL);
     EXPECT_TRUE(isSubclassed(d)) << "WM_INITDIALOG is a trigger of its own";
-    EXPECT_EQ((LONG)StaticWindowProc, procedureAtInitDialog) << "the triggering message already goes through it";
-    EXPECT_EQ((WNDPROC)GetClassLongA(d, GCL_WNDPROC), previousProcs[findWindowSlot(d)]);
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, procedureAtInitDialog) << "the triggering message already goes through it";
+    EXPECT_EQ((WNDPROC)GetClassLongPtrA(d, GCLP_WNDPROC), previousProcs[findWindowSlot(d)]);
     HWND label = GetDlgItem(d, 100);
     ASSERT_TRUE(label != NULL);
     EXPECT_FALSE(isSubclassed(label)) << "the control never received a trigger";
@@ -265,7 +265,7 @@ TEST_F(BeforeMessageHook, FullTableLeavesNewWindowsUnskinnedAndFlagsAlone)
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
     ASSERT_TRUE(w != NULL);
     EXPECT_FALSE(isSubclassed(w));
-    EXPECT_EQ((LONG)scriptedProcedure, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, GetWindowLongPtrA(w, GWLP_WNDPROC));
     EXPECT_EQ(0, EngineState.subclassingStopped);
 
     const int freed = 1234;
@@ -377,7 +377,7 @@ TEST_F(DisabledEngine, ReadsNothingNotEvenAnExcludedClass)
     HWND odd = createOfClass("MyDlgClass");
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
     EXPECT_EQ(0, EngineState.subclassingStopped);
-    EXPECT_EQ((LONG)scriptedProcedure, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, GetWindowLongPtrA(w, GWLP_WNDPROC));
     EXPECT_TRUE(odd != NULL);
 }
 

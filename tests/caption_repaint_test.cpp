@@ -22,7 +22,7 @@
 #include "support/test_windows.h"
 
 struct TitleCall {
-    unsigned long window;
+    unsigned long long window;
     int left, top, right, bottom, buttonsRight, state;
 };
 
@@ -49,7 +49,7 @@ static int windowWidth(HWND window)
     return r.right - r.left;
 }
 
-static unsigned long handleNumber(HWND window) { return (unsigned long)(ULONG_PTR)window; }
+static unsigned long long handleNumber(HWND window) { return (unsigned long long)(ULONG_PTR)window; }
 
 // The engine is attached once for all tests, with the sample plug-in in its
 // folder; each test starts from the settings as attach left them.
@@ -65,7 +65,7 @@ protected:
         // Eight bands, so that the gradient painter has bands to paint.
         folder->write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 8}}));
         folder->write("\\varnels\\vlplug.ini", "");
-        folder->copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+        folder->copyIn(shippedFile(pluginLibraryName), std::string("\\varnels\\") + pluginLibraryName);
         logPath = folder->file("\\plugin.log");
         SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", logPath.c_str());
         ASSERT_TRUE(attachEngine(*folder));
@@ -76,7 +76,7 @@ protected:
     {
         detachEngine();
         SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", NULL);
-        FreeLibrary(GetModuleHandleA("vlplug.dll"));
+        FreeLibrary(GetModuleHandleA(pluginLibraryName));
         delete folder;
         folder = NULL;
     }
@@ -113,7 +113,7 @@ protected:
         char line[200];
         while (fgets(line, sizeof line, f)) {
             TitleCall c;
-            if (sscanf(line, "title %lu %d %d %d %d %d %d", &c.window, &c.left, &c.top, &c.right, &c.bottom,
+            if (sscanf(line, "title %llu %d %d %d %d %d %d", &c.window, &c.left, &c.top, &c.right, &c.bottom,
                        &c.buttonsRight, &c.state) == 7)
                 result.push_back(c);
         }

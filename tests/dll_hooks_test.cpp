@@ -42,11 +42,11 @@ protected:
     // Loads the library and installs its hooks on this thread.
     void load()
     {
-        dll = LoadLibraryA(buildFile("varnel.dll").c_str());
+        dll = LoadLibraryA(shippedFile(engineLibraryName).c_str());
         ASSERT_TRUE(dll != NULL);
         beforeProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc2");
         afterProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc");
-        staticProc = (LONG)GetProcAddress(dll, "StaticWindowProc");
+        staticProc = (LONG_PTR)GetProcAddress(dll, "StaticWindowProc");
         ASSERT_TRUE(beforeProc && afterProc && staticProc);
         beforeHook = SetWindowsHookExA(WH_CALLWNDPROC, beforeProc, NULL, GetCurrentThreadId());
         afterHook = SetWindowsHookExA(WH_CALLWNDPROCRET, afterProc, NULL, GetCurrentThreadId());
@@ -65,13 +65,13 @@ protected:
         if (w) windows.push_back(w);
         return w;
     }
-    LONG procedureOf(HWND w) { return GetWindowLongA(w, GWL_WNDPROC); }
+    LONG_PTR procedureOf(HWND w) { return GetWindowLongPtrA(w, GWLP_WNDPROC); }
 
     CurrentTestFolder empty{"cwd"};
     PrefixEngineFolder engineFolder;
     HMODULE dll = NULL;
     HOOKPROC beforeProc = NULL, afterProc = NULL;
-    LONG staticProc = 0;
+    LONG_PTR staticProc = 0;
     HHOOK beforeHook = NULL, afterHook = NULL;
     std::vector<HWND> windows;
 };
@@ -133,8 +133,8 @@ TEST_F(DllHooks, ExcludedClassSwitchesSubclassingOff)
     HWND later = create();
     ASSERT_TRUE(earlier && odd && later);
     EXPECT_EQ(staticProc, procedureOf(earlier));
-    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(odd));
-    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(later));
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, procedureOf(odd));
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, procedureOf(later));
 }
 
 TEST_F(DllHooks, UnloadGivesEverySubclassedWindowItsProcedureBack)
@@ -149,8 +149,8 @@ TEST_F(DllHooks, UnloadGivesEverySubclassedWindowItsProcedureBack)
     FreeLibrary(dll);
     DWORD took = GetTickCount() - start;
     dll = NULL;
-    EXPECT_TRUE(GetModuleHandleA("varnel.dll") == NULL) << "the library is gone";
-    for (HWND w : {a, b, child}) EXPECT_EQ((LONG)scriptedProcedure, procedureOf(w));
+    EXPECT_TRUE(GetModuleHandleA(engineLibraryName) == NULL) << "the library is gone";
+    for (HWND w : {a, b, child}) EXPECT_EQ((LONG_PTR)scriptedProcedure, procedureOf(w));
     scriptMessage(WM_USER + 6, 66);
     EXPECT_EQ(66, SendMessageA(a, WM_USER + 6, 0, 0)) << "messages no longer pass through the library";
     EXPECT_GE(took, 900u) << "detach waits for other threads to leave the library's code";
@@ -164,10 +164,10 @@ TEST_F(DllHooks, DisableMarkerMakesEveryHookOnlyChain)
     scriptMessage(WM_SETCURSOR, 0);
     HWND w = create();
     ASSERT_TRUE(w != NULL);
-    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(w)) << "not subclassed";
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, procedureOf(w)) << "not subclassed";
     HWND odd = create("CharGridWClass");
     HWND later = create();
-    EXPECT_EQ((LONG)scriptedProcedure, procedureOf(later));
+    EXPECT_EQ((LONG_PTR)scriptedProcedure, procedureOf(later));
     clearMessageLog();
     SendMessageA(w, WM_SETTEXT, 0, (LPARAM) "Title");
     SendMessageA(w, WM_SETCURSOR, (WPARAM)w, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

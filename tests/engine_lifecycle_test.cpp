@@ -116,11 +116,11 @@ TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     ASSERT_TRUE(attachEngine(folder));
     HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
-    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
     ASSERT_GE(subclassIntoTable(w, StaticWindowProc), 0);
     detachEngine();
     EXPECT_EQ(1, EngineState.shuttingDown);
-    EXPECT_EQ((LONG)own, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));
     DestroyWindow(w);
     clearWindowTable();
 }
@@ -131,11 +131,11 @@ TEST(Detach, RestoresWindowsEvenAfterSubclassingWasSwitchedOff)
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     ASSERT_TRUE(attachEngine(folder));
     HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
-    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
     ASSERT_GE(subclassIntoTable(w, StaticWindowProc), 0);
     Settings.subclassWindows = 0;  // as an excluded class does at run time
     detachEngine();
-    EXPECT_EQ((LONG)own, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));
     DestroyWindow(w);
     clearWindowTable();
 }

@@ -100,14 +100,14 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
                std::find(systemSlots.begin(), systemSlots.end(), expectedSlot) != systemSlots.end())
             expectedSlot++;
         if (findWindowSlot(made[i]) == expectedSlot &&
-            (WNDPROC)GetWindowLongA(made[i], GWL_WNDPROC) == StaticWindowProc)
+            (WNDPROC)GetWindowLongPtrA(made[i], GWLP_WNDPROC) == StaticWindowProc)
             inOrder++;
         expectedSlot++;
     }
     check(inOrder == room, "every window up to the last slot is subclassed, in slot order");
     HWND last = made.back();
     check(findWindowSlot(last) == -1, "the window past the last slot has no slot");
-    check((WNDPROC)GetWindowLongA(last, GWL_WNDPROC) == plainProcedure, "the window past the last slot keeps its procedure");
+    check((WNDPROC)GetWindowLongPtrA(last, GWLP_WNDPROC) == plainProcedure, "the window past the last slot keeps its procedure");
     check(Settings.subclassWindows == subclassWindows && Settings.ownerDrawnButtons == ownerDrawn,
           "a full table changes no setting");
 
@@ -154,7 +154,7 @@ TEST_F(FullTable, TheWindowPastTheLastSlotIsLeftAloneAndFreedSlotsAreTakenAgain)
         HWND extra = createPlain(-1, true);
         ASSERT_TRUE(extra != NULL);
         made.push_back(extra);
-        check(findWindowSlot(extra) == -1 && (WNDPROC)GetWindowLongA(extra, GWL_WNDPROC) == plainProcedure,
+        check(findWindowSlot(extra) == -1 && (WNDPROC)GetWindowLongPtrA(extra, GWLP_WNDPROC) == plainProcedure,
               "once the freed slots are taken, the table is full again");
         DestroyWindow(extra);
         check(answers(last), "the window past the last slot still answers");

@@ -81,11 +81,11 @@ void printStep(const char *why)
     if (target) GetWindowRect(target, &rect);
     fprintf(stderr,
             "fuzz: %s at step %ld of profile %d: %s to %p (%s, style %08lx, extended %08lx, at %ld,%ld-%ld,%ld) "
-            "wParam %08lx lParam %08lx\nfuzz: settings %s\n",
+            "wParam %08llx lParam %08llx\nfuzz: settings %s\n",
             why, (long)current.count, current.profile, kind >= 0 && kind < kindCount ? kindNames[kind] : "?",
             (void *)target, className, target ? (unsigned long)GetWindowLongA(target, GWL_STYLE) : 0ul,
             target ? (unsigned long)GetWindowLongA(target, GWL_EXSTYLE) : 0ul, rect.left, rect.top, rect.right,
-            rect.bottom, (unsigned long)current.wParam, (unsigned long)current.lParam, describeSettings().c_str());
+            rect.bottom, (unsigned long long)current.wParam, (unsigned long long)(ULONG_PTR)current.lParam, describeSettings().c_str());
     fflush(stderr);
 }
 
@@ -271,7 +271,7 @@ LPARAM Fuzzer::screenPointNear(HWND w)
 }
 
 // Only a window on the engine's procedure has its caption clicks taken over.
-bool subclassed(HWND w) { return (WNDPROC)GetWindowLongA(w, GWL_WNDPROC) == StaticWindowProc; }
+bool subclassed(HWND w) { return (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC) == StaticWindowProc; }
 
 // A hit code for WM_NCLBUTTONDOWN that starts no modal loop in the window's
 // own procedure: the system moves, sizes, tracks caption buttons, scroll bars
@@ -756,7 +756,7 @@ protected:
                                  "macmx.bmp", "macmn.bmp", "macmxd.bmp", "macmnd.bmp"})
             writeSolidBitmap(folder->file(std::string("\\varnels\\") + name), 24 + (int)strlen(name), 20,
                              RGB(40 * strlen(name), 90, 200));
-        folder->copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+        folder->copyIn(shippedFile(pluginLibraryName), std::string("\\varnels\\") + pluginLibraryName);
     }
     void TearDown() override
     {
@@ -834,7 +834,7 @@ int FuzzMessages::runProfile(const Profile &profile, SoakRandom &r, int steps, H
         }
         // A window on the engine's procedure that the table has lost would
         // call into nothing once the engine is gone.
-        if ((WNDPROC)GetWindowLongA(w, GWL_WNDPROC) == StaticWindowProc && findWindowSlot(w) < 0) {
+        if ((WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC) == StaticWindowProc && findWindowSlot(w) < 0) {
             ADD_FAILURE() << "a window runs the engine's procedure without a slot: " << (void *)w;
             failures++;
         }

@@ -75,8 +75,8 @@ std::string sideBySide(const std::vector<Entry> &a, const std::vector<Entry> &b)
     std::string out = "\n  without the engine            | with it\n";
     for (size_t i = 0; i < a.size() || i < b.size(); i++) {
         char left[40] = "", right[40] = "";
-        if (i < a.size()) snprintf(left, sizeof left, "%04x %lx %lx", a[i].message, (unsigned long)a[i].wParam, (unsigned long)a[i].lParam);
-        if (i < b.size()) snprintf(right, sizeof right, "%04x %lx %lx", b[i].message, (unsigned long)b[i].wParam, (unsigned long)b[i].lParam);
+        if (i < a.size()) snprintf(left, sizeof left, "%04x %llx %llx", a[i].message, (unsigned long long)a[i].wParam, (unsigned long long)(ULONG_PTR)a[i].lParam);
+        if (i < b.size()) snprintf(right, sizeof right, "%04x %llx %llx", b[i].message, (unsigned long long)b[i].wParam, (unsigned long long)(ULONG_PTR)b[i].lParam);
         char line[100];
         snprintf(line, sizeof line, "  %-30s| %s%s\n", left, right, i < a.size() && i < b.size() && a[i] == b[i] ? "" : "   <--");
         out += line;

@@ -42,7 +42,8 @@ COLORREF activeLastBand()
     return bandColourRef(colourAfterSteps(start, step, bands - 1, bands, Settings.mirroredGradient)) & 0xFFFFFF;
 }
 
-COLORREF pixelNearStripEnd(HWND window)
+// A pixel of the strip's first band (start) or last band (end).
+COLORREF stripPixel(HWND window, bool atStart)
 {
     RECT w;
     GetWindowRect(window, &w);
@@ -52,10 +53,13 @@ COLORREF pixelNearStripEnd(HWND window)
     gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &a);
     const GradientStrip s = gradientStrip(a);
     HDC dc = GetWindowDC(window);
-    const COLORREF c = GetPixel(dc, a.left + s.width - 2, a.top + s.height / 2) & 0xFFFFFF;
+    // Row 1 of the strip: the title text sits lower, in the middle.
+    const COLORREF c = GetPixel(dc, atStart ? a.left + 1 : a.left + s.width - 2, atStart ? a.top + 1 : a.top + s.height / 2) & 0xFFFFFF;
     ReleaseDC(window, dc);
     return c;
 }
+
+COLORREF pixelNearStripEnd(HWND window) { return stripPixel(window, false); }
 
 class LiveSettings : public EngineTest {
 protected:
@@ -128,11 +132,14 @@ TEST_F(LiveSettings, SystemCaptionColourChangeIsFollowed)
     SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0);
     const int r = SharedResources.activeCaptionR, g = SharedResources.activeCaptionG,
               b = SharedResources.activeCaptionB;
+    SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    const COLORREF firstBand = stripPixel(w, true);
     SetSysColors(1, &element, &original);
     SendMessageA(w, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(GetRValue(changed), r);
     EXPECT_EQ(GetGValue(changed), g);
     EXPECT_EQ(GetBValue(changed), b);
+    EXPECT_EQ(changed, firstBand) << "the next gradient starts from the new colour";
     EXPECT_EQ(GetRValue(original), SharedResources.activeCaptionR) << "and back";
 }
 

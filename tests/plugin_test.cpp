@@ -18,7 +18,7 @@ TEST(PlugIn, NoMarkerNoPlugIn)
 {
     TestFolder folder("nomarker");
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
-    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    folder.copyIn(shippedFile(pluginLibraryName), std::string("\\varnels\\") + pluginLibraryName);
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_EQ(0, Settings.usePlugin);
     EXPECT_TRUE(pluginModule == NULL);
@@ -40,11 +40,11 @@ TEST(PlugIn, LibraryWithoutEntryPointsIsFreedAndNotUsed)
     TestFolder folder("noentry");
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
-    folder.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnels\\vlplug.dll");
+    folder.copyIn(buildFile("fixtures\\noentry.dll"), std::string("\\varnels\\") + pluginLibraryName);
     ASSERT_TRUE(attachEngine(folder));
     EXPECT_FALSE(pluginInUse());
     EXPECT_TRUE(pluginTitle == NULL);
-    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") == NULL) << "freed again";
+    EXPECT_TRUE(GetModuleHandleA(pluginLibraryName) == NULL) << "freed again";
     detachEngine();
 }
 
@@ -53,7 +53,7 @@ TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
     TestFolder folder("order");
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
-    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    folder.copyIn(shippedFile(pluginLibraryName), std::string("\\varnels\\") + pluginLibraryName);
     std::string log = folder.file("\\plugin.log");
     SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", log.c_str());
     ASSERT_TRUE(attachEngine(folder));
@@ -66,9 +66,9 @@ TEST(PlugIn, TitleCallsAndDetachOrderReachThePlugIn)
     detachEngine();
     SetEnvironmentVariableA("VARNEL_PLUGIN_LOG", NULL);
     char expected[200];
-    snprintf(expected, sizeof expected, "main 1\r\ntitle %lu 1 2 3 4 5 2\r\nmain 0\r\n", (unsigned long)(ULONG_PTR)w);
+    snprintf(expected, sizeof expected, "main 1\r\ntitle %llu 1 2 3 4 5 2\r\nmain 0\r\n", (unsigned long long)(ULONG_PTR)w);
     EXPECT_EQ(expected, fileContent(log));
-    FreeLibrary(GetModuleHandleA("vlplug.dll"));
+    FreeLibrary(GetModuleHandleA(pluginLibraryName));
 }
 
 // Loading a library inside the entry point of another is the classic
@@ -79,18 +79,22 @@ TEST(PlugIn, LoadsAtTheFirstHookCallNotInTheEntryPoint)
     TestFolder folder("firstcall");
     folder.write("\\varnels\\vl.ini", settingsFileFor({}));
     folder.write("\\varnels\\vlplug.ini", "");
-    folder.copyIn(buildFile("vlplug.dll"), "\\varnels\\vlplug.dll");
+    folder.copyIn(shippedFile(pluginLibraryName), std::string("\\varnels\\") + pluginLibraryName);
     ASSERT_TRUE(engineProcessAttach(folder.path()));
-    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") == NULL) << "not loaded at attach";
+    EXPECT_TRUE(GetModuleHandleA(pluginLibraryName) == NULL) << "not loaded at attach";
     EXPECT_EQ(1, Settings.usePlugin);
 
-    CWPSTRUCT message = {0, 0, WM_NULL, GetDesktopWindow()};
+    // A window of this process: a call for another process's window only
+    // chains, and loads nothing.
+    HWND own = CreateWindowExA(0, "STATIC", "t", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    CWPSTRUCT message = {0, 0, WM_NULL, own};
     SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
-    EXPECT_TRUE(GetModuleHandleA("vlplug.dll") != NULL) << "loaded at the first hook call";
+    EXPECT_TRUE(GetModuleHandleA(pluginLibraryName) != NULL) << "loaded at the first hook call";
     EXPECT_TRUE(pluginMain != NULL && pluginTitle != NULL);
     HMODULE loaded = pluginModule;
     SpyCallWndProc2(HC_ACTION, 0, (LPARAM)&message);
     EXPECT_EQ(loaded, pluginModule) << "once";
+    DestroyWindow(own);
     detachEngine();
-    FreeLibrary(GetModuleHandleA("vlplug.dll"));
+    FreeLibrary(GetModuleHandleA(pluginLibraryName));
 }

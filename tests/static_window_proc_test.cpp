@@ -125,7 +125,7 @@ TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
     HWND w = createScripted(WS_OVERLAPPEDWINDOW);
     Settings.subclassWindows = 1;
     ASSERT_EQ(-1, findWindowSlot(w));
-    SetWindowLongA(w, GWL_WNDPROC, (LONG)StaticWindowProc);
+    SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)StaticWindowProc);
     Settings.skinScrollBars = 1;
     Settings.macButtons = 1;
     Settings.roundedWindows = 1;
@@ -165,7 +165,7 @@ TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
     EXPECT_EQ(0, memcmp(regions, regionApplied, sizeof regions));
     EXPECT_EQ(0, memcmp(rolled, rolledUp, sizeof rolled));
     EXPECT_EQ(0, memcmp(heights, unrolledHeight, sizeof heights));
-    SetWindowLongA(w, GWL_WNDPROC, (LONG)scriptedProcedure);
+    SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)scriptedProcedure);
 }
 
 // A class whose own procedure is StaticWindowProc would hand messages to

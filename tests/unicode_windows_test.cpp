@@ -85,7 +85,7 @@ protected:
                                                 {"rightClickRollUp", 0},
                                                 {"skinScrollBars", 0},
                                                 {"splitTitleFonts", 0}}));
-        dll = LoadLibraryA(buildFile("varnel.dll").c_str());
+        dll = LoadLibraryA(shippedFile(engineLibraryName).c_str());
         ASSERT_TRUE(dll != NULL);
         staticProc = (WNDPROC)GetProcAddress(dll, "StaticWindowProc");
         HOOKPROC before = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc2");
@@ -228,7 +228,7 @@ TEST_F(UnicodeWindows, UnloadGivesUnicodeWindowsTheirOwnProceduresBackAsUnicode)
     SetWindowTextW(w, unicodeTitle);
 
     unload();
-    ASSERT_TRUE(GetModuleHandleA("varnel.dll") == NULL) << "the library is gone";
+    ASSERT_TRUE(GetModuleHandleA(engineLibraryName) == NULL) << "the library is gone";
     EXPECT_EQ((LONG_PTR)unicodeProcedure, GetWindowLongPtrW(w, GWLP_WNDPROC));
     for (HWND each : {w, dialog, edit}) EXPECT_TRUE(IsWindowUnicode(each));
     EXPECT_EQ(std::wstring(unicodeTitle), textOf(w));

@@ -80,7 +80,7 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     SoakRandom r(11);
     const int tops = 100, childrenPerTop = 9;
 
-    HMODULE dll = LoadLibraryA(buildFile("varnel.dll").c_str());
+    HMODULE dll = LoadLibraryA(shippedFile(engineLibraryName).c_str());
     ASSERT_TRUE(dll != NULL);
     HOOKPROC beforeProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc2");
     HOOKPROC afterProc = (HOOKPROC)GetProcAddress(dll, "SpyCallWndProc");
@@ -111,7 +111,7 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     }
     int subclassed = 0;
     for (Tracked &t : tracked) {
-        subclassed += (WNDPROC)GetWindowLongA(t.window, GWL_WNDPROC) == engineProc;
+        subclassed += (WNDPROC)GetWindowLongPtrA(t.window, GWLP_WNDPROC) == engineProc;
         RECT rect;
         GetWindowRect(t.window, &rect);
         t.width = rect.right - rect.left;
@@ -136,8 +136,8 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     }
     for (Tracked &t : tracked) {
         if (!r.chance(20)) continue;
-        thirdPartyPrevious[t.window] = (WNDPROC)GetWindowLongA(t.window, GWL_WNDPROC);
-        SetWindowLongA(t.window, GWL_WNDPROC, (LONG)thirdPartyProcedure);
+        thirdPartyPrevious[t.window] = (WNDPROC)GetWindowLongPtrA(t.window, GWLP_WNDPROC);
+        SetWindowLongPtrA(t.window, GWLP_WNDPROC, (LONG_PTR)thirdPartyProcedure);
         t.thirdParty = true;
         third++;
     }
@@ -162,9 +162,9 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
     // the engine's: the library pins itself then and stays mapped, so those
     // calls find code (handing them on); otherwise it is gone.
     if (third > 0)
-        EXPECT_TRUE(GetModuleHandleA("varnel.dll") != NULL) << "the library stays for the third-party windows";
+        EXPECT_TRUE(GetModuleHandleA(engineLibraryName) != NULL) << "the library stays for the third-party windows";
     else
-        EXPECT_TRUE(GetModuleHandleA("varnel.dll") == NULL) << "the library is gone";
+        EXPECT_TRUE(GetModuleHandleA(engineLibraryName) == NULL) << "the library is gone";
 
     int owned = 0, procedureBack = 0, heightBack = 0, rolledOwned = 0, kept = 0, answered = 0;
     for (const Tracked &t : tracked) {
@@ -176,11 +176,11 @@ TEST(UnloadLiveWindows, DISABLED_ChildFreesTheLibraryUnderItsWindows)
             heightBack += rect.bottom - rect.top == t.height && rect.right - rect.left == t.width;
         }
         if (t.thirdParty) {
-            kept += (WNDPROC)GetWindowLongA(t.window, GWL_WNDPROC) == thirdPartyProcedure;
+            kept += (WNDPROC)GetWindowLongPtrA(t.window, GWLP_WNDPROC) == thirdPartyProcedure;
             continue;
         }
         owned++;
-        procedureBack += (WNDPROC)GetWindowLongA(t.window, GWL_WNDPROC) == ownProcedure;
+        procedureBack += (WNDPROC)GetWindowLongPtrA(t.window, GWLP_WNDPROC) == ownProcedure;
         answered += SendMessageA(t.window, signatureMessage, 0, 0) == signatureOf(t.window);
     }
     printf("unload: owned %d procedure-back %d answered %d; rolled-up %d height-back %d; third-party %d kept %d\n",

@@ -34,12 +34,12 @@ static LRESULT CALLBACK thirdPartyProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 TEST_F(WindowTable, InsertionRecordsTheProcedureAndInstallsOurs)
 {
     HWND w = window();
-    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
     int slot = subclassIntoTable(w, StaticWindowProc);
     ASSERT_EQ(0, slot);
     EXPECT_EQ(w, windowHandles[0]);
     EXPECT_EQ(own, previousProcs[0]);
-    EXPECT_EQ((LONG)StaticWindowProc, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(w, GWLP_WNDPROC));
     EXPECT_EQ(0, findWindowSlot(w));
     EXPECT_EQ(-1, subclassIntoTable(w, StaticWindowProc)) << "a window takes one slot";
     EXPECT_EQ(1, findFreeSlot());
@@ -53,7 +53,7 @@ TEST_F(WindowTable, FreedSlotIsReusedFirst)
     subclassIntoTable(c, StaticWindowProc);
     WNDPROC own = previousProcs[1];
     releaseWindowSlot(b);
-    EXPECT_EQ((LONG)own, GetWindowLongA(b, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(b, GWLP_WNDPROC));
     EXPECT_EQ(-1, findWindowSlot(b));
     EXPECT_EQ(1, findFreeSlot());
     EXPECT_EQ(1, subclassIntoTable(d, StaticWindowProc));
@@ -66,10 +66,10 @@ TEST_F(WindowTable, FullTableSubclassesNothingMore)
     // Fill every slot with handles that are not windows, then one real one.
     for (int i = 0; i < windowTableCapacity; i++) windowHandles[i] = (HWND)(ULONG_PTR)(0x10000 + i * 4);
     HWND w = window();
-    WNDPROC own = (WNDPROC)GetWindowLongA(w, GWL_WNDPROC);
+    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
     EXPECT_EQ(-1, findFreeSlot());
     EXPECT_EQ(-1, subclassIntoTable(w, StaticWindowProc));
-    EXPECT_EQ((LONG)own, GetWindowLongA(w, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));
     windowHandles[4321] = NULL;
     EXPECT_EQ(4321, subclassIntoTable(w, StaticWindowProc));
     releaseWindowSlot(w);
@@ -131,13 +131,13 @@ TEST_F(WindowTable, UnicodeWindowsStayUnicodeThroughInsertionRemovalAndRestore)
 TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
 {
     HWND plain = window(), rolled = window(), taken = window();
-    WNDPROC plainOwn = (WNDPROC)GetWindowLongA(plain, GWL_WNDPROC);
-    WNDPROC rolledOwn = (WNDPROC)GetWindowLongA(rolled, GWL_WNDPROC);
+    WNDPROC plainOwn = (WNDPROC)GetWindowLongPtrA(plain, GWLP_WNDPROC);
+    WNDPROC rolledOwn = (WNDPROC)GetWindowLongPtrA(rolled, GWLP_WNDPROC);
     subclassIntoTable(plain, StaticWindowProc);
     int r = subclassIntoTable(rolled, StaticWindowProc);
     subclassIntoTable(taken, StaticWindowProc);
     // Somebody else subclasses after the engine.
-    SetWindowLongA(taken, GWL_WNDPROC, (LONG)thirdPartyProc);
+    SetWindowLongPtrA(taken, GWLP_WNDPROC, (LONG_PTR)thirdPartyProc);
     // A roll-up as the shade does it: 25 pixels high, the old height saved.
     RECT before;
     GetWindowRect(rolled, &before);
@@ -148,9 +148,9 @@ TEST_F(WindowTable, RestoreGivesProceduresAndHeightsBack)
     restoreAllWindows();
     unrollAllWindows(0);
 
-    EXPECT_EQ((LONG)plainOwn, GetWindowLongA(plain, GWL_WNDPROC));
-    EXPECT_EQ((LONG)rolledOwn, GetWindowLongA(rolled, GWL_WNDPROC));
-    EXPECT_EQ((LONG)thirdPartyProc, GetWindowLongA(taken, GWL_WNDPROC));
+    EXPECT_EQ((LONG_PTR)plainOwn, GetWindowLongPtrA(plain, GWLP_WNDPROC));
+    EXPECT_EQ((LONG_PTR)rolledOwn, GetWindowLongPtrA(rolled, GWLP_WNDPROC));
+    EXPECT_EQ((LONG_PTR)thirdPartyProc, GetWindowLongPtrA(taken, GWLP_WNDPROC));
     RECT after;
     GetWindowRect(rolled, &after);
     EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);

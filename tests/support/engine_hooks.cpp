@@ -63,11 +63,11 @@ static LRESULT CALLBACK parentRecorder(HWND window, UINT message, WPARAM wParam,
 
 void recordAsParent(HWND window)
 {
-    SetPropA(window, parentProcedureProperty, (HANDLE)GetWindowLongA(window, GWL_WNDPROC));
-    SetWindowLongA(window, GWL_WNDPROC, (LONG)parentRecorder);
+    SetPropA(window, parentProcedureProperty, (HANDLE)GetWindowLongPtrA(window, GWLP_WNDPROC));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)parentRecorder);
 }
 
-LONG_PTR windowProcedureOf(HWND window) { return GetWindowLongA(window, GWL_WNDPROC); }
+LONG_PTR windowProcedureOf(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
 LONG_PTR windowStyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
 
 void EngineHooksTest::SetUp()

@@ -33,7 +33,13 @@ struct HandleEntry {
 #pragma pack(pop)
 static_assert(sizeof(HandleEntry) == 24, "the table's entries are 24 bytes");
 
+// Where the process block holds the table's address, and where the thread
+// block holds the process block's (a 64-bit process reaches it through gs).
+#ifdef _WIN64
+enum { handleCount = 0x10000, pebSharedHandleTable = 0xf8 };
+#else
 enum { handleCount = 0x10000, pebSharedHandleTable = 0x94 };
+#endif
 enum {
     typeDc = 0x01, typeRegion = 0x04, typeSurface = 0x05, typeBitmap = 0x09, typeFont = 0x0a, typeBrush = 0x10,
     typePen = 0x30, typeExtPen = 0x50, typeMemoryDc = 0x41,
@@ -42,7 +48,11 @@ enum {
 const HandleEntry *sharedHandleTable()
 {
     const unsigned char *peb;
+#ifdef _WIN64
+    __asm__("movq %%gs:0x60, %0" : "=r"(peb));
+#else
     __asm__("movl %%fs:0x30, %0" : "=r"(peb));
+#endif
     return peb ? *(const HandleEntry *const *)(peb + pebSharedHandleTable) : NULL;
 }
 

@@ -52,12 +52,12 @@ static std::string describe(HWND window, UINT message, unsigned flags, WPARAM wP
                          : (flags & messageFromLateBeforeHook) ? "lbefore"
                          : (flags & messageFromLateAfterHook)  ? "lafter"
                                                                : "?";
-    int n = snprintf(text, sizeof text, "%-7s %04x wp=%08lx lp=%08lx", source, message, (unsigned long)wParam,
-                     (unsigned long)lParam);
+    int n = snprintf(text, sizeof text, "%-7s %04x wp=%08llx lp=%08llx", source, message, (unsigned long long)wParam,
+                     (unsigned long long)(ULONG_PTR)lParam);
     if (window) n += snprintf(text + n, sizeof text - n, " w=%p", (void *)window);
-    if (!expected || (flags & matchResult)) n += snprintf(text + n, sizeof text - n, " r=%lx", (unsigned long)result);
+    if (!expected || (flags & matchResult)) n += snprintf(text + n, sizeof text - n, " r=%llx", (unsigned long long)(ULONG_PTR)result);
     if (!expected || (flags & matchSnapshot))
-        n += snprintf(text + n, sizeof text - n, " s=%lx", (unsigned long)snapshot);
+        n += snprintf(text + n, sizeof text - n, " s=%llx", (unsigned long long)(ULONG_PTR)snapshot);
     if (flags & optionalEntry) snprintf(text + n, sizeof text - n, " (optional)");
     return text;
 }

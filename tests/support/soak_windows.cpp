@@ -17,7 +17,7 @@ static LRESULT CALLBACK frameProcedure(HWND window, UINT message, WPARAM wParam,
 static LRESULT CALLBACK mdiFrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CLOSE) return 0;
-    HWND client = (HWND)GetWindowLongA(window, GWL_USERDATA);
+    HWND client = (HWND)GetWindowLongPtrA(window, GWLP_USERDATA);
     return DefFrameProcA(window, client, message, wParam, lParam);
 }
 
@@ -200,7 +200,7 @@ static void createMdi(SoakWindows *s)
     CLIENTCREATESTRUCT ccs = {s->mdiWindowMenu, soakMdiFirstChild};
     s->mdiClient = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
                                    0, 0, 480, 300, s->mdiFrame, NULL, instance, &ccs);
-    SetWindowLongA(s->mdiFrame, GWL_USERDATA, (LONG)s->mdiClient);
+    SetWindowLongPtrA(s->mdiFrame, GWLP_USERDATA, (LONG_PTR)s->mdiClient);
     for (int i = 0; i < 3; i++) {
         char title[32];
         wsprintfA(title, "Child %d - document", i);

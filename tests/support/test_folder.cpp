@@ -12,6 +12,11 @@ std::string buildFile(const std::string &relative)
     return std::string(VARNEL_BUILD_DIR) + "\\" + relative;
 }
 
+std::string shippedFile(const std::string &name)
+{
+    return std::string(VARNEL_SHIPPED_DIR) + "\\" + name;
+}
+
 void removeTree(const std::string &path)
 {
     WIN32_FIND_DATAA found;

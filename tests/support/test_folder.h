@@ -47,6 +47,19 @@ bool writeFileContent(const std::string &path, const std::string &content);
 
 // Path of a file in the build directory, as the process sees it.
 std::string buildFile(const std::string &relative);
+// Path of a shipped binary (the engine, the plug-in, the tools), as the
+// process sees it: the 64-bit tree's tests find theirs beside the 32-bit ones.
+std::string shippedFile(const std::string &name);
+
+// The engine and the plug-in of the test's own bitness: a process loads only
+// libraries of its own.
+#ifdef _WIN64
+inline constexpr char engineLibraryName[] = "varnel64.dll";
+inline constexpr char pluginLibraryName[] = "vlplug64.dll";
+#else
+inline constexpr char engineLibraryName[] = "varnel.dll";
+inline constexpr char pluginLibraryName[] = "vlplug.dll";
+#endif
 
 // Writes a 24-bit bitmap file of w x h pixels of one colour.
 void writeSolidBitmap(const std::string &path, int w, int h, COLORREF colour);

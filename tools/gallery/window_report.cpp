@@ -7,7 +7,8 @@
 // The window procedure is read here because another process cannot read it,
 // in the window's own character set (a Unicode window's procedure read
 // through GetWindowLongA is a stand-in that converts its messages);
-// addresses are printed in full eight-digit hex.
+// addresses are printed in full hex, eight digits (sixteen, and varnel64.dll,
+// in the 64-bit build the tests make of the gallery).
 #include "window_report.h"
 
 #include <stdarg.h>
@@ -34,6 +35,17 @@ static HWND parentOf(HWND window)
     return GetDesktopWindow();
 }
 
+// The engine of the gallery's own bitness, and the width of an address.
+#ifdef _WIN64
+static const char engineName[] = "varnel64.dll";
+#define ADDRESS "0x%016llX"
+typedef unsigned long long Address;
+#else
+static const char engineName[] = "varnel.dll";
+#define ADDRESS "0x%08lX"
+typedef unsigned long Address;
+#endif
+
 static void printLine(const char *format, ...)
 {
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -58,9 +70,9 @@ static void printWindow(HWND window)
     const int unicode = IsWindowUnicode(window) ? 1 : 0;
     const LONG_PTR procedure =
         unicode ? GetWindowLongPtrW(window, GWLP_WNDPROC) : GetWindowLongPtrA(window, GWLP_WNDPROC);
-    printLine("window 0x%08lX parent 0x%08lX wndproc 0x%08lX unicode %d style 0x%08lX exstyle 0x%08lX class \"%s\" "
-              "title \"%s\"",
-              (unsigned long)(ULONG_PTR)window, (unsigned long)(ULONG_PTR)parent, (unsigned long)procedure, unicode,
+    printLine("window " ADDRESS " parent " ADDRESS " wndproc " ADDRESS " unicode %d style 0x%08lX exstyle 0x%08lX "
+              "class \"%s\" title \"%s\"",
+              (Address)(ULONG_PTR)window, (Address)(ULONG_PTR)parent, (Address)procedure, unicode,
               (unsigned long)GetWindowLongA(window, GWL_STYLE), (unsigned long)GetWindowLongA(window, GWL_EXSTYLE), name,
               title);
 }
@@ -81,14 +93,14 @@ static BOOL CALLBACK printTopLevel(HWND window, LPARAM)
 
 void printWindows()
 {
-    HMODULE engine = GetModuleHandleA("varnel.dll");
+    HMODULE engine = GetModuleHandleA(engineName);
     FARPROC procedure = engine ? GetProcAddress(engine, "StaticWindowProc") : NULL;
     if (engine)
-        printLine("varnel.dll 0x%08lX", (unsigned long)(ULONG_PTR)engine);
+        printLine("%s " ADDRESS, engineName, (Address)(ULONG_PTR)engine);
     else
-        printLine("varnel.dll none");
+        printLine("%s none", engineName);
     if (procedure)
-        printLine("StaticWindowProc 0x%08lX", (unsigned long)(ULONG_PTR)procedure);
+        printLine("StaticWindowProc " ADDRESS, (Address)(ULONG_PTR)procedure);
     else
         printLine("StaticWindowProc none");
     EnumThreadWindows(GetCurrentThreadId(), printTopLevel, 0);

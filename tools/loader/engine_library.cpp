@@ -7,6 +7,14 @@
 
 #include "loader_console.h"
 
+// A process loads only libraries of its own bitness: vlload64 loads the
+// 64-bit engine.
+#ifdef _WIN64
+const char engineLibraryName[] = "varnel64.dll";
+#else
+const char engineLibraryName[] = "varnel.dll";
+#endif
+
 static int fileExists(const char *path)
 {
     DWORD attributes = GetFileAttributesA(path);
@@ -61,22 +69,28 @@ LoaderExitCode loadEngineLibrary(EngineLibrary *library)
     ZeroMemory(library, sizeof *library);
     char folder[MAX_PATH], besideLoader[MAX_PATH + 16], inWindows[MAX_PATH + 16];
     loaderFolder(folder, sizeof folder);
-    snprintf(besideLoader, sizeof besideLoader, "%s\\varnel.dll", folder);
-    windowsFile(inWindows, sizeof inWindows, "\\varnel.dll");
+    snprintf(besideLoader, sizeof besideLoader, "%s\\%s", folder, engineLibraryName);
+    char suffix[32];
+    snprintf(suffix, sizeof suffix, "\\%s", engineLibraryName);
+    windowsFile(inWindows, sizeof inWindows, suffix);
     if (fileExists(besideLoader))
         lstrcpynA(library->path, besideLoader, sizeof library->path);
     else if (fileExists(inWindows))
         lstrcpynA(library->path, inWindows, sizeof library->path);
     else {
-        complain("varnel.dll not found (looked for %s and %s)", besideLoader, inWindows);
+        complain("%s not found (looked for %s and %s)", engineLibraryName, besideLoader, inWindows);
         return exitDllNotFound;
     }
 
     // The engine's own error dialogs would block a loader started by a
     // script; failures are reported here instead.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The engine's attach reads it: this process will install the hooks
+    // (engine/engine_state.h, inLoader). Gone again before vlload64 starts.
+    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", "1");
     library->module = LoadLibraryA(library->path);
     DWORD error = GetLastError();
+    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", NULL);
     SetErrorMode(oldMode);
     if (!library->module) {
         explainLoadFailure(library->path, error);

@@ -6,6 +6,9 @@
 
 #include "exit_codes.h"
 
+// "varnel.dll", or "varnel64.dll" in vlload64.
+extern const char engineLibraryName[];
+
 struct EngineLibrary {
     HMODULE module;
     HOOKPROC beforeMessage;   // SpyCallWndProc2, the WH_CALLWNDPROC hook
@@ -13,7 +16,7 @@ struct EngineLibrary {
     char path[MAX_PATH];
 };
 
-// Loads varnel.dll from the loader's folder, else from the Windows directory,
+// Loads the engine library from the loader's folder, else from the Windows directory,
 // and looks up the two hook procedures. Returns exitOk, or the exit code of
 // the failure after saying what went wrong.
 LoaderExitCode loadEngineLibrary(EngineLibrary *library);

@@ -12,4 +12,5 @@ enum LoaderExitCode {
     exitAlreadyRunning = 6,   // another vlload is running
     exitNotRunning = 7,       // /stop or /status: no vlload is running
     exitStopTimedOut = 8,     // /stop: the running vlload did not end in time
+    exitPartlyRunning = 9,    // /status on 64-bit Windows: only one of vlload and vlload64 runs
 };

@@ -59,18 +59,33 @@ LoaderExitCode resumeEngine()
     return exitOk;
 }
 
+// One line per loader that runs: its program and the engine it loaded.
+static int describeLoader(const LoaderNames &names, char *text, int size)
+{
+    RunningLoaderInfo info;
+    if (!loaderRuns(names)) return 0;
+    if (!readLoaderInfo(names, &info)) info.enginePath[0] = 0;
+    snprintf(text, size, "%s: %s\r\n", names.program, info.enginePath[0] ? info.enginePath : "(starting)");
+    return 1;
+}
+
 void aboutText(char *text, int size)
 {
-    char engine[MAX_PATH] = "";
-    const int running = runningEnginePath(engine, sizeof engine);
-    const LONG programs = processesWithEngine();
+    char loaders[2 * MAX_PATH + 64] = "", second[MAX_PATH + 32] = "";
+    int running = describeLoader(loader32Names, loaders, sizeof loaders);
+    if (describeLoader(loader64Names, second, sizeof second)) {
+        lstrcatA(loaders, second);
+        running++;
+    }
+    // Each running loader has the engine of its bitness too.
+    const LONG programs = processesWithEngine() - running;
     snprintf(text, size,
              "varnel %s\r\n"
-             "The loader is %s%s.\r\n"
-             "Engine: %s\r\n"
+             "The engine is %s.\r\n"
+             "%s"
              "Programs that have the engine: %ld\r\n",
-             VARNEL_VERSION, running ? "running" : "not running", enginePaused() ? ", paused" : "",
-             engine[0] ? engine : "(not loaded)", (long)(programs > 0 && running ? programs - 1 : programs));
+             VARNEL_VERSION, !running ? "not loaded" : enginePaused() ? "paused" : "running", loaders,
+             (long)(programs > 0 ? programs : 0));
 }
 
 LoaderExitCode printAbout()

@@ -4,18 +4,26 @@
 
 #include "loader_console.h"
 
-static const char runningMutexName[] = "VarnelLoaderRunning";
-static const char stopEventName[] = "VarnelLoaderStop";
-static const char infoName[] = "VarnelLoaderInfo";
+const LoaderNames loader32Names = {"vlload", "VarnelLoaderRunning", "VarnelLoaderStop", "VarnelLoaderInfo"};
+const LoaderNames loader64Names = {"vlload64", "VarnelLoaderRunning64", "VarnelLoaderStop64", "VarnelLoaderInfo64"};
+
+const LoaderNames &ownLoaderNames()
+{
+#ifdef _WIN64
+    return loader64Names;
+#else
+    return loader32Names;
+#endif
+}
 
 // How long /stop waits for the running loader to end: it only unhooks and
 // exits, so anything near this is a hung loader.
 static const DWORD stopTimeout = 15000;
 
-static int readInfo(RunningLoaderInfo *info)
+int readLoaderInfo(const LoaderNames &names, RunningLoaderInfo *info)
 {
     ZeroMemory(info, sizeof *info);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, infoName);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, names.info);
     if (!mapping) return 0;
     const RunningLoaderInfo *shared =
         (const RunningLoaderInfo *)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof *shared);
@@ -28,16 +36,26 @@ static int readInfo(RunningLoaderInfo *info)
     return shared != NULL;
 }
 
-static HANDLE openRunningMutex() { return OpenMutexA(SYNCHRONIZE, FALSE, runningMutexName); }
+static HANDLE openRunningMutex(const LoaderNames &names) { return OpenMutexA(SYNCHRONIZE, FALSE, names.running); }
+
+int loaderRuns(const LoaderNames &names)
+{
+    HANDLE running = openRunningMutex(names);
+    if (!running) return 0;
+    CloseHandle(running);
+    return 1;
+}
 
 LoaderExitCode claimInstance(LoaderInstance *instance)
 {
     ZeroMemory(instance, sizeof *instance);
-    instance->running = CreateMutexA(NULL, TRUE, runningMutexName);
+    const LoaderNames &names = ownLoaderNames();
+    instance->names = &names;
+    instance->running = CreateMutexA(NULL, TRUE, names.running);
     if (!instance->running) {
         // Another kind of object holds the name: no second loader can be
         // told apart from it, so none starts.
-        complain("cannot claim the name %s (error %lu): is another program using it?", runningMutexName,
+        complain("cannot claim the name %s (error %lu): is another program using it?", names.running,
                  (unsigned long)GetLastError());
         return exitAlreadyRunning;
     }
@@ -45,7 +63,7 @@ LoaderExitCode claimInstance(LoaderInstance *instance)
         CloseHandle(instance->running);
         instance->running = NULL;
         RunningLoaderInfo info;
-        if (readInfo(&info) && info.processId)
+        if (readLoaderInfo(names, &info) && info.processId)
             complain("already running (process id %lu); 'vlload /stop' takes the engine out",
                      (unsigned long)info.processId);
         else
@@ -54,10 +72,10 @@ LoaderExitCode claimInstance(LoaderInstance *instance)
     }
     // The event may outlive an earlier loader while a /stop still holds it:
     // start unsignalled whatever state it was left in.
-    instance->stop = CreateEventA(NULL, TRUE, FALSE, stopEventName);
+    instance->stop = CreateEventA(NULL, TRUE, FALSE, names.stop);
     if (instance->stop) ResetEvent(instance->stop);
     instance->info =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(RunningLoaderInfo), infoName);
+        CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(RunningLoaderInfo), names.info);
     publishEngine(instance, "");
     return exitOk;
 }
@@ -73,6 +91,16 @@ void publishEngine(LoaderInstance *instance, const char *enginePath)
     UnmapViewOfFile(shared);
 }
 
+void publishHooked(LoaderInstance *instance)
+{
+    if (!instance->info) return;
+    RunningLoaderInfo *shared =
+        (RunningLoaderInfo *)MapViewOfFile(instance->info, FILE_MAP_WRITE, 0, 0, sizeof(RunningLoaderInfo));
+    if (!shared) return;
+    InterlockedExchange((volatile LONG *)&shared->hooked, 1);
+    UnmapViewOfFile(shared);
+}
+
 void releaseInstance(LoaderInstance *instance)
 {
     if (instance->info) CloseHandle(instance->info);
@@ -84,45 +112,34 @@ void releaseInstance(LoaderInstance *instance)
     ZeroMemory(instance, sizeof *instance);
 }
 
-int runningEnginePath(char *path, int size)
+LoaderExitCode reportStatus(const LoaderNames &names)
 {
-    HANDLE running = openRunningMutex();
-    if (!running) return 0;
-    CloseHandle(running);
-    RunningLoaderInfo info;
-    if (readInfo(&info)) lstrcpynA(path, info.enginePath, size);
-    return 1;
-}
-
-LoaderExitCode reportStatus()
-{
-    HANDLE running = openRunningMutex();
-    if (!running) {
-        say("vlload is not running");
+    if (!loaderRuns(names)) {
+        say("%s is not running", names.program);
         return exitNotRunning;
     }
-    CloseHandle(running);
     RunningLoaderInfo info;
-    if (readInfo(&info) && info.enginePath[0])
-        say("vlload is running (process id %lu, engine %s)", (unsigned long)info.processId, info.enginePath);
+    if (readLoaderInfo(names, &info) && info.enginePath[0])
+        say("%s is running (process id %lu, engine %s)", names.program, (unsigned long)info.processId,
+            info.enginePath);
     else
-        say("vlload is running");
+        say("%s is running", names.program);
     return exitOk;
 }
 
-LoaderExitCode stopRunningLoader()
+LoaderExitCode stopRunningLoader(const LoaderNames &names, int quietWhenNotRunning)
 {
-    HANDLE running = openRunningMutex();
-    HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, stopEventName);
+    HANDLE running = openRunningMutex(names);
+    HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, names.stop);
     if (!running || !stop) {
         if (running) CloseHandle(running);
         if (stop) CloseHandle(stop);
-        complain("not running: there is nothing to stop");
+        if (!quietWhenNotRunning) complain("not running: there is nothing to stop");
         return exitNotRunning;
     }
     RunningLoaderInfo info;
     HANDLE process = NULL;
-    if (readInfo(&info) && info.processId) process = OpenProcess(SYNCHRONIZE, FALSE, info.processId);
+    if (readLoaderInfo(names, &info) && info.processId) process = OpenProcess(SYNCHRONIZE, FALSE, info.processId);
     SetEvent(stop);
     CloseHandle(stop);
 
@@ -141,10 +158,13 @@ LoaderExitCode stopRunningLoader()
     }
     CloseHandle(running);
     if (waited != WAIT_OBJECT_0) {
-        complain("the running vlload (process id %lu) did not end within %lu seconds", (unsigned long)info.processId,
-                 (unsigned long)(stopTimeout / 1000));
+        complain("the running %s (process id %lu) did not end within %lu seconds", names.program,
+                 (unsigned long)info.processId, (unsigned long)(stopTimeout / 1000));
         return exitStopTimedOut;
     }
-    say("vlload stopped: the engine's hooks are removed");
+    if (&names == &loader32Names)
+        say("vlload stopped: the engine's hooks are removed");
+    else
+        say("%s stopped: the 64-bit engine's hooks are removed", names.program);
     return exitOk;
 }

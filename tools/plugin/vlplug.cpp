@@ -42,12 +42,30 @@ static COLORREF lighter(COLORREF c)
     return RGB((GetRValue(c) + 255) / 2, (GetGValue(c) + 255) / 2, (GetBValue(c) + 255) / 2);
 }
 
+// A handle in decimal, whole at either pointer size: wsprintf has no 64-bit
+// conversion on the systems the 32-bit plug-in runs on.
+static void formatHandle(char *out, ULONG_PTR value)
+{
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = (char)('0' + value % 10);
+        value /= 10;
+    } while (value);
+    while (n) *out++ = digits[--n];
+    *out = 0;
+}
+
+// The window and the DC arrive as handles of the process's own size (8 bytes
+// in vlplug64.dll), the six numbers as 32-bit ints, in the same order in
+// both builds.
 extern "C" void WINAPI VarnelPlugTitle(HWND window, HDC dc, int left, int top, int right, int bottom,
                                        int buttonsRight, int state)
 {
+    char handle[24];
+    formatHandle(handle, (ULONG_PTR)window);
     char line[160];
-    wsprintfA(line, "title %lu %d %d %d %d %d %d\r\n", (unsigned long)(ULONG_PTR)window, left, top, right,
-              bottom, buttonsRight, state);
+    wsprintfA(line, "title %s %d %d %d %d %d %d\r\n", handle, left, top, right, bottom, buttonsRight, state);
     appendToLog(line);
 
     bool active = state == 1 || (state == 0 && GetForegroundWindow() == window);

@@ -1,0 +1,34 @@
+# The 64-bit tree's suites (tests/win64_suites.cmake, built by the external
+# project win64/), each run by this tree's CTest in a win64 prefix of its own
+# (scripts/win64-run): its own Wine server, desktop and display, so its hooks
+# reach none of the 32-bit prefix's programs and it may run beside the 32-bit
+# suites; the lock keeps the 64-bit runs out of each other's prefix.
+# Included at the end of tests/CMakeLists.txt.
+if(NOT VARNEL_WIN64)
+  return()
+endif()
+include(${CMAKE_CURRENT_SOURCE_DIR}/win64_suites.cmake)
+set(VARNEL_WIN64_TREE ${CMAKE_BINARY_DIR}/win64)
+
+# varnel_win64_test(name executable [environment...])
+function(varnel_win64_test name executable)
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/win64-run wine ${executable}
+    WORKING_DIRECTORY ${VARNEL_WIN64_TREE})
+  # The first run makes the prefix (wineboot of a 64-bit prefix, about 20 s).
+  set_tests_properties(${name} PROPERTIES TIMEOUT 400
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
+    RESOURCE_LOCK win64prefix
+    ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};${ARGN}")
+endfunction()
+
+foreach(suite ${VARNEL_WIN64_SUITES})
+  set(environment "")
+  # The 32-bit run sends its 100,000 messages; the same fuzzing at a tenth
+  # of that size here keeps scripts/test short.
+  if(suite STREQUAL "fuzz_messages_test")
+    set(environment "VARNEL_SOAK_SCALE=10")
+  endif()
+  varnel_win64_test(${suite}_64 ${VARNEL_WIN64_TREE}/tests/${suite}.exe ${environment})
+endforeach()

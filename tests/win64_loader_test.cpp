@@ -1,0 +1,364 @@
+// The loader on 64-bit Windows, in a win64 prefix: "vlload" hooks varnel.dll
+// into the 32-bit programs and starts vlload64, which hooks varnel64.dll into
+// the 64-bit ones; a 64-bit gallery started on its own is skinned by
+// varnel64.dll, a 32-bit one by varnel.dll (with the 32-bit half alone: under
+// Wine the two halves' hooks cannot both reach their programs, see
+// UnderWine...); "vlload /status" reports both loaders and "/stop" ends both
+// while the programs keep running. And what the platform does with a hook
+// library of the other bitness: it never enters the program, and a loader
+// that stops pumping (here: suspended) stalls no program of the other
+// bitness.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "support/child_process.h"
+#include "support/loader_runs.h"
+#include "support/settings_file.h"
+#include "support/test_folder.h"
+
+namespace {
+
+const DWORD startTimeout = 20000;
+
+std::string loaderPath() { return shippedFile("vlload.exe"); }
+std::string loader64Path() { return shippedFile("vlload64.exe"); }
+std::string galleryPath() { return shippedFile("gallery.exe"); }
+std::string gallery64Path() { return buildFile("fixtures\\gallery64.exe"); }
+
+TestFolder &scratch()
+{
+    static TestFolder folder("win64-loader");
+    return folder;
+}
+
+std::string outputFile(const char *what)
+{
+    static int run;
+    return scratch().file("\\" + std::string(what) + std::to_string(++run) + ".txt");
+}
+
+ChildResult runLoader(const std::string &arguments, const std::string &program = loaderPath())
+{
+    return runChild(quoted(program) + (arguments.empty() ? "" : " " + arguments), outputFile("vlload-run"));
+}
+
+bool startGallery(const std::string &program, ChildProcess *gallery, GalleryReport *report)
+{
+    if (!startChild(quoted(program) + " /print-windows", outputFile("gallery"), gallery)) return false;
+    if (!waitForOutput(*gallery, "ready", startTimeout)) return false;
+    *report = parseGalleryReport(childOutput(*gallery));
+    return true;
+}
+
+void closeGallery(ChildProcess *gallery, const GalleryReport &report)
+{
+    HWND main = reportedWindow(report, "VarnelGalleryMain");
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+    waitForExit(*gallery, startTimeout);
+    endChild(gallery);
+}
+
+// Every thread of a process suspended (a loader that no longer pumps), or
+// resumed again.
+std::vector<HANDLE> suspendProcess(DWORD processId)
+{
+    std::vector<HANDLE> threads;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return threads;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        if (thread && SuspendThread(thread) != (DWORD)-1)
+            threads.push_back(thread);
+        else if (thread)
+            CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return threads;
+}
+
+void resumeThreads(std::vector<HANDLE> *threads)
+{
+    for (HANDLE thread : *threads) {
+        ResumeThread(thread);
+        CloseHandle(thread);
+    }
+    threads->clear();
+}
+
+// Each non-Unicode window of a gallery has the engine's StaticWindowProc; a
+// Unicode one the engine's Unicode twin, in the same library.
+void expectEveryWindowSkinned(const GalleryReport &report, unsigned long offset, unsigned long imageSize,
+                              const char *what)
+{
+    SCOPED_TRACE(what);
+    ASSERT_NE(0ul, offset) << "the engine exports no StaticWindowProc";
+    ASSERT_NE(0ull, report.engineBase) << "the hooks did not bring the engine in";
+    const unsigned long long expected = report.engineBase + offset;
+    EXPECT_EQ(expected, report.staticWindowProc);
+    int ansi = 0;
+    for (const ReportedWindow &w : report.windows) {
+        if (w.className.rfind("VarnelGallery", 0) != 0 && w.className != "Button" && w.className != "#32770")
+            continue;
+        if (w.unicode) {
+            EXPECT_TRUE(w.procedure >= report.engineBase && w.procedure < report.engineBase + imageSize)
+                << w.className << " procedure 0x" << std::hex << w.procedure;
+        } else {
+            EXPECT_EQ(expected, w.procedure) << w.className << " window 0x" << std::hex << w.handle;
+            ansi++;
+        }
+    }
+    EXPECT_GE(ansi, 5) << "the gallery's own windows";
+}
+
+class SettingsForGradients {
+protected:
+    SettingsForGradients()
+    {
+        active = {GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF, 0, bands};
+        active.end = farFrom(active.caption);
+        inactive = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, bands};
+        inactive.end = farFrom(inactive.caption);
+        settings.write(settingsFileFor({{"activeGradientEndR", GetRValue(active.end)},
+                                        {"activeGradientEndG", GetGValue(active.end)},
+                                        {"activeGradientEndB", GetBValue(active.end)},
+                                        {"inactiveGradientEndR", GetRValue(inactive.end)},
+                                        {"inactiveGradientEndG", GetGValue(inactive.end)},
+                                        {"inactiveGradientEndB", GetBValue(inactive.end)},
+                                        {"gradientSteps", bands},
+                                        {"animateMainWindows", 0},
+                                        {"animateMenus", 0},
+                                        {"solidInactiveCaption", 0}}));
+    }
+    static const int bands = 8;
+    EngineSettingsFile settings;
+    Gradient active, inactive;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// vlload with both halves, and a gallery of each bitness.
+
+class BothBitnesses : public ::testing::Test, public SettingsForGradients {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(prefixFileExists(loader64Path())) << loader64Path();
+        ASSERT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "a loader is still running";
+        ASSERT_TRUE(startChild(quoted(loaderPath()), outputFile("vlload"), &loader));
+        ASSERT_TRUE(waitForOutput(loader, "is hooked into every 64-bit program", startTimeout)) << childOutput(loader);
+        ASSERT_NE(std::string::npos, childOutput(loader).find("vlload: ")) << childOutput(loader);
+        loader64 = findProcess("vlload64.exe");
+        ASSERT_NE(0u, loader64) << "vlload started no vlload64";
+        ASSERT_TRUE(startGallery(galleryPath(), &gallery, &report)) << childOutput(gallery);
+        ASSERT_TRUE(startGallery(gallery64Path(), &gallery64, &report64)) << childOutput(gallery64);
+    }
+    void TearDown() override
+    {
+        if (loader.process && waitForExit(loader, 0) == STILL_ACTIVE) runLoader("/stop");
+        endChild(&loader);
+        closeGallery(&gallery, report);
+        closeGallery(&gallery64, report64);
+    }
+    ChildProcess loader, gallery, gallery64;
+    DWORD loader64 = 0;
+    GalleryReport report, report64;
+};
+
+TEST_F(BothBitnesses, The64BitProgramRunsVarnel64AndShowsTheGradient)
+{
+    unsigned long size = 0;
+    const unsigned long offset = staticWindowProcOffset(shippedFile("varnel64.dll"), &size);
+    expectEveryWindowSkinned(report64, offset, size, "the 64-bit gallery, varnel64.dll");
+    EXPECT_GT(report64.engineBase, 0xFFFFFFFFull) << "varnel64.dll lies above 4 GB, as 64-bit libraries do here";
+    EXPECT_FALSE(processHasModule(gallery64.id, "varnel.dll"));
+    HWND main = reportedWindow(report64, "VarnelGalleryMain");
+    ASSERT_TRUE(IsWindow(main));
+    EXPECT_EQ("", captionBandsFailure(main, active, inactive));
+}
+
+// Wine calls a global hook of the other bitness in the program's own thread,
+// where its library cannot load, and the failed call ends the chain: a
+// 32-bit program started now meets varnel64.dll's hooks first (vlload64
+// hooks in after vlload) and never reaches varnel.dll's. Windows instead
+// hands the call to vlload64's thread, which only chains it. Should this
+// fail, Wine has changed, and the order in partner_loader.cpp with it.
+TEST_F(BothBitnesses, UnderWineA32BitProgramStartedNowEndsAtVarnel64sHooks)
+{
+    EXPECT_EQ(0ull, report.engineBase) << childOutput(gallery);
+    EXPECT_FALSE(processHasModule(gallery.id, "varnel.dll"));
+    EXPECT_TRUE(windowAnswers(reportedWindow(report, "VarnelGalleryMain")));
+}
+
+TEST_F(BothBitnesses, StatusReportsBothLoadersAndTheirEngines)
+{
+    ChildResult r = runLoader("/status");
+    EXPECT_EQ((DWORD)loaderOk, r.exitCode) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("vlload is running (process id " + std::to_string(loader.id)))
+        << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("vlload64 is running (process id " + std::to_string(loader64)))
+        << r.output;
+    EXPECT_TRUE(mentionsPath(r.output, shippedFile("varnel.dll"))) << r.output;
+    EXPECT_TRUE(mentionsPath(r.output, shippedFile("varnel64.dll"))) << r.output;
+    // vlload64 answers for both as well.
+    EXPECT_EQ((DWORD)loaderOk, runLoader("/status", loader64Path()).exitCode);
+    ChildResult second = runLoader("");
+    EXPECT_EQ((DWORD)loaderAlreadyRunning, second.exitCode) << second.output;
+    EXPECT_EQ(STILL_ACTIVE, waitForExit(loader, 0));
+    EXPECT_TRUE(processRuns(loader64));
+}
+
+TEST_F(BothBitnesses, StopEndsBothLoadersAndBothProgramsKeepRunning)
+{
+    ChildResult stop = runLoader("/stop");
+    EXPECT_EQ((DWORD)loaderOk, stop.exitCode) << stop.output;
+    EXPECT_NE(std::string::npos, stop.output.find("vlload stopped")) << stop.output;
+    EXPECT_NE(std::string::npos, stop.output.find("vlload64 stopped")) << stop.output;
+    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000)) << childOutput(loader);
+    EXPECT_FALSE(processRuns(loader64)) << "vlload64 ended with vlload";
+    EXPECT_NE(std::string::npos, childOutput(loader).find("vlload64: hooks removed")) << childOutput(loader);
+    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode);
+    for (const GalleryReport *r : {&report, &report64}) {
+        EXPECT_TRUE(windowAnswers(reportedWindow(*r, "VarnelGalleryMain")));
+    }
+    EXPECT_EQ(STILL_ACTIVE, waitForExit(gallery, 0));
+    EXPECT_EQ(STILL_ACTIVE, waitForExit(gallery64, 0));
+    // Still skinned, both end cleanly when their main window closes.
+    for (ChildProcess *g : {&gallery, &gallery64}) {
+        const GalleryReport &r = g == &gallery ? report : report64;
+        PostMessageA(reportedWindow(r, "VarnelGalleryMain"), WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, waitForExit(*g, startTimeout));
+    }
+}
+
+TEST_F(BothBitnesses, KillingVlloadTakesVlload64WithIt)
+{
+    HANDLE partner = OpenProcess(SYNCHRONIZE, FALSE, loader64);
+    ASSERT_TRUE(partner != NULL);
+    TerminateProcess(loader.process, 99);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(partner, 10000)) << "vlload64 follows the vlload that started it";
+    CloseHandle(partner);
+    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode);
+    EXPECT_TRUE(windowAnswers(reportedWindow(report64, "VarnelGalleryMain")));
+}
+
+// ---------------------------------------------------------------------------
+// One half alone: a hook library of the other bitness never enters a
+// program, and its loader never holds the program up, even when it stops
+// pumping its messages.
+
+class OneHalf : public ::testing::Test, public SettingsForGradients {
+protected:
+    void TearDown() override
+    {
+        SetEnvironmentVariableA("VARNEL_HIDE_NEWER_FUNCTIONS", NULL);
+        resumeThreads(&suspended);
+        if (loader.process && waitForExit(loader, 0) == STILL_ACTIVE) runLoader("/stop");
+        endChild(&loader);
+        closeGallery(&gallery, report);
+    }
+    // A loader of one bitness held still, then a program of the other: it
+    // answers at once.
+    void expectTheOtherBitnessUnhindered(const char *foreignEngine)
+    {
+        suspended = suspendProcess(loader.id);
+        ASSERT_FALSE(suspended.empty());
+        HWND main = reportedWindow(report, "VarnelGalleryMain");
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(windowAnswers(main));
+        DWORD_PTR result = 0;
+        EXPECT_NE(0, SendMessageTimeoutA(main, WM_SETTEXT, 0, (LPARAM) "Renamed", SMTO_ABORTIFHUNG, 5000, &result));
+        EXPECT_LT(GetTickCount() - start, 2000u) << "the program waited for the suspended loader";
+        EXPECT_FALSE(processHasModule(gallery.id, foreignEngine));
+        EXPECT_EQ(0ull, report.engineBase) << "no engine of its own bitness runs";
+        resumeThreads(&suspended);
+    }
+    ChildProcess loader, gallery;
+    GalleryReport report;
+    std::vector<HANDLE> suspended;
+};
+
+TEST_F(OneHalf, The32BitLoaderAloneNeitherEntersNorHoldsUpA64BitProgram)
+{
+    // Without IsWow64Process vlload takes the system for a 32-bit one and
+    // starts no vlload64.
+    SetEnvironmentVariableA("VARNEL_HIDE_NEWER_FUNCTIONS", "1");
+    ASSERT_TRUE(startChild(quoted(loaderPath()), outputFile("vlload"), &loader));
+    ASSERT_TRUE(waitForOutput(loader, "is hooked into", startTimeout)) << childOutput(loader);
+    SetEnvironmentVariableA("VARNEL_HIDE_NEWER_FUNCTIONS", NULL);
+    EXPECT_EQ(0u, findProcess("vlload64.exe"));
+    ChildResult status = runLoader("/status");
+    EXPECT_EQ((DWORD)loaderPartlyRunning, status.exitCode) << status.output;
+    EXPECT_NE(std::string::npos, status.output.find("vlload64 is not running")) << status.output;
+    // A 32-bit program is skinned by varnel.dll as on 32-bit Windows.
+    ChildProcess gallery32;
+    GalleryReport report32;
+    ASSERT_TRUE(startGallery(galleryPath(), &gallery32, &report32)) << childOutput(gallery32);
+    unsigned long size = 0;
+    const unsigned long offset = staticWindowProcOffset(shippedFile("varnel.dll"), &size);
+    expectEveryWindowSkinned(report32, offset, size, "the 32-bit gallery, varnel.dll");
+    EXPECT_EQ("", captionBandsFailure(reportedWindow(report32, "VarnelGalleryMain"), active, inactive));
+    closeGallery(&gallery32, report32);
+
+    ASSERT_TRUE(startGallery(gallery64Path(), &gallery, &report)) << childOutput(gallery);
+    expectTheOtherBitnessUnhindered("varnel.dll");
+}
+
+TEST_F(OneHalf, The64BitLoaderAloneNeitherEntersNorHoldsUpA32BitProgram)
+{
+    ASSERT_TRUE(startChild(quoted(loader64Path()), outputFile("vlload64"), &loader));
+    ASSERT_TRUE(waitForOutput(loader, "is hooked into every 64-bit program", startTimeout)) << childOutput(loader);
+    ChildResult status = runLoader("/status");
+    EXPECT_EQ((DWORD)loaderPartlyRunning, status.exitCode) << status.output;
+    EXPECT_NE(std::string::npos, status.output.find("vlload is not running")) << status.output;
+    ASSERT_TRUE(startGallery(galleryPath(), &gallery, &report)) << childOutput(gallery);
+    expectTheOtherBitnessUnhindered("varnel64.dll");
+    ChildResult stop = runLoader("/stop");
+    EXPECT_EQ((DWORD)loaderOk, stop.exitCode) << stop.output;
+    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000));
+}
+
+// ---------------------------------------------------------------------------
+// How the two halves fail.
+
+class LoaderHalves : public ::testing::Test, public SettingsForGradients {};
+
+TEST_F(LoaderHalves, Vlload64SaysWhichLibraryItLacksAndListsItsExitCodes)
+{
+    TestFolder alone("vlload64-alone");
+    alone.copyIn(loader64Path(), "\\vlload64.exe");
+    if (prefixFileExists(windowsDirectory() + "\\varnel64.dll")) GTEST_SKIP() << "the Windows directory holds varnel64.dll";
+    ChildResult r = runLoader("", alone.file("\\vlload64.exe"));
+    EXPECT_EQ((DWORD)loaderDllNotFound, r.exitCode) << r.output;
+    EXPECT_NE(std::string::npos, r.output.find("varnel64.dll not found")) << r.output;
+    ChildResult usage = runLoader("/?", loader64Path());
+    EXPECT_EQ((DWORD)loaderOk, usage.exitCode);
+    for (const char *line : {"vlload64 /stop", "2  varnel64.dll not found", "9  /status: on 64-bit Windows"})
+        EXPECT_NE(std::string::npos, usage.output.find(line)) << line << "\n" << usage.output;
+    ChildResult partner = runLoader("/partner 0", loader64Path());
+    EXPECT_EQ((DWORD)loaderUsage, partner.exitCode) << partner.output;
+}
+
+TEST_F(LoaderHalves, VlloadWithoutVlload64SkinsThe32BitProgramsAndSaysSo)
+{
+    TestFolder alone("vlload-without-64");
+    alone.copyIn(loaderPath(), "\\vlload.exe");
+    alone.copyIn(shippedFile("varnel.dll"), "\\varnel.dll");
+    ChildProcess loader;
+    ASSERT_TRUE(startChild(quoted(alone.file("\\vlload.exe")), outputFile("vlload-alone"), &loader));
+    EXPECT_TRUE(waitForOutput(loader, "is hooked into", startTimeout)) << childOutput(loader);
+    EXPECT_NE(std::string::npos, childOutput(loader).find("vlload64.exe not found: 64-bit programs are not skinned"))
+        << childOutput(loader);
+    EXPECT_EQ((DWORD)loaderPartlyRunning, runLoader("/status").exitCode);
+    EXPECT_EQ((DWORD)loaderOk, runLoader("/stop").exitCode);
+    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000));
+    endChild(&loader);
+}
