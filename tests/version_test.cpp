@@ -17,8 +17,9 @@
 
 namespace {
 
-const char *const shippedBinaries[] = {"varnel.dll", "vlplug.dll", "vlload.exe", "vlconf.exe", "skingen.exe",
-                                       "gallery.exe"};
+const char *const shippedBinaries[] = {"varnel.dll",   "vlplug.dll",   "vlload.exe",   "vlconf.exe",
+                                       "vlsettings.exe", "skingen.exe", "gallery.exe",
+                                       "varnel64.dll", "vlplug64.dll", "vlload64.exe"};
 
 // The string table the resources are written in: US English, Western code page.
 const char stringTable[] = "\\StringFileInfo\\040904E4\\";
