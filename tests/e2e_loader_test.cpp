@@ -307,6 +307,17 @@ TEST_F(LoaderAcrossProcesses, MainCaptionOfTheGalleryShowsTheGradient)
         << "active caption colour " << std::hex << activeGradient.caption << ", end " << activeGradient.end;
 }
 
+// A change reaches the running gallery within a second on a quiet machine;
+// the test allows three, since CI runs other suites beside it, and prints
+// how long it took.
+std::string followedWithin(HWND main, const Gradient &active, const Gradient &inactive, bool wanted)
+{
+    const DWORD start = GetTickCount();
+    const std::string seen = waitForCaptionBands(main, active, inactive, wanted, 3000);
+    printf("the gallery followed in %lu ms\n", (unsigned long)(GetTickCount() - start));
+    return seen;
+}
+
 // The loader's tray menu sends its commands to the loader's window; Pause
 // and Resume there do what "vlload /pause" and "vlload /resume" do, and the
 // running gallery follows within a second either way.
@@ -322,7 +333,7 @@ TEST_F(LoaderAcrossProcesses, TrayIconPausesAndResumesLikeTheCommandLine)
 
     SendMessageA(loaderWindow, WM_COMMAND, pauseOrResume, 0);
     EXPECT_EQ(0u, fileContent(marker).find("1")) << "the menu's Pause writes the marker";
-    EXPECT_NE("", waitForCaptionBands(main, activeGradient, inactiveGradient, false, 1000))
+    EXPECT_NE("", followedWithin(main, activeGradient, inactiveGradient, false))
         << "paused: the system's caption within a second";
     ChildResult about = runLoader("/about");
     EXPECT_NE(std::string::npos, about.output.find("paused")) << about.output;
@@ -330,15 +341,15 @@ TEST_F(LoaderAcrossProcesses, TrayIconPausesAndResumesLikeTheCommandLine)
     ChildResult resume = runLoader("/resume");
     EXPECT_EQ((DWORD)loaderOk, resume.exitCode) << resume.output;
     EXPECT_FALSE(prefixFileExists(marker));
-    EXPECT_EQ("", waitForCaptionBands(main, activeGradient, inactiveGradient, true, 1000))
+    EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true))
         << "resumed: the gradient within a second";
 
     ChildResult pause = runLoader("/pause");
     EXPECT_EQ((DWORD)loaderOk, pause.exitCode) << pause.output;
-    EXPECT_NE("", waitForCaptionBands(main, activeGradient, inactiveGradient, false, 1000));
+    EXPECT_NE("", followedWithin(main, activeGradient, inactiveGradient, false));
     SendMessageA(loaderWindow, WM_COMMAND, pauseOrResume, 0);
     EXPECT_FALSE(prefixFileExists(marker)) << "the menu's Resume removes it";
-    EXPECT_EQ("", waitForCaptionBands(main, activeGradient, inactiveGradient, true, 1000));
+    EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
 }
 
 // A setting changed with vlconf reaches the running gallery within a
@@ -357,14 +368,14 @@ TEST_F(LoaderAcrossProcesses, VlconfSetChangesTheRunningGallerysCaption)
     // The main window is active or not; either way its bands now run to the
     // new end when active.
     SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
-    EXPECT_EQ("", waitForCaptionBands(main, red, redInactive, true, 1000)) << "new end " << assignment;
+    EXPECT_EQ("", followedWithin(main, red, redInactive, true)) << "new end " << assignment;
 
     // Put back for the tests after this one.
     snprintf(assignment, sizeof assignment, "activeGradientEnd=#%02X%02X%02X", GetRValue(activeGradient.end),
              GetGValue(activeGradient.end), GetBValue(activeGradient.end));
     ASSERT_EQ(0u, runLoader(std::string("set ") + assignment, NULL, buildFile("vlconf.exe")).exitCode);
     SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
-    EXPECT_EQ("", waitForCaptionBands(main, activeGradient, inactiveGradient, true, 1000));
+    EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
 }
 
 TEST_F(LoaderAcrossProcesses, ARunningProcessTakesTheEngineInWithItsNextMessage)
