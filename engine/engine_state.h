@@ -1,7 +1,8 @@
-// What changes while the engine runs. Settings hold what the files said and
-// are only read after attach; these flags are set as the engine meets the
-// process: the disable marker or the exclusion list at attach, an excluded
-// window class, a plug-in that cannot be used, the start of unload.
+// What changes while the engine runs. Settings hold what the files said
+// (read at attach and at each announced change); these flags are set as the
+// engine meets the process: the disable marker or the exclusion list at
+// attach, an excluded window class, a plug-in that cannot be used, the start
+// of unload.
 #pragma once
 
 #include "engine/settings.h"

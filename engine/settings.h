@@ -1,6 +1,8 @@
-// The engine's settings: one process-wide record filled once at process
-// attach from "vl.ini" (40 bare integers whose meaning is their position) and
-// the marker files of the engine folder, then only read.
+// The engine's settings: one process-wide record filled at process attach
+// from "vl.ini" (40 bare integers whose meaning is their position) and the
+// marker files of the engine folder, then only read, but for the live path
+// (engine/live_settings.h), which fills it again when a tool announces a
+// change.
 #pragma once
 
 #include <stdio.h>

@@ -1,7 +1,7 @@
 // What every drawing path of the engine shares: system metrics, caption
 // colours and gradient steps, the caption fonts and the skin bitmaps. Filled
-// once at process attach and then only read; a change of the system's colours
-// or metrics is seen by processes that attach afterwards.
+// at process attach and made again by the live path (engine/live_settings.h)
+// when settings change or the system's caption colours or font do.
 #pragma once
 
 #include <windows.h>
