@@ -9,7 +9,8 @@
 
 struct EngineStateRecord {
     // Every hook only chains, and detach does nothing: the disable marker
-    // holds 1, or the program is on the exclusion list.
+    // held 1 at attach, or the program is on the exclusion list. Cleared
+    // when a later change finds neither and the engine is set up then.
     int disabled;
     // Unload has begun: no window is subclassed any more.
     int shuttingDown;
