@@ -352,6 +352,25 @@ TEST_F(LoaderAcrossProcesses, TrayIconPausesAndResumesLikeTheCommandLine)
     EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
 }
 
+// The menu's Settings entry starts the settings window beside the loader, as
+// "vlsettings" from a command line would; closed again unwritten.
+TEST_F(LoaderAcrossProcesses, TrayMenuSettingsOpensTheSettingsWindow)
+{
+    HWND loaderWindow = FindWindowA("VarnelLoader", NULL);
+    ASSERT_TRUE(IsWindow(loaderWindow));
+    const WPARAM settingsEntry = 100;  // the menu's Settings... entry
+    SendMessageA(loaderWindow, WM_COMMAND, settingsEntry, 0);
+    HWND sheet = NULL;
+    for (int i = 0; i < 200 && !sheet; i++) {
+        sheet = FindWindowA(NULL, "varnel settings");
+        if (!sheet) Sleep(50);
+    }
+    ASSERT_TRUE(sheet != NULL) << "no settings window within 10 s";
+    PostMessageA(sheet, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 200 && IsWindow(sheet); i++) Sleep(50);
+    EXPECT_FALSE(IsWindow(sheet)) << "closed without writing";
+}
+
 // A setting changed with vlconf reaches the running gallery within a
 // second, without a restart.
 TEST_F(LoaderAcrossProcesses, VlconfSetChangesTheRunningGallerysCaption)
