@@ -5,7 +5,9 @@
 // loading at all, and nothing short of such a system would show it. Also
 // what else those systems refuse: a TLS directory in a DLL (Windows 95's
 // LoadLibrary), OS and subsystem versions above 4.0, a machine other than
-// i386. Copies with a fault planted prove the check finds each kind.
+// i386. The 64-bit half (PE32+) is held against the same list, with 5.2 (XP
+// x64) as its oldest version. Copies with a fault planted prove the check
+// finds each kind.
 #include <gtest/gtest.h>
 
 #include <stdint.h>
@@ -25,8 +27,10 @@
 
 namespace {
 
-const char *const shippedBinaries[] = {"varnel.dll", "vlplug.dll",  "vlload.exe", "vlconf.exe",
-                                       "vlsettings.exe", "skingen.exe", "gallery.exe"};
+const char *const shippedBinaries[] = {"varnel.dll",   "vlplug.dll",   "vlload.exe",  "vlconf.exe",
+                                       "vlsettings.exe", "skingen.exe", "gallery.exe",
+                                       // The 64-bit half: the same sources and look-ups, so the same list.
+                                       "varnel64.dll", "vlplug64.dll", "vlload64.exe"};
 
 // --- The parts of the PE format the check reads ---------------------------
 
@@ -36,6 +40,8 @@ const size_t dosNewHeaderField = 0x3C;     // e_lfanew
 const size_t dosHeaderSize = 0x40;
 const uint16_t machineI386 = 0x014C;
 const uint16_t pe32Magic = 0x010B;
+const uint16_t machineAmd64 = 0x8664;
+const uint16_t pe32PlusMagic = 0x020B;
 const uint16_t fileIsDll = 0x2000;
 const size_t fileHeaderSize = 20;
 const size_t sectionHeaderSize = 40;
@@ -54,11 +60,17 @@ const size_t optSubsystemMinor = 50;
 const size_t optSizeOfHeaders = 60;
 const size_t optDirectoryCount = 92;
 const size_t optDirectories = 96;
+// PE32+ (64-bit) moves what follows its 8-byte image base and stack sizes.
+const size_t optPlusDirectoryCount = 108;
+const size_t optPlusDirectories = 112;
+const uint32_t importByOrdinalHigh = 0x80000000;  // bit 63 of a 64-bit thunk
 
 enum { importDirectory = 1, tlsDirectory = 9, delayImportDirectory = 13 };
 
-// Windows 95 and NT 4.0 both report 4.0; they refuse anything above.
+// Windows 95 and NT 4.0 both report 4.0; they refuse anything above. The
+// first 64-bit Windows (XP x64, Server 2003 SP1) is 5.2.
 const unsigned oldestVersion = 0x0400;
+const unsigned oldest64BitVersion = 0x0502;
 
 // Corrupt tables must end the walk, not run through the whole file.
 const size_t maxDescriptors = 4096;
@@ -83,6 +95,7 @@ struct Import {
 struct PeImage {
     uint16_t machine = 0;
     uint16_t magic = 0;
+    bool plus = false;               // PE32+: a 64-bit image, 8-byte thunks
     bool isDll = false;
     unsigned osVersion = 0;          // major << 8 | minor
     unsigned subsystemVersion = 0;
@@ -93,7 +106,10 @@ struct PeImage {
     size_t directoryCount = 0;
     std::vector<Import> imports;
 
-    size_t directoryOffset(int index) const { return optionalHeader + optDirectories + 8 * (size_t)index; }
+    size_t directoryOffset(int index) const
+    {
+        return optionalHeader + (plus ? optPlusDirectories : optDirectories) + 8 * (size_t)index;
+    }
 };
 
 // Bounds-checked reads of a file held in memory; every failure says where.
@@ -188,18 +204,22 @@ private:
         size_t opt = fileHeader + fileHeaderSize;
         image->optionalHeader = opt;
         if (!u16(opt + optMagic, &image->magic)) return false;
-        if (image->magic != pe32Magic) return fail("not a 32-bit (PE32) image");
-        if (optionalSize < optDirectories) return fail("optional header too small for its own fields");
+        if (image->magic != pe32Magic && image->magic != pe32PlusMagic) return fail("not a PE32 or PE32+ image");
+        image->plus = image->magic == pe32PlusMagic;
+        const size_t directories = image->plus ? optPlusDirectories : optDirectories;
+        if (optionalSize < directories) return fail("optional header too small for its own fields");
         uint16_t osMajor, osMinor, subMajor, subMinor;
         uint32_t directoryCount;
-        if (!u32(opt + optImageBase, &image->imageBase) || !u16(opt + optOsMajor, &osMajor) ||
+        // A PE32+ image base is 8 bytes from offset 24; its delay tables hold
+        // RVAs, so only a PE32 base is ever subtracted.
+        if (!u32(opt + (image->plus ? 24 : optImageBase), &image->imageBase) || !u16(opt + optOsMajor, &osMajor) ||
             !u16(opt + optOsMinor, &osMinor) || !u16(opt + optSubsystemMajor, &subMajor) ||
             !u16(opt + optSubsystemMinor, &subMinor) || !u32(opt + optSizeOfHeaders, &sizeOfHeaders_) ||
-            !u32(opt + optDirectoryCount, &directoryCount))
+            !u32(opt + (image->plus ? optPlusDirectoryCount : optDirectoryCount), &directoryCount))
             return false;
         image->osVersion = (unsigned)osMajor << 8 | osMinor;
         image->subsystemVersion = (unsigned)subMajor << 8 | subMinor;
-        if (directoryCount > (optionalSize - optDirectories) / 8)
+        if (directoryCount > (optionalSize - directories) / 8)
             return fail("more data directories than the optional header holds");
         image->directoryCount = directoryCount;
         for (uint16_t i = 0; i < sectionCount; ++i) {
@@ -230,12 +250,15 @@ private:
     bool readThunks(uint32_t rva, uint32_t subtract, const std::string &dll, uint32_t dllNameRva,
                     size_t dllNameOffset, size_t descriptorOffset, bool delayed, PeImage *image)
     {
+        const size_t thunkSize = image->plus ? 8 : 4;
         for (size_t i = 0;; ++i) {
             if (image->imports.size() == maxImports) return fail("the name table of " + dll + " has no end");
             size_t at;
-            uint32_t thunk;
-            if (!offsetOf(rva + (uint32_t)(4 * i), 4, &at, "an import name table") || !u32(at, &thunk)) return false;
-            if (thunk == 0) return true;
+            uint32_t thunk, high = 0;
+            if (!offsetOf(rva + (uint32_t)(thunkSize * i), thunkSize, &at, "an import name table") || !u32(at, &thunk))
+                return false;
+            if (image->plus && !u32(at + 4, &high)) return false;
+            if (thunk == 0 && high == 0) return true;
             Import imp;
             imp.dll = dll;
             imp.delayed = delayed;
@@ -244,7 +267,7 @@ private:
             imp.tableRva = rva;
             imp.descriptorOffset = descriptorOffset;
             imp.thunkOffset = at;
-            if (thunk & importByOrdinal) {
+            if (image->plus ? (high & importByOrdinalHigh) != 0 : (thunk & importByOrdinal) != 0) {
                 imp.byOrdinal = true;
                 imp.ordinal = (uint16_t)(thunk & 0xFFFF);
             } else {
@@ -444,12 +467,17 @@ std::string describe(const std::string &binary, const Finding &f)
 std::vector<Finding> checkImage(const PeImage &image, const OldWindowsList &list)
 {
     std::vector<Finding> found;
-    if (image.machine != machineI386) found.push_back({"", "", "machine is not i386"});
-    if (image.osVersion > oldestVersion)
-        found.push_back({"", "", "OS version " + versionText(image.osVersion) + " is above 4.0"});
-    if (image.subsystemVersion > oldestVersion)
-        found.push_back({"", "", "subsystem version " + versionText(image.subsystemVersion) + " is above 4.0"});
-    if (image.isDll && (image.tlsRva != 0 || image.tlsSize != 0))
+    // A 64-bit image runs from XP x64 on; Windows 95's refusal of TLS in a DLL
+    // does not concern it.
+    const unsigned oldest = image.plus ? oldest64BitVersion : oldestVersion;
+    const std::string oldestText = versionText(oldest);
+    if (image.machine != (image.plus ? machineAmd64 : machineI386))
+        found.push_back({"", "", image.plus ? "machine is not x86-64" : "machine is not i386"});
+    if (image.osVersion > oldest)
+        found.push_back({"", "", "OS version " + versionText(image.osVersion) + " is above " + oldestText});
+    if (image.subsystemVersion > oldest)
+        found.push_back({"", "", "subsystem version " + versionText(image.subsystemVersion) + " is above " + oldestText});
+    if (!image.plus && image.isDll && (image.tlsRva != 0 || image.tlsSize != 0))
         found.push_back({"", "",
                          "a DLL with a TLS directory (data directory 9): Windows 95's LoadLibrary refuses it "
                          "(KB118816)"});
@@ -486,7 +514,10 @@ std::vector<Finding> checkImage(const PeImage &image, const OldWindowsList &list
                 found.push_back({imp.dll, function, "a stub that fails on Windows 95/98/ME: " + *note + how});
             continue;
         }
-        if (dll == "msvcrt.dll" && !list.msvcrt.count(imp.name))
+        // The first 64-bit Windows came with a later msvcrt (XP's), which has
+        // what MinGW's 64-bit runtime imports (__iob_func and its data):
+        // the Visual C++ 4.2 set concerns 32-bit images only.
+        if (dll == "msvcrt.dll" && !image.plus && !list.msvcrt.count(imp.name))
             found.push_back({imp.dll, function,
                              "not among the msvcrt functions allowed (those of the first runtime, Visual C++ 4.2 "
                              "and NT 4.0). Look it up in mingw-w64's mingw-w64-crt/lib-common/msvcrt.def.in: if it "
