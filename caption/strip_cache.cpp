@@ -31,7 +31,8 @@ static int sameTitle(const WindowText &a, const WindowText &b)
 
 StripEntry *findStrip(HWND window, const StripLook &look, const WindowText &title)
 {
-    for (int i = 0; i < inUse(); i++) {
+    const int n = inUse();
+    for (int i = 0; i < n; i++) {
         StripEntry &e = entries[i];
         if (e.window != window || memcmp(&e.look, &look, sizeof look) != 0 || !sameTitle(e.title, title)) continue;
         e.lastUse = ++useCounter;

@@ -31,7 +31,7 @@ char engineWindowsDirectory[250];
 // iPaddedBorderWidth field that later systems added.
 enum { nonClientMetricsSize = 340 };
 
-static void readMetrics()
+void readMetrics()
 {
     SharedResourcesRecord &r = SharedResources;
     memset(&r.nonClientMetrics, 0, sizeof r.nonClientMetrics);
@@ -47,7 +47,7 @@ static void readMetrics()
     r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
 }
 
-static void createCaptionFonts()
+void createCaptionFonts()
 {
     LOGFONTA font = SharedResources.nonClientMetrics.lfCaptionFont;
     SharedResources.captionFont = CreateFontIndirectA(&font);
@@ -55,7 +55,7 @@ static void createCaptionFonts()
     SharedResources.captionFontMedium = CreateFontIndirectA(&font);
 }
 
-static void readCaptionColours()
+void readCaptionColours()
 {
     SharedResourcesRecord &r = SharedResources;
     COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
@@ -77,7 +77,7 @@ static void readCaptionColours()
 
 typedef COLORREF(WINAPI *SetDCColourFunction)(HDC dc, COLORREF colour);
 
-static void findDCColourFunctions()
+void findDCColourFunctions()
 {
     SharedResources.setDCBrushColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCBrushColor");
     SharedResources.setDCPenColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCPenColor");

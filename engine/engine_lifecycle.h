@@ -15,6 +15,15 @@ BOOL setUpEngine();
 // The metrics, caption fonts, colours and gradient steps and skin bitmaps,
 // made from Settings and the system as they are now.
 void makeSharedObjects();
+// Its parts, for the settings window's preview, which paints with the
+// engine's painters in a process of its own: the system metrics and
+// non-client metrics; the two caption fonts; the caption colours and the
+// gradient steps towards Settings' ends; SetDCBrushColor and SetDCPenColor
+// where the system has them.
+void readMetrics();
+void createCaptionFonts();
+void readCaptionColours();
+void findDCColourFunctions();
 // The GDI objects makeSharedObjects made (up to room of them into objects);
 // returns how many. The live path deletes them only at the next change,
 // since another thread may be painting with them now.

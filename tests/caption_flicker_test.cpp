@@ -10,12 +10,9 @@
 #include <map>
 #include <stdio.h>
 
-#include "caption/caption_geometry.h"
-#include "caption/caption_layout.h"
-#include "engine/settings.h"
-#include "engine/shared_resources.h"
 #include "subclass/static_window_proc.h"
 #include "support/engine_test.h"
+#include "support/gradient_strip.h"
 #include "support/pixels.h"
 #include "support/settings_file.h"
 #include "support/test_windows.h"
@@ -24,8 +21,7 @@ namespace {
 
 const COLORREF untouched = RGB(255, 255, 0);
 
-// The gradient's last band, active and inactive: ends no system caption
-// comes near.
+// What the own procedure saw of each message.
 struct Tally {
     int samples = 0, systemCaption = 0;
 };
@@ -33,45 +29,12 @@ std::map<UINT, Tally> tally;
 HWND sampled;
 int sampling;
 
-COLORREF lastBandColour(int active)
-{
-    const SharedResourcesRecord &r = SharedResources;
-    BandColour start, step;
-    if (active) {
-        start = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
-        step = {r.activeStepR, r.activeStepG, r.activeStepB};
-    } else {
-        start = {(float)r.inactiveCaptionR, (float)r.inactiveCaptionG, (float)r.inactiveCaptionB};
-        step = {r.inactiveStepR, r.inactiveStepG, r.inactiveStepB};
-    }
-    const int bands = Settings.gradientSteps;
-    return plainColour(bandColourRef(colourAfterSteps(start, step, bands - 1, bands, Settings.mirroredGradient)));
-}
-
-// The strip the gradient painter copies for the window as it is now, in
-// window coordinates.
-RECT stripRect(HWND window)
-{
-    RECT w;
-    GetWindowRect(window, &w);
-    const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    const CaptionLayout l = captionLayout(style, exStyle, w.right - w.left, sharedCaptionMetrics());
-    CaptionArea a = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
-    gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &a);
-    const GradientStrip s = gradientStrip(a);
-    RECT r = {a.left, a.top, a.left + s.width, a.top + s.height - 1};
-    return r;
-}
-
 // The engine's strip ends in its last band; anything else at the strip's
 // right end was drawn by someone else.
 int systemCaptionShows(HWND window)
 {
-    const RECT s = stripRect(window);
-    HDC dc = GetWindowDC(window);
-    const COLORREF c = plainColour(GetPixel(dc, s.right - 2, (s.top + s.bottom) / 2));
-    ReleaseDC(window, dc);
-    return c != lastBandColour(1) && c != lastBandColour(0);
+    const COLORREF c = stripPixel(window, false);
+    return c != lastBandColour(true) && c != lastBandColour(false);
 }
 
 LRESULT CALLBACK samplingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -203,7 +166,7 @@ TEST_F(CaptionFlicker, FrameAndBoxesArePaintedAroundTheStrip)
     RECT wr;
     GetWindowRect(w, &wr);
     const int width = wr.right - wr.left, height = wr.bottom - wr.top;
-    const RECT strip = stripRect(w);
+    const RECT strip = gradientStripRect(w);
     for (WPARAM update : {(WPARAM)1, (WPARAM)0}) {
         SCOPED_TRACE(update);
         fillWindowRect(w, 0, 0, width, height, untouched);
@@ -250,7 +213,7 @@ TEST_F(CaptionFlicker, UpdateValuesThatAreNoRegionPassUnchanged)
 
     RECT wr;
     GetWindowRect(w, &wr);
-    const RECT s = stripRect(w);
+    const RECT s = gradientStripRect(w);
     HRGN inside = CreateRectRgn(wr.left + s.left + 2, wr.top + s.top, wr.left + s.left + 20, wr.top + s.bottom);
     SendMessageA(w, WM_NCPAINT, (WPARAM)inside, 0);
     EXPECT_NE((WPARAM)inside, seen);

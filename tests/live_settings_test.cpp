@@ -6,8 +6,6 @@
 // a window rolled up before roll-up was switched off can still be unrolled.
 #include <gtest/gtest.h>
 
-#include "caption/caption_geometry.h"
-#include "caption/caption_layout.h"
 #include "engine/engine_lifecycle.h"
 #include "engine/engine_state.h"
 #include "engine/live_settings.h"
@@ -17,6 +15,7 @@
 #include "subclass/static_window_proc.h"
 #include "support/engine_test.h"
 #include "support/gdi_handles.h"
+#include "support/gradient_strip.h"
 #include "support/settings_file.h"
 #include "support/test_windows.h"
 
@@ -30,33 +29,6 @@ std::string gradientTo(int r, int g, int b, int extraRollUp = 1)
                             {"activeGradientEndR", r},
                             {"activeGradientEndG", g},
                             {"activeGradientEndB", b}});
-}
-
-// The strip's last band of an active caption as the engine paints it now.
-COLORREF activeLastBand()
-{
-    const SharedResourcesRecord &r = SharedResources;
-    const BandColour start = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
-    const BandColour step = {r.activeStepR, r.activeStepG, r.activeStepB};
-    const int bands = Settings.gradientSteps;
-    return bandColourRef(colourAfterSteps(start, step, bands - 1, bands, Settings.mirroredGradient)) & 0xFFFFFF;
-}
-
-// A pixel of the strip's first band (start) or last band (end).
-COLORREF stripPixel(HWND window, bool atStart)
-{
-    RECT w;
-    GetWindowRect(window, &w);
-    const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    const CaptionLayout l = captionLayout(style, exStyle, w.right - w.left, sharedCaptionMetrics());
-    CaptionArea a = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
-    gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &a);
-    const GradientStrip s = gradientStrip(a);
-    HDC dc = GetWindowDC(window);
-    // Row 1 of the strip: the title text sits lower, in the middle.
-    const COLORREF c = GetPixel(dc, atStart ? a.left + 1 : a.left + s.width - 2, atStart ? a.top + 1 : a.top + s.height / 2) & 0xFFFFFF;
-    ReleaseDC(window, dc);
-    return c;
 }
 
 COLORREF pixelNearStripEnd(HWND window) { return stripPixel(window, false); }
@@ -85,7 +57,7 @@ TEST_F(LiveSettings, NewGradientEndReachesTheNextRepaint)
 {
     HWND w = captioned();
     SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
-    const COLORREF before = activeLastBand();
+    const COLORREF before = lastBandColour(true);
     EXPECT_EQ(before, pixelNearStripEnd(w));
 
     folder->write("\\varnels\\vl.ini", gradientTo(255, 0, 0));
@@ -95,8 +67,8 @@ TEST_F(LiveSettings, NewGradientEndReachesTheNextRepaint)
     announceAndRepaint(w);
     EXPECT_EQ(255, Settings.activeGradientEndR);
     EXPECT_EQ(0, Settings.activeGradientEndG);
-    EXPECT_NE(before, activeLastBand());
-    EXPECT_EQ(activeLastBand(), pixelNearStripEnd(w));
+    EXPECT_NE(before, lastBandColour(true));
+    EXPECT_EQ(lastBandColour(true), pixelNearStripEnd(w));
     EXPECT_EQ(*liveGeneration, appliedGeneration);
 }
 
@@ -104,7 +76,7 @@ TEST_F(LiveSettings, PauseLeavesTheSystemCaptionAndResumeBringsTheGradientBack)
 {
     HWND w = captioned();
     SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
-    const COLORREF engine = activeLastBand();
+    const COLORREF engine = lastBandColour(true);
     ASSERT_EQ(engine, pixelNearStripEnd(w));
 
     folder->write("\\varnels\\vldis.ini", "1\n");
@@ -208,7 +180,7 @@ TEST_F(StartedPaused, ResumeSetsTheEngineUp)
     HWND later = captioned();
     EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(later, GWLP_WNDPROC));
     SendMessageA(later, WM_NCACTIVATE, TRUE, 0);
-    EXPECT_EQ(activeLastBand(), pixelNearStripEnd(later));
+    EXPECT_EQ(lastBandColour(true), pixelNearStripEnd(later));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/engine_files.h"
-#include "engine/newer_functions.h"
+#include "engine/engine_lifecycle.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "tools/settings/settings_edit.h"
@@ -16,9 +16,6 @@
 enum { previewActiveIndex = 0, previewExtraBytes = sizeof(LONG) };
 // The client area under the caption, in pixels.
 enum { previewBodyHeight = 14 };
-// The size of NONCLIENTMETRICSA the engine asks for (without the field later
-// systems added), so that the preview reads what the engine reads.
-enum { nonClientMetricsSize = 340 };
 
 // The caption-box bitmaps of the striped look, from the engine folder.
 static const struct {
@@ -32,36 +29,14 @@ static const struct {
     {&SharedResourcesRecord::macMinDownBitmap, minimiseBoxDisabledBitmapSuffix},
 };
 
-static void readPreviewMetrics()
-{
-    SharedResourcesRecord &r = SharedResources;
-    memset(&r.nonClientMetrics, 0, sizeof r.nonClientMetrics);
-    r.nonClientMetrics.cbSize = nonClientMetricsSize;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, nonClientMetricsSize, &r.nonClientMetrics, 0);
-    r.smallIconWidth = GetSystemMetrics(SM_CXSMICON);
-    r.frameWidth = GetSystemMetrics(SM_CXFRAME);
-    r.frameHeight = GetSystemMetrics(SM_CYFRAME);
-    r.captionButtonWidth = GetSystemMetrics(SM_CXSIZE);
-    r.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    r.edgeWidth = GetSystemMetrics(SM_CXEDGE);
-    r.edgeHeight = GetSystemMetrics(SM_CYEDGE);
-    r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
-}
-
-typedef COLORREF(WINAPI *SetDCColourFunction)(HDC dc, COLORREF colour);
-
 static void preparePainters()
 {
     SharedResourcesRecord &r = SharedResources;
     memset(&r, 0, sizeof r);
-    readPreviewMetrics();
+    readMetrics();
     r.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
-    r.setDCBrushColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCBrushColor");
-    r.setDCPenColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCPenColor");
-    LOGFONTA font = r.nonClientMetrics.lfCaptionFont;
-    r.captionFont = CreateFontIndirectA(&font);
-    font.lfWeight = 500;
-    r.captionFontMedium = CreateFontIndirectA(&font);
+    findDCColourFunctions();
+    createCaptionFonts();
     char windows[250], path[300];
     GetWindowsDirectoryA(windows, sizeof windows);
     for (const auto &box : boxBitmaps) {
@@ -79,21 +54,7 @@ void usePreviewSettings()
     // The plug-in's look is the plug-in's own: the preview shows the
     // engine's painters, as a program without vlplug.ini gets them.
     Settings.usePlugin = 0;
-    SharedResourcesRecord &r = SharedResources;
-    const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION), inactive = GetSysColor(COLOR_INACTIVECAPTION);
-    r.activeCaptionR = GetRValue(active);
-    r.activeCaptionG = GetGValue(active);
-    r.activeCaptionB = GetBValue(active);
-    r.inactiveCaptionR = GetRValue(inactive);
-    r.inactiveCaptionG = GetGValue(inactive);
-    r.inactiveCaptionB = GetBValue(inactive);
-    const SettingsRecord &s = Settings;
-    r.activeStepR = gradientStep(r.activeCaptionR, s.activeGradientEndR, s.gradientSteps);
-    r.activeStepG = gradientStep(r.activeCaptionG, s.activeGradientEndG, s.gradientSteps);
-    r.activeStepB = gradientStep(r.activeCaptionB, s.activeGradientEndB, s.gradientSteps);
-    r.inactiveStepR = gradientStep(r.inactiveCaptionR, s.inactiveGradientEndR, s.gradientSteps);
-    r.inactiveStepG = gradientStep(r.inactiveCaptionG, s.inactiveGradientEndG, s.gradientSteps);
-    r.inactiveStepB = gradientStep(r.inactiveCaptionB, s.inactiveGradientEndB, s.gradientSteps);
+    readCaptionColours();
 }
 
 CaptionLayout captionPreviewLayout(HWND preview)
