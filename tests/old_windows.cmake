@@ -62,9 +62,10 @@ endforeach()
 # The loader's end-to-end suite in prefixes of their own that report an old
 # version (scripts/old-version-run). A prefix of its own has its own Wine
 # server, so the hooks reach none of the shared prefix's processes and its
-# Windows directory is its own: these may run beside other tests (not beside
-# other runs of the suite, see varnel_test_copy). The probe shows what the
-# prefix reports.
+# Windows directory is its own, and a display of its own, so no other test's
+# windows lie over the captions it reads back: these may run beside other
+# tests (not beside other runs of the suite, see varnel_test_copy). The
+# probe shows what the prefix reports.
 add_executable(version_probe fixtures/version_probe.cpp)
 set_target_properties(version_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
 target_link_options(version_probe PRIVATE -static -s)
