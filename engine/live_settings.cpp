@@ -8,6 +8,7 @@
 #include "caption/strip_cache.h"
 #include "engine/engine_lifecycle.h"
 #include "engine/engine_state.h"
+#include "engine/entered_threads.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
@@ -123,6 +124,9 @@ void followSettingsChange()
 {
     if (InterlockedCompareExchange(&settingUp, 1, 0) != 0) return;
     appliedGeneration = *liveGeneration;
+    // A loader that entered by window events announces its stop like a
+    // change of settings.
+    if (enteredThreadCount() && !entryByEventsOn()) leaveEnteredThreads();
     if (engineAttached || EngineState.disabled == 1)
         if (!engineDetached && !EngineState.shuttingDown) setUpAgain();
     InterlockedExchange(&settingUp, 0);

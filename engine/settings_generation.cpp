@@ -3,9 +3,10 @@
 
 #include <string.h>
 
-// The shared block: the generation, then the processes that have the
-// engine.
-enum { generationAt = 0, processesAt = 1, blockLongs = 2 };
+// The shared block: the generation, the processes that have the engine,
+// then for each bitness whether its loader enters programs by window events.
+enum { generationAt = 0, processesAt = 1, entryAt32 = 2, entryAt64 = 3, blockLongs = 4 };
+static const int ownEntryAt = sizeof(void *) == 8 ? entryAt64 : entryAt32;
 static HANDLE mapping;
 static volatile LONG *counter;
 
@@ -101,4 +102,26 @@ void closeGenerationView(GenerationView *view)
     if (view->mapping) CloseHandle(view->mapping);
     view->generation = NULL;
     view->mapping = NULL;
+}
+
+void publishEntryByEvents(const char *windowsDirectory, DWORD loader)
+{
+    HANDLE made;
+    volatile LONG *view = mapCounter(windowsDirectory, &made);
+    if (!view) return;
+    InterlockedExchange((LONG *)&view[ownEntryAt], (LONG)loader);
+    UnmapViewOfFile((void *)view);
+    CloseHandle(made);
+}
+
+// The loader's process id: a loader that was killed never cleared it.
+int entryByEventsOn()
+{
+    const DWORD loader = counter ? (DWORD)counter[ownEntryAt] : 0;
+    if (!loader) return 0;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, loader);
+    if (!process) return 0;
+    const int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
 }

@@ -31,6 +31,15 @@ void releaseSettingsGeneration();
 // among them); 0 when none has. A process that was killed is not taken off.
 LONG processesWithEngine(const char *windowsDirectory = NULL);
 
+// Whether the loader of this bitness enters programs by window events
+// (hooks/thread_entry.h): that loader's process id while it runs, 0 after
+// (in the block of the folder under windowsDirectory, the system's when
+// NULL; the loader's own engine holds the block meanwhile). The engine in
+// every program reads it when it enters a thread and at each change, and
+// leaves when it is 0 or names a process that has ended.
+void publishEntryByEvents(const char *windowsDirectory, DWORD loader);
+int entryByEventsOn();
+
 // The counter for a tool or a test that watches it without counting as a
 // process with the engine: mapped (made when missing) until closed.
 struct GenerationView {

@@ -23,12 +23,12 @@ TEST_F(DllLoad, RefusesToAttachWithoutSettingsFile)
     if (dll) FreeLibrary(dll);
 }
 
-TEST_F(DllLoad, AttachesWithEngineFolderSettingsAndExportsTheFourNames)
+TEST_F(DllLoad, AttachesWithEngineFolderSettingsAndExportsItsNames)
 {
     engineFolder.write("vl.ini", settingsFileFor({}));
     HMODULE dll = LoadLibraryA(buildFile("varnel.dll").c_str());
     ASSERT_TRUE(dll != NULL);
-    for (const char *name : {"SpyCallWndProc", "SpyCallWndProc2", "SpyTestProc", "StaticWindowProc"})
+    for (const char *name : {"SpyCallWndProc", "SpyCallWndProc2", "SpyTestProc", "StaticWindowProc", "VarnelWindowEvent"})
         EXPECT_TRUE(GetProcAddress(dll, name) != NULL) << name;
     FreeLibrary(dll);
 }

@@ -13,6 +13,7 @@ set(VARNEL_WIN64_SUITES
   caption_repaint_test
   gradient_painter_test
   unicode_windows_test
+  thread_entry_test          # entry by window events, the way programs are entered on 64-bit Windows
   unload_live_windows_test   # unload
   fuzz_messages_test         # fuzzing, at a tenth of its size
   win64_loader_test)         # vlload and vlload64 across processes of both bitnesses

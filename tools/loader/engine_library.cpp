@@ -98,6 +98,7 @@ LoaderExitCode loadEngineLibrary(EngineLibrary *library)
     }
     library->beforeMessage = (HOOKPROC)GetProcAddress(library->module, "SpyCallWndProc2");
     library->afterMessage = (HOOKPROC)GetProcAddress(library->module, "SpyCallWndProc");
+    library->windowEvent = (WINEVENTPROC)GetProcAddress(library->module, "VarnelWindowEvent");
     if (!library->beforeMessage || !library->afterMessage) {
         complain("%s is not the engine: it lacks the hook procedures SpyCallWndProc2 and SpyCallWndProc",
                  library->path);

@@ -13,6 +13,7 @@ struct EngineLibrary {
     HMODULE module;
     HOOKPROC beforeMessage;   // SpyCallWndProc2, the WH_CALLWNDPROC hook
     HOOKPROC afterMessage;    // SpyCallWndProc, the WH_CALLWNDPROCRET hook
+    WINEVENTPROC windowEvent; // VarnelWindowEvent (NULL in an engine without it)
     char path[MAX_PATH];
 };
 

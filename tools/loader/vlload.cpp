@@ -16,6 +16,7 @@
 #include "loader_commands.h"
 #include "loader_instance.h"
 #include "partner_loader.h"
+#include "program_entry.h"
 #include "tray_icon.h"
 #include "varnel_version.h"
 
@@ -145,26 +146,24 @@ static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTra
     PartnerLoader partner;
     ZeroMemory(&partner, sizeof partner);
 
-    HHOOK before = SetWindowsHookExA(WH_CALLWNDPROC, engine.beforeMessage, engine.module, 0);
-    DWORD beforeError = GetLastError();
-    HHOOK after = before ? SetWindowsHookExA(WH_CALLWNDPROCRET, engine.afterMessage, engine.module, 0) : NULL;
-    DWORD afterError = GetLastError();
-    if (!before || !after) {
-        complain("the system refused the %s hook (error %lu)", before ? "WH_CALLWNDPROCRET" : "WH_CALLWNDPROC",
-                 (unsigned long)(before ? afterError : beforeError));
-        if (before) UnhookWindowsHookEx(before);
+    ProgramEntry entry;
+    result = enterPrograms(engine, &entry);
+    if (result != exitOk) {
         DestroyWindow(window);
         releaseInstance(&self);
-        return exitHookFailed;
+        return result;
     }
     if (sizeof(void *) == 8)
         say("vlload64: %s is hooked into every 64-bit program of the desktop; 'vlload /stop' takes it out",
             engine.path);
     else
         say("vlload: %s is hooked into every program of the desktop; 'vlload /stop' takes it out", engine.path);
+    if (entersByEvents(entry))
+        say("%s: programs take the engine in with their next window event", ownLoaderNames().program);
     publishHooked(&self);
-    // The 64-bit half after this one's hooks, so that its hooks come first
-    // in the chain (partner_loader.cpp says why).
+    // The 64-bit half after this one's hooks, so that, should both enter by
+    // message hooks, its hooks come first in the chain (partner_loader.cpp
+    // says why).
     if (sizeof(void *) == 4 && withPartner && systemIs64Bit()) startPartnerLoader(&partner);
     // Without a notification area (no taskbar yet) the icon comes when the
     // taskbar announces itself.
@@ -173,8 +172,7 @@ static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTra
     waitForStop(self.stop, followed);
     removeTrayIcon(window);
 
-    UnhookWindowsHookEx(after);
-    UnhookWindowsHookEx(before);
+    leavePrograms(&entry);
     DestroyWindow(window);
     say("%s: hooks removed", ownLoaderNames().program);
     stopPartnerLoader(&partner);

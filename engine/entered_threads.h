@@ -1,0 +1,22 @@
+// The threads of this process that the engine entered by a window event and
+// gave its two message hooks as thread hooks (hooks/thread_entry.h), and
+// their leaving when the loader that entered them stops.
+#pragma once
+
+#include <windows.h>
+
+// 1 when thread has the hooks.
+int threadEntered(DWORD thread);
+
+// Notes thread's two hooks. Returns 0, keeping nothing, when the loader no
+// longer enters programs or the table is full: the caller removes them.
+int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after);
+
+// Threads that have the hooks now.
+int enteredThreadCount();
+
+// Every entered thread's hooks removed, from whichever thread of the
+// process notices first that the loader stopped. The windows keep what they
+// have, as when a global hook is removed under Wine; where the system frees
+// the library once no hook needs it, its detach gives them back.
+void leaveEnteredThreads();

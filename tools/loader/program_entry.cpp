@@ -1,0 +1,71 @@
+// The global message hooks, or the window-event hooks on 64-bit Windows.
+#include "program_entry.h"
+
+#include "engine/newer_functions.h"
+#include "engine/settings_generation.h"
+#include "hooks/thread_entry.h"
+#include "loader_console.h"
+#include "partner_loader.h"
+
+// Windows 98, NT 4.0 SP6 and later; every 64-bit Windows.
+typedef HWINEVENTHOOK(WINAPI *SetWinEventHookFunction)(DWORD eventMin, DWORD eventMax, HMODULE module,
+                                                       WINEVENTPROC procedure, DWORD process, DWORD thread,
+                                                       DWORD flags);
+typedef BOOL(WINAPI *UnhookWinEventFunction)(HWINEVENTHOOK hook);
+
+static SetWinEventHookFunction setWinEventHook;
+static UnhookWinEventFunction unhookWinEvent;
+
+static int enterByEvents(const EngineLibrary &engine, ProgramEntry *entry)
+{
+    if (!engine.windowEvent || !systemIs64Bit()) return 0;
+    setWinEventHook = (SetWinEventHookFunction)findNewerFunction("user32.dll", "SetWinEventHook");
+    unhookWinEvent = (UnhookWinEventFunction)findNewerFunction("user32.dll", "UnhookWinEvent");
+    if (!setWinEventHook || !unhookWinEvent) return 0;
+    // On before the first event can come, so that no thread entered now is
+    // turned away as one entered after a stop.
+    publishEntryByEvents(NULL, GetCurrentProcessId());
+    entry->windowEvents = setWinEventHook(enteringEventsFrom, enteringEventsTo, engine.module, engine.windowEvent, 0, 0,
+                                          WINEVENT_INCONTEXT);
+    entry->activation = entry->windowEvents ? setWinEventHook(enteringActivation, enteringActivation, engine.module,
+                                                              engine.windowEvent, 0, 0, WINEVENT_INCONTEXT)
+                                            : NULL;
+    if (entry->windowEvents && entry->activation) return 1;
+    const DWORD error = GetLastError();
+    if (entry->windowEvents) unhookWinEvent(entry->windowEvents);
+    entry->windowEvents = entry->activation = NULL;
+    publishEntryByEvents(NULL, 0);
+    say("note: the system refused the window-event hook (error %lu): programs are entered by message hooks",
+        (unsigned long)error);
+    return 0;
+}
+
+LoaderExitCode enterPrograms(const EngineLibrary &engine, ProgramEntry *entry)
+{
+    ZeroMemory(entry, sizeof *entry);
+    if (enterByEvents(engine, entry)) return exitOk;
+    entry->before = SetWindowsHookExA(WH_CALLWNDPROC, engine.beforeMessage, engine.module, 0);
+    const DWORD beforeError = GetLastError();
+    entry->after = entry->before ? SetWindowsHookExA(WH_CALLWNDPROCRET, engine.afterMessage, engine.module, 0) : NULL;
+    const DWORD afterError = GetLastError();
+    if (entry->before && entry->after) return exitOk;
+    complain("the system refused the %s hook (error %lu)", entry->before ? "WH_CALLWNDPROCRET" : "WH_CALLWNDPROC",
+             (unsigned long)(entry->before ? afterError : beforeError));
+    if (entry->before) UnhookWindowsHookEx(entry->before);
+    entry->before = NULL;
+    return exitHookFailed;
+}
+
+void leavePrograms(ProgramEntry *entry)
+{
+    if (entersByEvents(*entry)) {
+        unhookWinEvent(entry->activation);
+        unhookWinEvent(entry->windowEvents);
+        publishEntryByEvents(NULL, 0);
+        announceSettingsChange(NULL, 1);
+    } else {
+        if (entry->after) UnhookWindowsHookEx(entry->after);
+        if (entry->before) UnhookWindowsHookEx(entry->before);
+    }
+    ZeroMemory(entry, sizeof *entry);
+}
