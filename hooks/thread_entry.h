@@ -20,11 +20,12 @@
 extern "C" void CALLBACK VarnelWindowEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
                                            DWORD thread, DWORD time);
 
-// The events the loader asks for, in two ranges: a new thread meets the
-// engine with its first window, a running program when one of its windows
-// shows, takes the focus or comes to the front.
+// The events the loader asks for, each on its own since under Wine every
+// event a hook asks for costs a program of the other bitness a failed load:
+// a new thread meets the engine with its first window, a running program
+// when one of its windows takes the focus or comes to the front.
 enum {
-    enteringEventsFrom = EVENT_OBJECT_CREATE,
-    enteringEventsTo = EVENT_OBJECT_FOCUS,
+    enteringCreation = EVENT_OBJECT_CREATE,
+    enteringFocus = EVENT_OBJECT_FOCUS,
     enteringActivation = EVENT_SYSTEM_FOREGROUND
 };

@@ -51,7 +51,7 @@ protected:
 // creation on.
 TEST_F(ThreadEntry, TheFirstWindowEventGivesTheThreadTheHooksOnce)
 {
-    HWINEVENTHOOK hook = SetWinEventHook(enteringEventsFrom, enteringEventsTo, GetModuleHandleA(NULL),
+    HWINEVENTHOOK hook = SetWinEventHook(enteringCreation, enteringCreation, GetModuleHandleA(NULL),
                                          VarnelWindowEvent, GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
     ASSERT_TRUE(hook != NULL);
     HWND first = made();

@@ -25,15 +25,17 @@ static int enterByEvents(const EngineLibrary &engine, ProgramEntry *entry)
     // On before the first event can come, so that no thread entered now is
     // turned away as one entered after a stop.
     publishEntryByEvents(NULL, GetCurrentProcessId());
-    entry->windowEvents = setWinEventHook(enteringEventsFrom, enteringEventsTo, engine.module, engine.windowEvent, 0, 0,
-                                          WINEVENT_INCONTEXT);
-    entry->activation = entry->windowEvents ? setWinEventHook(enteringActivation, enteringActivation, engine.module,
-                                                              engine.windowEvent, 0, 0, WINEVENT_INCONTEXT)
-                                            : NULL;
-    if (entry->windowEvents && entry->activation) return 1;
+    static const DWORD events[enteringEvents] = {enteringCreation, enteringFocus, enteringActivation};
+    int installed = 0;
+    for (; installed < enteringEvents; installed++) {
+        entry->windowEvents[installed] = setWinEventHook(events[installed], events[installed], engine.module,
+                                                         engine.windowEvent, 0, 0, WINEVENT_INCONTEXT);
+        if (!entry->windowEvents[installed]) break;
+    }
+    if (installed == enteringEvents) return 1;
     const DWORD error = GetLastError();
-    if (entry->windowEvents) unhookWinEvent(entry->windowEvents);
-    entry->windowEvents = entry->activation = NULL;
+    while (installed > 0) unhookWinEvent(entry->windowEvents[--installed]);
+    entry->windowEvents[0] = NULL;
     publishEntryByEvents(NULL, 0);
     say("note: the system refused the window-event hook (error %lu): programs are entered by message hooks",
         (unsigned long)error);
@@ -59,8 +61,7 @@ LoaderExitCode enterPrograms(const EngineLibrary &engine, ProgramEntry *entry)
 void leavePrograms(ProgramEntry *entry)
 {
     if (entersByEvents(*entry)) {
-        unhookWinEvent(entry->activation);
-        unhookWinEvent(entry->windowEvents);
+        for (HWINEVENTHOOK hook : entry->windowEvents) unhookWinEvent(hook);
         publishEntryByEvents(NULL, 0);
         announceSettingsChange(NULL, 1);
     } else {

@@ -10,9 +10,11 @@
 #include "engine_library.h"
 #include "exit_codes.h"
 
+enum { enteringEvents = 3 };  // creation, focus, activation
+
 struct ProgramEntry {
-    HHOOK before, after;                     // the global message hooks
-    HWINEVENTHOOK windowEvents, activation;  // or the two event ranges
+    HHOOK before, after;                         // the global message hooks
+    HWINEVENTHOOK windowEvents[enteringEvents];  // or the window-event hooks
 };
 
 // Installs the hooks, saying how programs are entered. Returns exitOk, or
@@ -24,4 +26,4 @@ LoaderExitCode enterPrograms(const EngineLibrary &engine, ProgramEntry *entry);
 void leavePrograms(ProgramEntry *entry);
 
 // 1 when the loader entered by window events.
-inline int entersByEvents(const ProgramEntry &entry) { return entry.windowEvents != NULL; }
+inline int entersByEvents(const ProgramEntry &entry) { return entry.windowEvents[0] != NULL; }
