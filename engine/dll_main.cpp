@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "engine/engine_lifecycle.h"
+#include "engine/entered_threads.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
@@ -22,6 +23,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     }
     case DLL_PROCESS_DETACH:
         engineProcessDetach(reserved != NULL);
+        return TRUE;
+    case DLL_THREAD_DETACH:
+        forgetEnteredThread(GetCurrentThreadId());
         return TRUE;
     default:
         return TRUE;

@@ -14,8 +14,8 @@ struct EnteredThread {
 enum { enteredRoom = 128 };
 static EnteredThread entered[enteredRoom];
 static volatile LONG enteredCount;
-// Recording and leaving take turns; the check for a thread already entered
-// reads without it (only the thread itself records itself).
+// Recording, forgetting and leaving take turns; the look for a thread
+// already entered reads without the lock, and recording looks again.
 static volatile LONG tableLock;
 
 static void takeLock()
@@ -38,6 +38,8 @@ int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after)
     takeLock();
     if (!entryByEventsOn()) {
         // The loader stopped while the hooks went in.
+    } else if (threadEntered(thread)) {
+        // Missed by a look taken while another thread's entry moved.
     } else if (enteredCount >= enteredRoom) {
         traceEngine("thread %lu not entered: %d threads have the hooks", (unsigned long)thread, (int)enteredRoom);
     } else {
@@ -52,6 +54,19 @@ int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after)
 }
 
 int enteredThreadCount() { return (int)enteredCount; }
+
+void forgetEnteredThread(DWORD thread)
+{
+    if (!enteredCount) return;
+    takeLock();
+    for (LONG i = 0; i < enteredCount; i++) {
+        if (entered[i].thread != thread) continue;
+        entered[i] = entered[enteredCount - 1];
+        InterlockedDecrement(&enteredCount);
+        break;
+    }
+    dropLock();
+}
 
 void leaveEnteredThreads()
 {

@@ -9,11 +9,16 @@
 int threadEntered(DWORD thread);
 
 // Notes thread's two hooks. Returns 0, keeping nothing, when the loader no
-// longer enters programs or the table is full: the caller removes them.
+// longer enters programs, the thread has its hooks already or the table is
+// full: the caller removes them.
 int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after);
 
 // Threads that have the hooks now.
 int enteredThreadCount();
+
+// A thread that ends takes its hooks with it; its id may come back as a
+// new thread's, which must be entered afresh.
+void forgetEnteredThread(DWORD thread);
 
 // Every entered thread's hooks removed, from whichever thread of the
 // process notices first that the loader stopped. The windows keep what they
