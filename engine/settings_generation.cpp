@@ -3,12 +3,33 @@
 
 #include <string.h>
 
-// The shared block: the generation, the processes that have the engine,
-// then for each bitness whether its loader enters programs by window events.
-enum { generationAt = 0, processesAt = 1, entryAt32 = 2, entryAt64 = 3, blockLongs = 4 };
+// The shared block: the generation; the processes with the engine that
+// found no room in the table at its end; for each bitness the process id of
+// the loader that enters programs by window events; and the table, a
+// process id per process that has the engine, so that one that was killed,
+// and never took itself off, is not counted.
+enum {
+    generationAt = 0,
+    overflowAt = 1,
+    entryAt32 = 2,
+    entryAt64 = 3,
+    processesAt = 4,
+    processRoom = 512,
+    blockLongs = processesAt + processRoom
+};
 static const int ownEntryAt = sizeof(void *) == 8 ? entryAt64 : entryAt32;
 static HANDLE mapping;
 static volatile LONG *counter;
+static volatile LONG *ownProcessSlot;  // NULL when counted in the overflow
+
+static int processRuns(DWORD id)
+{
+    HANDLE process = id ? OpenProcess(SYNCHRONIZE, FALSE, id) : NULL;
+    if (!process) return 0;
+    const int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
+}
 
 // One counter per engine folder, so that programs reading another folder
 // (the tests' own) never see this one's changes. A name may not hold a
@@ -60,20 +81,39 @@ int announceSettingsChange(const char *windowsDirectory, int wake)
     return 1;
 }
 
+// A free place in the table, else the place of a process that has ended.
+static volatile LONG *takeProcessSlot(volatile LONG *block, LONG id)
+{
+    for (int pass = 0; pass < 2; pass++) {
+        for (int i = processesAt; i < blockLongs; i++) {
+            const LONG held = block[i];
+            if (held != 0 && (pass == 0 || processRuns((DWORD)held))) continue;
+            if (InterlockedCompareExchange((LONG *)&block[i], id, held) == held) return &block[i];
+        }
+    }
+    return NULL;
+}
+
 volatile LONG *settingsGeneration(const char *windowsDirectory)
 {
     releaseSettingsGeneration();
     counter = mapCounter(windowsDirectory, &mapping);
-    if (counter) InterlockedIncrement((LONG *)&counter[processesAt]);
+    if (!counter) return NULL;
+    ownProcessSlot = takeProcessSlot(counter, (LONG)GetCurrentProcessId());
+    if (!ownProcessSlot) InterlockedIncrement((LONG *)&counter[overflowAt]);
     return counter;
 }
 
 void releaseSettingsGeneration()
 {
-    if (counter) InterlockedDecrement((LONG *)&counter[processesAt]);
+    if (counter && ownProcessSlot)
+        InterlockedCompareExchange((LONG *)ownProcessSlot, 0, (LONG)GetCurrentProcessId());
+    else if (counter)
+        InterlockedDecrement((LONG *)&counter[overflowAt]);
     if (counter) UnmapViewOfFile((void *)counter);
     if (mapping) CloseHandle(mapping);
     counter = NULL;
+    ownProcessSlot = NULL;
     mapping = NULL;
 }
 
@@ -84,8 +124,13 @@ LONG processesWithEngine(const char *windowsDirectory)
     HANDLE existing = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
     if (!existing) return 0;
     const volatile LONG *view = (const volatile LONG *)MapViewOfFile(existing, FILE_MAP_READ, 0, 0, 0);
-    const LONG count = view ? view[processesAt] : 0;
-    if (view) UnmapViewOfFile((const void *)view);
+    LONG count = 0;
+    if (view) {
+        count = view[overflowAt];
+        for (int i = processesAt; i < blockLongs; i++)
+            if (view[i] && processRuns((DWORD)view[i])) count++;
+        UnmapViewOfFile((const void *)view);
+    }
     CloseHandle(existing);
     return count;
 }
@@ -115,13 +160,4 @@ void publishEntryByEvents(const char *windowsDirectory, DWORD loader)
 }
 
 // The loader's process id: a loader that was killed never cleared it.
-int entryByEventsOn()
-{
-    const DWORD loader = counter ? (DWORD)counter[ownEntryAt] : 0;
-    if (!loader) return 0;
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, loader);
-    if (!process) return 0;
-    const int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return runs;
-}
+int entryByEventsOn() { return counter && processRuns((DWORD)counter[ownEntryAt]); }

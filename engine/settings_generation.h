@@ -28,7 +28,8 @@ volatile LONG *settingsGeneration(const char *windowsDirectory);
 void releaseSettingsGeneration();
 
 // How many processes have the engine of that folder now (the loader's own
-// among them); 0 when none has. A process that was killed is not taken off.
+// among them); 0 when none has. A process that was killed, and so never
+// took itself off, is not counted.
 LONG processesWithEngine(const char *windowsDirectory = NULL);
 
 // Whether the loader of this bitness enters programs by window events

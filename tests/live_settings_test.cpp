@@ -3,7 +3,8 @@
 // disable marker pauses and its removal resumes, also for a program that
 // started paused; a change of the system's caption colour is followed; the
 // objects of an old set-up are deleted, never leaked, never under a painter;
-// a window rolled up before roll-up was switched off can still be unrolled.
+// a window rolled up before roll-up was switched off can still be unrolled;
+// the count of programs with the engine leaves out one that was killed.
 #include <gtest/gtest.h>
 
 #include "engine/engine_lifecycle.h"
@@ -13,6 +14,7 @@
 #include "engine/settings_generation.h"
 #include "engine/shared_resources.h"
 #include "subclass/static_window_proc.h"
+#include "support/child_process.h"
 #include "support/engine_test.h"
 #include "support/gdi_handles.h"
 #include "support/gradient_strip.h"
@@ -181,6 +183,27 @@ TEST_F(StartedPaused, ResumeSetsTheEngineUp)
     EXPECT_EQ((LONG_PTR)StaticWindowProc, GetWindowLongPtrA(later, GWLP_WNDPROC));
     SendMessageA(later, WM_NCACTIVATE, TRUE, 0);
     EXPECT_EQ(lastBandColour(true), pixelNearStripEnd(later));
+}
+
+// About's count of programs with the engine: a process that took its place
+// is counted while it runs, and not once it was killed, although it never
+// took itself off. The test only watches the block, which keeps it.
+TEST(ProgramsWithTheEngine, AKilledProcessIsNoLongerCounted)
+{
+    TestFolder folder("programs-count");
+    GenerationView view;
+    ASSERT_TRUE(openGenerationView(folder.path(), &view));
+    EXPECT_EQ(0, processesWithEngine(folder.path()));
+    ChildProcess holder;
+    ASSERT_TRUE(startChild(quoted(buildFile("fixtures\\generation_holder.exe")) + " " + quoted(folder.path()),
+                           folder.file("\\holder.txt"), &holder));
+    ASSERT_TRUE(waitForOutput(holder, "held", 10000)) << childOutput(holder);
+    EXPECT_EQ(1, processesWithEngine(folder.path()));
+    TerminateProcess(holder.process, 1);
+    WaitForSingleObject(holder.process, 10000);
+    EXPECT_EQ(0, processesWithEngine(folder.path()));
+    endChild(&holder);
+    closeGenerationView(&view);
 }
 
 }  // namespace
