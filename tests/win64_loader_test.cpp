@@ -353,6 +353,23 @@ TEST_F(OneHalf, The64BitLoaderAloneNeitherEntersNorHoldsUpA32BitProgram)
     EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000));
 }
 
+// "vlload /messagehooks": both loaders hook in by global message hooks, as
+// on 32-bit Windows; vlload64's, installed last, come first under Wine, so
+// the 64-bit program is skinned.
+class MessageHookEntry : public OneHalf {};
+
+TEST_F(MessageHookEntry, BothLoadersHookInByMessageHooksOnRequest)
+{
+    ASSERT_TRUE(startChild(quoted(loaderPath()) + " /messagehooks", outputFile("vlload"), &loader));
+    ASSERT_TRUE(waitForOutput(loader, "is hooked into every 64-bit program", startTimeout)) << childOutput(loader);
+    EXPECT_EQ(std::string::npos, childOutput(loader).find("window event")) << childOutput(loader);
+    EXPECT_NE(0u, findProcess("vlload64.exe"));
+    ASSERT_TRUE(startGallery(gallery64Path(), &gallery, &report)) << childOutput(gallery);
+    unsigned long size = 0;
+    const unsigned long offset = staticWindowProcOffset(shippedFile("varnel64.dll"), &size);
+    expectEveryWindowSkinned(report, offset, size, "the 64-bit gallery, varnel64.dll");
+}
+
 // ---------------------------------------------------------------------------
 // How the two halves fail.
 

@@ -93,7 +93,7 @@ static int waitPumping(HANDLE handle, DWORD milliseconds)
     }
 }
 
-void startPartnerLoader(PartnerLoader *partner)
+void startPartnerLoader(PartnerLoader *partner, int messageHooks)
 {
     ZeroMemory(partner, sizeof *partner);
     char path[MAX_PATH + 16];
@@ -103,7 +103,8 @@ void startPartnerLoader(PartnerLoader *partner)
         return;
     }
     char commandLine[MAX_PATH + 64];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" /partner %lu", path, (unsigned long)GetCurrentProcessId());
+    snprintf(commandLine, sizeof commandLine, "\"%s\" /partner %lu%s", path, (unsigned long)GetCurrentProcessId(),
+             messageHooks ? " /messagehooks" : "");
 
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);

@@ -17,10 +17,11 @@ struct PartnerLoader {
     DWORD id;
 };
 
-// Starts vlload64.exe with "/partner <this process id>" and waits until it
-// has installed its hooks or has ended. A missing program or a failure is
-// noted, not fatal: the 32-bit programs are skinned all the same.
-void startPartnerLoader(PartnerLoader *partner);
+// Starts vlload64.exe with "/partner <this process id>" (and
+// "/messagehooks" with messageHooks) and waits until it has installed its
+// hooks or has ended. A missing program or a failure is noted, not fatal:
+// the 32-bit programs are skinned all the same.
+void startPartnerLoader(PartnerLoader *partner, int messageHooks);
 
 // Asks the vlload64 this loader started to stop and waits for it to end.
 void stopPartnerLoader(PartnerLoader *partner);

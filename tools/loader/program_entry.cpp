@@ -42,10 +42,10 @@ static int enterByEvents(const EngineLibrary &engine, ProgramEntry *entry)
     return 0;
 }
 
-LoaderExitCode enterPrograms(const EngineLibrary &engine, ProgramEntry *entry)
+LoaderExitCode enterPrograms(const EngineLibrary &engine, int messageHooks, ProgramEntry *entry)
 {
     ZeroMemory(entry, sizeof *entry);
-    if (enterByEvents(engine, entry)) return exitOk;
+    if (!messageHooks && enterByEvents(engine, entry)) return exitOk;
     entry->before = SetWindowsHookExA(WH_CALLWNDPROC, engine.beforeMessage, engine.module, 0);
     const DWORD beforeError = GetLastError();
     entry->after = entry->before ? SetWindowsHookExA(WH_CALLWNDPROCRET, engine.afterMessage, engine.module, 0) : NULL;

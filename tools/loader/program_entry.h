@@ -17,9 +17,10 @@ struct ProgramEntry {
     HWINEVENTHOOK windowEvents[enteringEvents];  // or the window-event hooks
 };
 
-// Installs the hooks, saying how programs are entered. Returns exitOk, or
-// exitHookFailed after saying what the system refused.
-LoaderExitCode enterPrograms(const EngineLibrary &engine, ProgramEntry *entry);
+// Installs the hooks, saying how programs are entered; with messageHooks
+// the global message hooks on 64-bit Windows too ("vlload /messagehooks").
+// Returns exitOk, or exitHookFailed after saying what the system refused.
+LoaderExitCode enterPrograms(const EngineLibrary &engine, int messageHooks, ProgramEntry *entry);
 
 // Removes them; with window events, tells every program's engine to take
 // its threads' hooks out too (the settings generation, announced).

@@ -39,6 +39,8 @@ static void printUsage()
         "                   icon in the taskbar's notification area and its menu\r\n"
         "  vlload /notray   the same without the icon\r\n"
         "  vlload /no64     the same without vlload64 on 64-bit Windows\r\n"
+        "  vlload /messagehooks  the same, entering programs on 64-bit Windows by global\r\n"
+        "                   message hooks, as on 32-bit Windows, instead of window events\r\n"
         "  %-16s take the engine out: the running loaders unhook and end\r\n"
         "  %-16s say whether the loaders are running, and with which engines\r\n"
         "  vlload /pause    running programs give their captions back, new ones keep the\r\n"
@@ -127,8 +129,10 @@ static void waitForStop(HANDLE stop, HANDLE followed)
 
 // followed: vlload64 ends with the vlload that started it. withTray: the
 // notification-area icon (vlload only). withPartner: vlload64 started on a
-// 64-bit system.
-static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTray, int withPartner)
+// 64-bit system. messageHooks: programs entered by the global message hooks
+// on 64-bit Windows too, and so also by the vlload64 this one starts.
+static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTray, int withPartner,
+                                int messageHooks = 0)
 {
     LoaderInstance self;
     LoaderExitCode result = claimInstance(&self);
@@ -148,7 +152,7 @@ static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTra
     ZeroMemory(&partner, sizeof partner);
 
     ProgramEntry entry;
-    result = enterPrograms(engine, &entry);
+    result = enterPrograms(engine, messageHooks, &entry);
     if (result != exitOk) {
         DestroyWindow(window);
         releaseInstance(&self);
@@ -165,7 +169,7 @@ static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTra
     // The 64-bit half after this one's hooks, so that, should both enter by
     // message hooks, its hooks come first in the chain (partner_loader.cpp
     // says why).
-    if (sizeof(void *) == 4 && withPartner && systemIs64Bit()) startPartnerLoader(&partner);
+    if (sizeof(void *) == 4 && withPartner && systemIs64Bit()) startPartnerLoader(&partner, messageHooks);
     // Without a notification area (no taskbar yet) the icon comes when the
     // taskbar announces itself.
     if (withTray) say("vlload: tray icon %s", showTrayIcon(window) ? "shown" : "not shown (no notification area)");
@@ -222,14 +226,16 @@ static LoaderExitCode stopBothLoaders()
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    // vlload64 started by vlload follows it: "/partner <process id>".
-    if (sizeof(void *) == 8 && __argc == 3 && isOption(__argv[1], "partner")) {
+    // vlload64 started by vlload follows it: "/partner <process id>", and
+    // "/messagehooks" when vlload was given it.
+    if (sizeof(void *) == 8 && (__argc == 3 || (__argc == 4 && isOption(__argv[3], "messagehooks"))) &&
+        isOption(__argv[1], "partner")) {
         HANDLE followed = openFollowedProcess(__argv[2]);
         if (!followed) {
             complain("/partner needs the process id of a running vlload");
             return exitUsage;
         }
-        const LoaderExitCode result = runLoader(instance, followed, 0, 0);
+        const LoaderExitCode result = runLoader(instance, followed, 0, 0, __argc == 4);
         CloseHandle(followed);
         return result;
     }
@@ -242,6 +248,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const char *option = __argv[1];
     if (isOption(option, "notray")) return runLoader(instance, NULL, 0, 1);
     if (isOption(option, "no64")) return runLoader(instance, NULL, trayHere, 0);
+    if (isOption(option, "messagehooks")) return runLoader(instance, NULL, trayHere, 1, 1);
     if (isOption(option, "pause")) return pauseEngine();
     if (isOption(option, "resume")) return resumeEngine();
     if (isOption(option, "about")) return printAbout();
