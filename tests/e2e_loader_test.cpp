@@ -202,21 +202,8 @@ protected:
     static void SetUpTestSuite()
     {
         procedureOffset = staticWindowProcOffset(buildFile("varnel.dll"), &imageSize);
-        activeGradient = {GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF, 0, gradientBands};
-        activeGradient.end = farFrom(activeGradient.caption);
-        inactiveGradient = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, gradientBands};
-        inactiveGradient.end = farFrom(inactiveGradient.caption);
         settings = new EngineSettingsFile;
-        settings->write(settingsFileFor({{"activeGradientEndR", GetRValue(activeGradient.end)},
-                                         {"activeGradientEndG", GetGValue(activeGradient.end)},
-                                         {"activeGradientEndB", GetBValue(activeGradient.end)},
-                                         {"inactiveGradientEndR", GetRValue(inactiveGradient.end)},
-                                         {"inactiveGradientEndG", GetGValue(inactiveGradient.end)},
-                                         {"inactiveGradientEndB", GetBValue(inactiveGradient.end)},
-                                         {"gradientSteps", gradientBands},
-                                         {"animateMainWindows", 0},
-                                         {"animateMenus", 0},
-                                         {"solidInactiveCaption", 0}}));
+        settings->write(farGradientSettings(gradientBands, &activeGradient, &inactiveGradient));
         explorerId = findProcess("explorer.exe");
         // Without the tray icon: Wine without a taskbar shows tray icons in a
         // window of its own at the top left, over the gallery caption that

@@ -132,20 +132,7 @@ class SettingsForGradients {
 protected:
     SettingsForGradients()
     {
-        active = {GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF, 0, bands};
-        active.end = farFrom(active.caption);
-        inactive = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, bands};
-        inactive.end = farFrom(inactive.caption);
-        settings.write(settingsFileFor({{"activeGradientEndR", GetRValue(active.end)},
-                                        {"activeGradientEndG", GetGValue(active.end)},
-                                        {"activeGradientEndB", GetBValue(active.end)},
-                                        {"inactiveGradientEndR", GetRValue(inactive.end)},
-                                        {"inactiveGradientEndG", GetGValue(inactive.end)},
-                                        {"inactiveGradientEndB", GetBValue(inactive.end)},
-                                        {"gradientSteps", bands},
-                                        {"animateMainWindows", 0},
-                                        {"animateMenus", 0},
-                                        {"solidInactiveCaption", 0}}));
+        settings.write(farGradientSettings(bands, &active, &inactive));
     }
     static const int bands = 8;
     EngineSettingsFile settings;

@@ -8,6 +8,7 @@
 #include <tlhelp32.h>
 
 #include "support/pixels.h"
+#include "support/settings_file.h"
 #include "support/test_folder.h"
 
 std::string windowsDirectory()
@@ -76,6 +77,24 @@ int bandOf(const Gradient &g, COLORREF pixel)
 COLORREF farFrom(COLORREF c)
 {
     return RGB(GetRValue(c) >= 128 ? 0 : 255, GetGValue(c) >= 128 ? 0 : 255, GetBValue(c) >= 128 ? 0 : 255);
+}
+
+std::string farGradientSettings(int bands, Gradient *active, Gradient *inactive)
+{
+    *active = {GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF, 0, bands};
+    active->end = farFrom(active->caption);
+    *inactive = {GetSysColor(COLOR_INACTIVECAPTION) & 0xFFFFFF, 0, bands};
+    inactive->end = farFrom(inactive->caption);
+    return settingsFileFor({{"activeGradientEndR", GetRValue(active->end)},
+                            {"activeGradientEndG", GetGValue(active->end)},
+                            {"activeGradientEndB", GetBValue(active->end)},
+                            {"inactiveGradientEndR", GetRValue(inactive->end)},
+                            {"inactiveGradientEndG", GetGValue(inactive->end)},
+                            {"inactiveGradientEndB", GetBValue(inactive->end)},
+                            {"gradientSteps", bands},
+                            {"animateMainWindows", 0},
+                            {"animateMenus", 0},
+                            {"solidInactiveCaption", 0}});
 }
 
 std::string captionBandsNow(HWND window, const Gradient &active, const Gradient &inactive)

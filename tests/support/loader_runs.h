@@ -55,6 +55,11 @@ int bandOf(const Gradient &g, COLORREF pixel);
 // A colour far from the given one in every component, so that each band
 // differs visibly from the next.
 COLORREF farFrom(COLORREF c);
+// Both gradients of the system's caption colours in bands toward ends far
+// from them, and the vl.ini text that asks for them, with show animations
+// off and inactive captions as gradients too, so that a caption reads back
+// as bands whichever window is active.
+std::string farGradientSettings(int bands, Gradient *active, Gradient *inactive);
 // The title area of a window like the gallery's main window (sizeable, system
 // menu, three caption buttons), read back along its second row: "" when it
 // carries the bands of one of the two gradients in order, from the first to

@@ -172,46 +172,30 @@ bool writeSettingsEdit(std::string *error)
 
 // ---- The exclusion list ----
 
-std::vector<std::string> listedPrograms(const std::string &list)
+// The edited list kept when the edit changed it; otherwise why not.
+static bool keepListEdit(const std::string &edited, bool changed, const std::string &unchanged, std::string *error)
 {
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start < list.size()) {
-        size_t end = list.find('\n', start);
-        if (end == std::string::npos) end = list.size();
-        std::string line = list.substr(start, end - start);
-        if (start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line = line.substr(3);
-        size_t first = line.find_first_not_of(" \t\r");
-        size_t last = line.find_last_not_of(" \t\r");
-        if (first != std::string::npos && line[first] != ';') names.push_back(line.substr(first, last + 1 - first));
-        start = end + 1;
+    if (!changed) {
+        *error = unchanged;
+        return false;
     }
-    return names;
+    SettingsEdit.list = edited;
+    return true;
 }
 
 bool excludeProgram(const std::string &program, std::string *error)
 {
     if (!validProgramName(program, error)) return false;
     bool changed = false;
-    std::string edited = addExcludedProgram(SettingsEdit.list, program, &changed);
-    if (!changed) {
-        *error = program + " is already in the list";
-        return false;
-    }
-    SettingsEdit.list = edited;
-    return true;
+    const std::string edited = addExcludedProgram(SettingsEdit.list, program, &changed);
+    return keepListEdit(edited, changed, program + " is already in the list", error);
 }
 
 bool includeProgram(const std::string &program, std::string *error)
 {
     bool changed = false;
-    std::string edited = removeExcludedProgram(SettingsEdit.list, program, &changed);
-    if (!changed) {
-        *error = program + " is not in the list";
-        return false;
-    }
-    SettingsEdit.list = edited;
-    return true;
+    const std::string edited = removeExcludedProgram(SettingsEdit.list, program, &changed);
+    return keepListEdit(edited, changed, program + " is not in the list", error);
 }
 
 // ---- Keyboard ----

@@ -81,8 +81,7 @@ bool settingRowForcedOff(const SettingRow &row);
 
 // ---- The exclusion list ----
 
-// The programs the list names, in its order (comments and blank lines left out).
-std::vector<std::string> listedPrograms(const std::string &list);
+// The programs the list names: listedPrograms (tools/vlconf/vlconf.h).
 
 // Adds or removes a program in SettingsEdit.list. False with the reason for
 // a name the list cannot hold, or one already in (or not in) the list.

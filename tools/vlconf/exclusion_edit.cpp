@@ -59,12 +59,30 @@ static std::vector<ListLine> splitLines(const std::string &list)
     return lines;
 }
 
-static bool lineNames(const std::string &list, const ListLine &line, const std::string &program)
+static std::string lineText(const std::string &list, const ListLine &line)
 {
     std::string text = list.substr(line.start, line.length);
     // Notepad's UTF-8 byte-order mark, which the engine skips as well.
     if (line.start == 0 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text = text.substr(3);
-    return exclusionLineNames(text.c_str(), program.c_str()) != 0;
+    return text;
+}
+
+static bool lineNames(const std::string &list, const ListLine &line, const std::string &program)
+{
+    return exclusionLineNames(lineText(list, line).c_str(), program.c_str()) != 0;
+}
+
+std::vector<std::string> listedPrograms(const std::string &list)
+{
+    std::vector<std::string> names;
+    for (const ListLine &line : splitLines(list)) {
+        const std::string text = lineText(list, line);
+        // Trimmed, and comments skipped, as the engine reads a line.
+        const size_t first = text.find_first_not_of(" \t\r");
+        const size_t last = text.find_last_not_of(" \t\r");
+        if (first != std::string::npos && text[first] != ';') names.push_back(text.substr(first, last + 1 - first));
+    }
+    return names;
 }
 
 std::string addExcludedProgram(const std::string &list, const std::string &program, bool *changed)

@@ -131,6 +131,8 @@ bool validProgramName(const std::string &name, std::string *error);
 // breaks stay as they are. *changed tells whether anything changed.
 std::string addExcludedProgram(const std::string &list, const std::string &program, bool *changed);
 std::string removeExcludedProgram(const std::string &list, const std::string &program, bool *changed);
+// The program names the list holds, in its order, as the engine reads them.
+std::vector<std::string> listedPrograms(const std::string &list);
 
 // ---- Reference and commands ------------------------------------------------
 
