@@ -47,6 +47,16 @@ void readMetrics()
     r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
 }
 
+int nonClientMetricsChanged()
+{
+    const SharedResourcesRecord &r = SharedResources;
+    NONCLIENTMETRICSA now;
+    memset(&now, 0, sizeof now);
+    now.cbSize = r.nonClientMetrics.cbSize;
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, now.cbSize, &now, 0)) return 0;
+    return memcmp(&now, &r.nonClientMetrics, now.cbSize) != 0;
+}
+
 void createCaptionFonts()
 {
     LOGFONTA font = SharedResources.nonClientMetrics.lfCaptionFont;

@@ -22,6 +22,9 @@ void makeSharedObjects();
 // where the system has them.
 void readMetrics();
 void createCaptionFonts();
+// 1 when the system's caption font or non-client sizes are no longer those
+// readMetrics took (Display properties changed them since).
+int nonClientMetricsChanged();
 void readCaptionColours();
 void findDCColourFunctions();
 // The GDI objects makeSharedObjects made (up to room of them into objects);

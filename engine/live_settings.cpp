@@ -140,11 +140,7 @@ static int systemLookChanged()
     if (GetSysColor(COLOR_ACTIVECAPTION) != RGB(r.activeCaptionR, r.activeCaptionG, r.activeCaptionB)) return 1;
     if (GetSysColor(COLOR_INACTIVECAPTION) != RGB(r.inactiveCaptionR, r.inactiveCaptionG, r.inactiveCaptionB))
         return 1;
-    NONCLIENTMETRICSA now;
-    memset(&now, 0, sizeof now);
-    now.cbSize = r.nonClientMetrics.cbSize;
-    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, now.cbSize, &now, 0)) return 0;
-    return memcmp(&now, &r.nonClientMetrics, now.cbSize) != 0;
+    return nonClientMetricsChanged();
 }
 
 void followSystemChange(UINT message)

@@ -452,6 +452,41 @@ struct SystemColourChange {
     COLORREF old;
 };
 
+// The caption font changed and every top-level window told, as Display
+// properties does it, but not written to the registry (the system then tells
+// nobody, so the test does); put back however the test ends.
+struct CaptionFontChange {
+    CaptionFontChange()
+    {
+        old.cbSize = sizeof old;
+        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof old, &old, 0);
+        NONCLIENTMETRICSA changed = old;
+        changed.lfCaptionFont.lfItalic = !old.lfCaptionFont.lfItalic;
+        changed.lfCaptionFont.lfHeight = old.lfCaptionFont.lfHeight < 0 ? old.lfCaptionFont.lfHeight - 3 : -14;
+        made = setMetrics(changed);
+    }
+    ~CaptionFontChange() { setMetrics(old); }
+    static bool setMetrics(NONCLIENTMETRICSA metrics)
+    {
+        if (!SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return false;
+        DWORD_PTR answer;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0, SMTO_ABORTIFHUNG, 2000,
+                            &answer);
+        return true;
+    }
+    NONCLIENTMETRICSA old;
+    bool made;
+};
+
+int differingInTitleArea(const WindowPixels &a, const WindowPixels &b, const CaptionLayout &l)
+{
+    int differing = 0;
+    for (int y = l.top; y < l.bottom; y++)
+        for (int x = l.left; x <= l.right; x++)
+            if (a.at(x, y) != b.at(x, y)) differing++;
+    return differing;
+}
+
 }  // namespace
 
 TEST_F(SettingsWindow, ChooseTakesTheColourPickedInTheSystemsColourDialog)
@@ -474,6 +509,21 @@ TEST_F(SettingsWindow, PreviewFollowsTheSystemsCaptionColour)
     SystemColourChange change(COLOR_ACTIVECAPTION, changed);
     pump(sheet_, 200);
     expectBands(preview, {changed, RGB(0, 0, 0), 16}, "active");
+}
+
+TEST_F(SettingsWindow, PreviewFollowsTheSystemsCaptionFont)
+{
+    HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
+    const CaptionLayout l = captionPreviewLayout(preview);
+    const WindowPixels before(preview);
+    {
+        CaptionFontChange change;
+        ASSERT_TRUE(change.made);
+        pump(sheet_, 200);
+        EXPECT_LT(50, differingInTitleArea(before, WindowPixels(preview), l)) << "the title in the new font";
+    }
+    pump(sheet_, 200);
+    EXPECT_EQ(0, differingInTitleArea(before, WindowPixels(preview), l)) << "the title in the old font again";
 }
 
 // ---- Apply ----

@@ -47,6 +47,26 @@ static void preparePainters()
     }
 }
 
+static void deleteCaptionFonts()
+{
+    SharedResourcesRecord &r = SharedResources;
+    if (r.captionFont) DeleteObject(r.captionFont);
+    if (r.captionFontMedium) DeleteObject(r.captionFontMedium);
+    r.captionFont = r.captionFontMedium = NULL;
+}
+
+// A caption font or size changed in Display properties shows at the next
+// paint. The property sheet does not hand the system's broadcast on to its
+// pages, and the previews paint in this thread only, so the fonts can go.
+static void followNonClientMetrics()
+{
+    if (!nonClientMetricsChanged()) return;
+    freeStripCache();
+    deleteCaptionFonts();
+    readMetrics();
+    createCaptionFonts();
+}
+
 void usePreviewSettings()
 {
     resetSettings(&Settings);
@@ -90,6 +110,7 @@ static void drawSystemWindow(HWND preview, HDC dc, const RECT &all, bool active)
 
 static void paintPreview(HWND preview, HDC dc)
 {
+    followNonClientMetrics();
     usePreviewSettings();
     const bool active = GetWindowLongA(preview, previewActiveIndex) != 0;
     RECT all;
@@ -144,9 +165,7 @@ void releaseCaptionPreview()
 {
     SharedResourcesRecord &r = SharedResources;
     freeStripCache();
-    if (r.captionFont) DeleteObject(r.captionFont);
-    if (r.captionFontMedium) DeleteObject(r.captionFontMedium);
-    r.captionFont = r.captionFontMedium = NULL;
+    deleteCaptionFonts();
     for (const auto &box : boxBitmaps) {
         SkinBitmap &b = r.*box.bitmap;
         if (b.handle) DeleteObject(b.handle);

@@ -264,10 +264,26 @@ static INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LP
         }
         return -1;
     case WM_NOTIFY: return pageNotice(page, (const NMHDR *)lParam);
-    case WM_SYSCOLORCHANGE: repaintPreviews(); return TRUE;
     case WM_DESTROY: settingsPageWindows[pageOf(page)] = NULL; return FALSE;
     }
     return FALSE;
+}
+
+static WNDPROC sheetProcedure;
+
+// The system tells top-level windows of a new caption colour or font; the
+// previews are children of a page, which that broadcast does not reach.
+static LRESULT CALLBACK sheetFollowingSystem(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) repaintPreviews();
+    return CallWindowProcA(sheetProcedure, sheet, message, wParam, lParam);
+}
+
+static int CALLBACK sheetCreated(HWND sheet, UINT message, LPARAM)
+{
+    if (message == PSCB_INITIALIZED)
+        sheetProcedure = (WNDPROC)SetWindowLongA(sheet, GWL_WNDPROC, (LONG)sheetFollowingSystem);
+    return 0;
 }
 
 HWND openSettingsSheet(bool modeless, SettingsPage startPage)
@@ -293,7 +309,8 @@ HWND openSettingsSheet(bool modeless, SettingsPage startPage)
     PROPSHEETHEADERA h;
     ZeroMemory(&h, sizeof h);
     h.dwSize = PROPSHEETHEADERA_V1_SIZE;
-    h.dwFlags = modeless ? PSH_MODELESS : 0;
+    h.dwFlags = PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
+    h.pfnCallback = sheetCreated;
     h.hInstance = GetModuleHandleA(NULL);
     h.pszCaption = settingsSheetTitle;
     h.nPages = settingsPageCount;
