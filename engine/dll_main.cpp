@@ -23,6 +23,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     }
     case DLL_PROCESS_DETACH:
         engineProcessDetach(reserved != NULL);
+        closeEnteredThreads();
         return TRUE;
     case DLL_THREAD_DETACH:
         forgetEnteredThread(GetCurrentThreadId());

@@ -18,35 +18,57 @@ static volatile LONG enteredCount;
 // already entered reads without the lock, and recording looks again.
 static volatile LONG tableLock;
 
+// Whether a thread has the hooks is also kept in a slot of the thread's own,
+// as the leaving round it was entered in: a thread killed without telling the
+// library leaves its id in the table, and a new thread given that id must
+// still be entered. Without a slot the table alone tells.
+static DWORD entrySlot = TLS_OUT_OF_INDEXES;
+static volatile LONG leavingRound = 1;
+
 static void takeLock()
 {
     while (InterlockedCompareExchange(&tableLock, 1, 0) != 0) Sleep(0);
 }
 static void dropLock() { InterlockedExchange(&tableLock, 0); }
 
-int threadEntered(DWORD thread)
+static LONG tablePlace(DWORD thread)
 {
     const LONG count = enteredCount;
     for (LONG i = 0; i < count; i++)
-        if (entered[i].thread == thread) return 1;
-    return 0;
+        if (entered[i].thread == thread) return i;
+    return -1;
 }
 
-int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after)
+int thisThreadEntered()
 {
+    const DWORD slot = entrySlot;
+    if (slot != TLS_OUT_OF_INDEXES) return TlsGetValue(slot) == (LPVOID)(LONG_PTR)leavingRound;
+    return tablePlace(GetCurrentThreadId()) >= 0;
+}
+
+int recordEnteredThread(HHOOK before, HHOOK after)
+{
+    const DWORD thread = GetCurrentThreadId();
     int recorded = 0;
     takeLock();
+    if (entrySlot == TLS_OUT_OF_INDEXES) entrySlot = TlsAlloc();
+    LONG place = tablePlace(thread);
     if (!entryByEventsOn()) {
         // The loader stopped while the hooks went in.
-    } else if (threadEntered(thread)) {
+    } else if (thisThreadEntered()) {
         // Missed by a look taken while another thread's entry moved.
-    } else if (enteredCount >= enteredRoom) {
+    } else if (place < 0 && enteredCount >= enteredRoom) {
         traceEngine("thread %lu not entered: %d threads have the hooks", (unsigned long)thread, (int)enteredRoom);
     } else {
-        entered[enteredCount].thread = thread;
-        entered[enteredCount].before = before;
-        entered[enteredCount].after = after;
-        InterlockedIncrement(&enteredCount);
+        // A place already under this id was a killed thread's, whose hooks
+        // went with it.
+        const bool added = place < 0;
+        if (added) place = enteredCount;
+        entered[place].thread = thread;
+        entered[place].before = before;
+        entered[place].after = after;
+        if (added) InterlockedIncrement(&enteredCount);
+        if (entrySlot != TLS_OUT_OF_INDEXES) TlsSetValue(entrySlot, (LPVOID)(LONG_PTR)leavingRound);
         recorded = 1;
     }
     dropLock();
@@ -79,5 +101,12 @@ void leaveEnteredThreads()
     }
     if (enteredCount) traceEngine("the loader stopped: %ld threads left", (long)enteredCount);
     InterlockedExchange(&enteredCount, 0);
+    InterlockedIncrement(&leavingRound);
     dropLock();
+}
+
+void closeEnteredThreads()
+{
+    if (entrySlot != TLS_OUT_OF_INDEXES) TlsFree(entrySlot);
+    entrySlot = TLS_OUT_OF_INDEXES;
 }

@@ -5,13 +5,13 @@
 
 #include <windows.h>
 
-// 1 when thread has the hooks.
-int threadEntered(DWORD thread);
+// 1 when the calling thread has the hooks.
+int thisThreadEntered();
 
-// Notes thread's two hooks. Returns 0, keeping nothing, when the loader no
-// longer enters programs, the thread has its hooks already or the table is
-// full: the caller removes them.
-int recordEnteredThread(DWORD thread, HHOOK before, HHOOK after);
+// Notes the calling thread's two hooks. Returns 0, keeping nothing, when the
+// loader no longer enters programs, the thread has its hooks already or the
+// table is full: the caller removes them.
+int recordEnteredThread(HHOOK before, HHOOK after);
 
 // Threads that have the hooks now.
 int enteredThreadCount();
@@ -25,3 +25,6 @@ void forgetEnteredThread(DWORD thread);
 // have, as when a global hook is removed under Wine; where the system frees
 // the library once no hook needs it, its detach gives them back.
 void leaveEnteredThreads();
+
+// At unload: the thread slot given back.
+void closeEnteredThreads();

@@ -20,7 +20,7 @@ static void enterThisThread()
     HMODULE module = engineModule();
     HHOOK before = SetWindowsHookExA(WH_CALLWNDPROC, SpyCallWndProc2, module, thread);
     HHOOK after = before ? SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, module, thread) : NULL;
-    if (before && after && recordEnteredThread(thread, before, after)) return;
+    if (before && after && recordEnteredThread(before, after)) return;
     if (!before || !after)
         traceEngine("thread %lu not entered: the system refused a hook (error %lu)", (unsigned long)thread,
                     (unsigned long)GetLastError());
@@ -37,7 +37,7 @@ extern "C" void CALLBACK VarnelWindowEvent(HWINEVENTHOOK hook, DWORD event, HWND
     (void)child;
     (void)thread;
     (void)time;
-    if (threadEntered(GetCurrentThreadId())) return;
+    if (thisThreadEntered()) return;
     DWORD process = 0;
     if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId()) return;
     enterThisThread();

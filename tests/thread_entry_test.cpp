@@ -144,4 +144,51 @@ TEST_F(ThreadEntry, TheStopTakesEveryThreadsHooksOutAndKeepsTheirWindows)
     for (HANDLE h : {other.entered, other.stopped, other.done}) CloseHandle(h);
 }
 
+// A thread that enters and ends without the library's thread detach (the
+// tests link the engine without its entry point), as a killed thread does:
+// its id stays in the table.
+struct Entering {
+    DWORD onlyAs;  // 0: any id
+    int skinned;
+};
+
+DWORD WINAPI enterOnce(LPVOID parameter)
+{
+    Entering *e = (Entering *)parameter;
+    if (e->onlyAs && GetCurrentThreadId() != e->onlyAs) return 0;
+    HWND first = windowOfThisThread();
+    eventFor(first);
+    HWND later = windowOfThisThread();
+    pumpMessages();
+    e->skinned = runsTheEngine(later);
+    DestroyWindow(later);
+    DestroyWindow(first);
+    return 0;
+}
+
+DWORD runToTheEnd(Entering *e)
+{
+    DWORD id = 0;
+    HANDLE thread = CreateThread(NULL, 0, enterOnce, e, 0, &id);
+    if (!thread) return 0;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 10000, QS_ALLINPUT) != WAIT_OBJECT_0) pumpMessages();
+    CloseHandle(thread);
+    return id;
+}
+
+TEST_F(ThreadEntry, ANewThreadWithTheIdOfAThreadThatDiedEnteredIsEnteredToo)
+{
+    Entering killed = {0, 0};
+    const DWORD id = runToTheEnd(&killed);
+    ASSERT_EQ(1, killed.skinned);
+    ASSERT_EQ(1, enteredThreadCount()) << "the ended thread is still in the table";
+    // Wine gives ids out in turn and comes back to this one after some
+    // hundreds of threads; the threads with other ids end at once.
+    Entering again = {id, -1};
+    for (int tries = 0; tries < 4000 && again.skinned < 0; tries++) runToTheEnd(&again);
+    if (again.skinned < 0) GTEST_SKIP() << "the system gave no new thread the id " << id;
+    EXPECT_EQ(1, again.skinned);
+    EXPECT_EQ(1, enteredThreadCount()) << "the new thread took the place of the old";
+}
+
 }  // namespace
