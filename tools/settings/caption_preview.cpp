@@ -56,8 +56,8 @@ static void deleteCaptionFonts()
 }
 
 // A caption font or size changed in Display properties shows at the next
-// paint. The property sheet does not hand the system's broadcast on to its
-// pages, and the previews paint in this thread only, so the fonts can go.
+// paint (the sheet repaints the previews when the system tells it). The
+// previews paint in this thread only, so the old fonts can go at once.
 static void followNonClientMetrics()
 {
     if (!nonClientMetricsChanged()) return;
