@@ -372,6 +372,18 @@ void expectBands(HWND preview, const ExpectedBands &e, const char *which)
     }
 }
 
+// The pixels of the title area that differ between two copies; with report,
+// the first few are named as failures.
+int differingInTitleArea(const WindowPixels &a, const WindowPixels &b, const CaptionLayout &l, bool report = false)
+{
+    int differing = 0;
+    for (int y = l.top; y < l.bottom; y++)
+        for (int x = l.left; x <= l.right; x++)
+            if (a.at(x, y) != b.at(x, y) && differing++ < 5 && report)
+                ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << a.at(x, y) << " against " << b.at(x, y);
+    return differing;
+}
+
 }  // namespace
 
 TEST_F(SettingsWindow, PreviewShowsTheBandsOfTheEditedSettings)
@@ -395,15 +407,8 @@ TEST_F(SettingsWindow, PreviewEqualsTheEnginesCaptionOfAWindowOfTheSameWidth)
     usePreviewSettings();
     ASSERT_EQ(1, repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive));
 
-    const CaptionLayout l = captionPreviewLayout(preview);
-    WindowPixels shown(preview), engine(real);
-    int differing = 0;
-    for (int y = l.top; y < l.bottom; y++)
-        for (int x = l.left; x <= l.right; x++)
-            if (shown.at(x, y) != engine.at(x, y) && differing++ < 5)
-                ADD_FAILURE() << "at " << x << "," << y << ": preview " << std::hex << shown.at(x, y) << ", engine "
-                              << engine.at(x, y);
-    EXPECT_EQ(0, differing);
+    EXPECT_EQ(0, differingInTitleArea(WindowPixels(preview), WindowPixels(real), captionPreviewLayout(preview), true))
+        << "the preview against the engine's caption";
     DestroyWindow(real);
 }
 
@@ -477,15 +482,6 @@ struct CaptionFontChange {
     NONCLIENTMETRICSA old;
     bool made;
 };
-
-int differingInTitleArea(const WindowPixels &a, const WindowPixels &b, const CaptionLayout &l)
-{
-    int differing = 0;
-    for (int y = l.top; y < l.bottom; y++)
-        for (int x = l.left; x <= l.right; x++)
-            if (a.at(x, y) != b.at(x, y)) differing++;
-    return differing;
-}
 
 }  // namespace
 
