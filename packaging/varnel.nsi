@@ -4,8 +4,11 @@
 ;   OUTFILE    the setup program to write
 ;   STAGE      the folder it gathered the files in, one subfolder per place
 ;   FILES_NSH  the include it generates from packaging/files.txt: the macros
-;              VarnelInstallFiles, VarnelRemoveFiles and
-;              VarnelRemoveSettings, one line per file
+;              VarnelInstallFiles (what every Windows gets),
+;              VarnelInstallFiles64 (the 64-bit half), VarnelRemoveFiles
+;              and VarnelRemoveSettings, one line per file
+;   EXIT_CODES_NSH  vlload's exit codes as VLLOAD_<name>, generated from
+;              tools/loader/exit_codes.h
 ;
 ; Where things go: the tools and the user guide into the install folder
 ; (Program Files\varnel by default), the engine into the Windows directory
@@ -23,8 +26,6 @@ RequestExecutionLevel admin
 !define PRODUCT_KEY "Software\varnel"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "varnel"
-!define STOP_FINISHED 0     ; vlload /status: running; /stop: stopped
-!define NOT_RUNNING 7       ; vlload /status, /stop: no loader is running
 
 Name "varnel ${VERSION}"
 OutFile "${OUTFILE}"
@@ -44,6 +45,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include "${FILES_NSH}"
+!include "${EXIT_CODES_NSH}"
 
 Var LoaderWasRunning
 Var FilesInUse
@@ -124,12 +126,13 @@ Page custom welcomePage
 !macro VarnelStopLoader VLLOAD
   StrCpy $LoaderWasRunning 0
   ExecWait '"${VLLOAD}" /status' $0
-  ${If} $0 == ${STOP_FINISHED}
+  ${If} $0 == ${VLLOAD_exitOk}
+  ${OrIf} $0 == ${VLLOAD_exitPartlyRunning}
     DetailPrint "Stopping the running varnel loader"
     ExecWait '"${VLLOAD}" /stop' $0
-    ${If} $0 == ${STOP_FINISHED}
+    ${If} $0 == ${VLLOAD_exitOk}
       StrCpy $LoaderWasRunning 1
-    ${ElseIf} $0 != ${NOT_RUNNING}
+    ${ElseIf} $0 != ${VLLOAD_exitNotRunning}
       DetailPrint "The running varnel loader did not stop (exit code $0)"
     ${EndIf}
   ${EndIf}
@@ -180,6 +183,15 @@ Section "varnel (required)" SecCore
   CreateShortcut "$SMPROGRAMS\varnel\Uninstall varnel.lnk" "$INSTDIR\uninstall.exe"
 SectionEnd
 
+; The 64-bit half serves 64-bit programs, which only 64-bit Windows has:
+; .onInit asks vlload (IsWow64Process, looked up at run time) and leaves it
+; out on 32-bit Windows. Where it is installed it is not optional: vlload
+; starts vlload64 there.
+Section "64-bit programs" SecWin64
+  SectionIn RO
+  !insertmacro VarnelInstallFiles64
+SectionEnd
+
 Section "Start at logon" SecLogon
   WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" '"$INSTDIR\vlload.exe"'
 SectionEnd
@@ -208,11 +220,19 @@ Function .onInstSuccess
   ${EndIf}
 FunctionEnd
 
-; An upgrade starts from what the user chose last time: no Run value beside
-; an earlier install means the start at logon was turned off.
 Function .onInit
   SetShellVarContext all
   StrCpy $FilesInUse ""
+  ; The 64-bit half only where Windows is 64-bit (SecWin64).
+  InitPluginsDir
+  File "/oname=$PLUGINSDIR\vlload.exe" "${STAGE}\tools\vlload.exe"
+  ExecWait '"$PLUGINSDIR\vlload.exe" /windowsbits' $0
+  ${If} $0 != ${VLLOAD_exitWindows64}
+    !insertmacro UnselectSection ${SecWin64}
+    SectionSetText ${SecWin64} "64-bit programs (not on this 32-bit Windows)"
+  ${EndIf}
+  ; An upgrade starts from what the user chose last time: no Run value
+  ; beside an earlier install means the start at logon was turned off.
   ReadRegStr $0 HKLM "${PRODUCT_KEY}" "InstallFolder"
   ReadRegStr $1 HKLM "${RUN_KEY}" "${RUN_VALUE}"
   ${If} $0 != ""
@@ -223,6 +243,7 @@ FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecCore} "The engine, the loader, the tools, the default skin, the showcase settings (unless you have settings already) and the user guide."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecWin64} "The engine and loader for 64-bit programs (varnel64.dll, vlload64.exe, vlplug64.dll). Installed only on 64-bit Windows, where it is needed: 32-bit Windows runs no 64-bit programs."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecLogon} "Start the loader, and with it the engine, every time you log on."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 

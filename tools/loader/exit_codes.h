@@ -13,4 +13,8 @@ enum LoaderExitCode {
     exitNotRunning = 7,       // /stop or /status: no vlload is running
     exitStopTimedOut = 8,     // /stop: the running vlload did not end in time
     exitPartlyRunning = 9,    // /status on 64-bit Windows: only one of vlload and vlload64 runs
+    // /windowsbits: the bitness of Windows itself (the setup program asks,
+    // and installs the 64-bit half only where it is 64)
+    exitWindows32 = 32,
+    exitWindows64 = 64,
 };

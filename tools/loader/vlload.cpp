@@ -49,6 +49,7 @@ static void printUsage()
         "  vlload /about    version, state, the engines' paths and how many programs have them\r\n"
         "  vlload /menu     the running vlload shows its tray menu at the mouse pointer\r\n"
         "  vlload /version  the version of varnel this vlload belongs to\r\n"
+        "  vlload /windowsbits  whether Windows itself is 32- or 64-bit, as the exit code\r\n"
         "  %-16s this text\r\n"
         "\r\n"
         "%s is taken from %s's own folder, else from %s.\r\n"
@@ -73,11 +74,12 @@ static void printUsage()
         "  %d  already running\r\n"
         "  %d  /stop, /status: not running\r\n"
         "  %d  /stop: the running vlload did not end in time\r\n"
-        "  %d  /status: on 64-bit Windows, only one of vlload and vlload64 is running",
+        "  %d  /status: on 64-bit Windows, only one of vlload and vlload64 is running\r\n"
+        "  %d, %d  /windowsbits: 32-bit, 64-bit Windows",
         program, sizeof(void *) == 8 ? "64-bit " : "", program, engineLibraryName,
         stop, status, help, engineLibraryName, program, windows, windows, exitOk, exitUsage,
         exitDllNotFound, engineLibraryName, exitEngineRefused, exitNoHookEntries, engineLibraryName, exitHookFailed,
-        exitAlreadyRunning, exitNotRunning, exitStopTimedOut, exitPartlyRunning);
+        exitAlreadyRunning, exitNotRunning, exitStopTimedOut, exitPartlyRunning, exitWindows32, exitWindows64);
 }
 
 static LRESULT CALLBACK loaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -260,6 +262,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // On 32-bit Windows both do exactly what they always did.
     if (isOption(option, "stop")) return systemIs64Bit() ? stopBothLoaders() : stopRunningLoader(loader32Names);
     if (isOption(option, "status")) return systemIs64Bit() ? reportBothStatuses() : reportStatus(loader32Names);
+    if (isOption(option, "windowsbits")) {
+        const int wide = systemIs64Bit();
+        say("%d-bit Windows", wide ? 64 : 32);
+        return wide ? exitWindows64 : exitWindows32;
+    }
     if (isOption(option, "version")) {
         say("%s %s", ownLoaderNames().program, VARNEL_VERSION);
         return exitOk;
