@@ -9,6 +9,7 @@
 #include "engine/engine_lifecycle.h"
 #include "engine/engine_state.h"
 #include "engine/entered_threads.h"
+#include "engine/file_stamps.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
@@ -24,6 +25,20 @@ LONG appliedGeneration;
 // what is there, which stays valid until the next change.
 static volatile LONG settingUp;
 
+// A change is a hint, taken calmly: any program may bump the shared
+// generation, as often as it likes. A process looks at the files at most
+// this often; a change that comes sooner is taken by the first hook call
+// after the pause (the generation stays unequal until then).
+DWORD settingsFollowInterval = defaultSettingsFollowInterval;
+static DWORD lastFollowTick;
+static int followedBefore;
+// The files the last set-up read, and whether there was one: a set-up that
+// finds the same files and the same settings makes nothing and repaints
+// nothing.
+static EngineFileStamps appliedStamps;
+static int stampsTaken;
+volatile LONG settingsLooks, settingsSetUps;
+
 // Objects of the last set-up but one: a thread may have selected one into a
 // DC just before the swap, so they are deleted at the next change or at
 // detach, never under that thread.
@@ -33,6 +48,8 @@ static int retiredCount;
 
 void watchSettingsGeneration()
 {
+    followedBefore = 0;
+    stampsTaken = 0;
     liveGeneration = settingsGeneration(engineWindowsDirectory);
     appliedGeneration = liveGeneration ? *liveGeneration : 0;
 }
@@ -111,18 +128,39 @@ static void setUpAgain()
         repaintWindows();
         return;
     }
+    // Stamped before the files are read, so that a write in between is
+    // seen by the next change.
+    InterlockedIncrement(&settingsLooks);
+    EngineFileStamps stamps;
+    stampEngineFiles(engineWindowsDirectory, &stamps);
     SettingsRecord fresh;
     resetSettings(&fresh);
     // A file that does not read now keeps what the program has; the next
     // change reads it again.
     if (!loadSettings(engineWindowsDirectory, &fresh)) return;
     if (paused) switchEveryFeatureOff(&fresh);
+    const int unchanged =
+        stampsTaken && sameFileStamps(stamps, appliedStamps) && memcmp(&fresh, &Settings, sizeof fresh) == 0;
+    appliedStamps = stamps;
+    stampsTaken = 1;
+    if (unchanged) {
+        traceEngine("a settings change that changed nothing: nothing made again");
+        return;
+    }
+    InterlockedIncrement(&settingsSetUps);
     applySettings(fresh);
 }
 
 void followSettingsChange()
 {
     if (InterlockedCompareExchange(&settingUp, 1, 0) != 0) return;
+    const DWORD now = GetTickCount();
+    if (followedBefore && now - lastFollowTick < settingsFollowInterval) {
+        InterlockedExchange(&settingUp, 0);
+        return;
+    }
+    followedBefore = 1;
+    lastFollowTick = now;
     appliedGeneration = *liveGeneration;
     // A loader that entered by window events announces its stop like a
     // change of settings.
