@@ -17,6 +17,7 @@
 #include "loader_instance.h"
 #include "partner_loader.h"
 #include "program_entry.h"
+#include "settings_echo.h"
 #include "tray_icon.h"
 #include "varnel_version.h"
 
@@ -87,6 +88,9 @@ static LRESULT CALLBACK loaderWindowProc(HWND window, UINT message, WPARAM wPara
     LRESULT result;
     if (handleTrayMessage(window, message, wParam, lParam, &result)) return result;
     switch (message) {
+    case WM_TIMER:
+        if (handleSettingsEchoTimer(wParam)) return 0;
+        break;
     case WM_CLOSE:
         PostQuitMessage(exitOk);
         return 0;
@@ -176,7 +180,11 @@ static LoaderExitCode runLoader(HINSTANCE instance, HANDLE followed, int withTra
     // taskbar announces itself.
     if (withTray) say("vlload: tray icon %s", showTrayIcon(window) ? "shown" : "not shown (no notification area)");
 
+    // One echo of settings changes for the desktop: vlload64 started by
+    // vlload leaves it to vlload, whose broadcast reaches every program.
+    if (!followed) startSettingsEcho(window);
     waitForStop(self.stop, followed);
+    stopSettingsEcho(window);
     removeTrayIcon(window);
 
     leavePrograms(&entry);
