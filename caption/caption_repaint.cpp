@@ -5,6 +5,7 @@
 // takes one window DC per repaint.
 #include "caption/caption_repaint.h"
 
+#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
 #include "engine/engine_state.h"
@@ -44,7 +45,8 @@ int repaintCaption(HWND window, LONG style, int state, RECT *covered)
     if (!GetWindowRect(window, &r)) return 0;
 
     HDC dc = GetWindowDC(window);
-    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics());
+    const int showsIcon = windowCaptionShowsIcon(window, style, exStyle);
+    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics(), showsIcon);
     const int shown = paintTitleArea(window, dc, l, state, covered);
     ReleaseDC(window, dc);
     return shown;

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_icon.h"
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/settings.h"
@@ -132,7 +133,9 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     if (!captionIsDrawn(style, exStyle)) return 0;
 
     CaptionArea area = {left, top, right, bottom, buttonsRight};
-    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &area);
+    // Only a modal-frame dialog's correction asks whether the icon shows.
+    const int showsIcon = (style & DS_MODALFRAME) ? windowCaptionShowsIcon(owner, style, exStyle) : 0;
+    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, showsIcon, &area);
     if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
     const GradientStrip strip = gradientStrip(area);
 
