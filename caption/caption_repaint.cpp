@@ -11,6 +11,7 @@
 #include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
+#include "engine/shared_resources.h"
 
 volatile int lastActiveState;
 
@@ -26,7 +27,15 @@ static int paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state, RECT
     if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return 0;
 
     if (pluginInUse()) {
+        // A plug-in composes as it likes; in a mirrored window's DC whatever
+        // bitmap it copies keeps its orientation, so no title it composed
+        // reads backwards (text it draws straight into the DC reads as the
+        // system's does). The DC's layout is put back afterwards.
+        const DWORD layout = SharedResources.getLayout ? SharedResources.getLayout(dc) : 0;
+        const int mirrored = (layout & LAYOUT_RTL) && SharedResources.setLayout;
+        if (mirrored) SharedResources.setLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
         callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+        if (mirrored) SharedResources.setLayout(dc, layout);
         return 0;
     }
     if (Settings.macButtons == 0)

@@ -83,3 +83,21 @@ TEST_F(CaptionFidelity, TheIconTheSystemDrawsStaysVisible)
         EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
     }
 }
+
+// A mirrored window: the strip lands on the icon's side, and its title reads
+// as the system's does, right-aligned beside the icon, not mirror-imaged.
+TEST_F(CaptionFidelity, AMirroredWindowsTitleReadsAsTheSystemsDoes)
+{
+    const FidelityCase cases[] = {
+        {"mirrored, thick frame with boxes", WS_OVERLAPPEDWINDOW, WS_EX_LAYOUTRTL, classSmallIcon, true},
+        {"mirrored, thin frame", WS_CAPTION | WS_SYSMENU, WS_EX_LAYOUTRTL, ownSmallIcon, true},
+        {"mirrored, modal frame without an icon", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+         WS_EX_LAYOUTRTL | WS_EX_DLGMODALFRAME, noOwnIcon, false},
+    };
+    for (const FidelityCase &c : cases) {
+        const CaptionComparison r = compare(c);
+        EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
+        EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
+        EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
+    }
+}

@@ -169,10 +169,12 @@ ScreenPixels::ScreenPixels(HWND window)
     ReleaseDC(NULL, screen);
 }
 
+// A mirrored DC maps x to width - 1 - x, the edges of a rectangle included:
+// what is drawn at [left, right) shows at [width - 1 - right, width - 1 - left).
 static RECT mirroredIf(bool mirrored, int width, RECT r)
 {
     if (!mirrored || IsRectEmpty(&r)) return r;
-    RECT m = {width - r.right, r.top, width - r.left, r.bottom};
+    RECT m = {width - 1 - r.right, r.top, width - 1 - r.left, r.bottom};
     return m;
 }
 
@@ -217,8 +219,15 @@ CaptionParts captionParts(HWND window, bool iconShown)
     }
     const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     p.caption = mirroredIf(mirrored, width, p.caption);
+    // The icon and the boxes are drawn from their pixels, not their edges:
+    // in a mirrored DC each lands a pixel further right than a copy would;
+    // their places here take both columns.
     p.icon = mirroredIf(mirrored, width, p.icon);
-    for (RECT &b : p.boxes) b = mirroredIf(mirrored, width, b);
+    if (mirrored && !IsRectEmpty(&p.icon)) p.icon.right += 1;
+    for (RECT &b : p.boxes) {
+        b = mirroredIf(mirrored, width, b);
+        if (mirrored && !IsRectEmpty(&b)) b.right += 1;
+    }
     return p;
 }
 
@@ -233,7 +242,9 @@ static std::vector<bool> expectedTitleMask(HWND window, const char *title, Capti
     const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     if (exStyle & WS_EX_RTLREADING) format |= DT_RTLREADING;
-    std::vector<COLORREF> drawn = drawnStrip(window, width, height, RGB(255, 255, 255), RGB(0, 0, 0),
+    // Drawn through a DC of the screen: one made compatible with a mirrored
+    // window's DC would be mirrored too.
+    std::vector<COLORREF> drawn = drawnStrip(NULL, width, height, RGB(255, 255, 255), RGB(0, 0, 0),
         SharedResources.captionFont, [&](HDC dc) {
             WCHAR wide[256];
             const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, wide, 256) - 1;
@@ -269,12 +280,35 @@ static std::vector<bool> expectedTitleMask(HWND window, const char *title, Capti
     return mask;
 }
 
+// With VARNEL_CAPTION_DUMP naming a folder, each comparison writes the two
+// captions there as PPM pictures, to look at what a failure saw.
+static void dumpCaption(const ScreenPixels &p, const char *kind)
+{
+    char folder[260];
+    if (!GetEnvironmentVariableA("VARNEL_CAPTION_DUMP", folder, sizeof folder)) return;
+    static int count;
+    char path[300];
+    sprintf(path, "%s\\%03d-%s.ppm", folder, kind[0] == 's' ? count : count++, kind);
+    FILE *f = fopen(path, "wb");
+    if (!f) return;
+    const int rows = p.height() < 40 ? p.height() : 40;
+    fprintf(f, "P6 %d %d 255\n", p.width(), rows);
+    for (int y = 0; y < rows; y++)
+        for (int x = 0; x < p.width(); x++) {
+            const COLORREF c = p.at(x, y);
+            fputc(GetRValue(c), f), fputc(GetGValue(c), f), fputc(GetBValue(c), f);
+        }
+    fclose(f);
+}
+
 CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look, bool iconShown)
 {
     CaptionComparison c;
     c.iconShown = iconShown;
     HWND engine = pair.engineWindow();
     const ScreenPixels s(pair.systemWindow()), e(engine);
+    dumpCaption(s, "system");
+    dumpCaption(e, "engine");
     if (s.width() != e.width() || s.height() != e.height()) {
         c.iconOrBoxesChanged = c.systemTitleLeft = c.titleDiffers = 1;
         c.where = "the two windows differ in size";

@@ -35,7 +35,7 @@ static void preparePainters()
     memset(&r, 0, sizeof r);
     readMetrics();
     r.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
-    findDCColourFunctions();
+    findNewerDCFunctions();
     createCaptionFonts();
     char windows[250], path[300];
     GetWindowsDirectoryA(windows, sizeof windows);
