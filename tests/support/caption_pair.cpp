@@ -219,14 +219,13 @@ CaptionParts captionParts(HWND window, bool iconShown)
     }
     const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     p.caption = mirroredIf(mirrored, width, p.caption);
-    // The icon and the boxes are drawn from their pixels, not their edges:
-    // in a mirrored DC each lands a pixel further right than a copy would;
-    // their places here take both columns.
+    // The icon and the boxes are drawn by their pixels, not their edges: in
+    // a mirrored DC each lands a pixel further right than a copied bitmap.
     p.icon = mirroredIf(mirrored, width, p.icon);
-    if (mirrored && !IsRectEmpty(&p.icon)) p.icon.right += 1;
+    if (mirrored) OffsetRect(&p.icon, 1, 0);
     for (RECT &b : p.boxes) {
         b = mirroredIf(mirrored, width, b);
-        if (mirrored && !IsRectEmpty(&b)) b.right += 1;
+        if (mirrored) OffsetRect(&b, 1, 0);
     }
     return p;
 }
