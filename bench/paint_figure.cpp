@@ -5,6 +5,7 @@
 #include "bench/bench_timing.h"
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
+#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_repaint.h"
 #include "caption/strip_cache.h"
@@ -199,8 +200,9 @@ int runPaintFigure()
     const bool active = GetForegroundWindow() == f.window;
     RECT r;
     GetWindowRect(f.window, &r);
-    const CaptionLayout l =
-        captionLayout(f.style, GetWindowLongA(f.window, GWL_EXSTYLE), r.right - r.left, sharedCaptionMetrics());
+    const LONG exStyle = GetWindowLongA(f.window, GWL_EXSTYLE);
+    const CaptionLayout l = captionLayout(f.style, exStyle, r.right - r.left, sharedCaptionMetrics(),
+                                          windowCaptionShowsIcon(f.window, f.style, exStyle));
     int sampled = 0;
     const int changed = changedTitlePixels(&f, l, &sampled);
 

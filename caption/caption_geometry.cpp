@@ -13,7 +13,7 @@ int captionIsActive(int state, int windowIsForeground)
     return state == 1;
 }
 
-DWORD gradientEdgeCorrection(DWORD style, DWORD exStyle, int edgeWidth, CaptionArea *area)
+DWORD gradientEdgeCorrection(DWORD style, DWORD exStyle, int edgeWidth, int showsIcon, CaptionArea *area)
 {
     if (!(exStyle & WS_EX_WINDOWEDGE)) {
         if (exStyle & WS_EX_STATICEDGE) {
@@ -31,7 +31,7 @@ DWORD gradientEdgeCorrection(DWORD style, DWORD exStyle, int edgeWidth, CaptionA
             area->buttonsRight += 2;
         }
     }
-    if (style & DS_MODALFRAME) area->left = edgeWidth + 1;
+    if ((style & DS_MODALFRAME) && !showsIcon) area->left = edgeWidth + 1;
     return exStyle;
 }
 

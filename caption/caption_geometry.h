@@ -23,10 +23,11 @@ int captionIsActive(int state, int windowIsForeground);
 
 // Windows without a window edge: a static edge becomes a window edge and the
 // area moves by one pixel; otherwise the title area starts one pixel into the
-// window. A modal-frame dialog's title starts right after its edge. Returns
-// the extended style the window should carry (exStyle itself when unchanged)
-// and moves the area.
-DWORD gradientEdgeCorrection(DWORD style, DWORD exStyle, int edgeWidth, CaptionArea *area);
+// window. A modal-frame dialog's title starts right after its edge, unless
+// the system draws an icon there (showsIcon: captionShowsIcon), whose place
+// the area already leaves. Returns the extended style the window should carry
+// (exStyle itself when unchanged) and moves the area.
+DWORD gradientEdgeCorrection(DWORD style, DWORD exStyle, int edgeWidth, int showsIcon, CaptionArea *area);
 
 // Sizes of the composed title strip. The strip is one row taller than what
 // is copied to the window.

@@ -45,6 +45,19 @@ static int layoutRow(LONG style, LONG exStyle)
     return 13;
 }
 
+int captionIconDependsOnWindow(LONG style, LONG exStyle)
+{
+    return (style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW) && (exStyle & WS_EX_DLGMODALFRAME);
+}
+
+int captionShowsIcon(LONG style, LONG exStyle, int hasIcon)
+{
+    if (!(style & WS_SYSMENU) || (exStyle & WS_EX_TOOLWINDOW)) return 0;
+    // Without an icon of its own or its class's the system falls back to the
+    // default icon, but not for a modal frame.
+    return hasIcon || !(exStyle & WS_EX_DLGMODALFRAME);
+}
+
 static void setArea(CaptionLayout &l, int left, int top, int right, int bottom, int buttonsRight)
 {
     l.left = left;
@@ -54,34 +67,40 @@ static void setArea(CaptionLayout &l, int left, int top, int right, int bottom, 
     l.buttonsRight = buttonsRight;
 }
 
-CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMetrics &m)
+CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMetrics &m, int showsIcon)
 {
     const int w = width;
     const int fw = m.frameWidth, fh = m.frameHeight;
     const int ew = m.edgeWidth, eh = m.edgeHeight;
     const int button = m.captionButtonWidth;
-    const int icon = m.smallIconWidth;
     const int caption = m.captionHeight, smallCaption = m.smallCaptionHeight;
+    // Where the system draws an icon, the title area begins where the icon's
+    // place ends, from the inside of the frame (the thick frame's width, the
+    // edge and one pixel of a thin one); elsewhere it begins at the frame.
+    // The rest of each row does not depend on the icon.
+    const int iconEnd = showsIcon ? captionIconMargin + m.smallIconWidth : 0;
+    const int thick = showsIcon ? fw + iconEnd : fw + 1;
+    const int thin = ew + 1 + iconEnd;
 
     CaptionLayout l;
     l.row = layoutRow(style, exStyle);
     switch (l.row) {
-    case 1: setArea(l, fw + icon + 1, fh, w - fw - 3 * button, caption + 3, w - fw); break;
-    case 2: setArea(l, fw + icon + 1, fh, w - fw - 2 * button - 2, caption + 3, w - fw); break;
-    case 3: setArea(l, fw + 1, fh, w - fw - button + 2, smallCaption + 3, w - fw); break;
-    case 4: setArea(l, fw + icon + 1, fh, w - fw - button - 2, caption + 3, w - fw); break;
-    case 5: setArea(l, fw + 1, fh, w - 4, caption + 3, w - fw); break;
-    case 6: setArea(l, ew + icon + 1, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
-    case 7: setArea(l, ew + 1, eh + 1, w - 2 * button - 5, caption + 2, w - 3); break;
-    case 8: setArea(l, ew + 1, eh + 1, w - 5, caption + 2, w - 3); break;
-    case 9: setArea(l, ew + 1, eh + 1, w - fw - button + 2, smallCaption + 2, w - 3); break;
+    case 1: setArea(l, thick, fh, w - fw - 3 * button, caption + 3, w - fw); break;
+    case 2: setArea(l, thick, fh, w - fw - 2 * button - 2, caption + 3, w - fw); break;
+    case 3: setArea(l, thick, fh, w - fw - button + 2, smallCaption + 3, w - fw); break;
+    case 4: setArea(l, thick, fh, w - fw - button - 2, caption + 3, w - fw); break;
+    case 5: setArea(l, thick, fh, w - 4, caption + 3, w - fw); break;
+    case 6: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
+    case 7: setArea(l, thin, eh + 1, w - 2 * button - 5, caption + 2, w - 3); break;
+    case 8: setArea(l, thin, eh + 1, w - 5, caption + 2, w - 3); break;
+    case 9: setArea(l, thin, eh + 1, w - fw - button + 2, smallCaption + 2, w - 3); break;
     // Thin tool windows without a system menu: the frame width is added, not
     // subtracted, and the buttons end thirteen pixels short.
-    case 10: setArea(l, ew + 1, eh + 1, w + fw - 9, smallCaption + 2, w - 13); break;
-    case 11: setArea(l, ew + icon + 1, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
+    case 10: setArea(l, thin, eh + 1, w + fw - 9, smallCaption + 2, w - 13); break;
+    case 11: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
     // Rows 12 and 13 take the edge height, not its width, off the right end.
-    case 12: setArea(l, ew + 1, eh + 1, w - ew - button - 3, caption + 2, w - eh - 1); break;
-    default: setArea(l, ew + 1, eh + 1, w - ew - 3, caption + 2, w - eh - 3); break;
+    case 12: setArea(l, thin, eh + 1, w - ew - button - 3, caption + 2, w - eh - 1); break;
+    default: setArea(l, thin, eh + 1, w - ew - 3, caption + 2, w - eh - 3); break;
     }
     return l;
 }

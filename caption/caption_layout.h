@@ -29,9 +29,26 @@ struct CaptionLayout {
     int row;
 };
 
+// The system draws the caption's icon this many pixels in from the inside of
+// the frame, and starts its title after it.
+enum { captionIconMargin = 2 };
+
 // The metrics of SharedResources.
 CaptionMetrics sharedCaptionMetrics();
 
+// Whether the system draws an icon at the start of the caption: a window with
+// a system menu that is no tool window shows its own small or big icon, else
+// its class's small or big one, else the default icon, except a window with
+// a modal frame, which then shows none and starts its title at the frame.
+// hasIcon says whether the window or its class has an icon.
+int captionShowsIcon(LONG style, LONG exStyle, int hasIcon);
+
+// Whether captionShowsIcon's answer depends on hasIcon at all: only for a
+// modal-frame window with a system menu that is no tool window. Every other
+// window is decided by its styles, without asking for its icons.
+int captionIconDependsOnWindow(LONG style, LONG exStyle);
+
 // The title area of a caption whose frame and buttons are described by style
-// and exStyle, for a window width pixels wide.
-CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMetrics &m);
+// and exStyle, for a window width pixels wide; showsIcon (captionShowsIcon)
+// says whether the title area begins after the icon's place or at the frame.
+CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMetrics &m, int showsIcon);

@@ -5,11 +5,13 @@
 // takes one window DC per repaint.
 #include "caption/caption_repaint.h"
 
+#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
 #include "engine/engine_state.h"
 #include "engine/plugin.h"
 #include "engine/settings.h"
+#include "engine/shared_resources.h"
 
 volatile int lastActiveState;
 
@@ -25,7 +27,15 @@ static int paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state, RECT
     if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return 0;
 
     if (pluginInUse()) {
+        // A plug-in composes as it likes; in a mirrored window's DC whatever
+        // bitmap it copies keeps its orientation, so no title it composed
+        // reads backwards (text it draws straight into the DC reads as the
+        // system's does). The DC's layout is put back afterwards.
+        const DWORD layout = SharedResources.getLayout ? SharedResources.getLayout(dc) : 0;
+        const int mirrored = (layout & LAYOUT_RTL) && SharedResources.setLayout;
+        if (mirrored) SharedResources.setLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
         callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+        if (mirrored) SharedResources.setLayout(dc, layout);
         return 0;
     }
     if (Settings.macButtons == 0)
@@ -44,7 +54,8 @@ int repaintCaption(HWND window, LONG style, int state, RECT *covered)
     if (!GetWindowRect(window, &r)) return 0;
 
     HDC dc = GetWindowDC(window);
-    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics());
+    const int showsIcon = windowCaptionShowsIcon(window, style, exStyle);
+    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics(), showsIcon);
     const int shown = paintTitleArea(window, dc, l, state, covered);
     ReleaseDC(window, dc);
     return shown;

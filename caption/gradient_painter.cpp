@@ -6,12 +6,24 @@
 #include <string.h>
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_icon.h"
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 
 static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+
+// A mirrored window's DC (WS_EX_LAYOUTRTL) lays coordinates out from the
+// right: the title area computed left to right lands on the icon's side, as
+// the system's caption does. A bitmap copied into it would come out
+// mirror-imaged, so its strip is composed as the screen shows it (the first
+// band and the title at the right, beside the icon) and copied keeping its
+// orientation. Windows 95 and NT 4.0 have no GetLayout and no mirrored DCs.
+static int dcIsMirrored(HDC dc)
+{
+    return SharedResources.getLayout && (SharedResources.getLayout(dc) & LAYOUT_RTL);
+}
 
 // Each band is a fill of its own colour, as a rectangle with a null pen
 // would paint it (the right column and bottom row of the rectangle left
@@ -36,7 +48,8 @@ static int fillBand(HDC memory, int left, int top, int width, int height, COLORR
 
 // Returns 0 when GDI could not make a band's brush: the strip is then not
 // shown at all.
-static int paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step)
+static int paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step,
+                      int fromRight)
 {
     const float bandWidth = gradientBandWidth(width, bands);
     float position = 0.0f;
@@ -51,7 +64,10 @@ static int paintBands(HDC memory, int width, int height, int bands, BandColour *
     }
     for (int band = 0; band < bands && filled; band++) {
         const BandSpan span = bandSpanAt(position, bandWidth);
-        filled = fillBand(memory, span.start, 0, span.end - span.start - 1, height - 1, bandColourRef(*colour));
+        const int bandFill = span.end - span.start - 1;
+        // From the right: the same columns, counted from the other end.
+        const int left = fromRight ? width - span.start - bandFill : span.start;
+        filled = fillBand(memory, left, 0, bandFill, height - 1, bandColourRef(*colour));
         *colour = colourAfterBand(*colour, step, band, bands, Settings.mirroredGradient);
         position = nextBandPosition(position, bandWidth);
     }
@@ -70,28 +86,43 @@ static COLORREF outlineColour(BandColour end, int bands)
 
 // With split fonts the part before the first "-" is drawn in the caption
 // font and the rest, from the "-" on, in the medium font right after it.
-static void drawTitle(HDC memory, const WindowText &title, int width, int height, COLORREF textColour)
+// fromRight: the title keeps its margin from the right end, beside a
+// mirrored window's icon, and ends there. rtlReading: the window reads right
+// to left (WS_EX_RTLREADING), and the system draws its title so.
+static void drawTitle(HDC memory, const WindowText &title, int width, int height, COLORREF textColour,
+                      int fromRight, int rtlReading)
 {
     SetTextAlign(memory, TA_LEFT | TA_TOP);
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, textColour);
+    const UINT format = titleFormat | (rtlReading ? DT_RTLREADING : 0);
     RECT text = {titleTextLeft, 0, width, height - 1};
+    if (fromRight) SetRect(&text, 0, 0, width - titleTextLeft, height - 1);
     const int length = title.length;
     const int split = title.unicode ? titleSplitIndex(title.wide, length) : titleSplitIndex(title.ansi, length);
 
-    SelectObject(memory, SharedResources.captionFont);
-    if (split < length && Settings.splitTitleFonts == 1) {
+    HGDIOBJ previousFont = SelectObject(memory, SharedResources.captionFont);
+    if (split < length && Settings.splitTitleFonts == 1 && fromRight) {
+        // The second part ends at the right margin, the first right before it.
+        SelectObject(memory, SharedResources.captionFontMedium);
+        const int second = windowTextExtent(memory, title, length).cx - windowTextExtent(memory, title, split).cx;
+        drawWindowText(memory, title, split, length - split, &text, format | DT_RIGHT);
+        SelectObject(memory, SharedResources.captionFont);
+        text.right -= second;
+        if (split > 0 && text.right > 0) drawWindowText(memory, title, 0, split, &text, format | DT_RIGHT);
+    } else if (split < length && Settings.splitTitleFonts == 1) {
         const SIZE first = windowTextExtent(memory, title, split);
-        if (split > 0) drawWindowText(memory, title, 0, split, &text, titleFormat);
+        if (split > 0) drawWindowText(memory, title, 0, split, &text, format);
         if (first.cx < text.right) {
             SelectObject(memory, SharedResources.captionFontMedium);
             text.left = titleTextLeft + first.cx;
-            drawWindowText(memory, title, split, length - split, &text, titleFormat);
+            drawWindowText(memory, title, split, length - split, &text, format);
         }
     } else {
-        const UINT centre = Settings.centerCaptionText == 1 ? DT_CENTER : 0;
-        drawWindowText(memory, title, 0, length, &text, titleFormat | centre);
+        const UINT align = Settings.centerCaptionText == 1 ? DT_CENTER : fromRight ? DT_RIGHT : 0;
+        drawWindowText(memory, title, 0, length, &text, format | align);
     }
+    SelectObject(memory, previousFont);
 }
 
 // Drawn straight into the window DC, around the caption buttons, in the
@@ -132,7 +163,9 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     if (!captionIsDrawn(style, exStyle)) return 0;
 
     CaptionArea area = {left, top, right, bottom, buttonsRight};
-    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &area);
+    // Only a modal-frame dialog's correction asks whether the icon shows.
+    const int showsIcon = (style & DS_MODALFRAME) ? windowCaptionShowsIcon(owner, style, exStyle) : 0;
+    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, showsIcon, &area);
     if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
     const GradientStrip strip = gradientStrip(area);
 
@@ -155,6 +188,7 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     // A window too narrow for a title strip gets no strip: a negative width
     // would turn the copy into a mirrored one over the icon and frame.
     const int composed = strip.width > 0 && strip.height > 1;
+    const int mirroredDC = dcIsMirrored(dc);
     COLORREF outline;
     StripEntry *kept = NULL;
     if (composed) {
@@ -173,6 +207,8 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         look.textColour = textColour;
         look.font = r.captionFont;
         look.mediumFont = r.captionFontMedium;
+        look.fromRight = mirroredDC;
+        look.rtlReading = (exStyle & WS_EX_RTLREADING) != 0;
         // Released on the one way out below, after the copy.
         lockStripCache();
         kept = findStrip(owner, look, title);
@@ -181,12 +217,12 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
             // as the system drew it: a memory DC without its bitmap, or with
             // bands missing, would be copied over the caption as a black bar.
             kept = claimStrip(owner, look, title);
-            if (!kept || !paintBands(kept->memory, strip.width, strip.height, bands, &colour, step)) {
+            if (!kept || !paintBands(kept->memory, strip.width, strip.height, bands, &colour, step, look.fromRight)) {
                 if (kept) dropStrip(kept);
                 unlockStripCache();
                 return 0;
             }
-            drawTitle(kept->memory, title, strip.width, strip.height, textColour);
+            drawTitle(kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading);
             kept->outline = outlineColour(colour, bands);
         }
         outline = kept->outline;
@@ -199,7 +235,8 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     if (composed) {
         // The strip's last row is not copied: it is the caption's bottom
         // edge, which stays as the system drew it.
-        const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, SRCCOPY);
+        const DWORD copy = mirroredDC ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
+        const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, copy);
         unlockStripCache();
         if (shown && copied) SetRect(copied, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
         return shown ? 1 : 0;

@@ -20,6 +20,8 @@ extern int stripCacheLimit;
 struct StripLook {
     int width, height;
     int bands, mirrored, centred, split;
+    int fromRight;   // composed for a mirrored DC: first band and title at the right
+    int rtlReading;  // the title drawn in right-to-left reading order
     float startR, startG, startB, stepR, stepG, stepB;
     COLORREF textColour;
     HFONT font, mediumFont;

@@ -134,11 +134,17 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     // Where GDI has no handle left, the caption stays as the system drew it
     // rather than taking a black or half-drawn bar.
     if (layout.inner > 0 && layout.height > 1) {
+        // In a mirrored window's DC the bar is composed left to right and
+        // copied as composed, so that its title reads; it lands on the
+        // mirrored side as a whole.
+        const int mirrored = SharedResources.getLayout && (SharedResources.getLayout(dc) & LAYOUT_RTL);
         HDC memory = CreateCompatibleDC(dc);
+        if (memory && mirrored && SharedResources.setLayout) SharedResources.setLayout(memory, 0);
         HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, layout.inner + 1, layout.height) : NULL;
         if (bitmap) SelectObject(memory, bitmap);
+        const DWORD copy = mirrored ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
         if (bitmap && composeBar(memory, padded, layout, style, decorated, textColour))
-            BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, SRCCOPY);
+            BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, copy);
         if (memory) DeleteDC(memory);
         if (bitmap) DeleteObject(bitmap);
     }

@@ -86,11 +86,15 @@ void readCaptionColours()
 }
 
 typedef COLORREF(WINAPI *SetDCColourFunction)(HDC dc, COLORREF colour);
+typedef DWORD(WINAPI *GetLayoutFunction)(HDC dc);
+typedef DWORD(WINAPI *SetLayoutFunction)(HDC dc, DWORD layout);
 
-void findDCColourFunctions()
+void findNewerDCFunctions()
 {
     SharedResources.setDCBrushColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCBrushColor");
     SharedResources.setDCPenColor = (SetDCColourFunction)findNewerFunction("gdi32.dll", "SetDCPenColor");
+    SharedResources.getLayout = (GetLayoutFunction)findNewerFunction("gdi32.dll", "GetLayout");
+    SharedResources.setLayout = (SetLayoutFunction)findNewerFunction("gdi32.dll", "SetLayout");
 }
 
 static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
@@ -158,7 +162,7 @@ BOOL setUpEngine()
         return FALSE;
     }
     SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
-    findDCColourFunctions();
+    findNewerDCFunctions();
     makeSharedObjects();
     if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
     engineAttached = 1;

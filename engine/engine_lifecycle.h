@@ -18,15 +18,15 @@ void makeSharedObjects();
 // Its parts, for the settings window's preview, which paints with the
 // engine's painters in a process of its own: the system metrics and
 // non-client metrics; the two caption fonts; the caption colours and the
-// gradient steps towards Settings' ends; SetDCBrushColor and SetDCPenColor
-// where the system has them.
+// gradient steps towards Settings' ends; SetDCBrushColor, SetDCPenColor,
+// GetLayout and SetLayout where the system has them.
 void readMetrics();
 void createCaptionFonts();
 // 1 when the system's caption font or non-client sizes are no longer those
 // readMetrics took (Display properties changed them since).
 int nonClientMetricsChanged();
 void readCaptionColours();
-void findDCColourFunctions();
+void findNewerDCFunctions();
 // The GDI objects makeSharedObjects made (up to room of them into objects);
 // returns how many. The live path deletes them only at the next change,
 // since another thread may be painting with them now.

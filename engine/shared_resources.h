@@ -28,6 +28,10 @@ struct SharedResourcesRecord {
     // gradient painter makes a brush per band and a pen for its outline.
     COLORREF(WINAPI *setDCBrushColor)(HDC dc, COLORREF colour);
     COLORREF(WINAPI *setDCPenColor)(HDC dc, COLORREF colour);
+    // GetLayout and SetLayout, NULL on Windows 95 and NT 4.0, which have no
+    // mirrored windows: every DC there is laid out left to right.
+    DWORD(WINAPI *getLayout)(HDC dc);
+    DWORD(WINAPI *setLayout)(HDC dc, DWORD layout);
     HFONT captionFont;
     HFONT captionFontMedium;
 

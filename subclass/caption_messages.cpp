@@ -161,8 +161,16 @@ static HRGN regionWithoutStrip(HWND window, WPARAM update, const RECT &strip)
 {
     RECT w;
     if (update == 0 || !GetWindowRect(window, &w)) return NULL;
+    // A mirrored window's strip was copied through a DC laid out from the
+    // right, which maps x to the width less one less x, a rectangle's edges
+    // too: on the screen the strip lies that far from the right edge.
+    int left = w.left + strip.left, right = w.left + strip.right;
+    if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) {
+        left = w.right - 1 - strip.right;
+        right = w.right - 1 - strip.left;
+    }
     HRGN narrowed = update == wholeFrame ? CreateRectRgnIndirect(&w) : CreateRectRgn(0, 0, 0, 0);
-    HRGN cut = CreateRectRgn(w.left + strip.left, w.top + strip.top, w.left + strip.right, w.top + strip.bottom);
+    HRGN cut = CreateRectRgn(left, w.top + strip.top, right, w.top + strip.bottom);
     const HRGN from = update == wholeFrame ? narrowed : (HRGN)update;
     const int combined = narrowed && cut ? CombineRgn(narrowed, from, cut, RGN_DIFF) : ERROR;
     if (cut) DeleteObject(cut);

@@ -46,23 +46,29 @@ TEST(GradientEdgeCorrection, MovesTheAreaByTheWindowsEdges)
     const int edge = 2;
     struct Case {
         const char *what;
-        DWORD style, exStyle, expectedExStyle;
+        DWORD style, exStyle;
+        int icon;
+        DWORD expectedExStyle;
         CaptionArea expected;
     } cases[] = {
-        {"window edge: nothing moves", WS_CAPTION, WS_EX_WINDOWEDGE, WS_EX_WINDOWEDGE, start},
-        {"static edge becomes a window edge", WS_CAPTION, WS_EX_STATICEDGE | WS_EX_ACCEPTFILES,
+        {"window edge: nothing moves", WS_CAPTION, WS_EX_WINDOWEDGE, 0, WS_EX_WINDOWEDGE, start},
+        {"static edge becomes a window edge", WS_CAPTION, WS_EX_STATICEDGE | WS_EX_ACCEPTFILES, 0,
          WS_EX_WINDOWEDGE | WS_EX_ACCEPTFILES, {31, 3, 401, 21, 481}},
-        {"no edge: the title starts one pixel in", WS_BORDER, WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW,
+        {"no edge: the title starts one pixel in", WS_BORDER, WS_EX_TOOLWINDOW, 0, WS_EX_TOOLWINDOW,
          {1, 1, 402, 18, 482}},
-        {"modal frame: left after the edge", WS_CAPTION | DS_MODALFRAME, WS_EX_WINDOWEDGE, WS_EX_WINDOWEDGE,
+        {"modal frame: left after the edge", WS_CAPTION | DS_MODALFRAME, WS_EX_WINDOWEDGE, 0, WS_EX_WINDOWEDGE,
          {3, 4, 400, 22, 480}},
-        {"modal frame wins over the static edge's shift", WS_CAPTION | DS_MODALFRAME, WS_EX_STATICEDGE,
+        {"modal frame wins over the static edge's shift", WS_CAPTION | DS_MODALFRAME, WS_EX_STATICEDGE, 0,
          WS_EX_WINDOWEDGE, {3, 3, 401, 21, 481}},
-        {"modal frame wins over the bare window's left", WS_BORDER | DS_MODALFRAME, 0, 0, {3, 1, 402, 18, 482}},
+        {"modal frame wins over the bare window's left", WS_BORDER | DS_MODALFRAME, 0, 0, 0, {3, 1, 402, 18, 482}},
+        {"modal frame with an icon: the icon's place stays", WS_CAPTION | DS_MODALFRAME, WS_EX_WINDOWEDGE, 1,
+         WS_EX_WINDOWEDGE, start},
+        {"an icon leaves the other corrections alone", WS_CAPTION, WS_EX_STATICEDGE, 1, WS_EX_WINDOWEDGE,
+         {31, 3, 401, 21, 481}},
     };
     for (const Case &c : cases) {
         CaptionArea area = start;
-        EXPECT_EQ(c.expectedExStyle, gradientEdgeCorrection(c.style, c.exStyle, edge, &area)) << c.what;
+        EXPECT_EQ(c.expectedExStyle, gradientEdgeCorrection(c.style, c.exStyle, edge, c.icon, &area)) << c.what;
         EXPECT_TRUE(areaIs(area, c.expected)) << c.what;
     }
 }

@@ -58,13 +58,14 @@ TEST(CaptionLayout, EveryStyleCombinationTakesTheFirstMatchingRowAndItsSums)
         LONG style, exStyle;
         int features;
         stylesOf(combination, &style, &exStyle, &features);
-        for (int width : {300, 120, 641}) {
+        for (int width : {300, 120, 641})
+        for (int icon : {0, 1}) {
             SCOPED_TRACE(testing::Message() << "style " << std::hex << style << " exStyle " << exStyle
-                                            << std::dec << " width " << width);
-            CaptionLayout l = captionLayout(style, exStyle, width, metrics);
+                                            << std::dec << " width " << width << " icon " << icon);
+            CaptionLayout l = captionLayout(style, exStyle, width, metrics, icon);
             int row = expectedRow(features);
             ASSERT_EQ(row, l.row);
-            CaptionArea a = expectedCaptionArea(row, width, metrics);
+            CaptionArea a = expectedCaptionArea(row, width, metrics, icon != 0);
             EXPECT_EQ(a.left, l.left);
             EXPECT_EQ(a.top, l.top);
             EXPECT_EQ(a.right, l.right);
@@ -102,7 +103,7 @@ TEST(CaptionLayout, OrderOfTheTestsDecidesOverlappingCases)
 {
     for (const NamedCase &c : orderingCases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(c.row, captionLayout(WS_CAPTION | c.style, c.exStyle, 300, metrics).row);
+        EXPECT_EQ(c.row, captionLayout(WS_CAPTION | c.style, c.exStyle, 300, metrics, 0).row);
     }
 }
 
@@ -110,16 +111,16 @@ TEST(CaptionLayout, RowsTenTwelveAndThirteenUseTheirSumsAsWritten)
 {
     const int w = 200;
     // Row 10 adds the frame width, and its buttons end 13 short.
-    CaptionLayout ten = captionLayout(WS_CAPTION, WS_EX_TOOLWINDOW, w, metrics);
+    CaptionLayout ten = captionLayout(WS_CAPTION, WS_EX_TOOLWINDOW, w, metrics, 0);
     EXPECT_EQ(10, ten.row);
     EXPECT_EQ(w + metrics.frameWidth - 9, ten.right);
     EXPECT_EQ(w - 13, ten.buttonsRight);
     // Rows 12 and 13 take the edge height off a width.
-    CaptionLayout twelve = captionLayout(WS_CAPTION | WS_SYSMENU, 0, w, metrics);
+    CaptionLayout twelve = captionLayout(WS_CAPTION | WS_SYSMENU, 0, w, metrics, 1);
     EXPECT_EQ(12, twelve.row);
     EXPECT_EQ(w - metrics.edgeWidth - metrics.captionButtonWidth - 3, twelve.right);
     EXPECT_EQ(w - metrics.edgeHeight - 1, twelve.buttonsRight);
-    CaptionLayout thirteen = captionLayout(WS_CAPTION, 0, w, metrics);
+    CaptionLayout thirteen = captionLayout(WS_CAPTION, 0, w, metrics, 0);
     EXPECT_EQ(13, thirteen.row);
     EXPECT_EQ(w - metrics.edgeWidth - 3, thirteen.right);
     EXPECT_EQ(w - metrics.edgeHeight - 3, thirteen.buttonsRight);
@@ -135,12 +136,81 @@ TEST(CaptionLayout, OtherStyleBitsDoNotChangeTheLayout)
         LONG style, exStyle;
         int features;
         stylesOf(combination, &style, &exStyle, &features);
-        CaptionLayout plain = captionLayout(style, exStyle, 300, metrics);
-        CaptionLayout noisy = captionLayout(style | noise, exStyle | exNoise, 300, metrics);
+        CaptionLayout plain = captionLayout(style, exStyle, 300, metrics, 1);
+        CaptionLayout noisy = captionLayout(style | noise, exStyle | exNoise, 300, metrics, 1);
         SCOPED_TRACE(combination);
         EXPECT_EQ(plain.row, noisy.row);
         EXPECT_EQ(plain.left, noisy.left);
         EXPECT_EQ(plain.right, noisy.right);
         EXPECT_EQ(plain.buttonsRight, noisy.buttonsRight);
     }
+}
+
+// The system's icon rule, case by case: what decides, and what it leaves
+// alone. Every combination of the layout's style bits, with and without a
+// modal frame and an icon of the window's or its class's.
+TEST(CaptionIcon, ShownExactlyWhereTheSystemDrawsAnIcon)
+{
+    struct Rule {
+        const char *what;
+        bool applies(LONG style, LONG exStyle, int hasIcon) const
+        {
+            return (style & needStyle) == needStyle && (exStyle & needEx) == needEx && !(style & noStyle) &&
+                   !(exStyle & noEx) && (hasIcon == iconIs || iconIs < 0);
+        }
+        LONG needStyle, needEx, noStyle, noEx;
+        int iconIs;  // -1: either
+        int shown;
+    };
+    // The first rule that applies decides.
+    static const Rule rules[] = {
+        {"no system menu: no icon, whatever the window has", 0, 0, WS_SYSMENU, 0, -1, 0},
+        {"tool window: no icon", WS_SYSMENU, WS_EX_TOOLWINDOW, 0, 0, -1, 0},
+        {"modal frame without an icon: none, not the default one", WS_SYSMENU, WS_EX_DLGMODALFRAME, 0, 0, 0, 0},
+        {"modal frame with an icon: the icon", WS_SYSMENU, WS_EX_DLGMODALFRAME, 0, 0, 1, 1},
+        {"system menu, no modal frame: its icon or the default one", WS_SYSMENU, 0, 0, WS_EX_DLGMODALFRAME, -1, 1},
+    };
+    int decided[5] = {};
+    for (int combination = 0; combination < 64; combination++)
+        for (LONG modal : {0L, (LONG)WS_EX_DLGMODALFRAME})
+            for (int hasIcon : {0, 1}) {
+                LONG style, exStyle;
+                int features;
+                stylesOf(combination, &style, &exStyle, &features);
+                exStyle |= modal;
+                int r = 0;
+                while (!rules[r].applies(style, exStyle, hasIcon)) r++;
+                decided[r]++;
+                SCOPED_TRACE(testing::Message() << rules[r].what << ": style " << std::hex << style << " exStyle "
+                                                << exStyle << " icon " << hasIcon);
+                EXPECT_EQ(rules[r].shown, captionShowsIcon(style, exStyle, hasIcon));
+                // Styles that carry no meaning for the icon change nothing.
+                EXPECT_EQ(rules[r].shown, captionShowsIcon(style | WS_VISIBLE | WS_MAXIMIZE | DS_MODALFRAME,
+                                                           exStyle | WS_EX_LAYOUTRTL | WS_EX_MDICHILD, hasIcon));
+            }
+    for (int r = 0; r < 5; r++) EXPECT_GT(decided[r], 0) << rules[r].what << " never decided";
+}
+
+// The repaint asks for a window's icons only where captionIconDependsOnWindow
+// says so: everywhere else the answer must be the same with and without one.
+TEST(CaptionIcon, OnlyModalFrameWindowsWithASystemMenuNeedTheirIconsLookedUp)
+{
+    int lookUps = 0;
+    for (int combination = 0; combination < 64; combination++)
+        for (LONG modal : {0L, (LONG)WS_EX_DLGMODALFRAME}) {
+            LONG style, exStyle;
+            int features;
+            stylesOf(combination, &style, &exStyle, &features);
+            exStyle |= modal;
+            const bool differs = captionShowsIcon(style, exStyle, 0) != captionShowsIcon(style, exStyle, 1);
+            const bool asks = captionIconDependsOnWindow(style, exStyle) != 0;
+            EXPECT_EQ(differs, asks) << std::hex << style << " " << exStyle;
+            if (asks) {
+                lookUps++;
+                EXPECT_TRUE(modal && (style & WS_SYSMENU) && !(exStyle & WS_EX_TOOLWINDOW));
+            }
+        }
+    // Of the 64 combinations half have a system menu, half of those are no
+    // tool window; each of those 16 asks with the modal frame only.
+    EXPECT_EQ(16, lookUps);
 }

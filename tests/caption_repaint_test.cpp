@@ -149,22 +149,28 @@ struct RowWindow {
     int row;
     DWORD style;
     DWORD exStyle;
+    bool icon;  // the system draws one: the default icon, for these windows have none of their own
 };
 
 static const RowWindow rowWindows[] = {
-    {1, WS_OVERLAPPEDWINDOW, 0},
-    {2, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_CONTEXTHELP},
-    {3, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW},
-    {4, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, 0},
-    {5, WS_CAPTION | WS_THICKFRAME, 0},
-    {6, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTEXTHELP},
-    {7, WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP},
-    {8, WS_CAPTION, WS_EX_CONTEXTHELP},
-    {9, WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW},
-    {10, WS_CAPTION, WS_EX_TOOLWINDOW},
-    {11, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0},
-    {12, WS_CAPTION | WS_SYSMENU, 0},
-    {13, WS_CAPTION, 0},
+    {1, WS_OVERLAPPEDWINDOW, 0, true},
+    {2, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_CONTEXTHELP, true},
+    {3, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW, false},
+    {4, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, 0, true},
+    {5, WS_CAPTION | WS_THICKFRAME, 0, false},
+    {6, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_CONTEXTHELP, true},
+    {7, WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP, true},
+    {8, WS_CAPTION, WS_EX_CONTEXTHELP, false},
+    {9, WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, false},
+    {10, WS_CAPTION, WS_EX_TOOLWINDOW, false},
+    {11, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, true},
+    {12, WS_CAPTION | WS_SYSMENU, 0, true},
+    {13, WS_CAPTION, 0, false},
+    // A modal frame without an icon of its own or its class's shows none.
+    {4, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_DLGMODALFRAME, false},
+    {12, WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, false},
+    {1, WS_OVERLAPPEDWINDOW, WS_EX_DLGMODALFRAME, false},
+    {2, WS_CAPTION | WS_THICKFRAME, WS_EX_CONTEXTHELP, false},
 };
 
 TEST_F(CaptionRepaint, EveryLayoutRowReachesThePlugInWithItsEightValues)
@@ -172,14 +178,61 @@ TEST_F(CaptionRepaint, EveryLayoutRowReachesThePlugInWithItsEightValues)
     Settings.skipToolWindowCaptions = 0;
     const CaptionMetrics m = systemMetrics();
     for (const RowWindow &r : rowWindows) {
-        SCOPED_TRACE(testing::Message() << "row " << r.row);
+        SCOPED_TRACE(testing::Message() << "row " << r.row << " exStyle " << std::hex << r.exStyle);
         HWND w = make(r.style, r.exStyle, 250 + 10 * r.row);
         clearCalls();
         EXPECT_EQ(1, paintCaptionForMessage(WM_NCPAINT, 1, 0, w));
         TitleCall c = onlyCall();
         EXPECT_EQ(handleNumber(w), c.window);
-        expectArea(expectedCaptionArea(r.row, windowWidth(w), m), c);
+        expectArea(expectedCaptionArea(r.row, windowWidth(w), m, r.icon), c);
         EXPECT_EQ(stateByForeground, c.state);
+    }
+}
+
+// Where a modal-frame window's icon comes from: its own small or big icon
+// (WM_SETICON), its class's small or big icon. Any of them puts the title
+// area after the icon's place, as the system then draws the icon.
+TEST_F(CaptionRepaint, AModalFrameWindowWithAnIconOfItsOwnOrItsClassesLeavesTheIconsPlace)
+{
+    HICON icon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
+    WNDCLASSEXA wc = {sizeof wc};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "VarnelBigIconClass";
+    wc.hIcon = icon;
+    RegisterClassExA(&wc);
+    wc.lpszClassName = "VarnelSmallIconClass";
+    wc.hIcon = NULL;
+    wc.hIconSm = icon;
+    RegisterClassExA(&wc);
+    const struct {
+        const char *what;
+        const char *className;
+        WPARAM ownIcon;  // ICON_SMALL or ICON_BIG set with WM_SETICON, or none (-1)
+        DWORD style;
+        int row;
+    } cases[] = {
+        {"own small icon, thin frame", NULL, ICON_SMALL, WS_CAPTION | WS_SYSMENU, 12},
+        {"own big icon, thin frame", NULL, ICON_BIG, WS_CAPTION | WS_SYSMENU, 12},
+        {"class big icon, thick frame", "VarnelBigIconClass", (WPARAM)-1, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 4},
+        {"class small icon, thick frame", "VarnelSmallIconClass", (WPARAM)-1,
+         WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        HWND w = createTestWindow(c.style, WS_EX_DLGMODALFRAME, 300, 200, "Test", c.className);
+        windows_.push_back(w);
+        if (c.ownIcon != (WPARAM)-1) SendMessageA(w, WM_SETICON, c.ownIcon, (LPARAM)icon);
+        clearCalls();
+        repaintCaption(w, GetWindowLongA(w, GWL_STYLE), stateInactive);
+        expectArea(expectedCaptionArea(c.row, windowWidth(w), systemMetrics(), true), onlyCall());
+        // Taken away again, the system falls back to no icon at all.
+        if (c.ownIcon != (WPARAM)-1) {
+            SendMessageA(w, WM_SETICON, c.ownIcon, 0);
+            clearCalls();
+            repaintCaption(w, GetWindowLongA(w, GWL_STYLE), stateInactive);
+            expectArea(expectedCaptionArea(c.row, windowWidth(w), systemMetrics(), false), onlyCall());
+        }
     }
 }
 
@@ -188,7 +241,7 @@ TEST_F(CaptionRepaint, LayoutFollowsTheStyleGivenNotTheWindowsOwn)
     HWND w = make(WS_CAPTION | WS_SYSMENU);  // row 12 by its own style
     repaintCaption(w, WS_OVERLAPPEDWINDOW, stateInactive);
     TitleCall c = onlyCall();
-    expectArea(expectedCaptionArea(1, windowWidth(w), systemMetrics()), c);
+    expectArea(expectedCaptionArea(1, windowWidth(w), systemMetrics(), true), c);
     EXPECT_EQ(stateInactive, c.state);
 }
 
@@ -210,7 +263,7 @@ TEST_F(CaptionRepaint, MinimisedWindowIsPaintedOnlyWithMacButtonsAndOnePixelHigh
     Settings.macButtons = 1;
     repaintCaption(w, GetWindowLongA(w, GWL_STYLE), stateActive);
     TitleCall c = onlyCall();
-    CaptionArea a = expectedCaptionArea(1, windowWidth(w), systemMetrics());
+    CaptionArea a = expectedCaptionArea(1, windowWidth(w), systemMetrics(), true);
     a.top -= 1;
     expectArea(a, c);
     EXPECT_EQ(stateActive, c.state);
@@ -221,7 +274,7 @@ TEST_F(CaptionRepaint, MacButtonsLeaveTheTopOfAWindowThatIsNotMinimised)
     Settings.macButtons = 1;
     HWND w = make(WS_OVERLAPPEDWINDOW);
     repaintCaption(w, GetWindowLongA(w, GWL_STYLE), stateActive);
-    expectArea(expectedCaptionArea(1, windowWidth(w), systemMetrics()), onlyCall());
+    expectArea(expectedCaptionArea(1, windowWidth(w), systemMetrics(), true), onlyCall());
 }
 
 TEST_F(CaptionRepaint, ToolWindowCaptionsAreSkippedWhenConfigured)
@@ -274,7 +327,7 @@ TEST_F(CaptionRepaint, MdiChildrenAreLeftAloneUnlessSkinned)
     EXPECT_EQ(1, paintCaptionForMessage(WM_NCACTIVATE, 1, 0, child));
     TitleCall c = onlyCall();
     EXPECT_EQ(handleNumber(child), c.window);
-    expectArea(expectedCaptionArea(1, windowWidth(child), systemMetrics()), c);
+    expectArea(expectedCaptionArea(1, windowWidth(child), systemMetrics(), true), c);
     EXPECT_EQ(stateActive, c.state);
 }
 
@@ -365,7 +418,7 @@ TEST_F(CaptionRepaint, MdiActivateWithoutLParamPaintsTheWindowInWParamAsActive)
     EXPECT_EQ(stateActive, c.state);
     // The style is the handled window's, the extended style (tool window:
     // row 9, not 12) and the width those of the window named.
-    expectArea(expectedCaptionArea(9, 260, systemMetrics()), c);
+    expectArea(expectedCaptionArea(9, 260, systemMetrics(), false), c);
 }
 
 TEST_F(CaptionRepaint, MdiActivateNamingNoWindowPaintsNothing)
@@ -530,7 +583,7 @@ TEST_F(CaptionRepaint, WithoutThePlugInTheGradientPainterPaintsTheTitleArea)
     Settings.macButtons = 0;
     HWND w = make(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     pumpMessages();
-    const CaptionArea a = expectedCaptionArea(1, windowWidth(w), systemMetrics());
+    const CaptionArea a = expectedCaptionArea(1, windowWidth(w), systemMetrics(), true);
     const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
     const COLORREF sentinel = RGB(255 - GetRValue(active), 255 - GetGValue(active), 255 - GetBValue(active));
     auto fillTitleArea = [&] {

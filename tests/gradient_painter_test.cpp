@@ -31,7 +31,7 @@ CaptionArea thickFrameArea(HWND window)
     const int frameX = GetSystemMetrics(SM_CXFRAME), frameY = GetSystemMetrics(SM_CYFRAME);
     const int button = GetSystemMetrics(SM_CXSIZE);
     CaptionArea a;
-    a.left = frameX + GetSystemMetrics(SM_CXSMICON) + 1;
+    a.left = frameX + 2 + GetSystemMetrics(SM_CXSMICON);
     a.top = frameY;
     a.right = w - frameX - 3 * button;
     a.bottom = GetSystemMetrics(SM_CYCAPTION) + 3;
@@ -330,20 +330,40 @@ TEST_F(GradientPainter, StaticEdgeBecomesAWindowEdgeAndTheAreaShifts)
     EXPECT_EQ(markerColour(), p.at(a.left + 1, a.bottom - 1)) << "the last row moved up too";
 }
 
+// A dialog's modal frame (DS_MODALFRAME, which the dialog manager turns into
+// WS_EX_DLGMODALFRAME) without an icon: the system draws none and the title
+// starts right after the edge. Where the system draws an icon (here the
+// default icon of a window without a modal frame, or one set with
+// WM_SETICON) the strip keeps to the area it was given, after the icon.
 TEST_F(GradientPainter, ModalFrameStyleStartsTheTitleAfterTheEdge)
 {
     setGradient(1, RGB(0, 0, 0));
     const int edge = GetSystemMetrics(SM_CXEDGE);
     const COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
-    for (DWORD modal : {0ul, (unsigned long)DS_MODALFRAME}) {
-        HWND w = window(thickFramed | modal);
-        ASSERT_EQ(modal, GetWindowLongA(w, GWL_STYLE) & DS_MODALFRAME);
+    const struct {
+        DWORD style, exStyle;
+        bool setIcon;
+        bool fromEdge;
+    } cases[] = {
+        {thickFramed, WS_EX_DLGMODALFRAME, false, false},
+        {thickFramed | DS_MODALFRAME, WS_EX_DLGMODALFRAME, false, true},
+        {thickFramed | DS_MODALFRAME, 0, false, false},
+        {thickFramed | DS_MODALFRAME, WS_EX_DLGMODALFRAME, true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "style " << std::hex << c.style << " exStyle " << c.exStyle << " icon "
+                                        << c.setIcon);
+        HWND w = window(c.style, c.exStyle);
+        ASSERT_EQ(c.style & DS_MODALFRAME, GetWindowLongA(w, GWL_STYLE) & DS_MODALFRAME);
+        if (c.setIcon) SendMessageA(w, WM_SETICON, ICON_SMALL, (LPARAM)LoadIconA(NULL, (LPCSTR)IDI_APPLICATION));
         const CaptionArea a = thickFrameArea(w);
         fillWindowRect(w, 0, a.top, a.right + 1, a.bottom, markerColour());
         paintGradient(w, a, 1);
         WindowPixels p(w);
-        EXPECT_EQ(modal ? caption : markerColour(), p.at(edge + 1, a.top)) << "DS_MODALFRAME " << modal;
+        EXPECT_EQ(c.fromEdge ? caption : markerColour(), p.at(edge + 1, a.top));
         EXPECT_EQ(markerColour(), p.at(edge, a.top));
+        if (!c.fromEdge) EXPECT_EQ(markerColour(), p.at(a.left - 1, a.top)) << "nothing left of the area given";
+        EXPECT_EQ(caption, p.at(a.left, a.top));
         EXPECT_EQ(caption, p.at(a.right, a.top));
     }
 }

@@ -28,7 +28,7 @@ CaptionArea titleArea(HWND window)
     GetWindowRect(window, &r);
     const int w = r.right - r.left, frameX = GetSystemMetrics(SM_CXFRAME);
     CaptionArea a;
-    a.left = frameX + GetSystemMetrics(SM_CXSMICON) + 1;
+    a.left = frameX + 2 + GetSystemMetrics(SM_CXSMICON);
     a.top = GetSystemMetrics(SM_CYFRAME);
     a.right = w - frameX - 3 * GetSystemMetrics(SM_CXSIZE);
     a.bottom = GetSystemMetrics(SM_CYCAPTION) + 3;

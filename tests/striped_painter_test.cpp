@@ -30,7 +30,7 @@ CaptionArea thickFrameArea(HWND window)
     const int w = r.right - r.left;
     const int frameX = GetSystemMetrics(SM_CXFRAME), button = GetSystemMetrics(SM_CXSIZE);
     CaptionArea a;
-    a.left = frameX + GetSystemMetrics(SM_CXSMICON) + 1;
+    a.left = frameX + 2 + GetSystemMetrics(SM_CXSMICON);
     a.top = GetSystemMetrics(SM_CYFRAME);
     a.right = w - frameX - 3 * button;
     a.bottom = GetSystemMetrics(SM_CYCAPTION) + 3;

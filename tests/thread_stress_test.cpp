@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
 #include "caption/caption_repaint.h"
@@ -66,8 +67,9 @@ CaptionLayout layoutOf(HWND window)
 {
     RECT r;
     GetWindowRect(window, &r);
-    return captionLayout(GetWindowLongA(window, GWL_STYLE), GetWindowLongA(window, GWL_EXSTYLE), r.right - r.left,
-                         sharedCaptionMetrics());
+    const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    return captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics(),
+                         windowCaptionShowsIcon(window, style, exStyle));
 }
 
 // The striped bar of a window, painted straight by the painter (the

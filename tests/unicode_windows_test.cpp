@@ -257,7 +257,7 @@ TEST_F(UnicodeWindows, SkinnedCaptionShowsTheGlyphsOfTheTitle)
     RECT r;
     GetWindowRect(w, &r);
     const int frameX = GetSystemMetrics(SM_CXFRAME), frameY = GetSystemMetrics(SM_CYFRAME);
-    const int left = frameX + GetSystemMetrics(SM_CXSMICON) + 1;
+    const int left = frameX + 2 + GetSystemMetrics(SM_CXSMICON);
     const int right = (r.right - r.left) - frameX - 3 * GetSystemMetrics(SM_CXSIZE);
     const int height = GetSystemMetrics(SM_CYCAPTION) + 3 - frameY;  // rows copied to the window
     const int width = right + 1 - left;

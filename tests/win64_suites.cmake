@@ -12,6 +12,8 @@ set(VARNEL_WIN64_SUITES
   caption_messages_test      # captions
   caption_repaint_test
   gradient_painter_test
+  caption_fidelity_test      # the system's caption beside the engine's, from the screen
+  caption_matrix_test
   unicode_windows_test
   thread_entry_test          # entry by window events, the way programs are entered on 64-bit Windows
   unload_live_windows_test   # unload

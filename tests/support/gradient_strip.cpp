@@ -2,6 +2,7 @@
 #include "support/gradient_strip.h"
 
 #include "caption/caption_geometry.h"
+#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
@@ -11,9 +12,10 @@ RECT gradientStripRect(HWND window)
     RECT w;
     GetWindowRect(window, &w);
     const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    const CaptionLayout l = captionLayout(style, exStyle, w.right - w.left, sharedCaptionMetrics());
+    const int icon = windowCaptionShowsIcon(window, style, exStyle);
+    const CaptionLayout l = captionLayout(style, exStyle, w.right - w.left, sharedCaptionMetrics(), icon);
     CaptionArea a = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
-    gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, &a);
+    gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, (style & DS_MODALFRAME) ? icon : 0, &a);
     const GradientStrip s = gradientStrip(a);
     RECT r = {a.left, a.top, a.left + s.width, a.top + s.height - 1};
     return r;

@@ -35,7 +35,7 @@ static void preparePainters()
     memset(&r, 0, sizeof r);
     readMetrics();
     r.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
-    findDCColourFunctions();
+    findNewerDCFunctions();
     createCaptionFonts();
     char windows[250], path[300];
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -81,7 +81,9 @@ CaptionLayout captionPreviewLayout(HWND preview)
 {
     RECT r;
     GetClientRect(preview, &r);
-    return captionLayout(previewedStyle, WS_EX_WINDOWEDGE, r.right - r.left, sharedCaptionMetrics());
+    // The preview's caption is drawn with its icon (DrawCaption, DC_ICON).
+    return captionLayout(previewedStyle, WS_EX_WINDOWEDGE, r.right - r.left, sharedCaptionMetrics(),
+                         captionShowsIcon(previewedStyle, WS_EX_WINDOWEDGE, 1));
 }
 
 // What the system draws for such a window: frame, caption, its three

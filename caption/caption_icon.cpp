@@ -1,0 +1,22 @@
+// The icon part of a caption's layout, read from the window.
+#include "caption/caption_icon.h"
+
+#include "caption/caption_layout.h"
+
+// DefWindowProcA called directly answers WM_GETICON from what the system
+// stores for the window (what its own caption drawing reads), without a sent
+// message through the hooks and the window's procedure: a program that
+// answers WM_GETICON itself does not change what the system draws either.
+int windowHasIcon(HWND window)
+{
+    if (DefWindowProcA(window, WM_GETICON, ICON_SMALL, 0)) return 1;
+    if (DefWindowProcA(window, WM_GETICON, ICON_BIG, 0)) return 1;
+    if (GetClassLongPtrA(window, GCLP_HICONSM)) return 1;
+    return GetClassLongPtrA(window, GCLP_HICON) != 0;
+}
+
+int windowCaptionShowsIcon(HWND window, LONG style, LONG exStyle)
+{
+    const int hasIcon = captionIconDependsOnWindow(style, exStyle) ? windowHasIcon(window) : 1;
+    return captionShowsIcon(style, exStyle, hasIcon);
+}

@@ -1,0 +1,385 @@
+// The system's caption and the engine's, side by side on the screen.
+#include "support/caption_pair.h"
+
+#include <stdio.h>
+
+#include "caption/caption_geometry.h"
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+#include "support/gradient_strip.h"
+#include "support/pixels.h"
+#include "support/test_windows.h"
+
+HICON opaqueTestIcon(int size)
+{
+    HDC screen = GetDC(NULL);
+    HBITMAP colour = CreateCompatibleBitmap(screen, size, size);
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, colour);
+    // Quarters of two colours no caption, frame or title uses.
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) SetPixel(memory, x, y, (x < size / 2) == (y < size / 2) ? RGB(201, 17, 143) : RGB(17, 199, 61));
+    SelectObject(memory, mask);
+    PatBlt(memory, 0, 0, size, size, BLACKNESS);  // all opaque
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    ICONINFO info = {TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(colour);
+    DeleteObject(mask);
+    return icon;
+}
+
+static HICON smallIcon() { static HICON i = opaqueTestIcon(GetSystemMetrics(SM_CXSMICON)); return i; }
+static HICON bigIcon() { static HICON i = opaqueTestIcon(GetSystemMetrics(SM_CXICON)); return i; }
+
+// One class per icon source and character set: a class's icons are the
+// class's, whatever window uses it.
+static const char *recipeClass(CaptionIcon icon, bool unicode)
+{
+    static const char *names[2][5] = {
+        {"VarnelCaptionA", "VarnelCaptionClassSmallA", "VarnelCaptionClassBigA", "VarnelCaptionA", "VarnelCaptionA"},
+        {"VarnelCaptionW", "VarnelCaptionClassSmallW", "VarnelCaptionClassBigW", "VarnelCaptionW", "VarnelCaptionW"}};
+    const char *name = names[unicode][icon];
+    WNDCLASSEXA wc = {sizeof wc};
+    if (GetClassInfoExA(GetModuleHandleA(NULL), name, &wc)) return name;
+    HICON classSmall = icon == classSmallIcon ? smallIcon() : NULL;
+    HICON classBig = icon == classBigIcon ? bigIcon() : NULL;
+    HBRUSH background = GetSysColorBrush(COLOR_WINDOW);
+    if (unicode) {
+        WCHAR wide[64];
+        MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64);
+        WNDCLASSEXW w = {sizeof w};
+        w.lpfnWndProc = DefWindowProcW;
+        w.hInstance = GetModuleHandleA(NULL);
+        w.hIcon = classBig;
+        w.hIconSm = classSmall;
+        w.hbrBackground = background;
+        w.lpszClassName = wide;
+        RegisterClassExW(&w);
+    } else {
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.hIcon = classBig;
+        wc.hIconSm = classSmall;
+        wc.hbrBackground = background;
+        wc.lpszClassName = name;
+        RegisterClassExA(&wc);
+    }
+    return name;
+}
+
+static HWND createRecipeWindow(const CaptionRecipe &r, int x, int y)
+{
+    const char *className = recipeClass(r.icon, r.unicode);
+    HWND window;
+    if (r.unicode) {
+        WCHAR wideClass[64], wideTitle[256];
+        MultiByteToWideChar(CP_ACP, 0, className, -1, wideClass, 64);
+        MultiByteToWideChar(CP_ACP, 0, r.title, -1, wideTitle, 256);
+        window = CreateWindowExW(r.exStyle, wideClass, wideTitle, r.style & ~WS_VISIBLE, x, y, r.width, r.height,
+                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+    } else {
+        window = CreateWindowExA(r.exStyle, className, r.title, r.style & ~WS_VISIBLE, x, y, r.width, r.height,
+                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+    }
+    if (!window) return NULL;
+    if (r.icon == ownSmallIcon) SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)smallIcon());
+    if (r.icon == ownBigIcon) SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)bigIcon());
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
+
+struct PlainThreadStart {
+    const CaptionRecipe *recipe;
+    int x, y;
+    HWND window;
+    HANDLE made;
+};
+
+// The system's window lives on a thread the engine's hooks (thread hooks of
+// the test's thread) never see, and nothing subclasses it.
+static DWORD WINAPI plainThread(void *parameter)
+{
+    PlainThreadStart *start = (PlainThreadStart *)parameter;
+    HWND window = createRecipeWindow(*start->recipe, start->x, start->y);
+    start->window = window;
+    SetEvent(start->made);
+    MSG m;
+    while (GetMessageA(&m, NULL, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    if (window) DestroyWindow(window);
+    return 0;
+}
+
+CaptionPair::CaptionPair(const CaptionRecipe &recipe, int x, int y, int gap) : recipe_(recipe)
+{
+    PlainThreadStart start = {&recipe_, x, y, NULL, CreateEventA(NULL, TRUE, FALSE, NULL)};
+    thread_ = CreateThread(NULL, 0, plainThread, &start, 0, &threadId_);
+    WaitForSingleObject(start.made, 10000);
+    CloseHandle(start.made);
+    system_ = start.window;
+    engine_ = createRecipeWindow(recipe_, x, y + recipe.height + gap);
+    pumpMessages();
+    repaintBoth();
+}
+
+CaptionPair::~CaptionPair()
+{
+    if (engine_) DestroyWindow(engine_);
+    pumpMessages();
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 10000);
+    CloseHandle(thread_);
+}
+
+void CaptionPair::repaintBoth()
+{
+    for (HWND w : {system_, engine_}) {
+        if (!w) continue;
+        SendMessageA(w, WM_NCPAINT, 1, 0);
+        SendMessageA(w, WM_NCACTIVATE, recipe_.active ? TRUE : FALSE, 0);
+    }
+    pumpMessages();
+    SendMessageA(system_, WM_NULL, 0, 0);
+    GdiFlush();
+}
+
+ScreenPixels::ScreenPixels(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    w_ = r.right - r.left;
+    h_ = r.bottom - r.top;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    DWORD *bits = NULL;
+    HBITMAP section = createPixelSection(screen, w_, h_, &bits);
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, w_, h_, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    bits_.assign(bits, bits + w_ * h_);
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+}
+
+// A mirrored DC maps x to width - 1 - x, the edges of a rectangle included:
+// what is drawn at [left, right) shows at [width - 1 - right, width - 1 - left).
+static RECT mirroredIf(bool mirrored, int width, RECT r)
+{
+    if (!mirrored || IsRectEmpty(&r)) return r;
+    RECT m = {width - 1 - r.right, r.top, width - 1 - r.left, r.bottom};
+    return m;
+}
+
+CaptionParts captionParts(HWND window, bool iconShown)
+{
+    const LONG style = GetWindowLongA(window, GWL_STYLE), exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    RECT w;
+    GetWindowRect(window, &w);
+    const int width = w.right - w.left;
+    RECT inside = {0, 0, width, w.bottom - w.top};
+    const bool thick = (style & WS_THICKFRAME) && (style & (WS_DLGFRAME | WS_BORDER)) != WS_DLGFRAME;
+    const bool dialogFrame = (exStyle & WS_EX_DLGMODALFRAME) || ((style & WS_DLGFRAME) && !(style & WS_THICKFRAME));
+    if (thick) InflateRect(&inside, -GetSystemMetrics(SM_CXFRAME), -GetSystemMetrics(SM_CYFRAME));
+    else if (dialogFrame) InflateRect(&inside, -GetSystemMetrics(SM_CXDLGFRAME), -GetSystemMetrics(SM_CYDLGFRAME));
+    else InflateRect(&inside, -GetSystemMetrics(SM_CXBORDER), -GetSystemMetrics(SM_CYBORDER));
+    const bool tool = (exStyle & WS_EX_TOOLWINDOW) != 0;
+    const int captionHeight = GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+    const int button = GetSystemMetrics(SM_CXSIZE), buttonHeight = GetSystemMetrics(SM_CYSIZE);
+    const int icon = GetSystemMetrics(SM_CXSMICON);
+
+    CaptionParts p = {};
+    SetRect(&p.caption, inside.left, inside.top, inside.right, inside.top + captionHeight - 1);
+    if (iconShown) {
+        const int y = inside.top + (GetSystemMetrics(SM_CYCAPTION) - GetSystemMetrics(SM_CYSMICON)) / 2;
+        SetRect(&p.icon, inside.left + 2, y, inside.left + 2 + icon, y + GetSystemMetrics(SM_CYSMICON));
+    }
+    if (style & WS_SYSMENU) {
+        if (tool) {
+            const int size = 11;
+            const int top = inside.top + (captionHeight - 1 - size) / 2;
+            const int left = inside.right - (captionHeight + 1 + size) / 2;
+            SetRect(&p.boxes[0], left, top, left + size, top + size);
+        } else {
+            SetRect(&p.boxes[0], inside.right - button, inside.top + 2, inside.right - 2, inside.top + buttonHeight - 2);
+            if (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) {
+                const int maxRight = inside.right - button;
+                SetRect(&p.boxes[1], maxRight - button, inside.top + 2, maxRight - 2, inside.top + buttonHeight - 2);
+                const int minRight = inside.right - button - (button - 2);
+                SetRect(&p.boxes[2], minRight - button, inside.top + 2, minRight - 2, inside.top + buttonHeight - 2);
+            }
+        }
+    }
+    const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
+    p.caption = mirroredIf(mirrored, width, p.caption);
+    // The icon and the boxes are drawn by their pixels, not their edges: in
+    // a mirrored DC each lands a pixel further right than a copied bitmap.
+    p.icon = mirroredIf(mirrored, width, p.icon);
+    if (mirrored) OffsetRect(&p.icon, 1, 0);
+    for (RECT &b : p.boxes) {
+        b = mirroredIf(mirrored, width, b);
+        if (mirrored) OffsetRect(&b, 1, 0);
+    }
+    return p;
+}
+
+static bool inRect(const RECT &r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+// The title as the engine should show it inside its strip: in its fonts, the
+// caption text colour on the band colours, placed from the icon's side, in
+// the window's reading order; drawn here black on white, as a mask.
+static std::vector<bool> expectedTitleMask(HWND window, const char *title, CaptionTitleLook look, int width, int height)
+{
+    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+    if (exStyle & WS_EX_RTLREADING) format |= DT_RTLREADING;
+    // Drawn through a DC of the screen: one made compatible with a mirrored
+    // window's DC would be mirrored too.
+    std::vector<COLORREF> drawn = drawnStrip(NULL, width, height, RGB(255, 255, 255), RGB(0, 0, 0),
+        SharedResources.captionFont, [&](HDC dc) {
+            WCHAR wide[256];
+            const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, wide, 256) - 1;
+            RECT text = {titleTextLeft, 0, width, height};
+            if (mirrored) SetRect(&text, 0, 0, width - titleTextLeft, height);
+            const int split = titleSplitIndex(wide, length);
+            if (look == splitTitle && split < length) {
+                SelectObject(dc, SharedResources.captionFontMedium);
+                SIZE second;
+                GetTextExtentPoint32W(dc, wide + split, length - split, &second);
+                SelectObject(dc, SharedResources.captionFont);
+                SIZE first;
+                GetTextExtentPoint32W(dc, wide, split, &first);
+                RECT a = text, b = text;
+                if (mirrored) {
+                    a.right = text.right - second.cx;
+                    DrawTextW(dc, wide, split, &a, format | DT_RIGHT);
+                    SelectObject(dc, SharedResources.captionFontMedium);
+                    DrawTextW(dc, wide + split, length - split, &b, format | DT_RIGHT);
+                } else {
+                    DrawTextW(dc, wide, split, &a, format);
+                    SelectObject(dc, SharedResources.captionFontMedium);
+                    b.left = text.left + first.cx;
+                    DrawTextW(dc, wide + split, length - split, &b, format);
+                }
+            } else {
+                const UINT align = look == centredTitle ? DT_CENTER : mirrored ? DT_RIGHT : DT_LEFT;
+                DrawTextW(dc, wide, length, &text, format | align);
+            }
+        });
+    std::vector<bool> mask(drawn.size());
+    for (size_t i = 0; i < drawn.size(); i++) mask[i] = (drawn[i] & 0xFFFFFF) != RGB(255, 255, 255);
+    return mask;
+}
+
+// With VARNEL_CAPTION_DUMP naming a folder, each comparison writes the two
+// captions there as PPM pictures, to look at what a failure saw.
+static void dumpCaption(const ScreenPixels &p, const char *kind)
+{
+    char folder[260];
+    if (!GetEnvironmentVariableA("VARNEL_CAPTION_DUMP", folder, sizeof folder)) return;
+    static int count;
+    char path[300];
+    sprintf(path, "%s\\%03d-%s.ppm", folder, kind[0] == 's' ? count : count++, kind);
+    FILE *f = fopen(path, "wb");
+    if (!f) return;
+    const int rows = p.height() < 40 ? p.height() : 40;
+    fprintf(f, "P6 %d %d 255\n", p.width(), rows);
+    for (int y = 0; y < rows; y++)
+        for (int x = 0; x < p.width(); x++) {
+            const COLORREF c = p.at(x, y);
+            fputc(GetRValue(c), f), fputc(GetGValue(c), f), fputc(GetBValue(c), f);
+        }
+    fclose(f);
+}
+
+CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look, bool iconShown)
+{
+    CaptionComparison c;
+    c.iconShown = iconShown;
+    HWND engine = pair.engineWindow();
+    const ScreenPixels s(pair.systemWindow()), e(engine);
+    dumpCaption(s, "system");
+    dumpCaption(e, "engine");
+    if (s.width() != e.width() || s.height() != e.height()) {
+        c.iconOrBoxesChanged = c.systemTitleLeft = c.titleDiffers = 1;
+        c.where = "the two windows differ in size";
+        return c;
+    }
+    const int width = s.width();
+    const LONG exStyle = GetWindowLongA(engine, GWL_EXSTYLE);
+    const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
+    const CaptionParts parts = captionParts(engine, iconShown);
+    char note[160];
+
+    // (b) the icon and the boxes.
+    std::vector<RECT> kept = {parts.icon, parts.boxes[0], parts.boxes[1], parts.boxes[2]};
+    for (const RECT &r : kept)
+        for (int y = r.top; y < r.bottom; y++)
+            for (int x = r.left; x < r.right; x++)
+                if (s.at(x, y) != e.at(x, y)) {
+                    if (!c.iconOrBoxesChanged++) {
+                        sprintf(note, "icon or box pixel %d,%d: system %06lx engine %06lx; ", x, y, s.at(x, y), e.at(x, y));
+                        c.where += note;
+                    }
+                }
+
+    // The engine's strip, in screen orientation.
+    RECT strip = gradientStripRect(engine);
+    strip = mirroredIf(mirrored, width, strip);
+
+    // (a) the system's title where the engine paints the title: between the
+    // frame (or the icon) and the first box, a pixel of the system's title
+    // that is not the caption bar's colour in its column, still there.
+    int zoneLeft = parts.caption.left, zoneRight = parts.caption.right;
+    for (const RECT &b : parts.boxes) {
+        if (IsRectEmpty(&b)) continue;
+        if (mirrored) zoneLeft = b.right > zoneLeft ? b.right : zoneLeft;
+        else zoneRight = b.left < zoneRight ? b.left : zoneRight;
+    }
+    for (int y = parts.caption.top + 1; y < parts.caption.bottom; y++)
+        for (int x = zoneLeft; x < zoneRight; x++) {
+            if (x >= parts.icon.left && x < parts.icon.right) continue;
+            const bool glyph = s.at(x, y) != s.at(x, parts.caption.top);
+            if (!glyph || inRect(strip, x, y)) continue;
+            if (e.at(x, y) == s.at(x, y)) {
+                if (!c.systemTitleLeft++) {
+                    sprintf(note, "system title pixel left at %d,%d (strip %ld..%ld); ", x, y, strip.left, strip.right);
+                    c.where += note;
+                }
+            }
+        }
+
+    // (c) the engine's title against the title drawn as it should read.
+    const int sw = strip.right - strip.left, sh = strip.bottom - strip.top;
+    if (sw > 0 && sh > 0) {
+        char title[256];
+        if (IsWindowUnicode(engine)) {
+            WCHAR wide[256];
+            GetWindowTextW(engine, wide, 256);
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, NULL, NULL);
+        } else {
+            GetWindowTextA(engine, title, sizeof title);
+        }
+        const std::vector<bool> expected = expectedTitleMask(engine, title, look, sw, sh);
+        for (int y = 1; y < sh; y++)
+            for (int x = 0; x < sw; x++) {
+                const int sx = strip.left + x, sy = strip.top + y;
+                const bool glyph = e.at(sx, sy) != e.at(sx, strip.top);
+                if (glyph != expected[y * sw + x]) {
+                    if (!c.titleDiffers++) {
+                        sprintf(note, "title pixel %d,%d of the strip: %s; ", x, y, glyph ? "engine has a glyph pixel, the title drawn has none" : "engine has no glyph pixel where the title drawn has one");
+                        c.where += note;
+                    }
+                }
+            }
+    }
+    return c;
+}
