@@ -445,6 +445,30 @@ TEST_F(ForeignWindows, ABusyProgramNearAWindowHoldsUpNoCaptionMessage)
     }
 }
 
+// WM_MDIACTIVATE names windows in its parameters; with lParam 0 the engine
+// repaints the window in wParam, whose painter may rewrite its extended
+// style. Another program's window there is left as it was.
+TEST_F(ForeignWindows, MdiActivateNamingAnotherProgramsWindowLeavesItAlone)
+{
+    HWND captioned = createScripted(WS_OVERLAPPEDWINDOW);
+    // A sibling with the same edge, restyled while captions are still off
+    // (the style change itself would have it repainted).
+    SetWindowLongA(second, GWL_EXSTYLE, (GetWindowLongA(second, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE) | WS_EX_STATICEDGE);
+    const LONG sibling = GetWindowLongA(second, GWL_EXSTYLE);
+    ASSERT_TRUE(sibling & WS_EX_STATICEDGE);
+    Settings.paintCaptions = 1;
+    Settings.skinMdiChildren = 1;
+    const LONG before = GetWindowLongA(answering, GWL_EXSTYLE);
+    ASSERT_TRUE(before & WS_EX_STATICEDGE);
+    ASSERT_FALSE(before & WS_EX_WINDOWEDGE) << "the gradient painter would turn this edge into a window edge";
+    for (HWND to : {captioned, first}) {
+        SendMessageA(to, WM_MDIACTIVATE, (WPARAM)answering, 0);
+        EXPECT_EQ(before, GetWindowLongA(answering, GWL_EXSTYLE));
+    }
+    SendMessageA(first, WM_MDIACTIVATE, (WPARAM)second, 0);
+    EXPECT_NE(sibling, GetWindowLongA(second, GWL_EXSTYLE)) << "a sibling MDI child is repainted as before";
+}
+
 // Clicks on the striped caption (macButtons): the close box at the left end,
 // minimise at the right end, maximise just inside it.
 struct ClickCase {
