@@ -305,11 +305,9 @@ static double attachSeconds(const TestFolder &folder)
     return (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
 }
 
-static double medianOf(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+// The least of the rounds: what the file itself costs, with the machine's
+// other work left out as far as can be.
+static double leastOf(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
 
 // Attach runs under the loader lock of every program the engine enters: a
 // huge vl.ini or a folder of that name in the program's current folder adds
@@ -333,8 +331,8 @@ TEST(Settings, AHugeOrFolderVlIniInTheCurrentFolderDoesNotSlowAttach)
         MoveFileA(current.file("\\blanks").c_str(), current.file("\\vl.ini").c_str());
     }
     current.remove("\\vl.ini");
-    printf("attach: without %.4f s, 64 MB of blanks %.4f s, a directory %.4f s\n", medianOf(without), medianOf(huge),
-           medianOf(directory));
-    EXPECT_LT(medianOf(huge) - medianOf(without), allowedSeconds);
-    EXPECT_LT(medianOf(directory) - medianOf(without), allowedSeconds);
+    printf("attach: without %.4f s, 64 MB of blanks %.4f s, a directory %.4f s\n", leastOf(without), leastOf(huge),
+           leastOf(directory));
+    EXPECT_LT(leastOf(huge) - leastOf(without), allowedSeconds);
+    EXPECT_LT(leastOf(directory) - leastOf(without), allowedSeconds);
 }
