@@ -41,6 +41,19 @@ CaptionComparison compare(const FidelityCase &c)
     return compareCaptions(pair, plainTitle, c.iconShown);
 }
 
+// Every case agrees with the system's caption in all three ways; each test
+// names the one its fault broke.
+void expectAgreement(const FidelityCase *cases, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        const FidelityCase &c = cases[i];
+        const CaptionComparison r = compare(c);
+        EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
+        EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
+        EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
+    }
+}
+
 }  // namespace
 
 // A sizable window with a system menu and a modal frame but no icon (Delphi's
@@ -56,12 +69,7 @@ TEST_F(CaptionFidelity, NoSystemTitleShowsWhereTheSystemDrawsNoIcon)
         {"thin frame with boxes (row 11)", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_DLGMODALFRAME,
          noOwnIcon, false},
     };
-    for (const FidelityCase &c : cases) {
-        const CaptionComparison r = compare(c);
-        EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
-    }
+    expectAgreement(cases, sizeof cases / sizeof cases[0]);
 }
 
 // A thin-framed window with a system menu and an icon of its own or its
@@ -76,12 +84,7 @@ TEST_F(CaptionFidelity, TheIconTheSystemDrawsStaysVisible)
         {"thin frame, context help, class icon (row 7)", WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP, classBigIcon,
          true},
     };
-    for (const FidelityCase &c : cases) {
-        const CaptionComparison r = compare(c);
-        EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
-    }
+    expectAgreement(cases, sizeof cases / sizeof cases[0]);
 }
 
 // A mirrored window: the strip lands on the icon's side, and its title reads
@@ -94,10 +97,5 @@ TEST_F(CaptionFidelity, AMirroredWindowsTitleReadsAsTheSystemsDoes)
         {"mirrored, modal frame without an icon", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
          WS_EX_LAYOUTRTL | WS_EX_DLGMODALFRAME, noOwnIcon, false},
     };
-    for (const FidelityCase &c : cases) {
-        const CaptionComparison r = compare(c);
-        EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
-        EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
-    }
+    expectAgreement(cases, sizeof cases / sizeof cases[0]);
 }
