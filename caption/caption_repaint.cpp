@@ -12,6 +12,7 @@
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_kinship.h"
 
 volatile int lastActiveState;
 
@@ -74,7 +75,11 @@ int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND wind
     } else if (message == WM_MDIACTIVATE) {
         if (lParam == 0) {
             // The layout still follows this window's style; the rectangle,
-            // extended style and DC are those of the window in wParam.
+            // extended style and DC are those of the window in wParam. Any
+            // program can send this message, so wParam is taken only when it
+            // is this window or an MDI child beside it on its thread: the
+            // painters restyle what they paint.
+            if ((HWND)wParam != window && !isMdiSibling((HWND)wParam, window)) return 1;
             paintWindow = (HWND)wParam;
             state = stateActive;
         } else {

@@ -7,6 +7,7 @@
 
 #include "engine/engine_files.h"
 #include "engine/settings.h"
+#include "engine/small_files.h"
 
 
 const char *programFileName(const char *path)
@@ -46,12 +47,22 @@ int exclusionLineNames(const char *line, const char *programName)
     return strcmp(listed, program) == 0;
 }
 
+// Room for the longest name, its surrounding spaces and the line break;
+// a longer line is skipped whole, so that its tail is never taken for a
+// line of its own.
+enum { exclusionLineSize = exclusionNameSize + 64 };
+
+// Notepad's UTF-8 files start with a byte-order mark.
+static const char *afterByteOrderMark(const char *line)
+{
+    if ((unsigned char)line[0] == 0xEF && (unsigned char)line[1] == 0xBB && (unsigned char)line[2] == 0xBF)
+        return line + 3;
+    return line;
+}
+
 int exclusionListNames(FILE *list, const char *programName)
 {
-    // Room for the longest name, its surrounding spaces and the line break;
-    // a longer line is skipped whole, so that its tail is never taken for a
-    // line of its own.
-    char line[exclusionNameSize + 64];
+    char line[exclusionLineSize];
     int first = 1;
     while (fgets(line, sizeof line, list)) {
         size_t length = strlen(line);
@@ -62,13 +73,34 @@ int exclusionListNames(FILE *list, const char *programName)
             first = 0;
             continue;
         }
-        // Notepad's UTF-8 files start with a byte-order mark.
-        const char *text = line;
-        if (first && (unsigned char)line[0] == 0xEF && (unsigned char)line[1] == 0xBB &&
-            (unsigned char)line[2] == 0xBF)
-            text += 3;
+        const char *text = first ? afterByteOrderMark(line) : line;
         first = 0;
         if (exclusionLineNames(text, programName)) return 1;
+    }
+    return 0;
+}
+
+// Ctrl-Z: where a text-mode stream ends.
+static const char textEndMark = 0x1A;
+
+int exclusionTextNames(const char *text, int length, const char *programName)
+{
+    const char *end = (const char *)memchr(text, textEndMark, (size_t)length);
+    if (end) length = (int)(end - text);
+    char line[exclusionLineSize];
+    for (int at = 0, first = 1; at < length; first = 0) {
+        int stop = at;
+        while (stop < length && text[stop] != '\n') stop++;
+        int size = stop - at;
+        // A text-mode stream reads CR LF as LF alone.
+        if (stop < length && size > 0 && text[stop - 1] == '\r') size--;
+        const int whole = size < (int)sizeof line - 1 && !memchr(text + at, 0, (size_t)size);
+        if (whole) {
+            memcpy(line, text + at, (size_t)size);
+            line[size] = 0;
+            if (exclusionLineNames(first ? afterByteOrderMark(line) : line, programName)) return 1;
+        }
+        at = stop + 1;
     }
     return 0;
 }
@@ -76,12 +108,13 @@ int exclusionListNames(FILE *list, const char *programName)
 int isProcessExcluded(const char *windowsDirectory)
 {
     char path[300];
-    FILE *list = fopen(engineFilePath(path, sizeof path, windowsDirectory, exclusionListSuffix), "r");
-    if (!list) return 0;
+    char text[engineFileSizeLimit];
+    DWORD length = 0;
+    if (readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, exclusionListSuffix), text, &length) !=
+        fileRead)
+        return 0;
     char module[MAX_PATH + 1];
-    DWORD length = GetModuleFileNameA(NULL, module, MAX_PATH);
-    module[length < MAX_PATH ? length : MAX_PATH] = 0;
-    int excluded = length > 0 && exclusionListNames(list, programFileName(module));
-    fclose(list);
-    return excluded;
+    DWORD moduleLength = GetModuleFileNameA(NULL, module, MAX_PATH);
+    module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;
+    return moduleLength > 0 && exclusionTextNames(text, (int)length, programFileName(module));
 }

@@ -21,6 +21,11 @@ int exclusionLineNames(const char *line, const char *programName);
 // 1 when any line of an open list names the program.
 int exclusionListNames(FILE *list, const char *programName);
 
+// The same over the bytes of a list read whole, line by line as a text-mode
+// stream gives them (CR LF as one break, a Ctrl-Z ends the list).
+int exclusionTextNames(const char *text, int length, const char *programName);
+
 // 1 when the engine folder's list names the executable of this process.
-// Runs at every attach in every GUI process: one fopen that usually fails.
+// Runs at every attach in every GUI process: one open that usually fails,
+// through engine/small_files.h (a list over the bound names nothing).
 int isProcessExcluded(const char *windowsDirectory);

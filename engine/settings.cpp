@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "engine/engine_files.h"
+#include "engine/small_files.h"
 
 SettingsRecord Settings;
 
@@ -117,6 +118,9 @@ static int isBlank(int c)
 void beginSettingsRead(SettingsReader *reader, FILE *file)
 {
     reader->file = file;
+    reader->text = NULL;
+    reader->textLength = 0;
+    reader->textAt = 0;
     reader->line = 1;
     reader->stuck = 0;
     reader->stoppedAtWord = 0;
@@ -124,14 +128,44 @@ void beginSettingsRead(SettingsReader *reader, FILE *file)
     reader->wrapped = 0;
 }
 
+// Ctrl-Z: where a text-mode stream ends.
+static const int textEndMark = 0x1A;
+
+void beginSettingsTextRead(SettingsReader *reader, const char *text, int length)
+{
+    beginSettingsRead(reader, NULL);
+    reader->text = text;
+    reader->textLength = length;
+    for (int i = 0; i < length; i++) {
+        if ((unsigned char)text[i] == textEndMark) {
+            reader->textLength = i;
+            break;
+        }
+    }
+}
+
+static int nextChar(SettingsReader *reader)
+{
+    if (reader->file) return fgetc(reader->file);
+    if (reader->textAt >= reader->textLength) return EOF;
+    return (unsigned char)reader->text[reader->textAt++];
+}
+
+static void putBack(SettingsReader *reader, int c)
+{
+    if (reader->file)
+        ungetc(c, reader->file);
+    else
+        reader->textAt--;
+}
+
 int readSettingsValue(SettingsReader *reader, int *holder)
 {
     if (reader->stuck) return 0;
-    FILE *f = reader->file;
-    int c = fgetc(f);
+    int c = nextChar(reader);
     while (c != EOF && isBlank(c)) {
         if (c == '\n') reader->line++;
-        c = fgetc(f);
+        c = nextChar(reader);
     }
     if (c == EOF) {
         reader->stuck = 1;
@@ -140,12 +174,12 @@ int readSettingsValue(SettingsReader *reader, int *holder)
     int sign = 0;
     if (c == '-' || c == '+') {
         sign = c;
-        c = fgetc(f);
+        c = nextChar(reader);
     }
     if (c < '0' || c > '9') {
         // Not a number: leave the token where it stands; every later read
         // stops here too.
-        if (c != EOF) ungetc(c, f);
+        if (c != EOF) putBack(reader, c);
         reader->stuck = 1;
         reader->stoppedAtWord = 1;
         reader->stopSign = sign;
@@ -157,9 +191,9 @@ int readSettingsValue(SettingsReader *reader, int *holder)
         unsigned int digit = (unsigned int)(c - '0');
         if (magnitude > (0xFFFFFFFFu - digit) / 10u) wrapped = 1;
         magnitude = magnitude * 10u + digit;
-        c = fgetc(f);
+        c = nextChar(reader);
     }
-    if (c != EOF) ungetc(c, f);
+    if (c != EOF) putBack(reader, c);
     if (sign == '-') {
         if (magnitude > 0x80000000u) wrapped = 1;
         magnitude = 0u - magnitude;
@@ -213,24 +247,25 @@ void readSettingsFile(FILE *file, SettingsRecord *settings)
     applySettingsValues(values.values, settings);
 }
 
+// A marker counts by being there: an ordinary disk file within the bound.
 static int fileExists(const char *path)
 {
-    FILE *f = fopen(path, "r");
-    if (!f) return 0;
-    fclose(f);
-    return 1;
+    DWORD length = 0;
+    return readFileStart(path, engineFileSizeLimit, NULL, 0, &length) == fileRead;
 }
 
 int readDisableMarker(const char *windowsDirectory)
 {
     char path[300];
-    FILE *f = fopen(engineFilePath(path, sizeof path, windowsDirectory, disableMarkerSuffix), "r");
-    if (!f) return 0;
+    char text[engineFileSizeLimit];
+    DWORD length = 0;
+    if (readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, disableMarkerSuffix), text, &length) !=
+        fileRead)
+        return 0;
     SettingsReader reader;
-    beginSettingsRead(&reader, f);
+    beginSettingsTextRead(&reader, text, (int)length);
     int value = 0;
     readSettingsValue(&reader, &value);
-    fclose(f);
     return value == 1;
 }
 
@@ -243,10 +278,16 @@ int loadSettings(const char *windowsDirectory, SettingsRecord *settings)
     // the plug-in's marker does.
     if (fileExists(engineFilePath(path, sizeof path, windowsDirectory, progressMarkerSuffix)))
         settings->progressBitmap = 1;
-    FILE *f = fopen(settingsFileName, "r");
-    if (!f) f = fopen(engineFilePath(path, sizeof path, windowsDirectory, settingsFileSuffix), "r");
-    if (!f) return 0;
-    readSettingsFile(f, settings);
-    fclose(f);
+    char text[engineFileSizeLimit];
+    DWORD length = 0;
+    int found = currentFolderIsLocal() ? readEngineFile(settingsFileName, text, &length) : fileAbsent;
+    if (found != fileRead)
+        found = readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, settingsFileSuffix), text, &length);
+    if (found != fileRead) return 0;
+    SettingsReader reader;
+    beginSettingsTextRead(&reader, text, (int)length);
+    SettingsFileValues values;
+    readSettingsValues(&reader, &values);
+    applySettingsValues(values.values, settings);
     return 1;
 }

@@ -102,7 +102,10 @@ const SettingPosition *findSettingPosition(const char *name);
 // positions still see the number modulo 256. *line, when given, counts the
 // line breaks passed, so tools can say where a value stands.
 struct SettingsReader {
-    FILE *file;
+    FILE *file;        // NULL when reading text already in memory
+    const char *text;  // the engine's files are read whole first (engine/small_files.h)
+    int textLength;
+    int textAt;
     int line;          // 1-based line of the last value read or of the stop
     int stuck;         // 1 once a read has failed
     int stoppedAtWord; // 1 when the stop was a token that is not a number
@@ -110,6 +113,9 @@ struct SettingsReader {
     int wrapped;       // 1 when the last value read did not fit 32 bits
 };
 void beginSettingsRead(SettingsReader *reader, FILE *file);
+// The same over the bytes of a file read whole, as a text-mode stream gives
+// them: a Ctrl-Z ends them.
+void beginSettingsTextRead(SettingsReader *reader, const char *text, int length);
 int readSettingsValue(SettingsReader *reader, int *holder);
 
 // The 40 values the holder carries after each position's read, before any
@@ -137,5 +143,7 @@ int readDisableMarker(const char *windowsDirectory);
 
 // Attach step 6 (docs/design.md): plug-in and progress markers, then vl.ini
 // from the current directory, else the engine folder. Returns 0 when neither
-// settings file opens.
+// settings file opens. Each is read through engine/small_files.h: a file
+// refused there counts as absent, and the current directory only counts on
+// a local drive.
 int loadSettings(const char *windowsDirectory, SettingsRecord *settings);

@@ -42,23 +42,83 @@ int tileCount(int extent, int tile)
     return extent / tile + 1;
 }
 
+// Tiles narrower or lower than this are first repeated into a block at
+// least this large, so that a tiny tile costs a few copies, not one a pixel.
+// (A pattern brush would do it in one fill, but Windows 95 takes only the
+// top-left 8 x 8 pixels of a brush's bitmap.)
+enum { tileBlockMinimum = 128 };
+
+// The smallest multiple of tile that is at least tileBlockMinimum.
+static int blockExtent(int tile) { return tile >= tileBlockMinimum ? tile : (tileBlockMinimum + tile - 1) / tile * tile; }
+
+// Repeats the tile, selected into source, over block (selected into
+// target): one copy, then each copy doubles what is filled, along x and
+// then along y.
+static void repeatTile(HDC target, HDC source, int bw, int bh, int blockWidth, int blockHeight)
+{
+    BitBlt(target, 0, 0, bw, bh, source, 0, 0, SRCCOPY);
+    for (int filled = bw; filled < blockWidth; filled *= 2)
+        BitBlt(target, filled, 0, filled < blockWidth - filled ? filled : blockWidth - filled, bh, target, 0, 0,
+               SRCCOPY);
+    for (int filled = bh; filled < blockHeight; filled *= 2)
+        BitBlt(target, 0, filled, blockWidth, filled < blockHeight - filled ? filled : blockHeight - filled, target,
+               0, 0, SRCCOPY);
+}
+
+// Copies the block (selected into block) over the part of the tiled area
+// [0, areaWidth) x [0, areaHeight) that the DC's clip box shows: the same
+// pixels as whole tiles from the DC's origin, copied only where they can
+// show.
+static void copyBlocksOverClipBox(HDC dc, HDC block, int blockWidth, int blockHeight, int areaWidth,
+                                  int areaHeight)
+{
+    RECT clip = {0, 0, areaWidth, areaHeight};
+    const int kind = GetClipBox(dc, &clip);
+    if (kind == NULLREGION) return;
+    if (kind == ERROR) SetRect(&clip, 0, 0, areaWidth, areaHeight);
+    const int left = clip.left > 0 ? clip.left : 0, top = clip.top > 0 ? clip.top : 0;
+    const int right = clip.right < areaWidth ? clip.right : areaWidth;
+    const int bottom = clip.bottom < areaHeight ? clip.bottom : areaHeight;
+    // Nothing lands outside the tiled area, as no whole tile did.
+    for (int y = top / blockHeight * blockHeight; y < bottom; y += blockHeight)
+        for (int x = left / blockWidth * blockWidth; x < right; x += blockWidth)
+            BitBlt(dc, x, y, x + blockWidth < areaWidth ? blockWidth : areaWidth - x,
+                   y + blockHeight < areaHeight ? blockHeight : areaHeight - y, block, 0, 0, SRCCOPY);
+}
+
 // Tiles the bitmap over the window's size into dc from its origin, whole
-// tiles copied without stretching. No message is sent while the bitmap's
-// flag is held, so the hook cannot be re-entered with it.
+// tiles copied without stretching, and only where the DC's clip box lets
+// them show. No message is sent while the bitmap's flag is held, so the hook
+// cannot be re-entered with it.
 static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap, volatile LONG *busy)
 {
     int bw = bitmap.info.bmWidth, bh = bitmap.info.bmHeight;
     if (!bitmap.handle || bw <= 0 || bh <= 0) return;
     RECT r;
     GetWindowRect(window, &r);
-    int columns = tileCount(r.right - r.left, bw), rows = tileCount(r.bottom - r.top, bh);
+    const int areaWidth = tileCount(r.right - r.left, bw) * bw, areaHeight = tileCount(r.bottom - r.top, bh) * bh;
+    const int blockWidth = blockExtent(bw), blockHeight = blockExtent(bh);
     claimBitmap(busy);
     // Without a DC for the bitmap (no GDI handle left) nothing is tiled.
     HDC memory = CreateCompatibleDC(dc);
     if (memory) {
         HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-        for (int i = 0; i < columns; i++)
-            for (int j = 0; j < rows; j++) BitBlt(dc, i * bw, j * bh, bw, bh, memory, 0, 0, SRCCOPY);
+        if (blockWidth == bw && blockHeight == bh) {
+            copyBlocksOverClipBox(dc, memory, bw, bh, areaWidth, areaHeight);
+        } else {
+            // A memory DC's compatible bitmap takes the format of the bitmap
+            // selected into it: the block holds the tile's pixels exactly.
+            HDC blockDC = CreateCompatibleDC(dc);
+            HBITMAP block = CreateCompatibleBitmap(memory, blockWidth, blockHeight);
+            if (blockDC && block) {
+                HGDIOBJ previousBlock = SelectObject(blockDC, block);
+                repeatTile(blockDC, memory, bw, bh, blockWidth, blockHeight);
+                copyBlocksOverClipBox(dc, blockDC, blockWidth, blockHeight, areaWidth, areaHeight);
+                SelectObject(blockDC, previousBlock);
+            }
+            if (blockDC) DeleteDC(blockDC);
+            if (block) DeleteObject(block);
+        }
         SelectObject(memory, previous);
         DeleteDC(memory);
     }

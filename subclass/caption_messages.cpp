@@ -4,6 +4,7 @@
 #include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/window_kinship.h"
 #include "subclass/window_steps.h"
 
 // The striped caption's boxes, in pixels from the window's edges: the close
@@ -111,28 +112,37 @@ static LRESULT handleNonClientMouseMove(const WindowMessage &m)
 }
 
 // A maximised MDI child's title shows in the frame's caption, so the frame
-// is repainted after the child has stored its new text.
+// is repainted after the child has stored its new text. The frame is sent
+// nothing when it is another program's: a busy one would hold this window.
 static LRESULT setMdiChildText(const WindowMessage &m)
 {
     LRESULT own = passOnMessage(m);
-    SendMessageA(GetParent(GetParent(m.window)), WM_NCPAINT, 0, 0);
+    const HWND frame = GetParent(GetParent(m.window));
+    if (windowOfThisProcess(frame)) SendMessageA(frame, WM_NCPAINT, 0, 0);
     return paintCaption(m) ? 1 : own;
 }
 
 // WM_NCACTIVATE: the system's activation drawing is painted over, and the
 // active MDI child and the MDI client are refreshed, since the system
-// repaints their frames around this window's change.
+// repaints their frames around this window's change. Only an MDI child asks
+// its client for the active child, and the answer is used only when it is a
+// sibling: the parent of a top-level window is its owner, which may be
+// another program's, and so may any handle an answer names. A parent of
+// another process is sent nothing; a busy one would stall the activation,
+// and two programs waiting on each other would never wake.
 static LRESULT handleNonClientActivate(const WindowMessage &m)
 {
     if (!paintCaption(m)) return passOnMessage(m);
     passOnMessage(m);
-    HWND parent = GetParent(m.window);
-    HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
-    if (activeChild != m.window) {
-        SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
-        SendMessageA(activeChild, WM_NCPAINT, 0, 0);
+    const HWND parent = GetParent(m.window);
+    if (isMdiChildOfOwnThread(m.window)) {
+        HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
+        if (activeChild != m.window && isMdiSibling(activeChild, m.window)) {
+            SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
+            SendMessageA(activeChild, WM_NCPAINT, 0, 0);
+        }
     }
-    SendMessageA(parent, WM_NCPAINT, 0, 0);
+    if (windowOfThisProcess(parent)) SendMessageA(parent, WM_NCPAINT, 0, 0);
     paintCaption(m);
     return 1;
 }

@@ -5,6 +5,7 @@
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_classes.h"
+#include "engine/window_kinship.h"
 #include "subclass/window_steps.h"
 
 // Parents whose buttons are drawn transparent, in the order they are tested.
@@ -27,9 +28,12 @@ enum { staticControl, buttonControl, editControl };
 static int isGroupBox(LONG style) { return (style & 7) == 7; }
 
 // Sends WM_ERASEBKGND to the parent, which can re-enter the engine there.
+// A parent of another process gets nothing: the device context would mean
+// nothing there, and a busy one would hold this control.
 static void sendParentEraseBackground(HWND window)
 {
     HWND parent = GetParent(window);
+    if (!windowOfThisProcess(parent)) return;
     HDC dc = GetWindowDC(window);
     SendMessageA(parent, WM_ERASEBKGND, (WPARAM)dc, 0);
     ReleaseDC(window, dc);

@@ -393,6 +393,94 @@ TEST_F(MissingBitmaps, TilingIsSkippedAndTheStageStillEndsTheHook)
     }
 }
 
+// ---- Tiles another program's skin could hold ----
+
+// A one-pixel tile and a three-by-two one: what costs most per tile, and the
+// smallest whose alignment shows.
+const TestTile pixelTile = {"\\varnels\\vlmdi.bmp", 1, 1, RGB(40, 40, 160), RGB(40, 40, 160)};
+const TestTile smallTile = {"\\varnels\\vl.bmp", 3, 2, RGB(200, 160, 20), RGB(10, 130, 90)};
+
+class SmallTiles : public Backgrounds {
+protected:
+    void prepareFolder(const TestFolder &f) override
+    {
+        writeTile(f, pixelTile);
+        writeTile(f, smallTile);
+    }
+    void SetUp() override { AfterHookControlsTest::SetUp(); }
+};
+
+// One erase of a screen-sized MDI client with a one-pixel tile is one fill's
+// worth of work, not a copy a pixel; every pixel is still the tile's.
+TEST_F(SmallTiles, APixelTileOnALargeMdiClientErasesQuickly)
+{
+    const double allowedSeconds = 0.020;
+    Settings.tileBackgrounds = 1;
+    Settings.mdiBackground = 1;
+    HWND frame = createParent(NULL, 300, 200);
+    HWND client = mdiClient(frame, 1280, 1024);
+    ASSERT_EQ(1280, windowSize(client).cx);
+    Canvas canvas(1282, 1026, untouched);
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    EXPECT_EQ(999, eraseDirectly(client, canvas));
+    QueryPerformanceCounter(&end);
+    const double seconds = (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+    printf("one erase of a 1280 x 1024 MDI client with a 1 x 1 tile: %.4f s\n", seconds);
+    EXPECT_LT(seconds, allowedSeconds);
+    EXPECT_EQ("", tiledExactly(canvas, pixelTile, 1281, 1025));
+}
+
+// Only what the DC shows is tiled, with the tiles where whole tiles from the
+// DC's origin put them.
+TEST_F(SmallTiles, OnlyTheClipBoxIsTiledAndTheTilesLineUpWithTheOrigin)
+{
+    Settings.tileBackgrounds = 1;
+    HWND parent = createParent();
+    HWND tab = createChild(WC_TABCONTROLA, 0, parent, 5, 5, 200, 150);
+    const RECT clips[] = {{0, 0, 200, 150}, {7, 5, 61, 40}, {130, 101, 203, 153}, {-5, -5, 4, 3}, {50, 50, 50, 60}};
+    for (const RECT &c : clips) {
+        SCOPED_TRACE(testing::Message() << c.left << "," << c.top << " - " << c.right << "," << c.bottom);
+        Canvas canvas(210, 160, untouched);
+        IntersectClipRect(canvas.dc(), c.left, c.top, c.right, c.bottom);
+        EXPECT_EQ(999, eraseDirectly(tab, canvas));
+        const int areaWidth = tileCount(200, smallTile.w) * smallTile.w, areaHeight = tileCount(150, smallTile.h) * smallTile.h;
+        int wrong = 0;
+        for (int y = 0; y < canvas.height(); y++)
+            for (int x = 0; x < canvas.width(); x++) {
+                const bool shown = x >= c.left && x < c.right && y >= c.top && y < c.bottom && x < areaWidth &&
+                                   y < areaHeight;
+                const COLORREF want = shown ? smallTile.at(x % smallTile.w, y % smallTile.h) : untouched;
+                if (canvas.at(x, y) != want && wrong++ < 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << canvas.at(x, y);
+            }
+        EXPECT_EQ(0, wrong);
+    }
+}
+
+// Skin bitmaps over 2048 pixels a side are refused at load; 2048 is taken.
+class OversizedBitmaps : public Backgrounds {
+protected:
+    void prepareFolder(const TestFolder &f) override
+    {
+        writeSolidBitmap(f.file("\\varnels\\vl.bmp"), 2049, 1, RGB(1, 2, 3));
+        writeSolidBitmap(f.file("\\varnels\\vlmdi.bmp"), 1, 2049, RGB(1, 2, 3));
+        writeSolidBitmap(f.file("\\varnels\\vlback.bmp"), 2048, 2, RGB(1, 2, 3));
+    }
+    void SetUp() override { AfterHookControlsTest::SetUp(); }
+};
+
+TEST_F(OversizedBitmaps, OverTheSideBoundAreRefusedAtLoad)
+{
+    EXPECT_TRUE(SharedResources.backgroundBitmap.handle == NULL);
+    EXPECT_EQ(0, SharedResources.backgroundBitmap.info.bmWidth);
+    EXPECT_TRUE(SharedResources.mdiBitmap.handle == NULL);
+    EXPECT_EQ(0, SharedResources.mdiBitmap.info.bmHeight);
+    EXPECT_TRUE(SharedResources.folderBitmap.handle != NULL);
+    EXPECT_EQ(2048, SharedResources.folderBitmap.info.bmWidth);
+}
+
 // The build's own skin: skingen's vl.bmp tiled behind a tab control.
 class SkinBackground : public Backgrounds {
 protected:

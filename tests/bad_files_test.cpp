@@ -23,6 +23,7 @@
 #include "engine/plugin.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/small_files.h"
 #include "support/engine_hooks.h"
 #include "support/settings_file.h"
 #include "support/soak.h"
@@ -207,7 +208,8 @@ std::string generatedSettings(SoakRandom &r, int *category)
     }
 }
 
-// A megabyte of digits: one number that wraps many times, then more values.
+// A megabyte of digits: one number that wraps many times, then more values;
+// far over the bound the engine reads.
 std::string megabyteOfDigits(SoakRandom &r)
 {
     std::string text = r.chance(50) ? "-" : "";
@@ -242,6 +244,14 @@ TEST_F(BadFiles, GeneratedSettingsFilesGiveWhatTheReadersRulesSay)
         // A few files of a megabyte of digits; the rest small.
         std::string text = i % 500 == 7 ? megabyteOfDigits(r) : generatedSettings(r, &category);
         folder->write("\\varnels\\vl.ini", text);
+        // A file over the bound is refused whole, as if it were not there:
+        // with no other settings file the engine stays out.
+        if (text.size() > engineFileSizeLimit) {
+            EXPECT_FALSE(attachEngine(*folder)) << "a settings file of " << text.size() << " bytes";
+            detachEngine();
+            tried++;
+            continue;
+        }
         ASSERT_TRUE(attachEngine(*folder)) << "a settings file that opens always attaches";
         const SettingsRecord actual = Settings;
         detachEngine();

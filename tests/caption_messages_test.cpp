@@ -13,6 +13,7 @@
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
 #include "support/engine_hooks.h"
+#include "support/self_launch.h"
 #include "support/test_windows.h"
 
 class CaptionMessages : public EngineHooksTest {};
@@ -311,6 +312,161 @@ TEST_F(MdiCaptionMessages, ChildTextIsStoredBeforeTheFrameIsRepainted)
     GetWindowTextA(first, title, sizeof title);
     EXPECT_STREQ("Renamed child", title);
     EXPECT_EQ(0, countMessages(first, WM_STYLECHANGING, messageFromOwnProcedure));
+}
+
+// ---- Windows of another program ----
+
+// How long the neighbour's second thread stops pumping: far longer than any
+// caption message may take, short enough that a run with a fault in it ends.
+static const DWORD neighbourBusyPause = 20000;
+// What an activation or a title change may take beside a neighbour that
+// never answers.
+static const double quickAnswerSeconds = 0.1;
+
+// The neighbour: another program with one captioned, static-edged window on
+// a thread that pumps its messages and one on a thread that has stopped
+// pumping, both handles written to its output.
+static DWORD WINAPI busyThread(void *ready)
+{
+    HWND w = CreateWindowExA(WS_EX_STATICEDGE, "VarnelNeighbour", "Busy", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                             500, 100, 300, 200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    *(HWND *)ready = w;
+    Sleep(neighbourBusyPause);
+    return 0;
+}
+
+TEST(Neighbour, DISABLED_Program)
+{
+    windowClass("VarnelNeighbour", DefWindowProcA);
+    HWND answering = CreateWindowExA(WS_EX_STATICEDGE, "VarnelNeighbour", "Answering",
+                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 100, 100, 300, 200, NULL, NULL,
+                                     GetModuleHandleA(NULL), NULL);
+    volatile HWND busy = NULL;
+    HANDLE thread = CreateThread(NULL, 0, busyThread, (void *)&busy, 0, NULL);
+    while (!busy) Sleep(1);
+    printf("neighbour: answering=%lx busy=%lx\n", (unsigned long)(ULONG_PTR)answering, (unsigned long)(ULONG_PTR)busy);
+    fflush(stdout);
+    MSG msg;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2 * neighbourBusyPause) {
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+    }
+    CloseHandle(thread);
+}
+
+static double secondsNow()
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return (double)now.QuadPart / (double)frequency.QuadPart;
+}
+
+static LRESULT sendTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, double *seconds)
+{
+    const double start = secondsNow();
+    LRESULT result = SendMessageA(window, message, wParam, lParam);
+    *seconds = secondsNow() - start;
+    return result;
+}
+
+// The client of the MDI tests answers WM_MDIGETACTIVE with this, when set.
+static HWND forgedActiveChild;
+static WNDPROC clientProcedureBeforeForgery;
+static LRESULT CALLBACK forgingClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MDIGETACTIVE && forgedActiveChild) return (LRESULT)forgedActiveChild;
+    return CallWindowProcA(clientProcedureBeforeForgery, window, message, wParam, lParam);
+}
+
+class ForeignWindows : public MdiCaptionMessages {
+protected:
+    void SetUp() override
+    {
+        MdiCaptionMessages::SetUp();
+        ASSERT_TRUE(startDisabledTest("Neighbour.DISABLED_Program", "foreign-neighbour.txt", &neighbour));
+        ASSERT_TRUE(waitForOutput(neighbour, "busy=", 30000)) << childOutput(neighbour);
+        unsigned long a = 0, b = 0;
+        const std::string out = childOutput(neighbour);
+        ASSERT_EQ(2, sscanf(out.c_str() + out.find("answering="), "answering=%lx busy=%lx", &a, &b)) << out;
+        answering = (HWND)(ULONG_PTR)a;
+        busy = (HWND)(ULONG_PTR)b;
+        ASSERT_TRUE(IsWindow(answering) && IsWindow(busy));
+        forgedActiveChild = NULL;
+        clientProcedureBeforeForgery =
+            (WNDPROC)SetWindowLongPtrA(mdiClient, GWLP_WNDPROC, (LONG_PTR)forgingClientProcedure);
+    }
+    void TearDown() override
+    {
+        forgedActiveChild = NULL;
+        SetWindowLongPtrA(mdiClient, GWLP_WNDPROC, (LONG_PTR)clientProcedureBeforeForgery);
+        MdiCaptionMessages::TearDown();
+        endChild(&neighbour);
+    }
+    ChildProcess neighbour;
+    HWND answering = NULL, busy = NULL;
+};
+
+// Nothing the engine does for a caption message waits on another program:
+// an owner, an MDI client's answer or a frame that belongs to a program that
+// has stopped pumping its messages holds nothing up. (A label's erase sent
+// to its parent is left out: Wine refuses WM_ERASEBKGND to another process
+// at once, so the wait cannot be shown here.)
+TEST_F(ForeignWindows, ABusyProgramNearAWindowHoldsUpNoCaptionMessage)
+{
+    HWND popup = createScripted(WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100, 300, 200, 0, busy);
+    HWND holder = createScripted(WS_CHILD, 0, 0, 200, 150, WS_EX_NOPARENTNOTIFY, busy);
+    // The system makes MDI children only under an MDI client; the style
+    // bit is what the engine goes by.
+    HWND mdiLike = createScripted(WS_CHILD | WS_CAPTION | WS_SYSMENU, 0, 0, 150, 100, 0, holder);
+    SetWindowLongA(mdiLike, GWL_EXSTYLE, GetWindowLongA(mdiLike, GWL_EXSTYLE) | WS_EX_MDICHILD);
+    ASSERT_TRUE(popup && holder && mdiLike);
+    struct Case {
+        const char *what;
+        HWND window;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        HWND forged;
+    } cases[] = {
+        {"a popup owned by the busy window activated", popup, WM_NCACTIVATE, TRUE, 0, NULL},
+        {"a popup owned by the busy window deactivated", popup, WM_NCACTIVATE, FALSE, 0, NULL},
+        {"an MDI child whose client names the busy window", first, WM_NCACTIVATE, FALSE, 0, busy},
+        {"an MDI child whose frame is the busy window", mdiLike, WM_SETTEXT, 0, (LPARAM) "Renamed", NULL},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        forgedActiveChild = c.forged;
+        double seconds = 0;
+        sendTimed(c.window, c.message, c.wParam, c.lParam, &seconds);
+        printf("%s: %.4f s\n", c.what, seconds);
+        EXPECT_LT(seconds, quickAnswerSeconds);
+    }
+}
+
+// WM_MDIACTIVATE names windows in its parameters; with lParam 0 the engine
+// repaints the window in wParam, whose painter may rewrite its extended
+// style. Another program's window there is left as it was.
+TEST_F(ForeignWindows, MdiActivateNamingAnotherProgramsWindowLeavesItAlone)
+{
+    HWND captioned = createScripted(WS_OVERLAPPEDWINDOW);
+    // A sibling with the same edge, restyled while captions are still off
+    // (the style change itself would have it repainted).
+    SetWindowLongA(second, GWL_EXSTYLE, (GetWindowLongA(second, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE) | WS_EX_STATICEDGE);
+    const LONG sibling = GetWindowLongA(second, GWL_EXSTYLE);
+    ASSERT_TRUE(sibling & WS_EX_STATICEDGE);
+    Settings.paintCaptions = 1;
+    Settings.skinMdiChildren = 1;
+    const LONG before = GetWindowLongA(answering, GWL_EXSTYLE);
+    ASSERT_TRUE(before & WS_EX_STATICEDGE);
+    ASSERT_FALSE(before & WS_EX_WINDOWEDGE) << "the gradient painter would turn this edge into a window edge";
+    for (HWND to : {captioned, first}) {
+        SendMessageA(to, WM_MDIACTIVATE, (WPARAM)answering, 0);
+        EXPECT_EQ(before, GetWindowLongA(answering, GWL_EXSTYLE));
+    }
+    SendMessageA(first, WM_MDIACTIVATE, (WPARAM)second, 0);
+    EXPECT_NE(sibling, GetWindowLongA(second, GWL_EXSTYLE)) << "a sibling MDI child is repainted as before";
 }
 
 // Clicks on the striped caption (macButtons): the close box at the left end,

@@ -410,8 +410,17 @@ TEST_F(CaptionRepaint, StateFollowsTheMessage)
 TEST_F(CaptionRepaint, MdiActivateWithoutLParamPaintsTheWindowInWParamAsActive)
 {
     Settings.skipToolWindowCaptions = 0;
+    Settings.skinMdiChildren = 1;
     HWND w = make(WS_CAPTION | WS_SYSMENU, 0, 300);
     HWND named = make(WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, 260);
+    // The window named is taken only as an MDI sibling of the handled one.
+    HWND parent = make(WS_OVERLAPPEDWINDOW, 0, 600, 400);
+    for (HWND child : {w, named}) {
+        SetWindowLongA(child, GWL_STYLE, (GetWindowLongA(child, GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
+        SetParent(child, parent);
+        SetWindowLongA(child, GWL_EXSTYLE, GetWindowLongA(child, GWL_EXSTYLE) | WS_EX_MDICHILD);
+    }
+    clearCalls();
     EXPECT_EQ(1, paintCaptionForMessage(WM_MDIACTIVATE, (WPARAM)named, 0, w));
     TitleCall c = onlyCall();
     EXPECT_EQ(handleNumber(named), c.window);

@@ -80,6 +80,8 @@ static int listNames(const std::string &text, const char *program)
     if (!f) return -1;
     int names = exclusionListNames(f, program);
     fclose(f);
+    // The engine reads the list whole first and must find the same.
+    EXPECT_EQ(names, exclusionTextNames(text.data(), (int)text.size(), program)) << "read whole";
     return names;
 }
 

@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "engine/settings.h"
+#include "engine/small_files.h"
 #include "support/settings_file.h"
+#include "support/test_engine.h"
 #include "support/test_folder.h"
 
 static SettingsRecord readText(const std::string &text)
@@ -19,6 +25,18 @@ static SettingsRecord readText(const std::string &text)
     if (f) {
         readSettingsFile(f, &s);
         fclose(f);
+    }
+    // The engine reads the same bytes whole into memory first: it must make
+    // the same record of them.
+    TestFolder engineFolder("read-engine");
+    engineFolder.write("\\varnels\\vl.ini", text);
+    SettingsRecord engine;
+    resetSettings(&engine);
+    const int loaded = loadSettings(engineFolder.path(), &engine);
+    engine.usePlugin = s.usePlugin;
+    if (text.size() <= engineFileSizeLimit) {
+        EXPECT_EQ(1, loaded);
+        EXPECT_EQ(0, memcmp(&s, &engine, sizeof s)) << "the engine's reading differs from the stream's";
     }
     return s;
 }
@@ -221,4 +239,100 @@ TEST(Settings, DisableMarkerHoldsOneOrNot)
     EXPECT_EQ(0, readDisableMarker(folder.path()));
     folder.write("\\varnels\\vldis.ini", "2");
     EXPECT_EQ(0, readDisableMarker(folder.path()));
+}
+
+// ---- What another program can leave in the current folder ----
+
+// Writes size bytes of blanks: a file the reader must walk through whole
+// before it finds no value.
+static void writeBlanks(const std::string &path, DWORD size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::vector<char> chunk(1 << 20, ' ');
+    for (DWORD written = 0; written < size;) {
+        DWORD part = std::min<DWORD>((DWORD)chunk.size(), size - written), done = 0;
+        ASSERT_TRUE(WriteFile(file, chunk.data(), part, &done, NULL));
+        written += done;
+    }
+    CloseHandle(file);
+}
+
+// A vl.ini the engine cannot take counts as absent: the engine folder's
+// settings apply. One of exactly the bound is still read.
+TEST(Settings, ACurrentFolderFileTooLargeOrNoFileIsPassedOver)
+{
+    TestFolder folder("hostile");
+    CurrentTestFolder current("hostile-current");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({{"gradientSteps", 7}}));
+    const std::string own = settingsFileFor({{"gradientSteps", 9}});
+    struct Case {
+        const char *what;
+        std::string content;  // "" with directory: a folder named vl.ini
+        bool directory;
+        int gradientSteps;
+    } cases[] = {
+        {"just within the bound", own + std::string(engineFileSizeLimit - own.size(), ' '), false, 9},
+        {"one byte over the bound", own + std::string(engineFileSizeLimit - own.size() + 1, ' '), false, 7},
+        {"a megabyte of settings", own + std::string(1 << 20, ' '), false, 7},
+        {"a directory named vl.ini", "", true, 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.directory)
+            ASSERT_TRUE(CreateDirectoryA(current.file("\\vl.ini").c_str(), NULL));
+        else
+            current.write("\\vl.ini", c.content);
+        SettingsRecord s;
+        resetSettings(&s);
+        EXPECT_EQ(1, loadSettings(folder.path(), &s));
+        EXPECT_EQ(c.gradientSteps, s.gradientSteps);
+        if (c.directory)
+            RemoveDirectoryA(current.file("\\vl.ini").c_str());
+        else
+            current.remove("\\vl.ini");
+    }
+}
+
+static double attachSeconds(const TestFolder &folder)
+{
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    EXPECT_TRUE(attachEngine(folder));
+    QueryPerformanceCounter(&end);
+    detachEngine();
+    return (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+}
+
+// The least of the rounds: what the file itself costs, with the machine's
+// other work left out as far as can be.
+static double leastOf(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
+
+// Attach runs under the loader lock of every program the engine enters: a
+// huge vl.ini or a folder of that name in the program's current folder adds
+// next to nothing to it.
+TEST(Settings, AHugeOrFolderVlIniInTheCurrentFolderDoesNotSlowAttach)
+{
+    const double allowedSeconds = 0.005;
+    const DWORD hugeSize = 64u << 20;
+    TestFolder folder("attach-time");
+    CurrentTestFolder current("attach-time-current");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    std::vector<double> without, huge, directory;
+    writeBlanks(current.file("\\vl.ini"), hugeSize);
+    for (int round = 0; round < 5; round++) {
+        huge.push_back(attachSeconds(folder));
+        MoveFileA(current.file("\\vl.ini").c_str(), current.file("\\blanks").c_str());
+        without.push_back(attachSeconds(folder));
+        CreateDirectoryA(current.file("\\vl.ini").c_str(), NULL);
+        directory.push_back(attachSeconds(folder));
+        RemoveDirectoryA(current.file("\\vl.ini").c_str());
+        MoveFileA(current.file("\\blanks").c_str(), current.file("\\vl.ini").c_str());
+    }
+    current.remove("\\vl.ini");
+    printf("attach: without %.4f s, 64 MB of blanks %.4f s, a directory %.4f s\n", leastOf(without), leastOf(huge),
+           leastOf(directory));
+    EXPECT_LT(leastOf(huge) - leastOf(without), allowedSeconds);
+    EXPECT_LT(leastOf(directory) - leastOf(without), allowedSeconds);
 }
