@@ -259,6 +259,7 @@ protected:
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
     }
+    static double least(const std::vector<double> &v) { return *std::min_element(v.begin(), v.end()); }
 };
 
 // The counter changed before every message, the worst another program can
@@ -266,8 +267,9 @@ protected:
 // alone (before: a whole set-up per message, 23x). A message while spun
 // costs what a spun message costs between looks, plus its share of the
 // looks at the files: four a second, paid for by the messages of that
-// second. Medians of interleaved batches, so that the machine's noise falls
-// out.
+// second. The least of many interleaved batches each way, the figure the
+// machine's noise (another core's work, the server's placement) disturbs
+// least; the looks by their median.
 TEST_F(CalmSettings, GenerationSpunAtEveryMessageCostsMessagesNothing)
 {
     HWND w = calmWindow();
@@ -290,7 +292,7 @@ TEST_F(CalmSettings, GenerationSpunAtEveryMessageCostsMessagesNothing)
     }
     closeGenerationView(&view);
     ASSERT_FALSE(looks.empty()) << "no look at the files after a pause";
-    const double message = median(calm), between = median(spun), look = median(looks);
+    const double message = least(calm), between = least(spun), look = median(looks);
     const double messagesPerSecond = 1e6 / between;
     const double lookShare = look * (1000.0 / defaultSettingsFollowInterval) / messagesPerSecond;
     const double ratio = (between + lookShare) / message;
