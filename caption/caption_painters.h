@@ -25,5 +25,12 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 // with InterlockedExchange.
 extern volatile LONG captionPainterBusy;
 
+// Whether dc, a window DC of a window with extended style exStyle, lays
+// coordinates out from the right (WS_EX_LAYOUTRTL): a bitmap copied into it
+// comes out mirror-imaged unless the copy keeps its orientation. Only a
+// mirrored window's DC asks GDI, so ordinary captions pay nothing on their
+// way; Windows 95 and NT 4.0 have no GetLayout and no mirrored DCs.
+int mirroredWindowDC(HDC dc, DWORD exStyle);
+
 // Reads the title a caption shows.
 void readCaptionTitle(HWND window, WindowText *title);

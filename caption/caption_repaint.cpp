@@ -17,7 +17,7 @@
 volatile int lastActiveState;
 
 // The gates between taking the DC and painting, in their order.
-static int paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state, RECT *covered)
+static int paintTitleArea(HWND window, LONG exStyle, HDC dc, CaptionLayout &l, int state, RECT *covered)
 {
     const BOOL minimised = IsIconic(window);
     if (Settings.macButtons == 0 && minimised) return 0;
@@ -25,15 +25,15 @@ static int paintTitleArea(HWND window, HDC dc, CaptionLayout &l, int state, RECT
     // one pixel higher.
     if (minimised) l.top -= 1;
     if (Settings.paintCaptions != 1) return 0;
-    if (Settings.skipToolWindowCaptions == 1 && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return 0;
+    if (Settings.skipToolWindowCaptions == 1 && (exStyle & WS_EX_TOOLWINDOW)) return 0;
 
     if (pluginInUse()) {
         // A plug-in composes as it likes; in a mirrored window's DC whatever
         // bitmap it copies keeps its orientation, so no title it composed
         // reads backwards (text it draws straight into the DC reads as the
         // system's does). The DC's layout is put back afterwards.
-        const DWORD layout = SharedResources.getLayout ? SharedResources.getLayout(dc) : 0;
-        const int mirrored = (layout & LAYOUT_RTL) && SharedResources.setLayout;
+        const int mirrored = mirroredWindowDC(dc, exStyle) && SharedResources.setLayout;
+        const DWORD layout = mirrored ? SharedResources.getLayout(dc) : 0;
         if (mirrored) SharedResources.setLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
         callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
         if (mirrored) SharedResources.setLayout(dc, layout);
@@ -57,7 +57,7 @@ int repaintCaption(HWND window, LONG style, int state, RECT *covered)
     HDC dc = GetWindowDC(window);
     const int showsIcon = windowCaptionShowsIcon(window, style, exStyle);
     CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics(), showsIcon);
-    const int shown = paintTitleArea(window, dc, l, state, covered);
+    const int shown = paintTitleArea(window, exStyle, dc, l, state, covered);
     ReleaseDC(window, dc);
     return shown;
 }

@@ -14,15 +14,9 @@
 
 static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
 
-// A mirrored window's DC (WS_EX_LAYOUTRTL) lays coordinates out from the
-// right: the title area computed left to right lands on the icon's side, as
-// the system's caption does. A bitmap copied into it would come out
-// mirror-imaged, so its strip is composed as the screen shows it (the first
-// band and the title at the right, beside the icon) and copied keeping its
-// orientation. Windows 95 and NT 4.0 have no GetLayout and no mirrored DCs.
-static int dcIsMirrored(HDC dc)
+int mirroredWindowDC(HDC dc, DWORD exStyle)
 {
-    return SharedResources.getLayout && (SharedResources.getLayout(dc) & LAYOUT_RTL);
+    return (exStyle & WS_EX_LAYOUTRTL) && SharedResources.getLayout && (SharedResources.getLayout(dc) & LAYOUT_RTL);
 }
 
 // Each band is a fill of its own colour, as a rectangle with a null pen
@@ -188,7 +182,11 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     // A window too narrow for a title strip gets no strip: a negative width
     // would turn the copy into a mirrored one over the icon and frame.
     const int composed = strip.width > 0 && strip.height > 1;
-    const int mirroredDC = dcIsMirrored(dc);
+    // A mirrored window's title area, computed left to right, lands on the
+    // icon's side, as the system's caption does; its strip is composed as
+    // the screen shows it (first band and title at the right, beside the
+    // icon) and copied keeping its orientation.
+    const int mirroredDC = mirroredWindowDC(dc, exStyle);
     COLORREF outline;
     StripEntry *kept = NULL;
     if (composed) {

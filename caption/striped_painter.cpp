@@ -137,7 +137,7 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         // In a mirrored window's DC the bar is composed left to right and
         // copied as composed, so that its title reads; it lands on the
         // mirrored side as a whole.
-        const int mirrored = SharedResources.getLayout && (SharedResources.getLayout(dc) & LAYOUT_RTL);
+        const int mirrored = mirroredWindowDC(dc, exStyle);
         HDC memory = CreateCompatibleDC(dc);
         if (memory && mirrored && SharedResources.setLayout) SharedResources.setLayout(memory, 0);
         HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, layout.inner + 1, layout.height) : NULL;

@@ -21,7 +21,7 @@ struct EngineFileStamps {
 };
 
 // Stamps the files of the engine folder under windowsDirectory (and vl.ini
-// of the current folder when that lies on a local disk). FindFirstFileA:
-// the directory entry only, never the file's content, on every Windows.
+// of the current folder when that lies on a local disk): the directory
+// entry only, never the file's content.
 void stampEngineFiles(const char *windowsDirectory, EngineFileStamps *stamps);
 int sameFileStamps(const EngineFileStamps &a, const EngineFileStamps &b);

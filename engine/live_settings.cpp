@@ -118,6 +118,11 @@ static void applySettings(const SettingsRecord &fresh)
 
 static void setUpAgain()
 {
+    // Stamped before any file is read, the markers too, so that a write
+    // between the stamps and the reads is seen by the next change.
+    InterlockedIncrement(&settingsLooks);
+    EngineFileStamps stamps;
+    stampEngineFiles(engineWindowsDirectory, &stamps);
     const int paused = readDisableMarker(engineWindowsDirectory) || isProcessExcluded(engineWindowsDirectory);
     if (EngineState.disabled == 1) {
         // Kept out at attach by the marker or the list: nothing of the engine
@@ -128,11 +133,6 @@ static void setUpAgain()
         repaintWindows();
         return;
     }
-    // Stamped before the files are read, so that a write in between is
-    // seen by the next change.
-    InterlockedIncrement(&settingsLooks);
-    EngineFileStamps stamps;
-    stampEngineFiles(engineWindowsDirectory, &stamps);
     SettingsRecord fresh;
     resetSettings(&fresh);
     // A file that does not read now keeps what the program has; the next

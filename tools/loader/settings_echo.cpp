@@ -7,13 +7,14 @@
 static const UINT_PTR echoTimer = 0x564C;  // "VL"
 static const UINT echoTick = 100;
 // Longer than the programs' pause, so that a program that looked at its
-// files just before the change is ready to look again when the echo comes.
+// files just before the last change is ready to look again when the echo
+// comes.
 static const DWORD echoDelay = defaultSettingsFollowInterval + 50;
 
 static GenerationView view;
 static LONG seen;
 static int pending;
-static DWORD pendingSince;
+static DWORD changedAt;
 
 int startSettingsEcho(HWND window)
 {
@@ -23,8 +24,11 @@ int startSettingsEcho(HWND window)
     return SetTimer(window, echoTimer, echoTick, NULL) != 0;
 }
 
-// A generation spun by another program gets one echo per delay, no more:
-// programs look at most once per pause anyway.
+// The echo comes once the generation has stood still for the delay after
+// its last change: a program that left any of the changes for later has
+// looked at its files at least the pause before it, and takes them all.
+// A generation that never stands still (another program spinning it) gets
+// no echo; programs look at most once per pause anyway.
 int handleSettingsEchoTimer(WPARAM timer)
 {
     if (timer != echoTimer) return 0;
@@ -33,10 +37,9 @@ int handleSettingsEchoTimer(WPARAM timer)
     const LONG current = *view.generation;
     if (current != seen) {
         seen = current;
-        if (!pending) pendingSince = now;
+        changedAt = now;
         pending = 1;
-    }
-    if (pending && now - pendingSince >= echoDelay) {
+    } else if (pending && now - changedAt >= echoDelay) {
         pending = 0;
         // Not waited for: a hung program must not hold up the loader.
         SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA(settingsChangeMessageName), 0, 0);

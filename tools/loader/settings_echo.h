@@ -2,9 +2,9 @@
 // its files at most once per pause (engine/live_settings.h), and a change
 // that comes within the pause waits for the program's next hooked message;
 // an idle program gets none. The loader therefore watches the settings
-// generation and, a little longer than the pause after a change it has not
-// echoed, broadcasts the change once more: every program that left the
-// change for later takes it then.
+// generation and, once it has stood still a little longer than the pause,
+// broadcasts the last change once more: every program that left a change
+// for later takes it then.
 #pragma once
 
 #include <windows.h>
