@@ -1,6 +1,7 @@
 // Reading the engine's files inside other programs, bounded.
 #include "engine/small_files.h"
 
+#include "engine/newer_functions.h"
 #include "engine/trace.h"
 
 int readFileStart(const char *path, DWORD sizeLimit, char *buffer, DWORD room, DWORD *length)
@@ -10,8 +11,13 @@ int readFileStart(const char *path, DWORD sizeLimit, char *buffer, DWORD room, D
     // program the engine is in, and hold it until answered.
     const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS);
     SetErrorMode(previousMode | SEM_FAILCRITICALERRORS);
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    // Never in a writer's way: every program with the engine reads these
+    // files right after a tool announces a change, and a tool that then
+    // deletes a marker or replaces vl.ini would find it held. Windows 95, 98
+    // and ME know no FILE_SHARE_DELETE: there the file is held only for the
+    // moment of the read.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | (systemIsNtFamily() ? FILE_SHARE_DELETE : 0);
+    HANDLE file = CreateFileA(path, GENERIC_READ, sharing, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     int result = fileAbsent;
     if (file != INVALID_HANDLE_VALUE) {
         BY_HANDLE_FILE_INFORMATION info;
