@@ -5,6 +5,7 @@
 
 #include "engine/engine_files.h"
 #include "engine/newer_functions.h"
+#include "engine/small_files.h"
 
 static const char *const stampedSuffixes[stampedFileCount - 1] = {
     settingsFileSuffix,    disableMarkerSuffix,          pluginMarkerSuffix,
@@ -41,18 +42,6 @@ static void stampFile(GetFileAttributesExFunction getAttributes, const char *pat
     stamp->sizeLow = entry.nFileSizeLow;
     stamp->sizeHigh = entry.nFileSizeHigh;
     stamp->written = entry.ftLastWriteTime;
-}
-
-// A current folder on a network or removable drive is not looked at: a
-// look there may wait on the network or ask for a disk.
-static int currentFolderIsLocal()
-{
-    char folder[MAX_PATH];
-    const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    if (length < 3 || length >= sizeof folder || folder[1] != ':' || folder[2] != '\\') return 0;
-    folder[3] = 0;
-    const UINT type = GetDriveTypeA(folder);
-    return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }
 
 void stampEngineFiles(const char *windowsDirectory, EngineFileStamps *stamps)
