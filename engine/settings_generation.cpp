@@ -3,14 +3,16 @@
 
 #include <string.h>
 
+#include "engine/newer_functions.h"
+
 static const DWORD blockSize = sizeof(SharedSettingsBlock);
 static HANDLE mapping;
 static volatile SharedSettingsBlock *block;
 static volatile LONG *ownProcessSlot;  // NULL when counted in the overflow
 
-static volatile LONG *ownEntry(volatile SharedSettingsBlock *b)
+static volatile SharedProcess *ownEntry(volatile SharedSettingsBlock *b)
 {
-    return sizeof(void *) == 8 ? &b->entry64.id : &b->entry32.id;
+    return sizeof(void *) == 8 ? &b->entry64 : &b->entry32;
 }
 
 static int processRuns(DWORD id)
@@ -20,6 +22,58 @@ static int processRuns(DWORD id)
     const int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     CloseHandle(process);
     return runs;
+}
+
+// NT only: Windows 95 and 98 have no creation time, and there a process in
+// the block is named by its id alone.
+typedef BOOL(WINAPI *GetProcessTimesFunction)(HANDLE process, FILETIME *created, FILETIME *exited,
+                                              FILETIME *kernel, FILETIME *user);
+
+static int creationTime(HANDLE process, LONG *low, LONG *high)
+{
+    GetProcessTimesFunction getProcessTimes =
+        (GetProcessTimesFunction)findNewerFunction("kernel32.dll", "GetProcessTimes");
+    FILETIME created, exited, kernel, user;
+    if (!getProcessTimes || !getProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    *low = (LONG)created.dwLowDateTime;
+    *high = (LONG)created.dwHighDateTime;
+    return 1;
+}
+
+// A process named in the block runs when a process of its id runs and was
+// made at the time recorded beside the id: a killed process's id given to
+// another, or an id some program wrote there, names nobody.
+static int namedProcessRuns(LONG id, LONG createdLow, LONG createdHigh)
+{
+    if (!id) return 0;
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, (DWORD)id);
+    // Another user's process, or an elevated one, may refuse the query
+    // right: for it the id alone counts, as before there were times.
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED && processRuns((DWORD)id);
+    int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    LONG low, high;
+    if (runs && creationTime(process, &low, &high)) runs = low == createdLow && high == createdHigh;
+    CloseHandle(process);
+    return runs;
+}
+
+static int namedProcessRuns(const volatile SharedProcess *p)
+{
+    return namedProcessRuns(p->id, p->createdLow, p->createdHigh);
+}
+
+// The times go in before the id, so that a reader never finds the id with
+// another process's time; 0 where the system keeps none.
+static void nameProcess(volatile SharedProcess *p, DWORD id)
+{
+    LONG low = 0, high = 0;
+    HANDLE process = id == GetCurrentProcessId() ? GetCurrentProcess()
+                                                 : OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id);
+    if (process) creationTime(process, &low, &high);
+    if (process && process != GetCurrentProcess()) CloseHandle(process);
+    InterlockedExchange((LONG *)&p->createdLow, low);
+    InterlockedExchange((LONG *)&p->createdHigh, high);
+    InterlockedExchange((LONG *)&p->id, (LONG)id);
 }
 
 const char *sharedBlockProblem(SharedBlockState state)
@@ -129,14 +183,22 @@ int announceSettingsChange(const char *windowsDirectory, int wake, SharedBlockSt
 }
 
 // A free place in the table, else the place of a process that has ended.
-static volatile LONG *takeProcessSlot(volatile SharedSettingsBlock *b, LONG id)
+// The id is taken first, its time written just after: a process that looks
+// for an ended one meanwhile sees the time change and leaves the place.
+static volatile LONG *takeProcessSlot(volatile SharedSettingsBlock *b, DWORD id)
 {
     for (int pass = 0; pass < 2; pass++) {
         for (int i = 0; i < sharedProcessRoom; i++) {
-            volatile LONG *slot = &b->processes[i].id;
-            const LONG held = *slot;
-            if (held != 0 && (pass == 0 || processRuns((DWORD)held))) continue;
-            if (InterlockedCompareExchange((LONG *)slot, id, held) == held) return slot;
+            volatile SharedProcess *p = &b->processes[i];
+            const LONG held = p->id, low = p->createdLow, high = p->createdHigh;
+            if (held != 0 && (pass == 0 || namedProcessRuns(held, low, high))) continue;
+            if (held != 0 && (p->createdLow != low || p->createdHigh != high)) continue;
+            if (InterlockedCompareExchange((LONG *)&p->id, (LONG)id, held) != held) continue;
+            LONG ownLow = 0, ownHigh = 0;
+            creationTime(GetCurrentProcess(), &ownLow, &ownHigh);
+            InterlockedExchange((LONG *)&p->createdLow, ownLow);
+            InterlockedExchange((LONG *)&p->createdHigh, ownHigh);
+            return &p->id;
         }
     }
     return NULL;
@@ -147,7 +209,7 @@ volatile LONG *settingsGeneration(const char *windowsDirectory, SharedBlockState
     releaseSettingsGeneration();
     block = mapBlock(windowsDirectory, &mapping, state);
     if (!block) return NULL;
-    ownProcessSlot = takeProcessSlot(block, (LONG)GetCurrentProcessId());
+    ownProcessSlot = takeProcessSlot(block, GetCurrentProcessId());
     if (!ownProcessSlot) InterlockedIncrement((LONG *)&block->overflow);
     return &block->generation;
 }
@@ -177,10 +239,8 @@ LONG processesWithEngine(const char *windowsDirectory)
     volatile SharedSettingsBlock *b = mapBlock(windowsDirectory, &made, NULL);
     if (!b) return -1;
     LONG count = b->overflow;
-    for (int i = 0; i < sharedProcessRoom; i++) {
-        const LONG id = b->processes[i].id;
-        if (id && processRuns((DWORD)id)) count++;
-    }
+    for (int i = 0; i < sharedProcessRoom; i++)
+        if (namedProcessRuns(&b->processes[i])) count++;
     unmapBlock(b, made);
     return count;
 }
@@ -206,10 +266,13 @@ int publishEntryByEvents(const char *windowsDirectory, DWORD loader)
     HANDLE made;
     volatile SharedSettingsBlock *b = mapBlock(windowsDirectory, &made, NULL);
     if (!b) return 0;
-    InterlockedExchange((LONG *)ownEntry(b), (LONG)loader);
+    if (loader)
+        nameProcess(ownEntry(b), loader);
+    else
+        InterlockedExchange((LONG *)&ownEntry(b)->id, 0);
     unmapBlock(b, made);
     return 1;
 }
 
-// The loader's process id: a loader that was killed never cleared it.
-int entryByEventsOn() { return block && processRuns((DWORD)*ownEntry(block)); }
+// A loader that was killed never cleared its slot.
+int entryByEventsOn() { return block && namedProcessRuns(ownEntry(block)); }

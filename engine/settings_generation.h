@@ -29,9 +29,9 @@ enum : LONG {
     sharedBlockLayout = 1,
     sharedProcessRoom = 512,
 };
-// A process named in the block: its id, and room for its creation time (a
-// FILETIME), so that another process later given the same id is not taken
-// for it.
+// A process named in the block: its id and its creation time (a FILETIME,
+// 0 where the system keeps none), so that another process later given the
+// same id, or an id another program wrote, is not taken for it.
 struct SharedProcess {
     LONG id;
     LONG createdLow;
@@ -90,7 +90,7 @@ void releaseSettingsGeneration();
 
 // How many processes have the engine of that folder now (the loader's own
 // among them); 0 when none has. A process that was killed, and so never
-// took itself off, is not counted. -1 when the block exists but is not one
+// took itself off, is not counted, nor a later one given its id. -1 when the block exists but is not one
 // the engine could use.
 LONG processesWithEngine(const char *windowsDirectory = NULL);
 
@@ -99,7 +99,8 @@ LONG processesWithEngine(const char *windowsDirectory = NULL);
 // (in the block of the folder under windowsDirectory, the system's when
 // NULL; the loader's own engine holds the block meanwhile). The engine in
 // every program reads it when it enters a thread and at each change, and
-// leaves when it is 0 or names a process that has ended. publishEntryByEvents
+// leaves when it is 0 or names a process that has ended (the creation time
+// published beside the id must match). publishEntryByEvents
 // returns 0 when the block could not be used: programs would never find the
 // loader there, so it must enter them by message hooks instead.
 int publishEntryByEvents(const char *windowsDirectory, DWORD loader);

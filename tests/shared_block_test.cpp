@@ -150,4 +150,58 @@ TEST(SharedBlock, HeldByAnotherProgramTheEngineRunsWithoutLiveSettingsAndSaysWhy
     }
 }
 
+// The loader's slot and the table name a process by its id and its
+// creation time: an id written with another time (a killed process's id
+// given to another, or one forged) names nobody.
+volatile SharedProcess *ownTableEntry(volatile SharedSettingsBlock *b)
+{
+    for (volatile SharedProcess &p : b->processes)
+        if (p.id == (LONG)GetCurrentProcessId()) return &p;
+    return NULL;
+}
+
+TEST(SharedBlock, AProcessCountsOnlyWithTheCreationTimeRecordedBesideItsId)
+{
+    TestFolder folder("forged-ids");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    ASSERT_TRUE(attachEngine(folder));
+    GenerationView view = {NULL, NULL, NULL};
+    ASSERT_TRUE(openGenerationView(folder.path(), &view));
+    volatile SharedProcess *entry = sizeof(void *) == 8 ? &view.block->entry64 : &view.block->entry32;
+    volatile SharedProcess *own = ownTableEntry(view.block);
+    ASSERT_TRUE(own != NULL);
+    ASSERT_TRUE(publishEntryByEvents(folder.path(), GetCurrentProcessId()));
+    const SharedProcess real = {entry->id, entry->createdLow, entry->createdHigh};
+    DWORD desktopProcess = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+    ASSERT_NE(0u, desktopProcess);
+    ASSERT_NE(GetCurrentProcessId(), desktopProcess);
+
+    struct Case {
+        const char *what;
+        SharedProcess named;
+        int counts;
+    } cases[] = {
+        {"the process itself", real, 1},
+        {"its id, another time", {real.id, real.createdLow ^ 1, real.createdHigh}, 0},
+        {"its id, no time", {real.id, 0, 0}, 0},
+        {"another running process's id", {(LONG)desktopProcess, real.createdLow, real.createdHigh}, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        entry->createdLow = own->createdLow = c.named.createdLow;
+        entry->createdHigh = own->createdHigh = c.named.createdHigh;
+        entry->id = own->id = c.named.id;
+        EXPECT_EQ(c.counts, entryByEventsOn()) << "the loader's slot";
+        EXPECT_EQ(c.counts, processesWithEngine(folder.path())) << "the table of processes with the engine";
+    }
+    entry->createdLow = own->createdLow = real.createdLow;
+    entry->createdHigh = own->createdHigh = real.createdHigh;
+    entry->id = own->id = real.id;
+    publishEntryByEvents(folder.path(), 0);
+    EXPECT_FALSE(entryByEventsOn());
+    closeGenerationView(&view);
+    detachEngine();
+}
+
 }  // namespace
