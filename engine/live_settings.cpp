@@ -50,7 +50,11 @@ void watchSettingsGeneration()
 {
     followedBefore = 0;
     stampsTaken = 0;
-    liveGeneration = settingsGeneration(engineWindowsDirectory);
+    SharedBlockState state = sharedBlockUsable;
+    liveGeneration = settingsGeneration(engineWindowsDirectory, &state);
+    // Another program may hold the block's name: the program goes on with
+    // the settings it read now, as when the memory cannot be shared at all.
+    if (!liveGeneration) traceEngine("live settings are off: the shared block %s", sharedBlockProblem(state));
     appliedGeneration = liveGeneration ? *liveGeneration : 0;
 }
 

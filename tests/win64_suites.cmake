@@ -16,6 +16,7 @@ set(VARNEL_WIN64_SUITES
   caption_matrix_test
   unicode_windows_test
   thread_entry_test          # entry by window events, the way programs are entered on 64-bit Windows
+  shared_block_test          # the block both bitnesses share, its name held by other programs
   unload_live_windows_test   # unload
   fuzz_messages_test         # fuzzing, at a tenth of its size
   win64_loader_test)         # vlload and vlload64 across processes of both bitnesses

@@ -32,6 +32,16 @@ int enginePaused()
     return read == 1 && value == 1;
 }
 
+// The marker is written either way: programs that start read it.
+static void noteUntoldPrograms()
+{
+    SharedBlockState state = sharedBlockUsable;
+    if (!announceSettingsChange(NULL, 1, &state))
+        say("note: running programs were not told (the block they share: %s); they read the change when they "
+            "start again",
+            sharedBlockProblem(state));
+}
+
 LoaderExitCode pauseEngine()
 {
     char path[MAX_PATH + 32];
@@ -43,7 +53,7 @@ LoaderExitCode pauseEngine()
                  refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
         return exitUsage;
     }
-    announceSettingsChange();
+    noteUntoldPrograms();
     say("vlload: paused; running programs give their captions back with their next repaint");
     return exitOk;
 }
@@ -59,7 +69,7 @@ LoaderExitCode resumeEngine()
                  refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
         return exitUsage;
     }
-    announceSettingsChange();
+    noteUntoldPrograms();
     say("vlload: resumed");
     return exitOk;
 }
@@ -83,14 +93,19 @@ void aboutText(char *text, int size)
         running++;
     }
     // Each running loader has the engine of its bitness too.
-    const LONG programs = processesWithEngine() - running;
+    const LONG counted = processesWithEngine();
+    const LONG programs = counted - running;
+    char count[96];
+    if (counted < 0)
+        lstrcpynA(count, "unknown (the block programs share is taken by another program)", sizeof count);
+    else
+        snprintf(count, sizeof count, "%ld", (long)(programs > 0 ? programs : 0));
     snprintf(text, size,
              "varnel %s\r\n"
              "The engine is %s.\r\n"
              "%s"
-             "Programs that have the engine: %ld\r\n",
-             VARNEL_VERSION, !running ? "not loaded" : enginePaused() ? "paused" : "running", loaders,
-             (long)(programs > 0 ? programs : 0));
+             "Programs that have the engine: %s\r\n",
+             VARNEL_VERSION, !running ? "not loaded" : enginePaused() ? "paused" : "running", loaders, count);
 }
 
 LoaderExitCode printAbout()

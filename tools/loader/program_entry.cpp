@@ -24,7 +24,12 @@ static int enterByEvents(const EngineLibrary &engine, ProgramEntry *entry)
     if (!setWinEventHook || !unhookWinEvent) return 0;
     // On before the first event can come, so that no thread entered now is
     // turned away as one entered after a stop.
-    publishEntryByEvents(NULL, GetCurrentProcessId());
+    if (!publishEntryByEvents(NULL, GetCurrentProcessId())) {
+        // Programs would never find this loader in the block, and so never
+        // enter a thread: the message hooks need no block.
+        say("note: the block programs share is taken by another program: programs are entered by message hooks");
+        return 0;
+    }
     static const DWORD events[enteringEvents] = {enteringCreation, enteringFocus, enteringActivation};
     int installed = 0;
     for (; installed < enteringEvents; installed++) {

@@ -161,11 +161,17 @@ void announceFolderChange(const std::string &path)
     char full[MAX_PATH];
     std::string folder = GetFullPathNameA(path.c_str(), sizeof full, full, NULL) ? folderOf(full) : "";
     const std::string engineFolder = "\\varnels";
+    SharedBlockState state = sharedBlockUsable;
     if (folder.size() > engineFolder.size() &&
-        lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) == 0)
-        announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str());
-    else
+        lstrcmpiA(folder.c_str() + folder.size() - engineFolder.size(), engineFolder.c_str()) == 0) {
+        if (!announceSettingsChange(folder.substr(0, folder.size() - engineFolder.size()).c_str(), 1, &state))
+            fprintf(stderr,
+                    "vlconf: note: running programs were not told (the block they share: %s); they read the "
+                    "change when they start again\n",
+                    sharedBlockProblem(state));
+    } else {
         announceSettingsChange(NULL, 0);
+    }
 }
 
 std::string engineFolderFile(const char *suffix, bool makeFolder)
