@@ -47,10 +47,8 @@ LoaderExitCode pauseEngine()
     char path[MAX_PATH + 32];
     markerPath(path, sizeof path);
     FILE *f = fopen(path, "w");
-    const DWORD refused = f ? 0 : GetLastError();
     if (!f || fputs("1\n", f) < 0 || fclose(f) != 0) {
-        complain("cannot write %s%s: the engine stays as it is", path,
-                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
+        complain("cannot write %s: the engine stays as it is", path);
         return exitUsage;
     }
     noteUntoldPrograms();
@@ -62,11 +60,8 @@ LoaderExitCode resumeEngine()
 {
     char path[MAX_PATH + 32];
     markerPath(path, sizeof path);
-    const BOOL deleted = DeleteFileA(path);
-    const DWORD refused = deleted ? 0 : GetLastError();
-    if (!deleted && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-        complain("cannot remove %s%s: the engine stays paused", path,
-                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
+    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        complain("cannot remove %s: the engine stays paused", path);
         return exitUsage;
     }
     noteUntoldPrograms();
