@@ -71,8 +71,8 @@ int runMouseMoveFigure()
     printRow("4. a mouse move over a caption (WM_NCHITTEST, WM_SETCURSOR and WM_NCMOUSEMOVE with HTCAPTION): "
              "varnel.dll's hooks and StaticWindowProc vs pass-through hooks",
              formatted("%.1f us", result.medianA), formatted("%.1f us", result.medianB),
-             formatted("%.2fx", result.medianRatio), "<= 1.3x",
-             verdict(result.medianRatio <= 1.3 && subclassed && hit == HTCAPTION));
+             formatted("%.2fx", result.medianRatio), "<= 1.05x",
+             verdict(result.medianRatio <= 1.05 && subclassed && hit == HTCAPTION));
     detailRounds("4. mouse move, us per move", result);
     detail("- 4. subclassed by varnel.dll on WM_CREATE: %s; WM_NCHITTEST at the caption's middle answers %ld "
            "(HTCAPTION is 2)",

@@ -25,6 +25,11 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 // with InterlockedExchange.
 extern volatile LONG captionPainterBusy;
 
+// Strips copied onto the screen by either painter since the engine started:
+// what a message costs in caption painting, and how often a caption was
+// painted again with nothing changed.
+extern volatile LONG stripCopies;
+
 // Whether dc, a window DC of a window with extended style exStyle, lays
 // coordinates out from the right (WS_EX_LAYOUTRTL): a bitmap copied into it
 // comes out mirror-imaged unless the copy keeps its orientation. Only a

@@ -235,6 +235,7 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         // edge, which stays as the system drew it.
         const DWORD copy = mirroredDC ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
         const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, copy);
+        InterlockedIncrement(&stripCopies);
         unlockStripCache();
         if (shown && copied) SetRect(copied, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
         return shown ? 1 : 0;

@@ -9,6 +9,7 @@
 #include "engine/window_classes.h"
 
 volatile LONG captionPainterBusy;
+volatile LONG stripCopies;
 
 static const UINT titleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS;
 
@@ -143,8 +144,10 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, layout.inner + 1, layout.height) : NULL;
         if (bitmap) SelectObject(memory, bitmap);
         const DWORD copy = mirrored ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
-        if (bitmap && composeBar(memory, padded, layout, style, decorated, textColour))
+        if (bitmap && composeBar(memory, padded, layout, style, decorated, textColour)) {
             BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, copy);
+            InterlockedIncrement(&stripCopies);
+        }
         if (memory) DeleteDC(memory);
         if (bitmap) DeleteObject(bitmap);
     }

@@ -22,6 +22,7 @@ int rolledUp[windowTableSlots];
 int unrolledHeight[windowTableSlots];
 int unicodeWindows[windowTableSlots];
 WNDPROC installedProcs[windowTableSlots];
+int styleChangeHidden[windowTableSlots];
 
 enum { indexBits = 14, indexSize = 1 << indexBits };
 
@@ -98,6 +99,7 @@ static void clearSlotColumns(int slot)
     unrolledHeight[slot] = 0;
     regionApplied[slot] = 0;
     unicodeWindows[slot] = 0;
+    styleChangeHidden[slot] = 0;
 }
 
 void clearWindowTable()

@@ -21,6 +21,11 @@ extern int unicodeWindows[windowTableSlots];
 // The procedure the engine installed, in the window's character set: the
 // window is the engine's to give back only while this is its procedure.
 extern WNDPROC installedProcs[windowTableSlots];
+// 1 while the engine itself takes WS_VISIBLE off the window or puts it back
+// around the window's own handling of a message (so that the system does not
+// paint its caption): the style-change messages this sends are the engine's,
+// and the window's own procedure never sees them.
+extern int styleChangeHidden[windowTableSlots];
 
 // The first slot holding the window, or -1.
 int findWindowSlot(HWND window);

@@ -21,6 +21,7 @@
 #include "engine/window_text.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/hooks.h"
+#include "subclass/static_window_proc.h"
 
 // Hit codes over which a WM_SETCURSOR can change what the caption shows.
 static int isCaptionCursorHit(int hit)
@@ -215,6 +216,8 @@ static AfterStageResult repaintCaptionAfterHandling(AfterHookCall &call)
     const UINT m = call.message;
     if (m == WM_SHOWWINDOW || m == WM_NCCALCSIZE || m == WM_DRAWITEM || m == WM_GETTEXT) return afterChains;
     if (m == WM_ERASEBKGND && Settings.solidInactiveCaption == 1) return afterChains;
+    // The engine's procedure has painted these once already.
+    if (paintedAfterOwnHandling(m) && hasEngineProcedure(call.window)) return afterChains;
     int state = lastActiveState;
     if (m == WM_NCACTIVATE) state = call.wParam ? stateActive : stateInactive;
     if (m == WM_CHILDACTIVATE) state = stateActive;

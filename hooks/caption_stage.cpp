@@ -3,6 +3,7 @@
 // ends without chaining.
 #include "caption/caption_repaint.h"
 #include "hooks/before_hook_stages.h"
+#include "subclass/static_window_proc.h"
 
 // The non-client messages before whose handling the caption is painted. Any
 // other message chains, WM_GETTEXT among them: the painters read the title
@@ -21,6 +22,11 @@ HookStageResult repaintCaptionBeforeHandling(BeforeHookCall &call)
 {
     if (!repaintsBeforeHandling(call.message)) return stageChains;
     if (!hasCaption(call.style)) return stageChains;
+    // The engine's procedure paints these itself, once, where they need it;
+    // a press or a move it leaves to the window (another hit code) is
+    // painted here as before.
+    if (paintedAfterOwnHandling(call.message) || call.message == WM_MDIACTIVATE)
+        if (hasEngineProcedure(call.window)) return stageReturnsZero;
 
     int state = lastActiveState;
     if (call.message == WM_MDIACTIVATE) state = (HWND)call.lParam == call.window ? stateActive : stateInactive;

@@ -85,10 +85,10 @@ static int paintCaption(const WindowMessage &m)
 }
 
 // WM_SYSCOMMAND: a captioned window answers 0 whatever its own procedure
-// said.
+// said. The caption is painted once, after the command (a move, a size, a
+// menu) has run its course.
 static LRESULT handleSystemCommand(const WindowMessage &m)
 {
-    paintCaption(m);
     LRESULT own = passOnMessage(m);
     return paintCaption(m) ? 0 : own;
 }
@@ -122,46 +122,10 @@ static LRESULT setMdiChildText(const WindowMessage &m)
     return paintCaption(m) ? 1 : own;
 }
 
-// WM_NCACTIVATE: the system's activation drawing is painted over, and the
-// active MDI child and the MDI client are refreshed, since the system
-// repaints their frames around this window's change. Only an MDI child asks
-// its client for the active child, and the answer is used only when it is a
-// sibling: the parent of a top-level window is its owner, which may be
-// another program's, and so may any handle an answer names. A parent of
-// another process is sent nothing; a busy one would stall the activation,
-// and two programs waiting on each other would never wake.
-static LRESULT handleNonClientActivate(const WindowMessage &m)
-{
-    if (!paintCaption(m)) return passOnMessage(m);
-    passOnMessage(m);
-    const HWND parent = GetParent(m.window);
-    if (isMdiChildOfOwnThread(m.window)) {
-        HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
-        if (activeChild != m.window && isMdiSibling(activeChild, m.window)) {
-            SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
-            SendMessageA(activeChild, WM_NCPAINT, 0, 0);
-        }
-    }
-    if (windowOfThisProcess(parent)) SendMessageA(parent, WM_NCPAINT, 0, 0);
-    paintCaption(m);
-    return 1;
-}
-
-// The default handling of WM_SETTEXT draws the system's caption at once;
-// without WS_VISIBLE it only stores the text, and the engine paints the
-// caption afterwards.
-static LRESULT setTextWhileHidden(const WindowMessage &m)
-{
-    LONG style = GetWindowLongA(m.window, GWL_STYLE);
-    if (!(style & WS_VISIBLE)) return passOnMessage(m);
-    SetWindowLongA(m.window, GWL_STYLE, style & ~WS_VISIBLE);
-    LRESULT own = passOnMessage(m);
-    SetWindowLongA(m.window, GWL_STYLE, style);
-    return own;
-}
-
 // WM_NCPAINT's whole-window value: any other is a region handle.
 static const WPARAM wholeFrame = 1;
+// WM_NCACTIVATE's lParam asking for the state alone, no drawing.
+static const LPARAM recordOnly = -1;
 
 // The update region for the system's frame painting: the one the message
 // carried (wholeFrame: the whole window) without the strip, in screen
@@ -191,31 +155,111 @@ static HRGN regionWithoutStrip(HWND window, WPARAM update, const RECT &strip)
     return narrowed;
 }
 
+// The frame, icon and caption boxes in the state the default handling has
+// just recorded (activation, icon), drawn by the system as its own handling
+// would have drawn them, around the strip the engine painted. Where the
+// engine painted no strip (the striped caption, a plug-in, a caption the
+// settings leave alone), the system draws its whole caption and the
+// engine's painter goes over it once more.
+static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
+{
+    HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, wholeFrame, strip);
+    const WPARAM update = narrowed ? (WPARAM)narrowed : wholeFrame;
+    if (m.unicode)
+        DefWindowProcW(m.window, WM_NCPAINT, update, 0);
+    else
+        DefWindowProcA(m.window, WM_NCPAINT, update, 0);
+    if (narrowed)
+        DeleteObject(narrowed);
+    else
+        paintCaption(m);
+}
+
+// WM_NCACTIVATE: the window's own procedure runs once, unchanged, while the
+// window draws nothing on the screen (its default handling would paint the
+// system's caption over the engine's: a flash at every activation change);
+// then the engine paints the strip in the new state and the system the rest
+// of the frame around it. The active MDI child and the MDI client are
+// refreshed, since the system repaints their frames around this window's
+// change. Only an MDI child asks its client for the active child, and the
+// answer is used only when it is a sibling: the parent of a top-level window
+// is its owner, which may be another program's, and so may any handle an
+// answer names. A parent of another process is sent nothing; a busy one
+// would stall the activation, and two programs waiting on each other would
+// never wake.
+static LRESULT handleNonClientActivate(const WindowMessage &m)
+{
+    if (!isCaptioned(m.window)) return passOnMessage(m);
+    // An lParam of -1 asks the default handling to record the state and
+    // draw nothing (Windows XP and later, and Wine, keep to it; programs
+    // that draw their own frame rely on it): the engine draws nothing
+    // either.
+    if (m.lParam == recordOnly) {
+        passOnMessage(m);
+        return 1;
+    }
+    callOwnProcedureUnseen(m);
+    const HWND parent = GetParent(m.window);
+    if (isMdiChildOfOwnThread(m.window)) {
+        HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
+        if (activeChild != m.window && isMdiSibling(activeChild, m.window)) {
+            SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
+            SendMessageA(activeChild, WM_NCPAINT, 0, 0);
+        }
+    }
+    if (windowOfThisProcess(parent)) SendMessageA(parent, WM_NCPAINT, 0, 0);
+    RECT strip;
+    paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip);
+    frameAroundPaintedStrip(m, strip);
+    return 1;
+}
+
+// WM_SETICON: the default handling stores the icon and draws the system's
+// caption at once; unseen, it only stores it, and the strip and then the
+// frame with the new icon are drawn as after an activation change.
+static LRESULT setIconUnseen(const WindowMessage &m)
+{
+    if (!isCaptioned(m.window)) return passOnMessage(m);
+    const LRESULT own = callOwnProcedureUnseen(m);
+    RECT strip;
+    paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip);
+    frameAroundPaintedStrip(m, strip);
+    return own;
+}
+
 // WM_NCPAINT: once the strip is in the title area, the window's own
 // handling gets an update region without it, so the system paints the frame,
-// icon and caption boxes but never its own caption between the engine's two
-// repaints, which on a desktop without composition shows as a flash.
+// icon and caption boxes but never its own caption, which on a desktop
+// without composition would show as a flash; the strip is painted once.
+// Where the engine painted no strip the system's caption is painted over
+// after the window's own handling, as before.
 static LRESULT paintFrameAroundStrip(const WindowMessage &m)
 {
     RECT strip;
     if (!paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip)) return passOnMessage(m);
     HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, m.wParam, strip);
-    const LRESULT own = narrowed ? callOwnProcedure(m, WM_NCPAINT, (WPARAM)narrowed, m.lParam) : passOnMessage(m);
-    if (narrowed) DeleteObject(narrowed);
-    paintCaption(m);
+    if (!narrowed) {
+        const LRESULT own = passOnMessage(m);
+        paintCaption(m);
+        return own;
+    }
+    const LRESULT own = callOwnProcedure(m, WM_NCPAINT, (WPARAM)narrowed, m.lParam);
+    DeleteObject(narrowed);
     return own;
 }
 
-// The caption painted before and after the window's own handling.
-static LRESULT paintAroundOwnHandling(const WindowMessage &m)
+// The caption painted once, after the window's own handling: what the
+// system drew meanwhile is painted over, and a title change is handled
+// unseen, so that the system never draws its caption with the new title.
+static LRESULT paintAfterOwnHandling(const WindowMessage &m)
 {
-    if (!paintCaption(m)) return passOnMessage(m);
-    LRESULT own = m.message == WM_SETTEXT ? setTextWhileHidden(m) : passOnMessage(m);
+    if (!isCaptioned(m.window)) return passOnMessage(m);
+    LRESULT own = m.message == WM_SETTEXT ? callOwnProcedureUnseen(m) : passOnMessage(m);
     paintCaption(m);
     return own;
 }
 
-// Step 11: the fourteen caption messages. Each reaches the window's own
+// Step 11: the fifteen caption messages. Each reaches the window's own
 // procedure exactly once (a caption-box click as its command), except a
 // mouse move over a captioned window's sizing border.
 int handleCaptionMessage(const WindowMessage &m, LRESULT *result)
@@ -241,17 +285,20 @@ int handleCaptionMessage(const WindowMessage &m, LRESULT *result)
             *result = setMdiChildText(m);
             return 1;
         }
-        *result = paintAroundOwnHandling(m);
+        *result = paintAfterOwnHandling(m);
         return 1;
     case WM_NCPAINT:
         *result = paintFrameAroundStrip(m);
+        return 1;
+    case WM_SETICON:
+        *result = setIconUnseen(m);
         return 1;
     case WM_SHOWWINDOW:
     case WM_INITMENUPOPUP:
     case WM_MENUSELECT:
     case WM_MDIACTIVATE:
     case WM_MDIMAXIMIZE:
-        *result = paintAroundOwnHandling(m);
+        *result = paintAfterOwnHandling(m);
         return 1;
     }
     return 0;

@@ -12,6 +12,7 @@
 typedef int (*WindowStep)(const WindowMessage &m, LRESULT *result);
 
 static const WindowStep windowSteps[] = {
+    keepEngineStyleChange,    // 0  the engine's own style writes unseen
     convertPushButton,        // 1  push buttons become owner-drawn
     paintOwnerDrawnButton,    // 2  WM_DRAWITEM of a converted button
     eraseBehindStatic,        // 3  parent erases under a changing static
@@ -22,7 +23,7 @@ static const WindowStep windowSteps[] = {
     boxVerticalScrollArrows,  // 8  black boxes over the scroll arrows
     toggleWindowShade,        // 9  right click rolls up and down
     replayPageAsLines,        // 10 page keys and page scrolls as lines
-    handleCaptionMessage,     // 11 the fourteen caption messages
+    handleCaptionMessage,     // 11 the fifteen caption messages
     answerButtonColour,       // 12 transparent buttons
     answerStaticColour,       // 13 transparent statics, buttons and edits
 };
@@ -46,6 +47,8 @@ struct StepMessages {
             // caption messages
             WM_SYSCOMMAND, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_NCRBUTTONUP, WM_NCACTIVATE, WM_INITMENUPOPUP,
             WM_MENUSELECT, WM_MDIACTIVATE, WM_MDIMAXIMIZE,
+            // the engine's own style writes, kept from the window
+            WM_STYLECHANGING, WM_STYLECHANGED,
         };
         for (UINT m : messages) taken[m] = 1;
         for (UINT m = 0; m < lowMessageCount; m++)
@@ -108,4 +111,13 @@ extern "C" LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM w
 LRESULT CALLBACK unicodeStaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return dispatchWindowMessage(1, window, message, wParam, lParam);
+}
+
+int hasEngineProcedure(HWND window)
+{
+    // The ANSI reading of a Unicode window's procedure is a handle standing
+    // for it, never the procedure itself, so each is read in its own set.
+    if (IsWindowUnicode(window))
+        return GetWindowLongPtrW(window, GWLP_WNDPROC) == (LONG_PTR)unicodeStaticWindowProc;
+    return GetWindowLongPtrA(window, GWLP_WNDPROC) == (LONG_PTR)StaticWindowProc;
 }

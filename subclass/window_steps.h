@@ -14,6 +14,7 @@ struct WindowMessage {
     int unicode;   // 1: a Unicode window; the message's text is Unicode
 };
 
+int keepEngineStyleChange(const WindowMessage &m, LRESULT *result);        // 0
 int convertPushButton(const WindowMessage &m, LRESULT *result);            // 1, never finishes
 int paintOwnerDrawnButton(const WindowMessage &m, LRESULT *result);        // 2
 int eraseBehindStatic(const WindowMessage &m, LRESULT *result);            // 3
@@ -35,3 +36,8 @@ inline LRESULT passOnMessage(const WindowMessage &m)
 {
     return callOwnProcedure(m, m.message, m.wParam, m.lParam);
 }
+// The window's own procedure with the message unchanged, called while the
+// window has no WS_VISIBLE, so that the default handling draws nothing on
+// the screen; the style is put back afterwards, and neither change reaches
+// the window's procedure as a style-change message (step 0).
+LRESULT callOwnProcedureUnseen(const WindowMessage &m);

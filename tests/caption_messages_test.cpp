@@ -118,15 +118,10 @@ static LONG styleAtStart;
 static LONG_PTR styleChangeOf(HWND window) { return GetWindowLongA(window, GWL_STYLE) ^ styleAtStart; }
 
 // WM_SETTEXT to a visible captioned window, as its own procedure sees it:
-// hidden (and otherwise unchanged) from just before the text is stored
-// until just after.
+// hidden (and otherwise unchanged) while the text is stored, and no word of
+// the engine's two style writes around it.
 static const ExpectedMessage setTextOwnProcedureSeq[] = {
-    {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0},
-    {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, NULL, 0,
-     WS_VISIBLE},
     {WM_SETTEXT, messageFromOwnProcedure | matchSnapshot, 0, 0, NULL, 0, WS_VISIBLE},
-    {WM_STYLECHANGING, messageFromOwnProcedure | matchWParam, (WPARAM)GWL_STYLE, 0},
-    {WM_STYLECHANGED, messageFromOwnProcedure | matchWParam | matchSnapshot, (WPARAM)GWL_STYLE, 0, NULL, 0, 0},
 };
 
 // The same WM_SETTEXT as the hooks around the engine's see it: visible on

@@ -1,0 +1,473 @@
+// Every way a skinned caption is repainted, watched as a user would see it:
+// whenever the window's own procedure has ended a message, the title area is
+// read from the window, and a sample that shows the system's caption colours
+// where the engine's strip belongs is a flash on a desktop without
+// composition. A pair of hooks around the engine's counts the strips copied
+// for each message: a message that copies the strip more than once (beyond
+// the copies of the messages it nests) did the same work twice.
+// What is done: activation both ways, between MDI children and with their
+// frame, mouse moves over the caption, title changes, WM_SETICON, style
+// changes, maximise, restore and
+// minimise, sizing by a border drag, and menus from the menu bar and the
+// system menu. Also: the own procedure receives the same messages as an
+// unskinned twin's, but for the engine's own style writes, which it never
+// sees.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <stdio.h>
+#include <stdlib.h>
+#include <vector>
+
+#include "caption/caption_painters.h"
+#include "subclass/static_window_proc.h"
+#include "support/engine_test.h"
+#include "support/gradient_strip.h"
+#include "support/settings_file.h"
+#include "support/test_windows.h"
+
+namespace {
+
+struct KindTally {
+    int samples = 0, systemCaption = 0;  // screen samples as the own procedure ended a message
+    int unseen = 0;  // of the samples, those taken while the engine kept the window from drawing
+    int messages = 0, repainted = 0;     // messages seen by the hooks, and those that copied twice or more
+};
+std::map<UINT, KindTally> tally;
+std::set<HWND> sampled;
+int sampling;
+// Where the window lay minimised: the gradient look leaves a minimised
+// caption to the system, and a restore clears WS_MINIMIZE a few messages
+// before it moves the window, so those messages would read that caption.
+RECT minimisedPlace;
+
+// The right end of the strip as the window shows it: the engine's last band
+// there (green active, magenta inactive, below), the system's gradient where
+// the system drew. The window's own DC is read, not the screen's: Wine
+// copies a window's drawing to the screen later, in one go, where Windows
+// without composition shows every stroke at once.
+bool systemCaptionShows(HWND window)
+{
+    if (IsIconic(window)) return false;  // a minimised window shows no strip
+    RECT now;
+    GetWindowRect(window, &now);
+    if (EqualRect(&now, &minimisedPlace)) return false;
+    const RECT s = gradientStripRect(window);
+    if (s.right - s.left < 8) return false;
+    HDC dc = GetWindowDC(window);
+    const COLORREF c = GetPixel(dc, s.right - 2, (s.top + s.bottom) / 2) & 0xFFFFFF;
+    ReleaseDC(window, dc);
+    // The system's caption runs from its caption colour to its gradient
+    // colour; any point of that run, in either state, is the system's.
+    const int tolerance = 12, steps = 64;
+    for (int pair : {0, 1}) {
+        const COLORREF a = GetSysColor(pair ? COLOR_INACTIVECAPTION : COLOR_ACTIVECAPTION);
+        const COLORREF b = GetSysColor(pair ? COLOR_GRADIENTINACTIVECAPTION : COLOR_GRADIENTACTIVECAPTION);
+        for (int t = 0; t <= steps; t++) {
+            const int r = GetRValue(a) + (GetRValue(b) - GetRValue(a)) * t / steps;
+            const int g = GetGValue(a) + (GetGValue(b) - GetGValue(a)) * t / steps;
+            const int bl = GetBValue(a) + (GetBValue(b) - GetBValue(a)) * t / steps;
+            if (abs(GetRValue(c) - r) <= tolerance && abs(GetGValue(c) - g) <= tolerance &&
+                abs(GetBValue(c) - bl) <= tolerance)
+                return true;
+        }
+    }
+    return false;
+}
+
+void sample(HWND window, UINT message)
+{
+    if (!sampling || !sampled.count(window)) return;
+    KindTally &t = tally[message];
+    t.samples++;
+    // While the engine has taken WS_VISIBLE off, the default handling drew
+    // nothing anywhere (and the window's DC would read nothing).
+    if (!(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) {
+        t.unseen++;
+        return;
+    }
+    t.systemCaption += systemCaptionShows(window);
+}
+
+LRESULT CALLBACK sampledProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    sample(window, message);
+    return result;
+}
+
+HWND mdiClientOf;
+LRESULT CALLBACK sampledFrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefFrameProcA(window, mdiClientOf, message, wParam, lParam);
+    sample(window, message);
+    return result;
+}
+
+LRESULT CALLBACK sampledChildProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefMDIChildProcA(window, message, wParam, lParam);
+    sample(window, message);
+    return result;
+}
+
+// The strips copied during each message of a sampled window, less those of
+// the messages sent while it was handled.
+struct Open {
+    HWND window;
+    UINT message;
+    LONG copiesAtStart, nested;
+};
+std::vector<Open> open;
+
+void opened(HWND window, UINT message)
+{
+    open.push_back({window, message, stripCopies, 0});
+}
+
+void closed(HWND window, UINT message)
+{
+    // A message whose end no hook saw (a menu loop's windows come and go)
+    // is dropped with whatever it left open; what was copied within it was
+    // copied within a message nested in this one.
+    size_t at = open.size();
+    while (at > 0 && (open[at - 1].window != window || open[at - 1].message != message)) at--;
+    if (at == 0) return;
+    Open o = open[at - 1];
+    if (at < open.size()) o.nested += stripCopies - open[at].copiesAtStart;
+    open.resize(at - 1);
+    const LONG total = stripCopies - o.copiesAtStart;
+    if (!open.empty()) open.back().nested += total;
+    if (!sampling || !sampled.count(window)) return;
+    KindTally &t = tally[message];
+    t.messages++;
+    if (total - o.nested > 1) t.repainted++;
+
+}
+
+LRESULT CALLBACK firstBeforeHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT *c = (const CWPSTRUCT *)lParam;
+    if (code == HC_ACTION) opened(c->hwnd, c->message);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+LRESULT CALLBACK lastAfterHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT *c = (const CWPRETSTRUCT *)lParam;
+    if (code == HC_ACTION) closed(c->hwnd, c->message);
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+const char *kindName(UINT message)
+{
+    switch (message) {
+    case WM_NCACTIVATE: return "WM_NCACTIVATE";
+    case WM_ACTIVATE: return "WM_ACTIVATE";
+    case WM_NCPAINT: return "WM_NCPAINT";
+    case WM_SETTEXT: return "WM_SETTEXT";
+    case WM_SETICON: return "WM_SETICON";
+    case WM_STYLECHANGED: return "WM_STYLECHANGED";
+    case WM_WINDOWPOSCHANGED: return "WM_WINDOWPOSCHANGED";
+    case WM_SYSCOMMAND: return "WM_SYSCOMMAND";
+    case WM_SIZING: return "WM_SIZING";
+    case WM_SIZE: return "WM_SIZE";
+    case WM_INITMENUPOPUP: return "WM_INITMENUPOPUP";
+    case WM_MENUSELECT: return "WM_MENUSELECT";
+    case WM_ENTERMENULOOP: return "WM_ENTERMENULOOP";
+    case WM_EXITMENULOOP: return "WM_EXITMENULOOP";
+    case WM_MDIACTIVATE: return "WM_MDIACTIVATE";
+    case WM_CHILDACTIVATE: return "WM_CHILDACTIVATE";
+    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
+    case WM_NCHITTEST: return "WM_NCHITTEST";
+    case WM_SETCURSOR: return "WM_SETCURSOR";
+    case WM_NCMOUSEMOVE: return "WM_NCMOUSEMOVE";
+    }
+    return NULL;
+}
+
+// A menu loop entered by the test ends by itself a little later.
+void CALLBACK endMenuSoon(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(NULL, timer);
+    EndMenu();
+}
+
+class FlickerTable : public EngineTest {
+protected:
+    FlickerTable() : EngineTest(bothEngineHooks) {}
+    std::string settingsText() override
+    {
+        return settingsFileFor({{"gradientSteps", 8},
+                                {"solidInactiveCaption", 0},
+                                {"skinMdiChildren", 1},
+                                {"activeGradientEndR", 0},
+                                {"activeGradientEndG", 255},
+                                {"activeGradientEndB", 0},
+                                {"inactiveGradientEndR", 255},
+                                {"inactiveGradientEndG", 0},
+                                {"inactiveGradientEndB", 255}});
+    }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        tally.clear();
+        sampled.clear();
+        SetRectEmpty(&minimisedPlace);
+        open.clear();
+        sampling = 0;
+        // The after hook goes in first, so that it runs after the engine's;
+        // the before hook last, so that it runs before the engine's.
+        removeHooks();
+        after = SetWindowsHookExA(WH_CALLWNDPROCRET, lastAfterHook, NULL, GetCurrentThreadId());
+        installHooks();
+        before = SetWindowsHookExA(WH_CALLWNDPROC, firstBeforeHook, NULL, GetCurrentThreadId());
+    }
+    void TearDown() override
+    {
+        sampling = 0;
+        UnhookWindowsHookEx(before);
+        UnhookWindowsHookEx(after);
+        EngineTest::TearDown();
+    }
+    HWND topLevel(const char *title, int x, HMENU menu = NULL)
+    {
+        HWND w = track(CreateWindowExA(0, windowClass("VarnelFlickerSampled", sampledProcedure), title,
+                                       WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 40, 420, 240, NULL, menu,
+                                       GetModuleHandleA(NULL), NULL));
+        pumpMessages();
+        return w;
+    }
+    void report(const char *what)
+    {
+        printf("%-10s %-20s %8s %7s %15s %9s %14s\n", what, "message", "samples", "unseen", "system caption",
+               "messages", "copied twice+");
+        for (const auto &entry : tally) {
+            const char *name = kindName(entry.first);
+            const KindTally &t = entry.second;
+            if (!name && !t.systemCaption && !t.repainted) continue;
+            char number[16];
+            if (!name) snprintf(number, sizeof number, "0x%04X", entry.first);
+            printf("%-10s %-20s %8d %7d %15d %9d %14d\n", what, name ? name : number, t.samples, t.unseen,
+                   t.systemCaption, t.messages, t.repainted);
+        }
+        fflush(stdout);
+    }
+    int totalSystemCaption()
+    {
+        int n = 0;
+        for (const auto &entry : tally) n += entry.second.systemCaption;
+        return n;
+    }
+    int totalRepainted()
+    {
+        int n = 0;
+        for (const auto &entry : tally) n += entry.second.repainted;
+        return n;
+    }
+    HHOOK before = NULL, after = NULL;
+};
+
+// Activation, title, icon, style, size and menus of one top-level window,
+// and the activation of MDI children and their frame.
+TEST_F(FlickerTable, NoRepaintShowsTheSystemCaptionOrPaintsTheStripTwice)
+{
+    HMENU bar = CreateMenu(), file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 100, "&Open");
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)file, "&File");
+    HWND w = topLevel("Flicker", 40, bar), other = topLevel("Other", 480);
+    ASSERT_TRUE(hasEngineProcedure(w));
+    SetActiveWindow(w);
+    pumpMessages();
+    ASSERT_FALSE(systemCaptionShows(w)) << "the engine's strip is there to begin with";
+
+    sampled = {w};
+    sampling = 1;
+    for (int i = 0; i < 3; i++) {  // activation both ways
+        SetActiveWindow(other);
+        pumpMessages();
+        SetActiveWindow(w);
+        pumpMessages();
+    }
+    RECT caption;  // the mouse over the caption, as a program sees it
+    GetWindowRect(w, &caption);
+    const LPARAM over = MAKELPARAM((caption.left + caption.right) / 2, caption.top + GetSystemMetrics(SM_CYCAPTION) / 2);
+    for (int i = 0; i < 3; i++) {
+        SendMessageA(w, WM_NCHITTEST, 0, over);
+        SendMessageA(w, WM_SETCURSOR, (WPARAM)w, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+        SendMessageA(w, WM_NCMOUSEMOVE, HTCAPTION, over);
+    }
+    SetWindowTextA(w, "Flicker two");  // title
+    SetWindowTextA(w, "Flicker");
+    HICON icons[] = {LoadIconA(NULL, (LPCSTR)IDI_QUESTION), LoadIconA(NULL, (LPCSTR)IDI_WARNING)};
+    for (HICON icon : icons) {  // icon
+        SendMessageA(w, WM_SETICON, ICON_SMALL, (LPARAM)icon);
+        pumpMessages();
+    }
+    const LONG style = GetWindowLongA(w, GWL_STYLE);  // style
+    for (LONG s : {style & ~WS_MAXIMIZEBOX, style}) {
+        SetWindowLongA(w, GWL_STYLE, s);
+        SetWindowPos(w, NULL, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        pumpMessages();
+    }
+    for (WPARAM command : {SC_MAXIMIZE, SC_RESTORE, SC_MINIMIZE, SC_RESTORE}) {  // the caption boxes
+        SendMessageA(w, WM_SYSCOMMAND, command, 0);
+        pumpMessages();
+        if (command == SC_MINIMIZE) GetWindowRect(w, &minimisedPlace);
+    }
+    SetActiveWindow(w);
+    // A drag of the right border: the moves are queued first, each taking
+    // the cursor position of its moment, then the sizing loop reads them.
+    RECT r;
+    GetWindowRect(w, &r);
+    const int y = (r.top + r.bottom) / 2;
+    for (int step = 1; step <= 4; step++) {
+        SetCursorPos(r.right - 2 + 12 * step, y);
+        PostMessageA(w, WM_MOUSEMOVE, 0, 0);
+    }
+    PostMessageA(w, WM_LBUTTONUP, 0, 0);
+    SendMessageA(w, WM_SYSCOMMAND, SC_SIZE | WMSZ_RIGHT, MAKELPARAM(r.right - 2, y));
+    pumpMessages();
+    // Menus from the bar and the system menu, each closed a little later.
+    for (WPARAM key : {(WPARAM)'f', (WPARAM)' '}) {
+        SetTimer(NULL, 0, 150, endMenuSoon);
+        SendMessageA(w, WM_SYSCOMMAND, SC_KEYMENU, key);
+        pumpMessages();
+    }
+    sampling = 0;
+    report("top-level");
+    EXPECT_GE(tally[WM_NCACTIVATE].samples, 6);
+    EXPECT_GE(tally[WM_SETTEXT].samples, 2);
+    EXPECT_GE(tally[WM_SETCURSOR].samples, 3);
+    EXPECT_GE(tally[WM_SETICON].samples, 2);
+    EXPECT_GE(tally[WM_STYLECHANGED].samples, 2);
+    EXPECT_GE(tally[WM_SYSCOMMAND].samples, 7);
+    EXPECT_GE(tally[WM_SIZING].samples, 1) << "the border was dragged";
+    EXPECT_GE(tally[WM_INITMENUPOPUP].samples, 2) << "both menus opened";
+    EXPECT_EQ(0, totalSystemCaption());
+    EXPECT_EQ(0, totalRepainted());
+    EXPECT_FALSE(systemCaptionShows(w)) << "and at the end";
+}
+
+TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
+{
+    HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
+                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
+                                       NULL, GetModuleHandleA(NULL), NULL));
+    CLIENTCREATESTRUCT ccs = {NULL, 50000};
+    mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                  600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
+    const char *childClass = windowClass("VarnelFlickerChild", sampledChildProcedure);
+    HWND children[2];
+    for (int i = 0; i < 2; i++) {
+        MDICREATESTRUCTA mcs = {childClass, i ? "Second" : "First", GetModuleHandleA(NULL), 20 + 200 * i, 20,
+                                260, 180, WS_OVERLAPPEDWINDOW, 0};
+        children[i] = (HWND)SendMessageA(mdiClientOf, WM_MDICREATE, 0, (LPARAM)&mcs);
+    }
+    HWND other = topLevel("Other", 700);
+    SetActiveWindow(frame);
+    pumpMessages();
+    ASSERT_TRUE(hasEngineProcedure(children[0]));
+
+    sampled = {frame, children[0], children[1]};
+    sampling = 1;
+    for (int i = 0; i < 3; i++) {
+        SendMessageA(mdiClientOf, WM_MDIACTIVATE, (WPARAM)children[i & 1], 0);  // child to child
+        pumpMessages();
+        SetActiveWindow(other);  // frame and active child away and back
+        pumpMessages();
+        SetActiveWindow(frame);
+        pumpMessages();
+    }
+    sampling = 0;
+    report("MDI");
+    EXPECT_GE(tally[WM_NCACTIVATE].samples, 6);
+    EXPECT_GE(tally[WM_MDIACTIVATE].samples, 2);
+    EXPECT_EQ(0, totalSystemCaption());
+    EXPECT_EQ(0, totalRepainted());
+}
+
+// What the own procedure receives: the messages, in order, an unskinned
+// twin receives for the same activation and title changes. The engine's
+// WS_VISIBLE writes around them send style-change messages that only the
+// engine sees.
+std::vector<UINT> received;
+HWND recorded;
+// The messages of activation, title and style; what else the system sends
+// around an activation (mode cancels, IME notices) comes and goes with
+// timing, skinned or not.
+bool scripted(UINT message)
+{
+    switch (message) {
+    case WM_NCACTIVATE: case WM_ACTIVATE: case WM_SETTEXT: case WM_GETTEXT: case WM_STYLECHANGING:
+    case WM_STYLECHANGED: case WM_NCPAINT: case WM_SETFOCUS: case WM_KILLFOCUS: case WM_ACTIVATEAPP:
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window == recorded && scripted(message)) received.push_back(message);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class OwnSequences : public EngineTest {
+protected:
+    OwnSequences() : EngineTest(bothEngineHooks) {}
+    std::vector<UINT> script(HWND w, HWND other)
+    {
+        SetActiveWindow(w);
+        pumpMessages();
+        received.clear();
+        recorded = w;
+        for (int i = 0; i < 2; i++) {
+            SendMessageA(w, WM_NCACTIVATE, FALSE, 0);
+            SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+            SetWindowTextA(w, i ? "Sequence" : "Sequence two");
+        }
+        SetActiveWindow(other);
+        pumpMessages();
+        SetActiveWindow(w);
+        pumpMessages();
+        recorded = NULL;
+        return received;
+    }
+    HWND make(int x)
+    {
+        HWND w = track(CreateWindowExA(0, windowClass("VarnelOwnSequence", recordingProcedure), "Sequence",
+                                       WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, 60, 300, 200, NULL, NULL,
+                                       GetModuleHandleA(NULL), NULL));
+        pumpMessages();
+        return w;
+    }
+};
+
+TEST_F(OwnSequences, TheOwnProcedureSeesWhatAnUnskinnedOneSeesButNoStyleChangeOfTheEngine)
+{
+    HWND skinned = make(40), other = make(700);
+    removeHooks();
+    HWND plain = make(360);
+    ASSERT_TRUE(hasEngineProcedure(skinned));
+    ASSERT_FALSE(hasEngineProcedure(plain));
+    const std::vector<UINT> unskinned = script(plain, other);
+    installHooks();
+    const std::vector<UINT> withEngine = script(skinned, other);
+    removeHooks();
+    // The one difference: after a title change the system draws its caption
+    // with the new title, which it reads back with WM_GETTEXT; the engine's
+    // caption reads the title without a message.
+    std::vector<UINT> expected;
+    for (size_t i = 0; i < unskinned.size(); i++)
+        if (!(unskinned[i] == WM_GETTEXT && i > 0 && unskinned[i - 1] == WM_SETTEXT)) expected.push_back(unskinned[i]);
+    EXPECT_EQ(unskinned.size() - 2, expected.size()) << "two title changes";
+    EXPECT_EQ(expected, withEngine);
+    int styleChanges = 0;
+    for (UINT m : withEngine) styleChanges += m == WM_STYLECHANGING || m == WM_STYLECHANGED;
+    EXPECT_EQ(0, styleChanges) << "two title changes and four activation changes, each handled unseen";
+    EXPECT_TRUE(GetWindowLongA(skinned, GWL_STYLE) & WS_VISIBLE) << "and the window is visible again";
+    EXPECT_GE(withEngine.size(), 8u);
+}
+
+}  // namespace
