@@ -211,8 +211,10 @@ static void loadSkinBitmaps()
 BOOL setUpEngine()
 {
     clearWindowTable();
+    takeGlobalsTurn();
     readMetrics();
     if (!loadSettings(engineWindowsDirectory, &Settings)) {
+        dropGlobalsTurn();
         traceEngine("no settings file opens (vl.ini here or in %s\\varnels): the engine stays out",
                     engineWindowsDirectory);
         return FALSE;
@@ -223,6 +225,7 @@ BOOL setUpEngine()
     // The first snapshot, which the painters hold from now on; there is
     // always room for it, as none is held yet.
     publishSettingsSnapshot();
+    dropGlobalsTurn();
     if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
     engineAttached = 1;
     return TRUE;

@@ -165,9 +165,11 @@ static void repaintWindows()
 static void applySettings(const SettingsRecord &fresh)
 {
     const int pluginWas = Settings.usePlugin;
+    takeGlobalsTurn();
     Settings = fresh;
     makeSharedObjects();
     publishSettingsSnapshot();
+    dropGlobalsTurn();
     freeStripCache();
     if (Settings.usePlugin == 1 && pluginWas != 1) wantCaptionPlugin(engineWindowsDirectory);
     repaintWindows();

@@ -1,6 +1,8 @@
 // The published snapshots of settings and shared objects.
 #include "engine/settings_snapshot.h"
 
+#include <string.h>
+
 #include "caption/strip_cache.h"
 #include "engine/engine_lifecycle.h"
 
@@ -32,6 +34,16 @@ static void takeLock()
 }
 static void dropLock() { InterlockedExchange(&snapshotLock, 0); }
 
+// Held by a set-up from its first write of the globals to their publication
+// (which may take a while: skin bitmaps are loaded meanwhile), and by a
+// paint comparing them with the current snapshot, which only tries it.
+static volatile LONG globalsTurn;
+void takeGlobalsTurn()
+{
+    while (InterlockedExchange(&globalsTurn, 1) != 0) Sleep(1);
+}
+void dropGlobalsTurn() { InterlockedExchange(&globalsTurn, 0); }
+
 // Outside the lock: nobody holds it and it is not current, so nobody can
 // take it any more. A strip kept in the cache was composed with its fonts; a
 // later font could be given the same handle, and the strip must not be
@@ -47,8 +59,25 @@ static void freeSnapshot(SettingsSnapshot &s)
     dropLock();
 }
 
+// Whether the globals still say what the current snapshot says; byte for
+// byte, as publishing copies them.
+static int globalsPublished()
+{
+    takeLock();
+    const int place = currentPlace;
+    dropLock();
+    if (place < 0) return 1;
+    const SettingsSnapshot &s = snapshots[place];
+    return memcmp(&s.settings, &Settings, sizeof Settings) == 0 &&
+           memcmp(&s.resources, &SharedResources, sizeof SharedResources) == 0;
+}
+
 PaintView holdPaintView()
 {
+    if (InterlockedExchange(&globalsTurn, 1) == 0) {
+        if (!globalsPublished()) publishSettingsSnapshot();
+        dropGlobalsTurn();
+    }
     takeLock();
     const int place = currentPlace;
     if (place >= 0) snapshots[place].holders++;
@@ -103,8 +132,8 @@ int publishSettingsSnapshot()
     dropLock();
     if (place < 0) return 0;
     SettingsSnapshot &s = snapshots[place];
-    s.settings = Settings;
-    s.resources = SharedResources;
+    memcpy(&s.settings, &Settings, sizeof Settings);
+    memcpy(&s.resources, &SharedResources, sizeof SharedResources);
     s.holders = 0;
     s.ownedCount = collectSharedObjects(s.owned, snapshotObjectRoom);
     takeLock();

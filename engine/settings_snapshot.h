@@ -12,8 +12,10 @@
 // The globals stay what the per-message paths read (flags, metrics), one
 // whole field at a time, as before. Where nothing was published (the
 // settings window's preview, which paints with the engine's painters in a
-// process of its own, and suites that fill the globals by hand) a paint
-// reads the globals themselves.
+// process of its own) a paint reads the globals themselves. Where the
+// globals were changed by hand since the last publication (the suites do,
+// between paints), a paint that finds them so, and no set-up writing them,
+// publishes them first.
 #pragma once
 
 #include <windows.h>
@@ -31,12 +33,16 @@ struct PaintView {
 PaintView holdPaintView();
 void releasePaintView(const PaintView &view);
 
+// A set-up writes the globals and publishes them within the globals' turn,
+// so that no paint takes a snapshot of them half written.
+void takeGlobalsTurn();
+void dropGlobalsTurn();
+
 // Publishes the globals as they are now, their GDI objects with them; the
 // previous snapshot keeps only the objects the new one does not have, and
 // goes when nobody holds it. Returns 0, publishing nothing, when every place
 // is taken by a snapshot some paint still holds (a paint that never ends):
-// the caller then makes nothing new. One caller at a time (the set-ups take
-// turns).
+// the caller then makes nothing new. Called within the globals' turn.
 int publishSettingsSnapshot();
 int settingsSnapshotRoomLeft();
 

@@ -8,7 +8,6 @@
 
 #include "caption/caption_painters.h"
 #include "engine/settings.h"
-#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "support/pixels.h"
 #include "support/settings_file.h"
@@ -60,7 +59,6 @@ protected:
         // The brush-per-band path, which needs a handle for every band.
         SharedResources.setDCBrushColor = NULL;
         SharedResources.setDCPenColor = NULL;
-        publishSettingsSnapshot();
         window = createTestWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 400, 200, "Out of handles");
         pumpMessages();
     }

@@ -9,7 +9,6 @@
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/settings.h"
-#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "support/gdi_handles.h"
 #include "support/pixels.h"
@@ -105,7 +104,6 @@ TEST_F(StripCache, EveryChangeOfWhatTheStripShowsIsPainted)
 
     Settings.gradientSteps = 4;
     SharedResources.activeStepR = gradientStep(SharedResources.activeCaptionR, 0, 4);
-    publishSettingsSnapshot();  // what a set-up does with its settings
     now = paintAndCheckFresh(w, 1);
     EXPECT_NE(before, now) << "band count and steps";
     before = now;
@@ -122,7 +120,6 @@ TEST_F(StripCache, EveryChangeOfWhatTheStripShowsIsPainted)
 
     Settings.centerCaptionText = 1;
     Settings.splitTitleFonts = 0;
-    publishSettingsSnapshot();
     now = paintAndCheckFresh(w, 2);
     EXPECT_NE(before, now) << "centred title";
 }
