@@ -10,6 +10,7 @@
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 
 static const UINT titleFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
@@ -24,10 +25,11 @@ int mirroredWindowDC(HDC dc, DWORD exStyle)
 // out). Where the system has SetDCBrushColor the DC's own brush takes each
 // colour, so no brush is made per band; before Windows 2000 each band gets a
 // brush of its own.
-static int fillBand(HDC memory, int left, int top, int width, int height, COLORREF colour)
+static int fillBand(const SharedResourcesRecord &r, HDC memory, int left, int top, int width, int height,
+                    COLORREF colour)
 {
-    if (SharedResources.setDCBrushColor) {
-        SharedResources.setDCBrushColor(memory, colour);
+    if (r.setDCBrushColor) {
+        r.setDCBrushColor(memory, colour);
         PatBlt(memory, left, top, width, height, PATCOPY);
         return 1;
     }
@@ -42,27 +44,27 @@ static int fillBand(HDC memory, int left, int top, int width, int height, COLORR
 
 // Returns 0 when GDI could not make a band's brush: the strip is then not
 // shown at all.
-static int paintBands(HDC memory, int width, int height, int bands, BandColour *colour, BandColour step,
-                      int fromRight)
+static int paintBands(const PaintView &v, HDC memory, int width, int height, int bands, BandColour *colour,
+                      BandColour step, int fromRight)
 {
     const float bandWidth = gradientBandWidth(width, bands);
     float position = 0.0f;
     HGDIOBJ previousBrush =
-        SharedResources.setDCBrushColor ? SelectObject(memory, GetStockObject(DC_BRUSH)) : NULL;
+        v.resources->setDCBrushColor ? SelectObject(memory, GetStockObject(DC_BRUSH)) : NULL;
     int filled = 1;
     if (bands <= 0) {
         // No bands (a settings file without a band count): a flat caption in
         // the caption colour, rather than the fresh bitmap's black under
         // black title text.
-        filled = fillBand(memory, 0, 0, width, height - 1, bandColourRef(*colour));
+        filled = fillBand(*v.resources, memory, 0, 0, width, height - 1, bandColourRef(*colour));
     }
     for (int band = 0; band < bands && filled; band++) {
         const BandSpan span = bandSpanAt(position, bandWidth);
         const int bandFill = span.end - span.start - 1;
         // From the right: the same columns, counted from the other end.
         const int left = fromRight ? width - span.start - bandFill : span.start;
-        filled = fillBand(memory, left, 0, bandFill, height - 1, bandColourRef(*colour));
-        *colour = colourAfterBand(*colour, step, band, bands, Settings.mirroredGradient);
+        filled = fillBand(*v.resources, memory, left, 0, bandFill, height - 1, bandColourRef(*colour));
+        *colour = colourAfterBand(*colour, step, band, bands, v.settings->mirroredGradient);
         position = nextBandPosition(position, bandWidth);
     }
     if (previousBrush) SelectObject(memory, previousBrush);
@@ -71,9 +73,8 @@ static int paintBands(HDC memory, int width, int height, int bands, BandColour *
 
 // The outline takes the colour the gradient ended with; a single band (or
 // none) outlines in the inactive caption colour.
-static COLORREF outlineColour(BandColour end, int bands)
+static COLORREF outlineColour(const SharedResourcesRecord &r, BandColour end, int bands)
 {
-    const SharedResourcesRecord &r = SharedResources;
     if (bands <= 1) return PALETTERGB(r.inactiveCaptionR, r.inactiveCaptionG, r.inactiveCaptionB);
     return PALETTERGB(colourByte(end.r), colourByte(end.g), colourByte(end.b));
 }
@@ -83,9 +84,11 @@ static COLORREF outlineColour(BandColour end, int bands)
 // fromRight: the title keeps its margin from the right end, beside a
 // mirrored window's icon, and ends there. rtlReading: the window reads right
 // to left (WS_EX_RTLREADING), and the system draws its title so.
-static void drawTitle(HDC memory, const WindowText &title, int width, int height, COLORREF textColour,
-                      int fromRight, int rtlReading)
+static void drawTitle(const PaintView &v, HDC memory, const WindowText &title, int width, int height,
+                      COLORREF textColour, int fromRight, int rtlReading)
 {
+    const SharedResourcesRecord &r = *v.resources;
+    const SettingsRecord &s = *v.settings;
     SetTextAlign(memory, TA_LEFT | TA_TOP);
     SetBkMode(memory, TRANSPARENT);
     SetTextColor(memory, textColour);
@@ -95,25 +98,25 @@ static void drawTitle(HDC memory, const WindowText &title, int width, int height
     const int length = title.length;
     const int split = title.unicode ? titleSplitIndex(title.wide, length) : titleSplitIndex(title.ansi, length);
 
-    HGDIOBJ previousFont = SelectObject(memory, SharedResources.captionFont);
-    if (split < length && Settings.splitTitleFonts == 1 && fromRight) {
+    HGDIOBJ previousFont = SelectObject(memory, r.captionFont);
+    if (split < length && s.splitTitleFonts == 1 && fromRight) {
         // The second part ends at the right margin, the first right before it.
-        SelectObject(memory, SharedResources.captionFontMedium);
+        SelectObject(memory, r.captionFontMedium);
         const int second = windowTextExtent(memory, title, length).cx - windowTextExtent(memory, title, split).cx;
         drawWindowText(memory, title, split, length - split, &text, format | DT_RIGHT);
-        SelectObject(memory, SharedResources.captionFont);
+        SelectObject(memory, r.captionFont);
         text.right -= second;
         if (split > 0 && text.right > 0) drawWindowText(memory, title, 0, split, &text, format | DT_RIGHT);
-    } else if (split < length && Settings.splitTitleFonts == 1) {
+    } else if (split < length && s.splitTitleFonts == 1) {
         const SIZE first = windowTextExtent(memory, title, split);
         if (split > 0) drawWindowText(memory, title, 0, split, &text, format);
         if (first.cx < text.right) {
-            SelectObject(memory, SharedResources.captionFontMedium);
+            SelectObject(memory, r.captionFontMedium);
             text.left = titleTextLeft + first.cx;
             drawWindowText(memory, title, split, length - split, &text, format);
         }
     } else {
-        const UINT align = Settings.centerCaptionText == 1 ? DT_CENTER : fromRight ? DT_RIGHT : 0;
+        const UINT align = s.centerCaptionText == 1 ? DT_CENTER : fromRight ? DT_RIGHT : 0;
         drawWindowText(memory, title, 0, length, &text, format | align);
     }
     SelectObject(memory, previousFont);
@@ -122,16 +125,16 @@ static void drawTitle(HDC memory, const WindowText &title, int width, int height
 // Drawn straight into the window DC, around the caption buttons, in the
 // colour the gradient ended with. Where the system has SetDCPenColor the
 // DC's own pen takes the colour; before Windows 2000 a pen is made for it.
-static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
+static void drawButtonOutline(const SharedResourcesRecord &r, HDC dc, const CaptionArea &area, COLORREF colour)
 {
     OutlineLine lines[outlineLineCount];
-    gradientOutlineLines(area, SharedResources.captionButtonWidth, lines);
+    gradientOutlineLines(area, r.captionButtonWidth, lines);
     HPEN pen = NULL;
     COLORREF previousColour = 0;
     HGDIOBJ previousPen;
-    if (SharedResources.setDCPenColor) {
+    if (r.setDCPenColor) {
         previousPen = SelectObject(dc, GetStockObject(DC_PEN));
-        previousColour = SharedResources.setDCPenColor(dc, colour);
+        previousColour = r.setDCPenColor(dc, colour);
     } else {
         pen = CreatePen(PS_SOLID, 0, colour);
         // Without a pen of its colour the outline would come out in the
@@ -143,13 +146,13 @@ static void drawButtonOutline(HDC dc, const CaptionArea &area, COLORREF colour)
         MoveToEx(dc, line.x1, line.y1, NULL);
         LineTo(dc, line.x2, line.y2);
     }
-    if (SharedResources.setDCPenColor) SharedResources.setDCPenColor(dc, previousColour);
+    if (r.setDCPenColor) r.setDCPenColor(dc, previousColour);
     SelectObject(dc, previousPen);
     if (pen) DeleteObject(pen);
 }
 
-int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                           int state, RECT *copied)
+static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
+                                int buttonsRight, int state, RECT *copied)
 {
     HWND owner = WindowFromDC(dc);
     const DWORD style = GetWindowLongA(owner, GWL_STYLE);
@@ -159,12 +162,13 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     CaptionArea area = {left, top, right, bottom, buttonsRight};
     // Only a modal-frame dialog's correction asks whether the icon shows.
     const int showsIcon = (style & DS_MODALFRAME) ? windowCaptionShowsIcon(owner, style, exStyle) : 0;
-    const DWORD corrected = gradientEdgeCorrection(style, exStyle, SharedResources.edgeWidth, showsIcon, &area);
+    const DWORD corrected = gradientEdgeCorrection(style, exStyle, v.resources->edgeWidth, showsIcon, &area);
     if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
     const GradientStrip strip = gradientStrip(area);
 
-    const SharedResourcesRecord &r = SharedResources;
-    int bands = Settings.gradientSteps;
+    const SharedResourcesRecord &r = *v.resources;
+    const SettingsRecord &s = *v.settings;
+    int bands = s.gradientSteps;
     BandColour colour, step;
     COLORREF textColour;
     // Only state 0 asks who has the foreground, a round trip to the server.
@@ -173,7 +177,7 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         step = {r.activeStepR, r.activeStepG, r.activeStepB};
         textColour = GetSysColor(COLOR_CAPTIONTEXT);
     } else {
-        if (Settings.solidInactiveCaption == 1) bands = 1;
+        if (s.solidInactiveCaption == 1) bands = 1;
         colour = {(float)r.inactiveCaptionR, (float)r.inactiveCaptionG, (float)r.inactiveCaptionB};
         step = {r.inactiveStepR, r.inactiveStepG, r.inactiveStepB};
         textColour = GetSysColor(COLOR_INACTIVECAPTIONTEXT);
@@ -197,9 +201,9 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         look.width = strip.width;
         look.height = strip.height;
         look.bands = bands;
-        look.mirrored = Settings.mirroredGradient;
-        look.centred = Settings.centerCaptionText;
-        look.split = Settings.splitTitleFonts;
+        look.mirrored = s.mirroredGradient;
+        look.centred = s.centerCaptionText;
+        look.split = s.splitTitleFonts;
         look.startR = colour.r, look.startG = colour.g, look.startB = colour.b;
         look.stepR = step.r, look.stepG = step.g, look.stepB = step.b;
         look.textColour = textColour;
@@ -215,20 +219,20 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
             // as the system drew it: a memory DC without its bitmap, or with
             // bands missing, would be copied over the caption as a black bar.
             kept = claimStrip(owner, look, title);
-            if (!kept || !paintBands(kept->memory, strip.width, strip.height, bands, &colour, step, look.fromRight)) {
+            if (!kept || !paintBands(v, kept->memory, strip.width, strip.height, bands, &colour, step, look.fromRight)) {
                 if (kept) dropStrip(kept);
                 unlockStripCache();
                 return 0;
             }
-            drawTitle(kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading);
-            kept->outline = outlineColour(colour, bands);
+            drawTitle(v, kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading);
+            kept->outline = outlineColour(r, colour, bands);
         }
         outline = kept->outline;
     } else {
-        outline = outlineColour(colourAfterSteps(colour, step, bands, bands, Settings.mirroredGradient), bands);
+        outline = outlineColour(r, colourAfterSteps(colour, step, bands, bands, s.mirroredGradient), bands);
     }
 
-    if (Settings.mirroredGradient == 0) drawButtonOutline(dc, area, outline);
+    if (s.mirroredGradient == 0) drawButtonOutline(r, dc, area, outline);
 
     if (composed) {
         // The strip's last row is not copied: it is the caption's bottom
@@ -241,4 +245,15 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         return shown ? 1 : 0;
     }
     return 0;
+}
+
+// The whole paint reads one snapshot: a change of settings on another thread
+// meanwhile deletes none of its fonts.
+int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                           int state, RECT *copied)
+{
+    const PaintView view = holdPaintView();
+    const int shown = paintGradientCaption(view, window, dc, left, top, right, bottom, buttonsRight, state, copied);
+    releasePaintView(view);
+    return shown;
 }

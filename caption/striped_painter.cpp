@@ -5,6 +5,7 @@
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/window_classes.h"
 
@@ -63,9 +64,10 @@ static int drawStripes(HDC memory, int titleRight)
 
 // The title, padded with a space on each side, on an opaque button-face
 // patch that cuts the stripes around it.
-static void drawTitle(HDC memory, const WindowText &padded, const StripedLayout &l, COLORREF textColour)
+static void drawTitle(const SharedResourcesRecord &r, HDC memory, const WindowText &padded, const StripedLayout &l,
+                      COLORREF textColour)
 {
-    SelectObject(memory, SharedResources.captionFont);
+    SelectObject(memory, r.captionFont);
     SetTextAlign(memory, TA_LEFT | TA_TOP);
     SetBkMode(memory, OPAQUE);
     SetBkColor(memory, GetSysColor(COLOR_BTNFACE));
@@ -76,10 +78,9 @@ static void drawTitle(HDC memory, const WindowText &padded, const StripedLayout 
 
 // Returns 0 when GDI could not make what a part needs: the bar is then not
 // shown at all.
-static int composeBar(HDC memory, const WindowText &padded, const StripedLayout &l, DWORD style, int decorated,
-                      COLORREF textColour)
+static int composeBar(const SharedResourcesRecord &r, HDC memory, const WindowText &padded, const StripedLayout &l,
+                      DWORD style, int decorated, COLORREF textColour)
 {
-    const SharedResourcesRecord &r = SharedResources;
     if (l.boxes) {
         const RECT boxArea = {l.zoomBoxX, 0, l.inner, l.height};
         if (!fillRects(memory, &boxArea, 1, COLOR_BTNFACE)) return 0;
@@ -92,12 +93,12 @@ static int composeBar(HDC memory, const WindowText &padded, const StripedLayout 
         copyBox(memory, closeBoxLeft, boxTop, r.macCloseBitmap);
         if (!drawStripes(memory, l.titleRight)) return 0;
     }
-    drawTitle(memory, padded, l, textColour);
+    drawTitle(r, memory, padded, l, textColour);
     return 1;
 }
 
-void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                           int state)
+static void paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
+                                int buttonsRight, int state)
 {
     // `left` plays no part: the bar always starts at x = 3.
     HWND owner = WindowFromDC(dc);
@@ -105,7 +106,7 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
     if (!captionIsDrawn(style, exStyle)) return;
 
-    if (Settings.forceClientEdge == 1 &&
+    if (v.settings->forceClientEdge == 1 &&
         needsForcedClientEdge(style, exStyle, windowClassIndex(owner, folderWindowClasses) >= 0)) {
         exStyle |= WS_EX_CLIENTEDGE;
         SetWindowLongA(owner, GWL_EXSTYLE, exStyle);
@@ -116,7 +117,7 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     exStyle = corrected;
 
     const int active = captionIsActive(state, GetForegroundWindow() == window);
-    const int decorated = stripedCaptionDecorated(active, Settings.solidInactiveCaption, exStyle);
+    const int decorated = stripedCaptionDecorated(active, v.settings->solidInactiveCaption, exStyle);
     const StripedLayout layout = stripedLayout(area, decorated, style);
     const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
     // Read before the turn is taken: reading a title can mean a sent
@@ -140,11 +141,11 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
         // mirrored side as a whole.
         const int mirrored = mirroredWindowDC(dc, exStyle);
         HDC memory = CreateCompatibleDC(dc);
-        if (memory && mirrored && SharedResources.setLayout) SharedResources.setLayout(memory, 0);
+        if (memory && mirrored && v.resources->setLayout) v.resources->setLayout(memory, 0);
         HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, layout.inner + 1, layout.height) : NULL;
         if (bitmap) SelectObject(memory, bitmap);
         const DWORD copy = mirrored ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
-        if (bitmap && composeBar(memory, padded, layout, style, decorated, textColour)) {
+        if (bitmap && composeBar(*v.resources, memory, padded, layout, style, decorated, textColour)) {
             BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, copy);
             InterlockedIncrement(&stripCopies);
         }
@@ -153,4 +154,14 @@ void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
     }
 
     InterlockedExchange(&captionPainterBusy, 0);
+}
+
+// The whole paint reads one snapshot: a change of settings on another thread
+// meanwhile deletes none of its font and box bitmaps.
+void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                           int state)
+{
+    const PaintView view = holdPaintView();
+    paintStripedCaption(view, window, dc, left, top, right, bottom, buttonsRight, state);
+    releasePaintView(view);
 }

@@ -14,6 +14,7 @@
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/small_files.h"
 #include "engine/trace.h"
@@ -210,8 +211,10 @@ static void loadSkinBitmaps()
 BOOL setUpEngine()
 {
     clearWindowTable();
+    takeGlobalsTurn();
     readMetrics();
     if (!loadSettings(engineWindowsDirectory, &Settings)) {
+        dropGlobalsTurn();
         traceEngine("no settings file opens (vl.ini here or in %s\\varnels): the engine stays out",
                     engineWindowsDirectory);
         return FALSE;
@@ -219,6 +222,10 @@ BOOL setUpEngine()
     SharedResources.nullBrush = (HBRUSH)GetStockObject(NULL_BRUSH);
     findNewerDCFunctions();
     makeSharedObjects();
+    // The first snapshot, which the painters hold from now on; there is
+    // always room for it, as none is held yet.
+    publishSettingsSnapshot();
+    dropGlobalsTurn();
     if (Settings.usePlugin == 1) wantCaptionPlugin(engineWindowsDirectory);
     engineAttached = 1;
     return TRUE;
@@ -272,9 +279,9 @@ BOOL engineProcessAttach(const char *windowsDirectory)
     return setUpEngine();
 }
 
-static void deleteSkinBitmap(SkinBitmap *bitmap)
+static void deleteSkinBitmap(SkinBitmap *bitmap, int deleting)
 {
-    if (bitmap->handle) DeleteObject(bitmap->handle);
+    if (deleting && bitmap->handle) DeleteObject(bitmap->handle);
     memset(bitmap, 0, sizeof *bitmap);
 }
 
@@ -285,14 +292,16 @@ void engineProcessDetach(bool processTerminating)
     engineAttached = 0;
     engineDetached = 1;
     SharedResourcesRecord &r = SharedResources;
-    if (r.scrollBarBrush) DeleteObject(r.scrollBarBrush);
+    // The snapshots own every object the globals name, and those of
+    // earlier set-ups still held.
+    const int owned = dropSettingsSnapshots();
+    if (!owned && r.scrollBarBrush) DeleteObject(r.scrollBarBrush);
     r.scrollBarBrush = NULL;
-    DeleteObject(r.captionFont);
-    DeleteObject(r.captionFontMedium);
+    if (!owned) DeleteObject(r.captionFont);
+    if (!owned) DeleteObject(r.captionFontMedium);
     r.captionFont = r.captionFontMedium = NULL;
-    for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap));
+    for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap), !owned);
     freeStripCache();
-    deleteRetiredObjects();
     if (tellPluginDetach() && !processTerminating) Sleep(detachPause);
     // Windows subclassed before an excluded class switched subclassing off
     // are still in the table and must get their procedures back as well:

@@ -28,8 +28,8 @@ int nonClientMetricsChanged();
 void readCaptionColours();
 void findNewerDCFunctions();
 // The GDI objects makeSharedObjects made (up to room of them into objects);
-// returns how many. The live path deletes them only at the next change,
-// since another thread may be painting with them now.
+// returns how many. The snapshot published with them owns them
+// (engine/settings_snapshot.h).
 int collectSharedObjects(HGDIOBJ *objects, int room);
 
 // Process detach. processTerminating is true when the whole process is ending

@@ -3,9 +3,10 @@
 // generation (engine/settings_generation.h) and broadcasts a message of its
 // own; every process with the engine notices the new generation on its next
 // hook call and, when the files changed (see settingsFollowInterval), sets
-// itself up again from them: settings re-read, fonts, colours, gradient
-// steps and skin bitmaps made again, the plug-in wanted or not, the
-// captions of its windows repainted. A change of the
+// itself up again from them at a calm moment of the thread: settings
+// re-read, fonts, colours, gradient steps and skin bitmaps made again and
+// published as a new snapshot (engine/settings_snapshot.h), the plug-in
+// wanted or not, the captions of its windows repainted. A change of the
 // system's colours or caption metrics (WM_SYSCOLORCHANGE, WM_SETTINGCHANGE)
 // makes the objects again from the same settings.
 //
@@ -33,15 +34,27 @@ extern volatile LONG settingsLooks, settingsSetUps;
 // Attach and detach.
 void watchSettingsGeneration();
 void stopWatchingSettingsGeneration();
-void deleteRetiredObjects();
 
-// The one read the hook path pays.
+// The one read the hook path pays (two while a change of the system's look
+// waits for a calm moment).
+extern volatile LONG systemChangePending;
 void followSettingsChange();
 inline void followSettingsGeneration()
 {
-    if (liveGeneration && *liveGeneration != appliedGeneration) followSettingsChange();
+    if ((liveGeneration && *liveGeneration != appliedGeneration) || systemChangePending) followSettingsChange();
 }
 
+// The first thing of the before hook and the last of the after hook: the
+// change followed, and the sent messages this thread is inside of counted,
+// so that a set-up runs only at a calm hook call (live_settings.cpp,
+// calmHere); a change met elsewhere waits for the next calm one.
+void enterHookedMessage();
+void leaveHookedMessage();
+// A thread given the hooks afresh is inside none of their messages, whatever
+// its count says (hooks taken out in the middle of one never closed it).
+void forgetMessageDepth();
+
 // WM_SYSCOLORCHANGE and WM_SETTINGCHANGE reaching any window of the process:
-// the objects are made again when the caption colours or font changed.
+// the objects are made again when the caption colours or font changed, at
+// once where the thread is calm, else at its next calm hook call.
 void followSystemChange(UINT message);

@@ -214,6 +214,8 @@ volatile LONG *settingsGeneration(const char *windowsDirectory, SharedBlockState
     return &block->generation;
 }
 
+int processInOverflow() { return block && !ownProcessSlot; }
+
 void releaseSettingsGeneration()
 {
     if (block && ownProcessSlot)

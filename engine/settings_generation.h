@@ -87,6 +87,10 @@ int announceSettingsChange(const char *windowsDirectory = NULL, int wake = 1, Sh
 // until the release.
 volatile LONG *settingsGeneration(const char *windowsDirectory, SharedBlockState *state = NULL);
 void releaseSettingsGeneration();
+// 1 when the table had no place for this process (every place names a
+// process that runs): it is counted in the overflow instead, and works as
+// any other.
+int processInOverflow();
 
 // How many processes have the engine of that folder now (the loader's own
 // among them); 0 when none has. A process that was killed, and so never

@@ -253,7 +253,7 @@ static const AfterStage afterStages[] = {
 extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
-    followSettingsGeneration();
+    leaveHookedMessage();
     if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
     if (m->message == WM_SYSCOLORCHANGE || m->message == WM_SETTINGCHANGE) followSystemChange(m->message);

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
@@ -142,7 +143,9 @@ static BackgroundOutcome clearFolderListViewBackground(HWND window, UINT message
 static BackgroundOutcome tileFolderView(HWND window, WPARAM wParam)
 {
     if (windowClassIs(GetParent(window), "Progman")) return backgroundPassOn;
-    tileBitmap((HDC)wParam, window, SharedResources.folderBitmap, &folderBackgroundBusy);
+    const PaintView view = holdPaintView();
+    tileBitmap((HDC)wParam, window, view.resources->folderBitmap, &folderBackgroundBusy);
+    releasePaintView(view);
     RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_FRAME);
     return backgroundReturn999;
 }
@@ -164,11 +167,15 @@ BackgroundOutcome tileControlBackground(HWND window, WPARAM wParam, const char *
         (GetClassLongPtrA(window, GCLP_HBRBACKGROUND) != 0 || !(GetWindowLongA(window, GWL_STYLE) & DS_3DLOOK)))
         return backgroundReturn999;
     if (windowClassIndex(GetParent(window), barContainerClasses) >= 0) return backgroundReturn999;
-    if (strcmp(className, mdiClientClass) == 0) {
-        if (Settings.mdiBackground == 0) return backgroundReturnZero;
-        tileBitmap((HDC)wParam, window, SharedResources.mdiBitmap, &mdiBitmapBusy);
-    } else {
-        tileBitmap((HDC)wParam, window, SharedResources.backgroundBitmap, &backgroundBitmapBusy);
-    }
-    return backgroundReturn999;
+    // The bitmap tiled is the snapshot's, kept until the tiles are down.
+    const PaintView view = holdPaintView();
+    BackgroundOutcome outcome = backgroundReturn999;
+    if (strcmp(className, mdiClientClass) != 0)
+        tileBitmap((HDC)wParam, window, view.resources->backgroundBitmap, &backgroundBitmapBusy);
+    else if (view.settings->mdiBackground == 0)
+        outcome = backgroundReturnZero;
+    else
+        tileBitmap((HDC)wParam, window, view.resources->mdiBitmap, &mdiBitmapBusy);
+    releasePaintView(view);
+    return outcome;
 }

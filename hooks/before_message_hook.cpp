@@ -12,7 +12,7 @@
 extern "C" LRESULT CALLBACK SpyCallWndProc2(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPSTRUCT *m = (const CWPSTRUCT *)lParam;
-    followSettingsGeneration();
+    enterHookedMessage();
     if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "hooks/after_hook_stages.h"
 
@@ -30,14 +31,17 @@ static void fillRectangles(HDC dc, HBRUSH brush, const RECT *rects, int count)
 
 static void stretchProgressBitmap(HDC dc, int x, int h)
 {
-    const SkinBitmap &bitmap = SharedResources.progressBitmap;
-    if (!bitmap.handle) return;
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory) return;
-    HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-    StretchBlt(dc, 1, 2, x - 2, h - 2, memory, 0, 0, bitmap.info.bmWidth, bitmap.info.bmHeight, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    // The bitmap is the snapshot's, kept until it is copied.
+    const PaintView view = holdPaintView();
+    const SkinBitmap &bitmap = view.resources->progressBitmap;
+    HDC memory = bitmap.handle ? CreateCompatibleDC(dc) : NULL;
+    if (memory) {
+        HGDIOBJ previous = SelectObject(memory, bitmap.handle);
+        StretchBlt(dc, 1, 2, x - 2, h - 2, memory, 0, 0, bitmap.info.bmWidth, bitmap.info.bmHeight, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+    }
+    releasePaintView(view);
 }
 
 void paintProgressBar(HWND window)

@@ -2,6 +2,7 @@
 #include "hooks/thread_entry.h"
 
 #include "engine/entered_threads.h"
+#include "engine/live_settings.h"
 #include "engine/trace.h"
 #include "hooks/hooks.h"
 
@@ -20,7 +21,10 @@ static void enterThisThread()
     HMODULE module = engineModule();
     HHOOK before = SetWindowsHookExA(WH_CALLWNDPROC, SpyCallWndProc2, module, thread);
     HHOOK after = before ? SetWindowsHookExA(WH_CALLWNDPROCRET, SpyCallWndProc, module, thread) : NULL;
-    if (before && after && recordEnteredThread(before, after)) return;
+    if (before && after && recordEnteredThread(before, after)) {
+        forgetMessageDepth();
+        return;
+    }
     if (!before || !after)
         traceEngine("thread %lu not entered: the system refused a hook (error %lu)", (unsigned long)thread,
                     (unsigned long)GetLastError());

@@ -3,6 +3,7 @@
 // Whatever the parent painted behind its controls (its own background or the
 // engine's tiled bitmap) shows through buttons, labels and read-only edits.
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/window_classes.h"
 #include "engine/window_kinship.h"
@@ -56,9 +57,16 @@ int eraseBehindStatic(const WindowMessage &m, LRESULT *result)
 int answerScrollBarColour(const WindowMessage &m, LRESULT *result)
 {
     if (Settings.skinScrollBars != 1 || m.message != WM_CTLCOLORSCROLLBAR) return 0;
-    if (!SharedResources.scrollBarBrush) return 0;
+    // The current snapshot's brush. The scroll bar fills with it after this
+    // returns, which no hold can cover: only a set-up on another thread that
+    // ends in that moment, with no paint holding the old snapshot, takes it
+    // away first, and the shaft is then filled with nothing once.
+    const PaintView view = holdPaintView();
+    const HBRUSH brush = view.resources->scrollBarBrush;
+    releasePaintView(view);
+    if (!brush) return 0;
     SetBkColor((HDC)m.wParam, RGB(0, 0, 0));
-    *result = (LRESULT)SharedResources.scrollBarBrush;
+    *result = (LRESULT)brush;
     return 1;
 }
 
