@@ -16,8 +16,10 @@
 int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                            int state, RECT *copied = NULL);
 
-void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                           int state);
+// As the gradient painter: 1 when the bar was copied to the window, and
+// then *copied (when given) receives the rectangle it covers.
+int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                          int state, RECT *copied = NULL);
 
 // 1 while a striped caption is being composed; serialises the painter's
 // callers, since the box bitmaps can be selected into one DC at a time.

@@ -41,8 +41,7 @@ static int paintTitleArea(HWND window, LONG exStyle, HDC dc, CaptionLayout &l, i
     }
     if (Settings.macButtons == 0)
         return GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state, covered);
-    StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
-    return 0;
+    return StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state, covered);
 }
 
 int repaintCaption(HWND window, LONG style, int state, RECT *covered)

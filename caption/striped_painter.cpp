@@ -97,14 +97,14 @@ static int composeBar(const SharedResourcesRecord &r, HDC memory, const WindowTe
     return 1;
 }
 
-static void paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
-                                int buttonsRight, int state)
+static int paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
+                               int buttonsRight, int state, RECT *copied)
 {
     // `left` plays no part: the bar always starts at x = 3.
     HWND owner = WindowFromDC(dc);
     const DWORD style = GetWindowLongA(owner, GWL_STYLE);
     DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
-    if (!captionIsDrawn(style, exStyle)) return;
+    if (!captionIsDrawn(style, exStyle)) return 0;
 
     if (v.settings->forceClientEdge == 1 &&
         needsForcedClientEdge(style, exStyle, windowClassIndex(owner, folderWindowClasses) >= 0)) {
@@ -127,6 +127,7 @@ static void paintStripedCaption(const PaintView &v, HWND window, HDC dc, int lef
     readCaptionTitle(owner, &padded);
     padWithSpaces(&padded);
 
+    int shown = 0;
     // Claimed in one step, so two threads never both see it free; released
     // on the one path out below.
     while (InterlockedCompareExchange(&captionPainterBusy, 1, 0) != 0) Sleep(1);
@@ -146,7 +147,7 @@ static void paintStripedCaption(const PaintView &v, HWND window, HDC dc, int lef
         if (bitmap) SelectObject(memory, bitmap);
         const DWORD copy = mirrored ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
         if (bitmap && composeBar(*v.resources, memory, padded, layout, style, decorated, textColour)) {
-            BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, copy);
+            shown = BitBlt(dc, stripedBarLeft, area.top, layout.inner, layout.height - 1, memory, 0, 0, copy);
             InterlockedIncrement(&stripCopies);
         }
         if (memory) DeleteDC(memory);
@@ -154,14 +155,18 @@ static void paintStripedCaption(const PaintView &v, HWND window, HDC dc, int lef
     }
 
     InterlockedExchange(&captionPainterBusy, 0);
+    if (shown && copied)
+        SetRect(copied, stripedBarLeft, area.top, stripedBarLeft + layout.inner, area.top + layout.height - 1);
+    return shown ? 1 : 0;
 }
 
 // The whole paint reads one snapshot: a change of settings on another thread
 // meanwhile deletes none of its font and box bitmaps.
-void StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                           int state)
+int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
+                          int state, RECT *copied)
 {
     const PaintView view = holdPaintView();
-    paintStripedCaption(view, window, dc, left, top, right, bottom, buttonsRight, state);
+    const int shown = paintStripedCaption(view, window, dc, left, top, right, bottom, buttonsRight, state, copied);
     releasePaintView(view);
+    return shown;
 }

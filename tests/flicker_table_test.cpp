@@ -388,6 +388,83 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
     EXPECT_EQ(0, totalRepainted());
 }
 
+// The striped bar: the engine knows its rectangle as it knows the gradient
+// strip's, so activation, title and frame repaints leave it alone too.
+// Sampled in the middle of the title area, which the bar covers.
+bool systemCaptionInTitleArea(HWND window)
+{
+    RECT w;
+    GetWindowRect(window, &w);
+    HDC dc = GetWindowDC(window);
+    const COLORREF c = GetPixel(dc, (w.right - w.left) * 3 / 5, GetSystemMetrics(SM_CYFRAME) + 3) & 0xFFFFFF;
+    ReleaseDC(window, dc);
+    for (int index : {COLOR_ACTIVECAPTION, COLOR_INACTIVECAPTION, COLOR_GRADIENTACTIVECAPTION,
+                      COLOR_GRADIENTINACTIVECAPTION})
+        if (c == (GetSysColor(index) & 0xFFFFFF)) return true;
+    return false;
+}
+
+std::map<UINT, KindTally> stripedTally;
+HWND stripedSampled;
+LRESULT CALLBACK stripedSampledProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    if (window == stripedSampled && (message == WM_NCACTIVATE || message == WM_NCPAINT || message == WM_SETTEXT)) {
+        KindTally &t = stripedTally[message];
+        t.samples++;
+        if (!(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE))
+            t.unseen++;
+        else
+            t.systemCaption += systemCaptionInTitleArea(window);
+    }
+    return result;
+}
+
+class StripedFlicker : public FlickerTable {
+protected:
+    std::string settingsText() override { return settingsFileFor({{"macButtons", 1}}); }
+};
+
+TEST_F(StripedFlicker, TheStripedBarIsLeftAloneByActivationTitleAndFrameRepaints)
+{
+    stripedTally.clear();
+    HWND w = track(CreateWindowExA(0, windowClass("VarnelStripedSampled", stripedSampledProcedure), "Striped",
+                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 420, 240, NULL, NULL,
+                                   GetModuleHandleA(NULL), NULL));
+    HWND other = track(CreateWindowExA(0, windowClass("VarnelStripedOther", DefWindowProcA), "Other",
+                                       WS_OVERLAPPEDWINDOW | WS_VISIBLE, 480, 40, 300, 200, NULL, NULL,
+                                       GetModuleHandleA(NULL), NULL));
+    SetActiveWindow(w);
+    pumpMessages();
+    ASSERT_FALSE(systemCaptionInTitleArea(w)) << "the bar is there to begin with";
+    stripedSampled = w;
+    sampled = {w};  // the hooks' count of copies per message
+    sampling = 1;
+    for (int i = 0; i < 3; i++) {
+        SetActiveWindow(other);
+        pumpMessages();
+        SetActiveWindow(w);
+        pumpMessages();
+    }
+    SetWindowTextA(w, "Striped two");
+    SendMessageA(w, WM_NCPAINT, 1, 0);
+    stripedSampled = NULL;
+    sampling = 0;
+    int samples = 0, shown = 0;
+    for (const auto &entry : stripedTally) {
+        printf("striped    %-20s %8d %7d %15d\n", kindName(entry.first), entry.second.samples, entry.second.unseen,
+               entry.second.systemCaption);
+        samples += entry.second.samples;
+        shown += entry.second.systemCaption;
+    }
+    EXPECT_GE(stripedTally[WM_NCACTIVATE].unseen, 6);
+    EXPECT_GE(stripedTally[WM_NCPAINT].samples, 1);
+    EXPECT_EQ(0, shown) << "of " << samples << " samples";
+    EXPECT_GE(tally[WM_NCACTIVATE].messages, 6);
+    EXPECT_EQ(0, totalRepainted()) << "one bar per message";
+    EXPECT_FALSE(systemCaptionInTitleArea(w));
+}
+
 // What the own procedure receives: the messages, in order, an unskinned
 // twin receives for the same activation and title changes. The engine's
 // WS_VISIBLE writes around them send style-change messages that only the
