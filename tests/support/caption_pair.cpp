@@ -315,37 +315,62 @@ static bool inRect(const RECT &r, int x, int y) { return x >= r.left && x < r.ri
 // The title as the engine should show it inside its strip: in its fonts, the
 // caption text colour on the band colours, placed from the icon's side, in
 // the window's reading order; drawn here black on white, as a mask.
+// The engine's title fonts for the window: the caption font and its medium
+// weight, or for a tool window the two at the small caption font's height
+// where the engine made them (the caption font is larger than that).
+static void titleFonts(HWND window, HFONT *font, HFONT *medium)
+{
+    const SharedResourcesRecord &r = SharedResources;
+    const bool tool = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) && r.toolCaptionFont;
+    *font = tool ? r.toolCaptionFont : r.captionFont;
+    *medium = tool ? (r.toolCaptionFontMedium ? r.toolCaptionFontMedium : r.toolCaptionFont) : r.captionFontMedium;
+}
+
+// The cell height of a font on the screen.
+static int fontHeight(HFONT font)
+{
+    HDC screen = GetDC(NULL);
+    HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICA m = {};
+    GetTextMetricsA(screen, &m);
+    SelectObject(screen, previous);
+    ReleaseDC(NULL, screen);
+    return m.tmHeight;
+}
+
 static std::vector<bool> expectedTitleMask(HWND window, const char *title, CaptionTitleLook look, int width, int height)
 {
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    HFONT font, medium;
+    titleFonts(window, &font, &medium);
     const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     if (exStyle & WS_EX_RTLREADING) format |= DT_RTLREADING;
     // Drawn through a DC of the screen: one made compatible with a mirrored
     // window's DC would be mirrored too.
     std::vector<COLORREF> drawn = drawnStrip(NULL, width, height, RGB(255, 255, 255), RGB(0, 0, 0),
-        SharedResources.captionFont, [&](HDC dc) {
+        font, [&](HDC dc) {
             WCHAR wide[256];
             const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, wide, 256) - 1;
             RECT text = {titleTextLeft, 0, width, height};
             if (mirrored) SetRect(&text, 0, 0, width - titleTextLeft, height);
             const int split = titleSplitIndex(wide, length);
             if (look == splitTitle && split < length) {
-                SelectObject(dc, SharedResources.captionFontMedium);
+                SelectObject(dc, medium);
                 SIZE second;
                 GetTextExtentPoint32W(dc, wide + split, length - split, &second);
-                SelectObject(dc, SharedResources.captionFont);
+                SelectObject(dc, font);
                 SIZE first;
                 GetTextExtentPoint32W(dc, wide, split, &first);
                 RECT a = text, b = text;
                 if (mirrored) {
                     a.right = text.right - second.cx;
                     DrawTextW(dc, wide, split, &a, format | DT_RIGHT);
-                    SelectObject(dc, SharedResources.captionFontMedium);
+                    SelectObject(dc, medium);
                     DrawTextW(dc, wide + split, length - split, &b, format | DT_RIGHT);
                 } else {
                     DrawTextW(dc, wide, split, &a, format);
-                    SelectObject(dc, SharedResources.captionFontMedium);
+                    SelectObject(dc, medium);
                     b.left = text.left + first.cx;
                     DrawTextW(dc, wide + split, length - split, &b, format);
                 }
@@ -467,6 +492,17 @@ CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look
             WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, NULL, NULL);
         } else {
             GetWindowTextA(engine, title, sizeof title);
+        }
+        // The title's font fits the strip: a taller one is cut off at the
+        // top and bottom (the system makes every caption tall enough for its
+        // own font, a small caption only for the small caption font).
+        HFONT font, medium;
+        titleFonts(engine, &font, &medium);
+        const int cell = fontHeight(font) > fontHeight(medium) ? fontHeight(font) : fontHeight(medium);
+        if (cell > sh) {
+            c.titleDiffers++;
+            sprintf(note, "the title's font is %d pixels high, the strip %d rows: the title is cut off; ", cell, sh);
+            c.where += note;
         }
         const std::vector<bool> expected = expectedTitleMask(engine, title, look, sw, sh);
         for (int y = 1; y < sh; y++)
