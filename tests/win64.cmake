@@ -30,6 +30,10 @@ foreach(suite ${VARNEL_WIN64_SUITES})
   if(suite STREQUAL "fuzz_messages_test")
     set(environment "VARNEL_SOAK_SCALE=10")
   endif()
+  # The win64 prefix runs at 96 DPI, and the matrix checks it does.
+  if(suite STREQUAL "caption_matrix_test")
+    set(environment "VARNEL_EXPECT_DPI=96")
+  endif()
   varnel_win64_test(${suite}_64 ${VARNEL_WIN64_TREE}/tests/${suite}.exe ${environment})
 endforeach()
 
