@@ -81,26 +81,37 @@ CaptionLayout captionLayout(LONG style, LONG exStyle, int width, const CaptionMe
     const int iconEnd = showsIcon ? captionIconMargin + m.smallIconWidth : 0;
     const int thick = showsIcon ? fw + iconEnd : fw + 1;
     const int thin = ew + 1 + iconEnd;
+    // The bottom is the caption's bottom line: the bar begins inside the
+    // frame (the thick frame's height, or a thin frame's edge and one pixel)
+    // and is its caption height less one pixel tall. A tool window's caption
+    // is the small one whatever its buttons, so no row's strip reaches past
+    // it into the window; and a frame that grows with the DPI moves the
+    // bottom with it (at 144 DPI the thick frame is 5 pixels, and a bottom
+    // counted from a 4-pixel frame left the bar's last row to the system
+    // and drew the button outline over the boxes' lower edge).
+    const int rows = (exStyle & WS_EX_TOOLWINDOW) ? smallCaption : caption;
+    const int thickBottom = fh + rows - 1;
+    const int thinBottom = eh + rows;
 
     CaptionLayout l;
     l.row = layoutRow(style, exStyle);
     switch (l.row) {
-    case 1: setArea(l, thick, fh, w - fw - 3 * button, caption + 3, w - fw); break;
-    case 2: setArea(l, thick, fh, w - fw - 2 * button - 2, caption + 3, w - fw); break;
-    case 3: setArea(l, thick, fh, w - fw - button + 2, smallCaption + 3, w - fw); break;
-    case 4: setArea(l, thick, fh, w - fw - button - 2, caption + 3, w - fw); break;
-    case 5: setArea(l, thick, fh, w - 4, caption + 3, w - fw); break;
-    case 6: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
-    case 7: setArea(l, thin, eh + 1, w - 2 * button - 5, caption + 2, w - 3); break;
-    case 8: setArea(l, thin, eh + 1, w - 5, caption + 2, w - 3); break;
-    case 9: setArea(l, thin, eh + 1, w - fw - button + 2, smallCaption + 2, w - 3); break;
+    case 1: setArea(l, thick, fh, w - fw - 3 * button, thickBottom, w - fw); break;
+    case 2: setArea(l, thick, fh, w - fw - 2 * button - 2, thickBottom, w - fw); break;
+    case 3: setArea(l, thick, fh, w - fw - button + 2, thickBottom, w - fw); break;
+    case 4: setArea(l, thick, fh, w - fw - button - 2, thickBottom, w - fw); break;
+    case 5: setArea(l, thick, fh, w - 4, thickBottom, w - fw); break;
+    case 6: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, thinBottom, w - ew - 1); break;
+    case 7: setArea(l, thin, eh + 1, w - 2 * button - 5, thinBottom, w - 3); break;
+    case 8: setArea(l, thin, eh + 1, w - 5, thinBottom, w - 3); break;
+    case 9: setArea(l, thin, eh + 1, w - fw - button + 2, thinBottom, w - 3); break;
     // Thin tool windows without a system menu: the frame width is added, not
     // subtracted, and the buttons end thirteen pixels short.
-    case 10: setArea(l, thin, eh + 1, w + fw - 9, smallCaption + 2, w - 13); break;
-    case 11: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, caption + 2, w - ew - 1); break;
+    case 10: setArea(l, thin, eh + 1, w + fw - 9, thinBottom, w - 13); break;
+    case 11: setArea(l, thin, eh + 1, w - ew - 3 * button - 1, thinBottom, w - ew - 1); break;
     // Rows 12 and 13 take the edge height, not its width, off the right end.
-    case 12: setArea(l, thin, eh + 1, w - ew - button - 3, caption + 2, w - eh - 1); break;
-    default: setArea(l, thin, eh + 1, w - ew - 3, caption + 2, w - eh - 3); break;
+    case 12: setArea(l, thin, eh + 1, w - ew - button - 3, thinBottom, w - eh - 1); break;
+    default: setArea(l, thin, eh + 1, w - ew - 3, thinBottom, w - eh - 3); break;
     }
     return l;
 }

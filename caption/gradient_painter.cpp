@@ -85,7 +85,7 @@ static COLORREF outlineColour(const SharedResourcesRecord &r, BandColour end, in
 // mirrored window's icon, and ends there. rtlReading: the window reads right
 // to left (WS_EX_RTLREADING), and the system draws its title so.
 static void drawTitle(const PaintView &v, HDC memory, const WindowText &title, int width, int height,
-                      COLORREF textColour, int fromRight, int rtlReading)
+                      COLORREF textColour, int fromRight, int rtlReading, HFONT font, HFONT mediumFont)
 {
     const SharedResourcesRecord &r = *v.resources;
     const SettingsRecord &s = *v.settings;
@@ -98,20 +98,20 @@ static void drawTitle(const PaintView &v, HDC memory, const WindowText &title, i
     const int length = title.length;
     const int split = title.unicode ? titleSplitIndex(title.wide, length) : titleSplitIndex(title.ansi, length);
 
-    HGDIOBJ previousFont = SelectObject(memory, r.captionFont);
+    HGDIOBJ previousFont = SelectObject(memory, font);
     if (split < length && s.splitTitleFonts == 1 && fromRight) {
         // The second part ends at the right margin, the first right before it.
-        SelectObject(memory, r.captionFontMedium);
+        SelectObject(memory, mediumFont);
         const int second = windowTextExtent(memory, title, length).cx - windowTextExtent(memory, title, split).cx;
         drawWindowText(memory, title, split, length - split, &text, format | DT_RIGHT);
-        SelectObject(memory, r.captionFont);
+        SelectObject(memory, font);
         text.right -= second;
         if (split > 0 && text.right > 0) drawWindowText(memory, title, 0, split, &text, format | DT_RIGHT);
     } else if (split < length && s.splitTitleFonts == 1) {
         const SIZE first = windowTextExtent(memory, title, split);
         if (split > 0) drawWindowText(memory, title, 0, split, &text, format);
         if (first.cx < text.right) {
-            SelectObject(memory, r.captionFontMedium);
+            SelectObject(memory, mediumFont);
             text.left = titleTextLeft + first.cx;
             drawWindowText(memory, title, split, length - split, &text, format);
         }
@@ -207,8 +207,12 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
         look.startR = colour.r, look.startG = colour.g, look.startB = colour.b;
         look.stepR = step.r, look.stepG = step.g, look.stepB = step.b;
         look.textColour = textColour;
-        look.font = r.captionFont;
-        look.mediumFont = r.captionFontMedium;
+        // A tool window's small caption takes the caption font at the small
+        // caption font's height where the caption font is larger.
+        const int toolFonts = (exStyle & WS_EX_TOOLWINDOW) && r.toolCaptionFont;
+        look.font = toolFonts ? r.toolCaptionFont : r.captionFont;
+        look.mediumFont = toolFonts ? (r.toolCaptionFontMedium ? r.toolCaptionFontMedium : r.toolCaptionFont)
+                                    : r.captionFontMedium;
         look.fromRight = mirroredDC;
         look.rtlReading = (exStyle & WS_EX_RTLREADING) != 0;
         // Released on the one way out below, after the copy.
@@ -224,7 +228,8 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
                 unlockStripCache();
                 return 0;
             }
-            drawTitle(v, kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading);
+            drawTitle(v, kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading,
+                      look.font, look.mediumFont);
             kept->outline = outlineColour(r, colour, bands);
         }
         outline = kept->outline;

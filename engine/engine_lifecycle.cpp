@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "caption/caption_geometry.h"
 #include "caption/strip_cache.h"
 #include "engine/converted_buttons.h"
 #include "engine/engine_files.h"
@@ -61,10 +62,31 @@ int nonClientMetricsChanged()
 
 void createCaptionFonts()
 {
-    LOGFONTA font = SharedResources.nonClientMetrics.lfCaptionFont;
-    SharedResources.captionFont = CreateFontIndirectA(&font);
+    SharedResourcesRecord &r = SharedResources;
+    LOGFONTA font = r.nonClientMetrics.lfCaptionFont;
+    r.captionFont = CreateFontIndirectA(&font);
     font.lfWeight = 500;
-    SharedResources.captionFontMedium = CreateFontIndirectA(&font);
+    r.captionFontMedium = CreateFontIndirectA(&font);
+    const LONG toolHeight = toolCaptionFontHeight(r.nonClientMetrics.lfCaptionFont.lfHeight,
+                                                  r.nonClientMetrics.lfSmCaptionFont.lfHeight);
+    r.toolCaptionFont = r.toolCaptionFontMedium = NULL;
+    if (toolHeight) {
+        font = r.nonClientMetrics.lfCaptionFont;
+        font.lfHeight = toolHeight;
+        font.lfWidth = 0;
+        r.toolCaptionFont = CreateFontIndirectA(&font);
+        font.lfWeight = 500;
+        r.toolCaptionFontMedium = CreateFontIndirectA(&font);
+    }
+}
+
+void freeCaptionFonts()
+{
+    SharedResourcesRecord &r = SharedResources;
+    const HFONT fonts[] = {r.captionFont, r.captionFontMedium, r.toolCaptionFont, r.toolCaptionFontMedium};
+    for (HFONT font : fonts)
+        if (font) DeleteObject(font);
+    r.captionFont = r.captionFontMedium = r.toolCaptionFont = r.toolCaptionFontMedium = NULL;
 }
 
 void readCaptionColours()
@@ -243,7 +265,8 @@ int collectSharedObjects(HGDIOBJ *objects, int room)
 {
     const SharedResourcesRecord &r = SharedResources;
     int taken = 0;
-    const HGDIOBJ owned[] = {r.captionFont, r.captionFontMedium, r.scrollBarBrush};
+    const HGDIOBJ owned[] = {r.captionFont, r.captionFontMedium, r.toolCaptionFont, r.toolCaptionFontMedium,
+                             r.scrollBarBrush};
     for (HGDIOBJ object : owned)
         if (object && taken < room) objects[taken++] = object;
     for (const SkinBitmapFile &file : skinBitmapFiles) {
@@ -297,9 +320,8 @@ void engineProcessDetach(bool processTerminating)
     const int owned = dropSettingsSnapshots();
     if (!owned && r.scrollBarBrush) DeleteObject(r.scrollBarBrush);
     r.scrollBarBrush = NULL;
-    if (!owned) DeleteObject(r.captionFont);
-    if (!owned) DeleteObject(r.captionFontMedium);
-    r.captionFont = r.captionFontMedium = NULL;
+    if (!owned) freeCaptionFonts();
+    r.captionFont = r.captionFontMedium = r.toolCaptionFont = r.toolCaptionFontMedium = NULL;
     for (const SkinBitmapFile &file : skinBitmapFiles) deleteSkinBitmap(&(r.*file.bitmap), !owned);
     freeStripCache();
     if (tellPluginDetach() && !processTerminating) Sleep(detachPause);

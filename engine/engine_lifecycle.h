@@ -17,11 +17,13 @@ BOOL setUpEngine();
 void makeSharedObjects();
 // Its parts, for the settings window's preview, which paints with the
 // engine's painters in a process of its own: the system metrics and
-// non-client metrics; the two caption fonts; the caption colours and the
+// non-client metrics; the caption fonts; the caption colours and the
 // gradient steps towards Settings' ends; SetDCBrushColor, SetDCPenColor,
 // GetLayout and SetLayout where the system has them.
 void readMetrics();
 void createCaptionFonts();
+// Deletes the caption fonts createCaptionFonts made (tool windows' too).
+void freeCaptionFonts();
 // 1 when the system's caption font or non-client sizes are no longer those
 // readMetrics took (Display properties changed them since).
 int nonClientMetricsChanged();

@@ -34,6 +34,10 @@ struct SharedResourcesRecord {
     DWORD(WINAPI *setLayout)(HDC dc, DWORD layout);
     HFONT captionFont;
     HFONT captionFontMedium;
+    // The two at the small caption font's height, for tool windows, where
+    // the caption font is larger than that; NULL when it is not.
+    HFONT toolCaptionFont;
+    HFONT toolCaptionFontMedium;
 
     unsigned char activeCaptionR, activeCaptionG, activeCaptionB;
     unsigned char inactiveCaptionR, inactiveCaptionG, inactiveCaptionB;

@@ -41,7 +41,7 @@ CaptionComparison compare(const FidelityCase &c)
     return compareCaptions(pair, plainTitle, c.iconShown);
 }
 
-// Every case agrees with the system's caption in all three ways; each test
+// Every case agrees with the system's caption in all four ways; each test
 // names the one its fault broke.
 void expectAgreement(const FidelityCase *cases, size_t count)
 {
@@ -51,6 +51,7 @@ void expectAgreement(const FidelityCase *cases, size_t count)
         EXPECT_EQ(0, r.systemTitleLeft) << c.what << ": " << r.where;
         EXPECT_EQ(0, r.iconOrBoxesChanged) << c.what << ": " << r.where;
         EXPECT_EQ(0, r.titleDiffers) << c.what << ": " << r.where;
+        EXPECT_EQ(0, r.stripOffTheBar) << c.what << ": " << r.where;
     }
 }
 

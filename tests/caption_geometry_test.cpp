@@ -248,6 +248,19 @@ TEST(TitleSplit, AtTheFirstDashOrTheEnd)
     for (auto &c : cases) EXPECT_EQ(c.split, titleSplitIndex(c.title, c.length)) << c.title;
 }
 
+// A large caption font (display settings) would be cut off in a tool
+// window's small caption: tool windows take it at the small font's height.
+TEST(ToolCaptionFont, ALargerCaptionFontTakesTheSmallCaptionFontsHeight)
+{
+    EXPECT_EQ(-11, toolCaptionFontHeight(-20, -11)) << "larger character height";
+    EXPECT_EQ(16, toolCaptionFontHeight(24, 16)) << "larger cell height";
+    EXPECT_EQ(0, toolCaptionFontHeight(-11, -11)) << "the same size: the caption font as it is";
+    EXPECT_EQ(0, toolCaptionFontHeight(-11, -14)) << "a smaller caption font";
+    EXPECT_EQ(0, toolCaptionFontHeight(0, -11)) << "a default caption font height";
+    EXPECT_EQ(0, toolCaptionFontHeight(-20, 0)) << "a default small caption font height";
+    EXPECT_EQ(0, toolCaptionFontHeight(-20, 11)) << "heights of different kinds are not compared";
+}
+
 TEST(ButtonOutline, LinesRunAroundTheButtonArea)
 {
     const CaptionArea area = {21, 4, 500, 22, 596};

@@ -65,7 +65,7 @@ TEST(CaptionLayout, EveryStyleCombinationTakesTheFirstMatchingRowAndItsSums)
             CaptionLayout l = captionLayout(style, exStyle, width, metrics, icon);
             int row = expectedRow(features);
             ASSERT_EQ(row, l.row);
-            CaptionArea a = expectedCaptionArea(row, width, metrics, icon != 0);
+            CaptionArea a = expectedCaptionArea(row, width, metrics, icon != 0, (features & tool) != 0);
             EXPECT_EQ(a.left, l.left);
             EXPECT_EQ(a.top, l.top);
             EXPECT_EQ(a.right, l.right);

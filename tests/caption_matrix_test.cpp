@@ -1,19 +1,26 @@
 // The caption matrix: combinations of what shapes a caption (frame, system
 // menu, caption boxes, context help, tool window, modal frame, icon,
-// mirroring, activation, character set, title look), each window made twice,
+// mirroring, activation, character set, title look, and where the window
+// stands: top-level, maximised or an MDI child), each window made twice,
 // as the system draws it and under the engine's hooks, and read back from
 // the screen. Per window: (a) no pixel of the system's title left where the
 // engine paints its own, (b) the icon and every caption box the system's,
 // pixel for pixel, (c) the engine's title the title in its font and
-// direction. The suite runs a sample that covers every row of the layout
-// table; VARNEL_SOAK=full (scripts/soak) runs every combination.
+// direction, (d) the engine's strip on the caption bar's rows, no row of the
+// bar left to the system and none painted outside it. The suite runs a sample that covers every row of the layout
+// table in each place; VARNEL_SOAK=full (scripts/soak) runs every
+// combination. The same program runs at 96, 120 and 144 DPI and with a large
+// caption font, each in a prefix of its own (scripts/metrics-run), and first
+// checks that the display is what the run asked for.
 #include <gtest/gtest.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <vector>
 
 #include "engine/settings.h"
+#include "engine/shared_resources.h"
 #include "support/caption_pair.h"
 #include "support/engine_test.h"
 #include "support/settings_file.h"
@@ -29,13 +36,19 @@ struct Combination {
     CaptionIcon icon;
     bool mirrored, active, unicode;
     CaptionTitleLook look;
+    CaptionPlace place;
 };
 
 const CaptionIcon icons[] = {noOwnIcon, classSmallIcon, classBigIcon, ownSmallIcon, ownBigIcon};
 const char *const lookNames[] = {"plain", "centred", "split"};
+const char *const placeNames[] = {"top-level", "maximised", "MDI child"};
+enum { placeCount = 3 };
 
-// Every combination, in a fixed order: the index is the combination.
-enum { combinationCount = 3 * 2 * 2 * 2 * 2 * 2 * 5 * 2 * 2 * 2 * 3 };
+// Every combination, in a fixed order: the index is the combination. The
+// place is the last dimension, so the top-level windows keep the indices
+// they had before the other places came.
+enum { topLevelCombinations = 3 * 2 * 2 * 2 * 2 * 2 * 5 * 2 * 2 * 2 * 3 };
+enum { combinationCount = topLevelCombinations * placeCount };
 Combination combinationAt(int index)
 {
     Combination c;
@@ -50,7 +63,8 @@ Combination combinationAt(int index)
     c.mirrored = i % 2, i /= 2;
     c.active = i % 2, i /= 2;
     c.unicode = i % 2, i /= 2;
-    c.look = (CaptionTitleLook)(i % 3);
+    c.look = (CaptionTitleLook)(i % 3), i /= 3;
+    c.place = (CaptionPlace)(i % placeCount);
     return c;
 }
 
@@ -71,7 +85,9 @@ CaptionRecipe recipeOf(const Combination &c)
     r.unicode = c.unicode;
     r.title = c.look == splitTitle ? "Matrix - a split title" : "Matrix caption";
     r.width = 380;
-    r.height = 70;
+    // Room for the caption at the largest metrics the matrix runs with.
+    r.height = 70 + 2 * GetSystemMetrics(SM_CYCAPTION);
+    r.place = c.place;
     return r;
 }
 
@@ -100,7 +116,8 @@ std::string describe(const Combination &c)
     static const char *frames[] = {"thick", "thin", "modal"};
     static const char *iconNames[] = {"no icon", "class small", "class big", "own small", "own big"};
     char text[300];
-    sprintf(text, "row %d: %s frame%s%s%s%s%s, %s%s, %s, %s, %s title", rowOf(c), frames[c.frame],
+    sprintf(text, "row %d, %s: %s frame%s%s%s%s%s, %s%s, %s, %s, %s title", rowOf(c), placeNames[c.place],
+            frames[c.frame],
             c.sysMenu ? ", system menu" : "", c.minBox ? ", min" : "", c.maxBox ? ", max" : "",
             c.help ? ", help" : "", c.tool ? ", tool" : "", iconNames[c.icon], c.mirrored ? ", mirrored" : "",
             c.active ? "active" : "inactive", c.unicode ? "Unicode" : "ANSI", lookNames[c.look]);
@@ -112,52 +129,140 @@ protected:
     CaptionMatrix() : EngineTest(bothEngineHooks) {}
     std::string settingsText() override
     {
-        return settingsFileFor({{"gradientSteps", 16}, {"solidInactiveCaption", 0}, {"skipToolWindowCaptions", 0}});
+        return settingsFileFor({{"gradientSteps", 16},
+                                {"solidInactiveCaption", 0},
+                                {"skipToolWindowCaptions", 0},
+                                {"skinMdiChildren", 1}});
     }
 };
 
+// A number from the environment, 0 when it is not set.
+int environmentNumber(const char *name)
+{
+    const char *v = getenv(name);
+    return v && *v ? atoi(v) : 0;
+}
+
+// What the display runs with: its DPI, the caption's height and the caption
+// font's height in pixels.
+struct DisplayMetrics {
+    int dpi, captionHeight, fontHeight;
+};
+
+DisplayMetrics displayMetrics()
+{
+    DisplayMetrics d;
+    HDC screen = GetDC(NULL);
+    d.dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(NULL, screen);
+    d.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    NONCLIENTMETRICSA m = {};
+    m.cbSize = sizeof m;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof m, &m, 0);
+    d.fontHeight = abs(m.lfCaptionFont.lfHeight);
+    return d;
+}
+
+// The sample: for each place and layout row, this many combinations spread
+// over the other dimensions; MDI children of odd rows are active, of even
+// rows inactive, so both states of an MDI child are always in it.
+std::vector<int> sampleCombinations()
+{
+    const int perRow[placeCount] = {soakSize(2, 0), soakSize(1, 0), soakSize(1, 0)};
+    std::vector<int> chosen;
+    SoakRandom random(0xCA97);
+    printf("caption matrix sample: seed %u (VARNEL_SOAK_SEED repeats it)\n", random.seedUsed());
+    int taken[placeCount][14] = {};
+    int wanted = 0;
+    for (int place = 0; place < placeCount; place++) wanted += 13 * perRow[place];
+    for (int tries = 0; tries < 400000 && (int)chosen.size() < wanted; tries++) {
+        const int i = (int)random.below(combinationCount);
+        const Combination c = combinationAt(i);
+        const int row = rowOf(c);
+        if (c.place == mdiChildWindow && c.active != (row % 2 == 1)) continue;
+        if (taken[c.place][row] < perRow[c.place]) taken[c.place][row]++, chosen.push_back(i);
+    }
+    for (int place = 0; place < placeCount; place++)
+        for (int row = 1; row <= 13; row++)
+            EXPECT_EQ(perRow[place], taken[place][row]) << placeNames[place] << ", row " << row << " not sampled";
+    return chosen;
+}
+
 }  // namespace
+
+// The run's display is what it asked for (VARNEL_EXPECT_DPI,
+// VARNEL_EXPECT_CAPTION_FONT: the caption font's height in pixels), and the
+// engine took its metrics from it: a prefix whose settings did not take would
+// run the matrix at the default metrics and pass for nothing.
+TEST_F(CaptionMatrix, TheDisplayIsWhatTheRunAskedFor)
+{
+    const DisplayMetrics d = displayMetrics();
+    printf("display: %d DPI, caption %d pixels high, caption font %d pixels\n", d.dpi, d.captionHeight, d.fontHeight);
+    const int dpi = environmentNumber("VARNEL_EXPECT_DPI");
+    const int font = environmentNumber("VARNEL_EXPECT_CAPTION_FONT");
+    if (dpi) {
+        EXPECT_EQ(dpi, d.dpi) << "LOGPIXELSY of the screen";
+        // Wine's caption at 96 DPI is 19 pixels; every metric scales with the DPI.
+        EXPECT_GE(d.captionHeight, 18 * dpi / 96) << "the caption did not grow with the DPI";
+    }
+    if (font) {
+        EXPECT_EQ(font, d.fontHeight) << "the caption font's height";
+        // The system makes the caption tall enough for its font.
+        EXPECT_GE(d.captionHeight, font + 2) << "the caption did not grow with its font";
+    } else if (dpi) {
+        // The default caption font, scaled: no large font left over.
+        EXPECT_LE(d.fontHeight, 12 * dpi / 96 + 1) << "a caption font larger than the default";
+    }
+    EXPECT_EQ(d.captionHeight, SharedResources.captionHeight) << "the engine's caption height";
+    EXPECT_EQ(abs(SharedResources.nonClientMetrics.lfCaptionFont.lfHeight), d.fontHeight) << "the engine's caption font";
+}
 
 TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
 {
-    // The sample: for each layout row, combinations of it spread over the
-    // other dimensions; the full run takes them all.
     std::vector<int> chosen;
-    const int perRow = soakSize(3, 0);
     if (soakFull()) {
         for (int i = 0; i < combinationCount; i++) chosen.push_back(i);
     } else {
-        SoakRandom random(0xCA97);
-        int taken[14] = {};
-        for (int tries = 0; tries < 200000 && (int)chosen.size() < 13 * perRow; tries++) {
-            const int i = (int)random.below(combinationCount);
-            const int row = rowOf(combinationAt(i));
-            if (taken[row] < perRow) taken[row]++, chosen.push_back(i);
-        }
-        for (int row = 1; row <= 13; row++) EXPECT_EQ(perRow, taken[row]) << "row " << row << " not sampled";
+        chosen = sampleCombinations();
     }
 
-    long long tried = 0, titleLeft = 0, iconOrBoxes = 0, titleDiffers = 0;
-    int rowsTried[14] = {};
+    long long tried = 0, titleLeft = 0, iconOrBoxes = 0, titleDiffers = 0, offTheBar = 0;
+    int rowsTried[placeCount][14] = {};
     for (int i : chosen) {
         const Combination c = combinationAt(i);
         Settings.centerCaptionText = c.look == centredTitle;
         Settings.splitTitleFonts = c.look == splitTitle;
         CaptionPair pair(recipeOf(c), 30, 40);
         ASSERT_TRUE(pair.systemWindow() && pair.engineWindow()) << describe(c);
+        if (c.place == maximisedWindow) ASSERT_TRUE(IsZoomed(pair.systemWindow()) && IsZoomed(pair.engineWindow()));
         const CaptionComparison r = compareCaptions(pair, c.look, systemDrawsIcon(c));
+        // Beside the pictures VARNEL_CAPTION_DUMP asks for, what each shows.
+        if (getenv("VARNEL_CAPTION_DUMP")) printf("%03lld: %s\n", tried, describe(c).c_str());
         tried++;
-        rowsTried[rowOf(c)]++;
+        rowsTried[c.place][rowOf(c)]++;
         titleLeft += r.systemTitleLeft > 0;
         iconOrBoxes += r.iconOrBoxesChanged > 0;
         titleDiffers += r.titleDiffers > 0;
-        EXPECT_EQ(0, r.systemTitleLeft + r.iconOrBoxesChanged + r.titleDiffers) << describe(c) << ": " << r.where;
+        offTheBar += r.stripOffTheBar > 0;
+        EXPECT_EQ(0, r.systemTitleLeft + r.iconOrBoxesChanged + r.titleDiffers + r.stripOffTheBar)
+            << describe(c) << ": " << r.where;
     }
-    printf("caption matrix: %lld combinations tried (rows:", tried);
-    for (int row = 1; row <= 13; row++) printf(" %d", rowsTried[row]);
-    printf(")\n  (a) system title left: %lld\n  (b) icon or box changed: %lld\n  (c) title differs: %lld\n",
-           titleLeft, iconOrBoxes, titleDiffers);
-    reportSoakItem("caption matrix: (a) system title left", tried, titleLeft);
-    reportSoakItem("caption matrix: (b) icon or box changed", tried, iconOrBoxes);
-    reportSoakItem("caption matrix: (c) title differs", tried, titleDiffers);
+    const DisplayMetrics d = displayMetrics();
+    printf("caption matrix at %d DPI, caption %d pixels, font %d pixels: %lld combinations tried\n", d.dpi,
+           d.captionHeight, d.fontHeight, tried);
+    for (int place = 0; place < placeCount; place++) {
+        printf("  %-10s rows:", placeNames[place]);
+        for (int row = 1; row <= 13; row++) printf(" %d", rowsTried[place][row]);
+        printf("\n");
+    }
+    printf("  (a) system title left: %lld\n  (b) icon or box changed: %lld\n  (c) title differs: %lld\n"
+           "  (d) strip off the caption bar: %lld\n",
+           titleLeft, iconOrBoxes, titleDiffers, offTheBar);
+    // Runs at other metrics name their items after them (VARNEL_MATRIX_NAME).
+    const char *name = getenv("VARNEL_MATRIX_NAME");
+    std::string prefix = name && *name ? std::string("caption matrix ") + name : std::string("caption matrix");
+    reportSoakItem((prefix + ": (a) system title left").c_str(), tried, titleLeft);
+    reportSoakItem((prefix + ": (b) icon or box changed").c_str(), tried, iconOrBoxes);
+    reportSoakItem((prefix + ": (c) title differs").c_str(), tried, titleDiffers);
+    reportSoakItem((prefix + ": (d) strip off the caption bar").c_str(), tried, offTheBar);
 }

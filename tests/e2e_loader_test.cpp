@@ -151,6 +151,9 @@ const WindowKind galleryKinds[] = {
     {"MDIClient", 0, 0, 0, 0, "MDI client"},
     {"VarnelGalleryDocument", 0, 0, WS_EX_MDICHILD, WS_EX_MDICHILD, "MDI child"},
     {"VarnelGalleryTool", WS_CAPTION, WS_CAPTION, WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW, "tool window"},
+    {"VarnelGalleryCaption", WS_CAPTION, WS_CAPTION, WS_EX_LAYOUTRTL, WS_EX_LAYOUTRTL, "mirrored window"},
+    {"VarnelGalleryCaption", WS_THICKFRAME, WS_THICKFRAME, WS_EX_DLGMODALFRAME, WS_EX_DLGMODALFRAME,
+     "sizable window with a modal frame"},
 };
 
 TEST(Gallery, OpensEveryKindOfWindowAndWithoutTheLoaderKeepsTheEngineOut)

@@ -30,5 +30,15 @@ foreach(suite ${VARNEL_WIN64_SUITES})
   if(suite STREQUAL "fuzz_messages_test")
     set(environment "VARNEL_SOAK_SCALE=10")
   endif()
+  # The win64 prefix runs at 96 DPI, and the matrix checks it does.
+  if(suite STREQUAL "caption_matrix_test")
+    set(environment "VARNEL_EXPECT_DPI=96")
+  endif()
   varnel_win64_test(${suite}_64 ${VARNEL_WIN64_TREE}/tests/${suite}.exe ${environment})
 endforeach()
+
+# The caption matrix at 120 and 144 DPI and with a large caption font, in a
+# win64 metrics prefix of its own (tests/caption_metrics.cmake).
+if("caption_matrix_test" IN_LIST VARNEL_WIN64_SUITES)
+  varnel_caption_metrics_tests(_64 ${VARNEL_WIN64_TREE}/tests/caption_matrix_test.exe win64 ${VARNEL_WIN64_TREE})
+endif()

@@ -35,14 +35,51 @@ HICON opaqueTestIcon(int size)
 static HICON smallIcon() { static HICON i = opaqueTestIcon(GetSystemMetrics(SM_CXSMICON)); return i; }
 static HICON bigIcon() { static HICON i = opaqueTestIcon(GetSystemMetrics(SM_CXICON)); return i; }
 
-// One class per icon source and character set: a class's icons are the
-// class's, whatever window uses it.
-static const char *recipeClass(CaptionIcon icon, bool unicode)
+// A maximised window of a pair keeps the recipe's place and size: it answers
+// WM_GETMINMAXINFO with its restored rectangle, so the two windows of a pair
+// do not cover each other (or the screen) while their captions are read.
+static void keepRestoredRectangle(HWND window, LPARAM lParam)
 {
-    static const char *names[2][5] = {
-        {"VarnelCaptionA", "VarnelCaptionClassSmallA", "VarnelCaptionClassBigA", "VarnelCaptionA", "VarnelCaptionA"},
-        {"VarnelCaptionW", "VarnelCaptionClassSmallW", "VarnelCaptionClassBigW", "VarnelCaptionW", "VarnelCaptionW"}};
-    const char *name = names[unicode][icon];
+    WINDOWPLACEMENT p = {sizeof p};
+    if (!GetWindowPlacement(window, &p)) return;
+    const RECT &n = p.rcNormalPosition;
+    if (n.right <= n.left || n.bottom <= n.top) return;
+    MINMAXINFO *info = (MINMAXINFO *)lParam;
+    info->ptMaxPosition.x = n.left;
+    info->ptMaxPosition.y = n.top;
+    info->ptMaxSize.x = n.right - n.left;
+    info->ptMaxSize.y = n.bottom - n.top;
+}
+
+static LRESULT CALLBACK maximisedProcedureA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETMINMAXINFO) {
+        DefWindowProcA(window, message, wParam, lParam);
+        keepRestoredRectangle(window, lParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static LRESULT CALLBACK maximisedProcedureW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETMINMAXINFO) {
+        DefWindowProcW(window, message, wParam, lParam);
+        keepRestoredRectangle(window, lParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// One class per icon source, character set and place: a class's icons are
+// the class's, whatever window uses it.
+static const char *recipeClass(CaptionIcon icon, bool unicode, CaptionPlace place)
+{
+    static const char *iconParts[5] = {"", "ClassSmall", "ClassBig", "", ""};
+    static const char *placeParts[3] = {"", "Maximised", "MdiChild"};
+    static char names[3][5][2][64];
+    char *name = names[place][icon][unicode];
+    if (!name[0]) sprintf(name, "VarnelCaption%s%s%s", iconParts[icon], placeParts[place], unicode ? "W" : "A");
     WNDCLASSEXA wc = {sizeof wc};
     if (GetClassInfoExA(GetModuleHandleA(NULL), name, &wc)) return name;
     HICON classSmall = icon == classSmallIcon ? smallIcon() : NULL;
@@ -52,7 +89,8 @@ static const char *recipeClass(CaptionIcon icon, bool unicode)
         WCHAR wide[64];
         MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64);
         WNDCLASSEXW w = {sizeof w};
-        w.lpfnWndProc = DefWindowProcW;
+        w.lpfnWndProc = place == mdiChildWindow ? DefMDIChildProcW
+                        : place == maximisedWindow ? maximisedProcedureW : DefWindowProcW;
         w.hInstance = GetModuleHandleA(NULL);
         w.hIcon = classBig;
         w.hIconSm = classSmall;
@@ -60,7 +98,8 @@ static const char *recipeClass(CaptionIcon icon, bool unicode)
         w.lpszClassName = wide;
         RegisterClassExW(&w);
     } else {
-        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpfnWndProc = place == mdiChildWindow ? DefMDIChildProcA
+                         : place == maximisedWindow ? maximisedProcedureA : DefWindowProcA;
         wc.hInstance = GetModuleHandleA(NULL);
         wc.hIcon = classBig;
         wc.hIconSm = classSmall;
@@ -71,25 +110,66 @@ static const char *recipeClass(CaptionIcon icon, bool unicode)
     return name;
 }
 
+// The MDI client an MDI child of the recipe goes into: a frame without
+// caption or border at (x, y), of the recipe's size, and a client filling it
+// that leaves the child's styles as given (MDIS_ALLCHILDSTYLES).
+static HWND createMdiClient(const CaptionRecipe &r, int x, int y)
+{
+    const char *frameClass = windowClass("VarnelCaptionMdiFrame", DefWindowProcA, GetSysColorBrush(COLOR_APPWORKSPACE));
+    HWND frame = CreateWindowExA(0, frameClass, "", WS_POPUP | WS_CLIPCHILDREN, x, y, r.width, r.height, NULL, NULL,
+                                 GetModuleHandleA(NULL), NULL);
+    if (!frame) return NULL;
+    CLIENTCREATESTRUCT client = {NULL, 0xFF00};
+    HWND mdiClient = CreateWindowExA(0, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE | MDIS_ALLCHILDSTYLES,
+                                     0, 0, r.width, r.height, frame, NULL, GetModuleHandleA(NULL), &client);
+    if (!mdiClient) {
+        DestroyWindow(frame);
+        return NULL;
+    }
+    ShowWindow(frame, SW_SHOWNOACTIVATE);
+    return mdiClient;
+}
+
 static HWND createRecipeWindow(const CaptionRecipe &r, int x, int y)
 {
-    const char *className = recipeClass(r.icon, r.unicode);
+    const char *className = recipeClass(r.icon, r.unicode, r.place);
+    HWND parent = NULL;
+    DWORD style = r.style & ~WS_VISIBLE, exStyle = r.exStyle;
+    if (r.place == mdiChildWindow) {
+        parent = createMdiClient(r, x, y);
+        if (!parent) return NULL;
+        x = y = 0;
+        style |= WS_CHILD;
+        exStyle |= WS_EX_MDICHILD;
+    }
+    if (r.place == maximisedWindow) style |= WS_MAXIMIZE;
     HWND window;
     if (r.unicode) {
         WCHAR wideClass[64], wideTitle[256];
         MultiByteToWideChar(CP_ACP, 0, className, -1, wideClass, 64);
         MultiByteToWideChar(CP_ACP, 0, r.title, -1, wideTitle, 256);
-        window = CreateWindowExW(r.exStyle, wideClass, wideTitle, r.style & ~WS_VISIBLE, x, y, r.width, r.height,
-                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+        window = CreateWindowExW(exStyle, wideClass, wideTitle, style, x, y, r.width, r.height, parent, NULL,
+                                 GetModuleHandleA(NULL), NULL);
     } else {
-        window = CreateWindowExA(r.exStyle, className, r.title, r.style & ~WS_VISIBLE, x, y, r.width, r.height,
-                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+        window = CreateWindowExA(exStyle, className, r.title, style, x, y, r.width, r.height, parent, NULL,
+                                 GetModuleHandleA(NULL), NULL);
     }
-    if (!window) return NULL;
+    if (!window) {
+        if (parent) DestroyWindow(GetParent(parent));
+        return NULL;
+    }
     if (r.icon == ownSmallIcon) SendMessageA(window, WM_SETICON, ICON_SMALL, (LPARAM)smallIcon());
     if (r.icon == ownBigIcon) SendMessageA(window, WM_SETICON, ICON_BIG, (LPARAM)bigIcon());
-    ShowWindow(window, SW_SHOWNOACTIVATE);
+    // SW_SHOWNA keeps a maximised window maximised; SW_SHOWNOACTIVATE would
+    // restore it.
+    ShowWindow(window, r.place == maximisedWindow ? SW_SHOWNA : SW_SHOWNOACTIVATE);
     return window;
+}
+
+// The window and, for an MDI child, its frame.
+static void destroyRecipeWindow(HWND window)
+{
+    if (window) DestroyWindow(GetAncestor(window, GA_ROOT));
 }
 
 struct PlainThreadStart {
@@ -112,7 +192,7 @@ static DWORD WINAPI plainThread(void *parameter)
         TranslateMessage(&m);
         DispatchMessageA(&m);
     }
-    if (window) DestroyWindow(window);
+    destroyRecipeWindow(window);
     return 0;
 }
 
@@ -130,7 +210,7 @@ CaptionPair::CaptionPair(const CaptionRecipe &recipe, int x, int y, int gap) : r
 
 CaptionPair::~CaptionPair()
 {
-    if (engine_) DestroyWindow(engine_);
+    destroyRecipeWindow(engine_);
     pumpMessages();
     PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
     WaitForSingleObject(thread_, 10000);
@@ -235,37 +315,62 @@ static bool inRect(const RECT &r, int x, int y) { return x >= r.left && x < r.ri
 // The title as the engine should show it inside its strip: in its fonts, the
 // caption text colour on the band colours, placed from the icon's side, in
 // the window's reading order; drawn here black on white, as a mask.
+// The engine's title fonts for the window: the caption font and its medium
+// weight, or for a tool window the two at the small caption font's height
+// where the engine made them (the caption font is larger than that).
+static void titleFonts(HWND window, HFONT *font, HFONT *medium)
+{
+    const SharedResourcesRecord &r = SharedResources;
+    const bool tool = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) && r.toolCaptionFont;
+    *font = tool ? r.toolCaptionFont : r.captionFont;
+    *medium = tool ? (r.toolCaptionFontMedium ? r.toolCaptionFontMedium : r.toolCaptionFont) : r.captionFontMedium;
+}
+
+// The cell height of a font on the screen.
+static int fontHeight(HFONT font)
+{
+    HDC screen = GetDC(NULL);
+    HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICA m = {};
+    GetTextMetricsA(screen, &m);
+    SelectObject(screen, previous);
+    ReleaseDC(NULL, screen);
+    return m.tmHeight;
+}
+
 static std::vector<bool> expectedTitleMask(HWND window, const char *title, CaptionTitleLook look, int width, int height)
 {
     const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    HFONT font, medium;
+    titleFonts(window, &font, &medium);
     const bool mirrored = (exStyle & WS_EX_LAYOUTRTL) != 0;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
     if (exStyle & WS_EX_RTLREADING) format |= DT_RTLREADING;
     // Drawn through a DC of the screen: one made compatible with a mirrored
     // window's DC would be mirrored too.
     std::vector<COLORREF> drawn = drawnStrip(NULL, width, height, RGB(255, 255, 255), RGB(0, 0, 0),
-        SharedResources.captionFont, [&](HDC dc) {
+        font, [&](HDC dc) {
             WCHAR wide[256];
             const int length = MultiByteToWideChar(CP_ACP, 0, title, -1, wide, 256) - 1;
             RECT text = {titleTextLeft, 0, width, height};
             if (mirrored) SetRect(&text, 0, 0, width - titleTextLeft, height);
             const int split = titleSplitIndex(wide, length);
             if (look == splitTitle && split < length) {
-                SelectObject(dc, SharedResources.captionFontMedium);
+                SelectObject(dc, medium);
                 SIZE second;
                 GetTextExtentPoint32W(dc, wide + split, length - split, &second);
-                SelectObject(dc, SharedResources.captionFont);
+                SelectObject(dc, font);
                 SIZE first;
                 GetTextExtentPoint32W(dc, wide, split, &first);
                 RECT a = text, b = text;
                 if (mirrored) {
                     a.right = text.right - second.cx;
                     DrawTextW(dc, wide, split, &a, format | DT_RIGHT);
-                    SelectObject(dc, SharedResources.captionFontMedium);
+                    SelectObject(dc, medium);
                     DrawTextW(dc, wide + split, length - split, &b, format | DT_RIGHT);
                 } else {
                     DrawTextW(dc, wide, split, &a, format);
-                    SelectObject(dc, SharedResources.captionFontMedium);
+                    SelectObject(dc, medium);
                     b.left = text.left + first.cx;
                     DrawTextW(dc, wide + split, length - split, &b, format);
                 }
@@ -309,7 +414,7 @@ CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look
     dumpCaption(s, "system");
     dumpCaption(e, "engine");
     if (s.width() != e.width() || s.height() != e.height()) {
-        c.iconOrBoxesChanged = c.systemTitleLeft = c.titleDiffers = 1;
+        c.iconOrBoxesChanged = c.systemTitleLeft = c.titleDiffers = c.stripOffTheBar = 1;
         c.where = "the two windows differ in size";
         return c;
     }
@@ -357,6 +462,26 @@ CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look
             }
         }
 
+    // (d) the strip covers the caption bar's rows and no more: in each of
+    // its columns, a row of the bar outside the strip shows the system's
+    // caption where the engine paints its own (its colour is not the band's,
+    // read from the strip's top row), and a row of the strip outside the bar
+    // (the bottom line, the window below it) is not what the system shows.
+    for (int x = strip.left; x < strip.right; x++) {
+        if (x < parts.caption.left || x >= parts.caption.right) continue;
+        const COLORREF band = e.at(x, strip.top);
+        const int last = strip.bottom > parts.caption.bottom + 1 ? strip.bottom : parts.caption.bottom + 1;
+        for (int y = parts.caption.top; y < last && y < e.height(); y++) {
+            const bool inBar = y < parts.caption.bottom, inStrip = y >= strip.top && y < strip.bottom;
+            const bool wrong = inBar ? !inStrip && e.at(x, y) != band : inStrip && e.at(x, y) != s.at(x, y);
+            if (wrong && !c.stripOffTheBar++) {
+                sprintf(note, "strip off the caption bar at %d,%d (bar rows %ld..%ld, strip rows %ld..%ld); ", x, y,
+                        parts.caption.top, parts.caption.bottom - 1, strip.top, strip.bottom - 1);
+                c.where += note;
+            }
+        }
+    }
+
     // (c) the engine's title against the title drawn as it should read.
     const int sw = strip.right - strip.left, sh = strip.bottom - strip.top;
     if (sw > 0 && sh > 0) {
@@ -367,6 +492,17 @@ CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look
             WideCharToMultiByte(CP_ACP, 0, wide, -1, title, sizeof title, NULL, NULL);
         } else {
             GetWindowTextA(engine, title, sizeof title);
+        }
+        // The title's font fits the strip: a taller one is cut off at the
+        // top and bottom (the system makes every caption tall enough for its
+        // own font, a small caption only for the small caption font).
+        HFONT font, medium;
+        titleFonts(engine, &font, &medium);
+        const int cell = fontHeight(font) > fontHeight(medium) ? fontHeight(font) : fontHeight(medium);
+        if (cell > sh) {
+            c.titleDiffers++;
+            sprintf(note, "the title's font is %d pixels high, the strip %d rows: the title is cut off; ", cell, sh);
+            c.where += note;
         }
         const std::vector<bool> expected = expectedTitleMask(engine, title, look, sw, sh);
         for (int y = 1; y < sh; y++)

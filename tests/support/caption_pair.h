@@ -12,6 +12,11 @@
 
 enum CaptionIcon { noOwnIcon, classSmallIcon, classBigIcon, ownSmallIcon, ownBigIcon };
 enum CaptionTitleLook { plainTitle, centredTitle, splitTitle };
+// Where the window stands: a top-level window; a top-level window maximised
+// (to the recipe's own place and size, which it answers in WM_GETMINMAXINFO,
+// so that the two of a pair stay side by side on the screen); an MDI child
+// filling the MDI client of a frame without caption or border.
+enum CaptionPlace { topLevelWindow, maximisedWindow, mdiChildWindow };
 
 struct CaptionRecipe {
     DWORD style;
@@ -21,10 +26,12 @@ struct CaptionRecipe {
     bool active;
     const char *title;  // ASCII, made Unicode for Unicode windows
     int width, height;
+    CaptionPlace place;  // topLevelWindow unless given
 };
 
-// A window of the recipe on the calling thread (a class per icon source and
-// character set, DefWindowProc as its procedure), shown without activation,
+// A window of the recipe on the calling thread (a class per icon source,
+// character set and place; DefWindowProc, or DefMDIChildProc for an MDI
+// child, as its procedure), shown without activation,
 // at (x, y) on the screen, and one on a thread of its own; each is
 // destroyed on its own thread when the pair goes.
 class CaptionPair {
@@ -72,11 +79,14 @@ CaptionParts captionParts(HWND window, bool iconShown);
 // where the engine paints its title, (b) pixels of the icon or a caption box
 // that are not the system's, (c) pixels of the engine's title that differ
 // from the title drawn in the engine's font and direction where the engine's
-// strip is.
+// strip is; (d) the strip short of the caption bar's rows or past them.
 struct CaptionComparison {
     int systemTitleLeft = 0;
     int iconOrBoxesChanged = 0;
     int titleDiffers = 0;
+    // (d) pixels of the caption bar the engine's strip leaves to the system,
+    // or of the strip outside the bar.
+    int stripOffTheBar = 0;
     bool iconShown = false;
     std::string where;  // the first pixel found of each kind, for a failure message
 };

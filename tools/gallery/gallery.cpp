@@ -20,7 +20,8 @@ static HWND toolWindow;
 
 void closeOtherWindows()
 {
-    for (HWND *other : {&controlsDialog, &helpDialog, &mdiFrame, &toolWindow}) {
+    for (HWND *other : {&controlsDialog, &helpDialog, &mdiFrame, &toolWindow, &mirroredWindow, &sizableDialog,
+                        &iconDialog}) {
         if (*other && IsWindow(*other)) DestroyWindow(*other);
         *other = NULL;
     }
@@ -82,7 +83,7 @@ static void arrangeRightColumn()
 
 static int dialogMessage(MSG *m)
 {
-    for (HWND dialog : {controlsDialog, helpDialog})
+    for (HWND dialog : {controlsDialog, helpDialog, iconDialog})
         if (dialog && IsDialogMessageA(dialog, m)) return 1;
     return 0;
 }
@@ -120,7 +121,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     createControlsDialog();
     createHelpDialog();
     arrangeRightColumn();
-    for (HWND window : {mdiFrame, toolWindow}) ShowWindow(window, SW_SHOWNOACTIVATE);
+    createMirroredWindow();
+    createSizableDialog();
+    createIconDialog();
+    for (HWND window : {mdiFrame, toolWindow, mirroredWindow, sizableDialog, iconDialog})
+        if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
     // Cascaded once the frame is shown (while it is hidden its client area
     // has no size), and smaller than the client, so the MDI background shows.
     if (mdiClient) {

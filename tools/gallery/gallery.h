@@ -1,6 +1,7 @@
 // The gallery's windows and where they stand. The places keep every window
 // clear of the others on a 1280x1024 screen and leave the lower right
-// quarter free for a second program (scripts/run puts Notepad there).
+// quarter free for a second program (scripts/run puts Notepad there); the
+// three caption cases stand in a row below both.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,10 @@ const Placement mainWindowPlace = {10, 10, 620, 430};
 const Placement dialogPlace = {650, 10, 0, 0};
 const Placement toolWindowPlace = {0, 10, 270, 160};
 const Placement mdiFramePlace = {10, 460, 620, 420};
+// The three caption cases along the bottom, under the MDI frame and Notepad.
+const Placement mirroredWindowPlace = {10, 895, 400, 110};
+const Placement sizableDialogPlace = {420, 895, 400, 110};
+const Placement iconDialogPlace = {830, 895, 0, 0};
 enum { screenWidth = 1280, windowGap = 10 };
 
 extern HINSTANCE galleryInstance;
@@ -27,6 +32,11 @@ HWND createControlsDialog();
 HWND createHelpDialog();
 HWND createMdiFrame();
 HWND createToolWindow();
+// tools/gallery/caption_windows.cpp: a mirrored window, a sizable dialog
+// with a modal frame and no icon, a dialog with its own icon.
+HWND createMirroredWindow();
+HWND createSizableDialog();
+HWND createIconDialog();
 
 // The MDI client of the frame, for the message loop's MDI accelerators.
 extern HWND mdiClient;
@@ -34,6 +44,9 @@ extern HWND mdiClient;
 // Modeless dialogs still open, for the message loop's dialog navigation.
 extern HWND controlsDialog;
 extern HWND helpDialog;
+extern HWND iconDialog;
+extern HWND mirroredWindow;
+extern HWND sizableDialog;
 
 // "/seconds N": the main window closes itself after N seconds.
 void closeMainWindowAfter(HWND mainWindow, int seconds);

@@ -47,13 +47,7 @@ static void preparePainters()
     }
 }
 
-static void deleteCaptionFonts()
-{
-    SharedResourcesRecord &r = SharedResources;
-    if (r.captionFont) DeleteObject(r.captionFont);
-    if (r.captionFontMedium) DeleteObject(r.captionFontMedium);
-    r.captionFont = r.captionFontMedium = NULL;
-}
+static void deleteCaptionFonts() { freeCaptionFonts(); }
 
 // A caption font or size changed in Display properties shows at the next
 // paint (the sheet repaints the previews when the system tells it). The
