@@ -87,7 +87,6 @@ static COLORREF outlineColour(const SharedResourcesRecord &r, BandColour end, in
 static void drawTitle(const PaintView &v, HDC memory, const WindowText &title, int width, int height,
                       COLORREF textColour, int fromRight, int rtlReading, HFONT font, HFONT mediumFont)
 {
-    const SharedResourcesRecord &r = *v.resources;
     const SettingsRecord &s = *v.settings;
     SetTextAlign(memory, TA_LEFT | TA_TOP);
     SetBkMode(memory, TRANSPARENT);

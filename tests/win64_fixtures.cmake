@@ -4,7 +4,7 @@
 set(GALLERY_DIR ${CMAKE_SOURCE_DIR}/tools/gallery)
 add_executable(gallery64 WIN32
   ${GALLERY_DIR}/gallery.cpp ${GALLERY_DIR}/main_window.cpp ${GALLERY_DIR}/dialogs.cpp
-  ${GALLERY_DIR}/dialog_template.cpp ${GALLERY_DIR}/mdi_frame.cpp ${GALLERY_DIR}/tool_window.cpp
+  ${GALLERY_DIR}/dialog_template.cpp ${GALLERY_DIR}/mdi_frame.cpp ${GALLERY_DIR}/tool_window.cpp ${GALLERY_DIR}/caption_windows.cpp
   ${GALLERY_DIR}/window_report.cpp ${CMAKE_SOURCE_DIR}/engine/newer_functions.cpp)
 set_target_properties(gallery64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fixtures)
 target_include_directories(gallery64 PRIVATE ${CMAKE_SOURCE_DIR})
