@@ -484,9 +484,21 @@ bool scripted(UINT message)
     return false;
 }
 
+// What a procedure reads of visibility while it handles WM_NCACTIVATE: its
+// own window, and a visible child of it.
+struct VisibilityRead {
+    int self = -1, child = -1;
+};
+VisibilityRead readDuringActivation;
+HWND recordedChild;
+
 LRESULT CALLBACK recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (window == recorded && scripted(message)) received.push_back(message);
+    if (window == recorded && message == WM_NCACTIVATE) {
+        readDuringActivation.self = IsWindowVisible(window) ? 1 : 0;
+        readDuringActivation.child = recordedChild && IsWindowVisible(recordedChild) ? 1 : 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -545,6 +557,37 @@ TEST_F(OwnSequences, TheOwnProcedureSeesWhatAnUnskinnedOneSeesButNoStyleChangeOf
     EXPECT_EQ(0, styleChanges) << "two title changes and four activation changes, each handled unseen";
     EXPECT_TRUE(GetWindowLongA(skinned, GWL_STYLE) & WS_VISIBLE) << "and the window is visible again";
     EXPECT_GE(withEngine.size(), 8u);
+}
+
+// The price of drawing nothing: while its own procedure handles
+// WM_NCACTIVATE (and WM_SETTEXT, WM_SETICON), a skinned window and its
+// children read as not visible, where an unskinned one reads visible. Both
+// are shown on the screen throughout.
+TEST_F(OwnSequences, WhileUnseenTheWindowAndItsChildrenReadAsNotVisible)
+{
+    HWND skinned = make(40);
+    removeHooks();
+    HWND plain = make(360);
+    VisibilityRead read[2];
+    HWND windowsRead[2] = {plain, skinned};
+    for (int i = 0; i < 2; i++) {
+        if (i == 1) installHooks();
+        recordedChild = CreateWindowExA(0, "STATIC", "child", WS_CHILD | WS_VISIBLE, 4, 4, 60, 20, windowsRead[i],
+                                        NULL, GetModuleHandleA(NULL), NULL);
+        recorded = windowsRead[i];
+        readDuringActivation = VisibilityRead();
+        SendMessageA(windowsRead[i], WM_NCACTIVATE, FALSE, 0);
+        read[i] = readDuringActivation;
+        recorded = NULL;
+        EXPECT_TRUE(IsWindowVisible(recordedChild)) << "visible again afterwards";
+        recordedChild = NULL;
+    }
+    printf("visibility read during WM_NCACTIVATE: unskinned window %d, child %d; skinned window %d, child %d\n",
+           read[0].self, read[0].child, read[1].self, read[1].child);
+    EXPECT_EQ(1, read[0].self);
+    EXPECT_EQ(1, read[0].child);
+    EXPECT_EQ(0, read[1].self);
+    EXPECT_EQ(0, read[1].child);
 }
 
 }  // namespace
