@@ -163,7 +163,20 @@ static HRGN regionWithoutStrip(HWND window, WPARAM update, const RECT &strip)
 // engine's painter goes over it once more.
 static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
 {
-    HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, wholeFrame, strip);
+    // What an activation or icon change alters beside the strip lies in the
+    // caption bar's rows: the icon, the boxes and the caption colour around
+    // them. The rest of the frame changes only where the active and inactive
+    // borders differ in colour; left out otherwise, the system's frame
+    // painting clips most of its work away.
+    HRGN rows = NULL;
+    RECT w;
+    const LONG style = GetWindowLongA(m.window, GWL_STYLE);
+    const int bordersChange =
+        (style & WS_THICKFRAME) && GetSysColor(COLOR_ACTIVEBORDER) != GetSysColor(COLOR_INACTIVEBORDER);
+    if (!IsRectEmpty(&strip) && !bordersChange && GetWindowRect(m.window, &w))
+        rows = CreateRectRgn(w.left, w.top + strip.top, w.right, w.top + strip.bottom + 1);
+    HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, rows ? (WPARAM)rows : wholeFrame, strip);
+    if (rows) DeleteObject(rows);
     const WPARAM update = narrowed ? (WPARAM)narrowed : wholeFrame;
     if (m.unicode)
         DefWindowProcW(m.window, WM_NCPAINT, update, 0);
