@@ -8,7 +8,7 @@
 ;              VarnelInstallFiles64 (the 64-bit half), VarnelRemoveFiles
 ;              and VarnelRemoveSettings, one line per file
 ;   EXIT_CODES_NSH  vlload's exit codes as VLLOAD_<name>, generated from
-;              tools/loader/exit_codes.h
+;              engine/loader_contract.h
 ;
 ; Where things go: the tools and the user guide into the install folder
 ; (Program Files\varnel by default), the engine into the Windows directory

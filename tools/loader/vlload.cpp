@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "engine_library.h"
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 #include "loader_console.h"
 #include "loader_commands.h"
 #include "loader_instance.h"
@@ -23,7 +23,7 @@
 
 // The loader's hidden window: a target for the session's end, and for anyone
 // who prefers a WM_CLOSE to "vlload /stop".
-static const char *const loaderWindowClass = sizeof(void *) == 8 ? "VarnelLoader64" : "VarnelLoader";
+static const char *const loaderWindowClass = sizeof(void *) == 8 ? loader64WindowClassName : loaderWindowClassName;
 
 static void printUsage()
 {
