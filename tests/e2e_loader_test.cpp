@@ -111,7 +111,7 @@ TEST_F(LoaderFailure, UsageListsEveryExitCodeAndUnknownOptionsAreRefused)
 {
     ChildResult usage = runLoader("/?");
     EXPECT_EQ((DWORD)exitOk, usage.exitCode);
-    for (const char *line : {"0  started", "2  varnel.dll not found", "3  the engine refused", "6  already running",
+    for (const char *line : {"0  started", "2  varnel.dll not found", "3  the engine refused", "6  already running", "10  a name",
                              "7  /stop, /status: not running"})
         EXPECT_NE(std::string::npos, usage.output.find(line)) << line << "\n" << usage.output;
     ChildResult unknown = runLoader("/bogus");
