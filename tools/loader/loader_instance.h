@@ -1,8 +1,8 @@
 // The one running loader, as other vlload invocations see it: a named mutex
 // is owned while it runs, a named event asks it to stop, and a small named
-// block holds its process id and creation time and the engine it loaded. Named objects belong to the
-// session, not to a desktop, so /stop also reaches a loader that runs on a
-// Wine virtual desktop.
+// block holds its process id and creation time and the engine it loaded.
+// Named objects belong to the session, not to a desktop, so /stop also
+// reaches a loader that runs on a Wine virtual desktop.
 #pragma once
 
 #include <windows.h>

@@ -94,23 +94,24 @@ static void showMenu(HWND window)
 // dialog at a time; the loader's end takes it along.
 static volatile LONG dialogRunning;
 
-static const char pickerClass[] = "VarnelLoaderPicker";
-
 // The window under the cursor when the user clicks, picked as window
-// identification tools do: the mouse captured by a hidden window of this
-// thread, the cross cursor shown.
+// identification tools do: the cross cursor shown, the mouse captured by a
+// small window of this thread that says what to do, brought to the front:
+// only the foreground thread's capture sees clicks on other programs'
+// windows.
 static HWND pickWindow()
 {
     if (MessageBoxA(NULL, "Click the window of the program to exclude (Esc to cancel).", "varnel",
                     MB_OKCANCEL | MB_ICONINFORMATION | MB_SETFOREGROUND) != IDOK)
         return NULL;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = pickerClass;
-    RegisterClassA(&wc);
-    HWND catcher = CreateWindowExA(0, pickerClass, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, wc.hInstance, NULL);
+    const int width = 420, height = 24;
+    HWND catcher = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC",
+                                   "Click the window of the program to exclude (Esc cancels)",
+                                   WS_POPUP | WS_BORDER | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
+                                   (GetSystemMetrics(SM_CXSCREEN) - width) / 2, 0, width, height, NULL, NULL,
+                                   GetModuleHandleA(NULL), NULL);
     if (!catcher) return NULL;
+    SetForegroundWindow(catcher);
     SetCapture(catcher);
     SetCursor(LoadCursorA(NULL, IDC_CROSS));
     HWND picked = NULL;
@@ -128,7 +129,7 @@ static HWND pickWindow()
     }
     ReleaseCapture();
     DestroyWindow(catcher);
-    return picked;
+    return picked == catcher ? NULL : picked;
 }
 
 // Asks, then has vlconf add the program of picked to the exclusion list.
