@@ -29,7 +29,7 @@ static int processRuns(DWORD id)
 typedef BOOL(WINAPI *GetProcessTimesFunction)(HANDLE process, FILETIME *created, FILETIME *exited,
                                               FILETIME *kernel, FILETIME *user);
 
-int processCreationTime(HANDLE process, LONG *low, LONG *high)
+static int creationTime(HANDLE process, LONG *low, LONG *high)
 {
     GetProcessTimesFunction getProcessTimes =
         (GetProcessTimesFunction)findNewerFunction("kernel32.dll", "GetProcessTimes");
@@ -52,7 +52,7 @@ static int namedProcessRuns(LONG id, LONG createdLow, LONG createdHigh)
     if (!process) return GetLastError() == ERROR_ACCESS_DENIED && processRuns((DWORD)id);
     int runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
     LONG low, high;
-    if (runs && processCreationTime(process, &low, &high)) runs = low == createdLow && high == createdHigh;
+    if (runs && creationTime(process, &low, &high)) runs = low == createdLow && high == createdHigh;
     CloseHandle(process);
     return runs;
 }
@@ -64,12 +64,12 @@ static int namedProcessRuns(const volatile SharedProcess *p)
 
 // The times go in before the id, so that a reader never finds the id with
 // another process's time; 0 where the system keeps none.
-void nameSharedProcess(volatile SharedProcess *p, DWORD id)
+static void nameProcess(volatile SharedProcess *p, DWORD id)
 {
     LONG low = 0, high = 0;
     HANDLE process = id == GetCurrentProcessId() ? GetCurrentProcess()
                                                  : OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id);
-    if (process) processCreationTime(process, &low, &high);
+    if (process) creationTime(process, &low, &high);
     if (process && process != GetCurrentProcess()) CloseHandle(process);
     InterlockedExchange((LONG *)&p->createdLow, low);
     InterlockedExchange((LONG *)&p->createdHigh, high);
@@ -195,7 +195,7 @@ static volatile LONG *takeProcessSlot(volatile SharedSettingsBlock *b, DWORD id)
             if (held != 0 && (p->createdLow != low || p->createdHigh != high)) continue;
             if (InterlockedCompareExchange((LONG *)&p->id, (LONG)id, held) != held) continue;
             LONG ownLow = 0, ownHigh = 0;
-            processCreationTime(GetCurrentProcess(), &ownLow, &ownHigh);
+            creationTime(GetCurrentProcess(), &ownLow, &ownHigh);
             InterlockedExchange((LONG *)&p->createdLow, ownLow);
             InterlockedExchange((LONG *)&p->createdHigh, ownHigh);
             return &p->id;
@@ -267,7 +267,7 @@ int publishEntryByEvents(const char *windowsDirectory, DWORD loader)
     volatile SharedSettingsBlock *b = mapBlock(windowsDirectory, &made, NULL);
     if (!b) return 0;
     if (loader)
-        nameSharedProcess(ownEntry(b), loader);
+        nameProcess(ownEntry(b), loader);
     else
         InterlockedExchange((LONG *)&ownEntry(b)->id, 0);
     unmapBlock(b, made);

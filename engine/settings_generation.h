@@ -56,13 +56,6 @@ static_assert(offsetof(SharedSettingsBlock, entry64) == 28, "the same offsets in
 static_assert(offsetof(SharedSettingsBlock, processes) == 40, "the same offsets in both bitnesses");
 static_assert(sizeof(SharedSettingsBlock) == 40 + 12 * sharedProcessRoom, "the same size in both bitnesses");
 
-// The creation time of process (a FILETIME in two LONGs); 0 where the
-// system keeps none (Windows 95, 98 and ME) or will not say.
-int processCreationTime(HANDLE process, LONG *low, LONG *high);
-// Names process id in p: its creation time first, then the id, so that a
-// reader never finds the id beside another process's time.
-void nameSharedProcess(volatile SharedProcess *p, DWORD id);
-
 // Why a block could not be used.
 enum SharedBlockState {
     sharedBlockUsable,

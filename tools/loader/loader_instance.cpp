@@ -44,6 +44,25 @@ int readLoaderInfo(const LoaderNames &names, LoaderInfoBlock *info)
     return shared != NULL;
 }
 
+typedef BOOL(WINAPI *GetProcessTimesFunction)(HANDLE process, FILETIME *created, FILETIME *exited,
+                                              FILETIME *kernel, FILETIME *user);
+
+// The creation time of process; 0 where the system keeps none (Windows 95,
+// 98 and ME). Looked up whatever the tests' switch says
+// (engine/newer_functions.h): the loader and every /stop or /status of
+// one system must read a loader's time alike.
+static int creationTime(HANDLE process, LONG *low, LONG *high)
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    GetProcessTimesFunction getProcessTimes =
+        kernel ? (GetProcessTimesFunction)GetProcAddress(kernel, "GetProcessTimes") : NULL;
+    FILETIME created, exited, kernelTime, user;
+    if (!getProcessTimes || !getProcessTimes(process, &created, &exited, &kernelTime, &user)) return 0;
+    *low = (LONG)created.dwLowDateTime;
+    *high = (LONG)created.dwHighDateTime;
+    return 1;
+}
+
 // The process named in a block, when it runs and was made when the block
 // says: waited on through the same handle its time was read from.
 static HANDLE openNamedLoader(const SharedProcess &named, DWORD access)
@@ -55,7 +74,7 @@ static HANDLE openNamedLoader(const SharedProcess &named, DWORD access)
     if (!process) return NULL;
     LONG low = 0, high = 0;
     int same = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    if (same && processCreationTime(process, &low, &high))
+    if (same && creationTime(process, &low, &high))
         same = low == named.createdLow && high == named.createdHigh;
     else if (same)
         // No creation times on this system: the id alone, unless the block
@@ -156,7 +175,13 @@ LoaderExitCode claimInstance(LoaderInstance *instance)
     block->enginePath[0] = 0;
     InterlockedExchange((LONG *)&block->layout, loaderInfoLayout);
     InterlockedExchange((LONG *)&block->magic, loaderInfoMagic);
-    nameSharedProcess(&block->loader, GetCurrentProcessId());
+    // The time before the id: a reader never finds the id beside another
+    // process's time.
+    LONG low = 0, high = 0;
+    creationTime(GetCurrentProcess(), &low, &high);
+    InterlockedExchange((LONG *)&block->loader.createdLow, low);
+    InterlockedExchange((LONG *)&block->loader.createdHigh, high);
+    InterlockedExchange((LONG *)&block->loader.id, (LONG)GetCurrentProcessId());
     return exitOk;
 }
 
