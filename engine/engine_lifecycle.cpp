@@ -10,6 +10,7 @@
 #include "engine/converted_buttons.h"
 #include "engine/engine_files.h"
 #include "engine/engine_state.h"
+#include "engine/loader_contract.h"
 #include "engine/live_settings.h"
 #include "engine/newer_functions.h"
 #include "engine/plugin.h"

@@ -23,16 +23,12 @@ struct EngineStateRecord {
     // again, nor given the static edge, on its way out.
     int buttonsGivenBack;
     // This process is the loader, which installed the hooks
-    // (loaderProcessSwitch set when it loaded the engine): the one process
+    // (loaderProcessSwitch, engine/loader_contract.h, set when it loaded the engine): the one process
     // where a hook can be called for another process's window (64-bit
     // Windows hands it a hook of the other bitness). Every other process
     // skips that test.
     int inLoader;
 };
-
-// The environment variable the loader sets around its LoadLibrary of the
-// engine.
-#define loaderProcessSwitch "VARNEL_LOADER_PROCESS"
 
 extern EngineStateRecord EngineState;
 

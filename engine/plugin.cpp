@@ -25,7 +25,9 @@ void wantCaptionPlugin(const char *windowsDirectory)
 void loadWantedCaptionPlugin()
 {
     if (InterlockedCompareExchange(&pluginLoadState, pluginLoading, pluginWanted) != pluginWanted) return;
-    HMODULE module = LoadLibraryA(pluginPath);
+    // The libraries the plug-in needs come from its own folder, then the
+    // system's; a program's current folder comes after those.
+    HMODULE module = LoadLibraryExA(pluginPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     PluginMainProc main = module ? (PluginMainProc)(void *)GetProcAddress(module, "VarnelPlugMain") : NULL;
     PluginTitleProc title = module ? (PluginTitleProc)(void *)GetProcAddress(module, "VarnelPlugTitle") : NULL;
     if (!main || !title) {

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include "engine/loader_contract.h"
+
 // The window-event procedure the loader installs (SetWinEventHook,
 // WINEVENT_INCONTEXT). Gives the calling thread the engine's two message
 // hooks once; an event for another process's window (a call handed over
@@ -20,12 +22,5 @@
 extern "C" void CALLBACK VarnelWindowEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
                                            DWORD thread, DWORD time);
 
-// The events the loader asks for, each on its own since under Wine every
-// event a hook asks for costs a program of the other bitness a failed load:
-// a new thread meets the engine with its first window, a running program
-// when one of its windows takes the focus or comes to the front.
-enum {
-    enteringCreation = EVENT_OBJECT_CREATE,
-    enteringFocus = EVENT_OBJECT_FOCUS,
-    enteringActivation = EVENT_SYSTEM_FOREGROUND
-};
+// The events the loader asks for: enteringCreation, enteringFocus and
+// enteringActivation (engine/loader_contract.h).

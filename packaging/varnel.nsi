@@ -8,7 +8,7 @@
 ;              VarnelInstallFiles64 (the 64-bit half), VarnelRemoveFiles
 ;              and VarnelRemoveSettings, one line per file
 ;   EXIT_CODES_NSH  vlload's exit codes as VLLOAD_<name>, generated from
-;              tools/loader/exit_codes.h
+;              engine/loader_contract.h
 ;
 ; Where things go: the tools and the user guide into the install folder
 ; (Program Files\varnel by default), the engine into the Windows directory
@@ -50,7 +50,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
 Var LoaderWasRunning
 Var FilesInUse
 
-!define WELCOME_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first.$\r$\n$\r$\nClick Next to continue."
+!define WELCOME_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first. Setup never starts varnel itself: it starts as you, at logon or from the Start menu.$\r$\n$\r$\nClick Next to continue."
 
 ; The Modern UI's own welcome and finish pages call the System plug-in,
 ; and Debian's build of it has a TLS directory, which Windows 95 refuses to
@@ -61,6 +61,7 @@ Page custom welcomePage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
+Page custom finishPage
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -203,21 +204,34 @@ Section "-finish"
   ${EndIf}
 SectionEnd
 
+; How the loader starts. Setup runs with administrator rights, and a loader
+; it started would run so too, hooking every program of the desktop from an
+; elevated process: it is left to the Run key (at logon) and to the Start
+; menu, which start it as the user.
+Function finishPage
+  !insertmacro MUI_HEADER_TEXT "varnel ${VERSION} is installed" "How varnel starts"
+  StrCpy $1 "Setup does not start varnel: it runs with administrator rights, and varnel runs as you."
+  ${If} ${SectionIsSelected} ${SecLogon}
+    StrCpy $1 "$1$\r$\n$\r$\nvarnel starts every time you log on."
+  ${EndIf}
+  ${If} $LoaderWasRunning == 1
+    StrCpy $1 "$1$\r$\n$\r$\nvarnel was running and was stopped for the update."
+  ${EndIf}
+  StrCpy $1 "$1$\r$\n$\r$\nTo start it now: Start menu, varnel, Start varnel. Stop varnel takes it out again; Settings changes how windows look."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 100% "$1"
+  Pop $0
+  nsDialogs::Show
+FunctionEnd
+
 Function .onInstSuccess
   ${If} $FilesInUse != ""
     MessageBox MB_YESNO|MB_ICONINFORMATION "Programs that ran while varnel was running still hold these files:$FilesInUse$\r$\n$\r$\nThe new files take their place when Windows restarts; until then those programs, and programs started now, keep the old engine.$\r$\n$\r$\nRestart Windows now?" /SD IDNO IDNO notNow
       Reboot
     notNow:
   ${EndIf}
-  ; An upgrade leaves the loader as it found it; a loader that did not run
-  ; is started when the user asks for it.
-  ${If} $LoaderWasRunning == 1
-    Exec '"$INSTDIR\vlload.exe"'
-  ${ElseIfNot} ${Silent}
-    MessageBox MB_YESNO|MB_ICONQUESTION "varnel is installed.$\r$\n$\r$\nStart it now? (The Start menu has Start varnel, Stop varnel, Settings and the user guide.)" IDNO notStarted
-      Exec '"$INSTDIR\vlload.exe"'
-    notStarted:
-  ${EndIf}
+  ; The loader is not started here (finishPage says why and how it starts).
 FunctionEnd
 
 Function .onInit

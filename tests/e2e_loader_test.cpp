@@ -54,7 +54,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(prefixFileExists(loaderPath())) << loaderPath();
-        ASSERT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "a loader is still running";
+        ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
     }
     EngineSettingsFile settings;
 };
@@ -65,12 +65,12 @@ TEST_F(LoaderFailure, RefusesToStartWithoutSettingsFileAndSaysWhereItLooked)
     // The engine also reads vl.ini from a program's current folder: run the
     // loader where there is none.
     ChildResult r = runLoader("", scratch().path());
-    EXPECT_EQ((DWORD)loaderEngineRefused, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitEngineRefused, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("refused to attach")) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("no settings file")) << r.output;
     EXPECT_TRUE(mentionsPath(r.output, prefixSettingsPath())) << r.output;
     EXPECT_TRUE(mentionsPath(r.output, scratch().file("\\vl.ini"))) << r.output;
-    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "the failed loader left its instance behind";
+    EXPECT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "the failed loader left its instance behind";
 }
 
 TEST_F(LoaderFailure, SaysTheLibraryIsNotFoundInEitherFolder)
@@ -80,7 +80,7 @@ TEST_F(LoaderFailure, SaysTheLibraryIsNotFoundInEitherFolder)
     TestFolder alone("loader-alone");
     alone.copyIn(loaderPath(), "\\vlload.exe");
     ChildResult r = runLoader("", NULL, alone.file("\\vlload.exe"));
-    EXPECT_EQ((DWORD)loaderDllNotFound, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitDllNotFound, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("varnel.dll not found")) << r.output;
     EXPECT_TRUE(mentionsPath(r.output, alone.file("\\varnel.dll"))) << r.output;
     EXPECT_TRUE(mentionsPath(r.output, windowsDirectory() + "\\varnel.dll")) << r.output;
@@ -93,29 +93,29 @@ TEST_F(LoaderFailure, RejectsALibraryWithoutTheHookProcedures)
     impostor.copyIn(loaderPath(), "\\vlload.exe");
     impostor.copyIn(buildFile("fixtures\\noentry.dll"), "\\varnel.dll");
     ChildResult r = runLoader("", NULL, impostor.file("\\vlload.exe"));
-    EXPECT_EQ((DWORD)loaderNoHookEntries, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitNoHookEntries, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("SpyCallWndProc2")) << r.output;
 }
 
 TEST_F(LoaderFailure, StatusAndStopSayNothingRuns)
 {
     ChildResult status = runLoader("/status");
-    EXPECT_EQ((DWORD)loaderNotRunning, status.exitCode);
+    EXPECT_EQ((DWORD)exitNotRunning, status.exitCode);
     EXPECT_NE(std::string::npos, status.output.find("not running")) << status.output;
     ChildResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)loaderNotRunning, stop.exitCode);
+    EXPECT_EQ((DWORD)exitNotRunning, stop.exitCode);
     EXPECT_NE(std::string::npos, stop.output.find("not running")) << stop.output;
 }
 
 TEST_F(LoaderFailure, UsageListsEveryExitCodeAndUnknownOptionsAreRefused)
 {
     ChildResult usage = runLoader("/?");
-    EXPECT_EQ((DWORD)loaderOk, usage.exitCode);
-    for (const char *line : {"0  started", "2  varnel.dll not found", "3  the engine refused", "6  already running",
+    EXPECT_EQ((DWORD)exitOk, usage.exitCode);
+    for (const char *line : {"0  started", "2  varnel.dll not found", "3  the engine refused", "6  already running", "10  a name",
                              "7  /stop, /status: not running"})
         EXPECT_NE(std::string::npos, usage.output.find(line)) << line << "\n" << usage.output;
     ChildResult unknown = runLoader("/bogus");
-    EXPECT_EQ((DWORD)loaderUsage, unknown.exitCode);
+    EXPECT_EQ((DWORD)exitUsage, unknown.exitCode);
     EXPECT_NE(std::string::npos, unknown.output.find("unknown option '/bogus'")) << unknown.output;
 }
 
@@ -158,7 +158,7 @@ const WindowKind galleryKinds[] = {
 
 TEST(Gallery, OpensEveryKindOfWindowAndWithoutTheLoaderKeepsTheEngineOut)
 {
-    ASSERT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "a loader is still running";
+    ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
     ChildProcess gallery;
     ASSERT_TRUE(startChild(quoted(galleryPath()) + " /print-windows /seconds 1", scratch().file("\\alone.txt"),
                            &gallery));
@@ -183,15 +183,15 @@ TEST(Gallery, OpensEveryKindOfWindowAndWithoutTheLoaderKeepsTheEngineOut)
 // /stop takes the loader and its icon away.
 TEST(LoaderTray, ShowsItsIconAndStopsWithIt)
 {
-    ASSERT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "a loader is still running";
+    ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
     EngineSettingsFile settings;
     settings.write(settingsFileFor({}));
     ChildProcess loader;
     ASSERT_TRUE(startChild(quoted(loaderPath()), scratch().file("\\tray.txt"), &loader));
     EXPECT_TRUE(waitForOutput(loader, "tray icon", startTimeout)) << childOutput(loader);
     EXPECT_NE(std::string::npos, childOutput(loader).find("tray icon shown")) << childOutput(loader);
-    EXPECT_EQ((DWORD)loaderOk, runLoader("/stop").exitCode);
-    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000)) << childOutput(loader);
+    EXPECT_EQ((DWORD)exitOk, runLoader("/stop").exitCode);
+    EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 10000)) << childOutput(loader);
     endChild(&loader);
 }
 
@@ -261,14 +261,14 @@ GalleryReport LoaderAcrossProcesses::report;
 TEST_F(LoaderAcrossProcesses, StatusNamesTheRunningLoader)
 {
     ChildResult r = runLoader("/status");
-    EXPECT_EQ((DWORD)loaderOk, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitOk, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("process id " + std::to_string(loader.id))) << r.output;
 }
 
 TEST_F(LoaderAcrossProcesses, SecondLoaderFailsAlreadyRunning)
 {
     ChildResult r = runLoader("");
-    EXPECT_EQ((DWORD)loaderAlreadyRunning, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitAlreadyRunning, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("already running")) << r.output;
     EXPECT_EQ(STILL_ACTIVE, waitForExit(loader, 0)) << "the first loader must keep running";
 }
@@ -347,13 +347,13 @@ TEST_F(LoaderAcrossProcesses, TrayIconPausesAndResumesLikeTheCommandLine)
     EXPECT_NE(std::string::npos, about.output.find("paused")) << about.output;
 
     ChildResult resume = runLoader("/resume");
-    EXPECT_EQ((DWORD)loaderOk, resume.exitCode) << resume.output;
+    EXPECT_EQ((DWORD)exitOk, resume.exitCode) << resume.output;
     EXPECT_FALSE(prefixFileExists(marker));
     EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true))
         << "resumed: the gradient within a second";
 
     ChildResult pause = runLoader("/pause");
-    EXPECT_EQ((DWORD)loaderOk, pause.exitCode) << pause.output;
+    EXPECT_EQ((DWORD)exitOk, pause.exitCode) << pause.output;
     EXPECT_NE("", followedWithin(main, activeGradient, inactiveGradient, false));
     SendMessageA(loaderWindow, WM_COMMAND, pauseOrResume, 0);
     EXPECT_FALSE(prefixFileExists(marker)) << "the menu's Resume removes it";
@@ -418,11 +418,11 @@ TEST_F(LoaderAcrossProcesses, ARunningProcessTakesTheEngineInWithItsNextMessage)
 TEST_F(LoaderAcrossProcesses, StopUnhooksAndEveryProgramKeepsRunning)
 {
     ChildResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)loaderOk, stop.exitCode) << stop.output;
+    EXPECT_EQ((DWORD)exitOk, stop.exitCode) << stop.output;
     EXPECT_NE(std::string::npos, stop.output.find("stopped")) << stop.output;
-    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000)) << childOutput(loader);
+    EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 10000)) << childOutput(loader);
     EXPECT_NE(std::string::npos, childOutput(loader).find("hooks removed")) << childOutput(loader);
-    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode);
+    EXPECT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode);
 
     HWND main = galleryWindow("VarnelGalleryMain");
     EXPECT_EQ(STILL_ACTIVE, waitForExit(gallery, 0));

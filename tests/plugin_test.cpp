@@ -98,3 +98,27 @@ TEST(PlugIn, LoadsAtTheFirstHookCallNotInTheEntryPoint)
     detachEngine();
     FreeLibrary(GetModuleHandleA(pluginLibraryName));
 }
+
+// A plug-in's own libraries come from its folder: a library of the same
+// name in the program's current folder (any folder a user opens a document
+// from) is never the one it gets.
+TEST(PlugInDependencies, ComeFromThePlugInsFolderNotTheCurrentOne)
+{
+    TestFolder folder("dependencies");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    folder.write("\\varnels\\vlplug.ini", "");
+    folder.copyIn(buildFile("fixtures\\dependent_plugin.dll"), std::string("\\varnels\\") + pluginLibraryName);
+    folder.copyIn(buildFile("fixtures\\dependency1\\vldep.dll"), "\\varnels\\vldep.dll");
+    CurrentTestFolder current("dependencies-planted");
+    current.copyIn(buildFile("fixtures\\dependency2\\vldep.dll"), "\\vldep.dll");
+    ASSERT_TRUE(attachEngine(folder));
+    loadWantedCaptionPlugin();
+    ASSERT_TRUE(pluginModule != NULL) << "the plug-in did not load";
+    typedef int (*CopyFunction)();
+    CopyFunction copy = (CopyFunction)(void *)GetProcAddress(pluginModule, "DependencyCopy");
+    ASSERT_TRUE(copy != NULL);
+    EXPECT_EQ(1, copy()) << "the plug-in was given the vldep.dll of the current folder";
+    detachEngine();
+    FreeLibrary(GetModuleHandleA(pluginLibraryName));
+    for (int i = 0; i < 4 && GetModuleHandleA("vldep.dll"); i++) FreeLibrary(GetModuleHandleA("vldep.dll"));
+}

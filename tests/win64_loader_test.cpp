@@ -149,7 +149,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(prefixFileExists(loader64Path())) << loader64Path();
-        ASSERT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode) << "a loader is still running";
+        ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
         ASSERT_TRUE(startChild(quoted(loaderPath()), outputFile("vlload"), &loader));
         ASSERT_TRUE(waitForOutput(loader, "is hooked into every 64-bit program", startTimeout)) << childOutput(loader);
         ASSERT_NE(std::string::npos, childOutput(loader).find("vlload: ")) << childOutput(loader);
@@ -203,7 +203,7 @@ TEST_F(BothBitnesses, The32BitProgramStartedNowRunsVarnelAndShowsTheGradient)
 TEST_F(BothBitnesses, StatusReportsBothLoadersAndTheirEngines)
 {
     ChildResult r = runLoader("/status");
-    EXPECT_EQ((DWORD)loaderOk, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitOk, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("vlload is running (process id " + std::to_string(loader.id)))
         << r.output;
     EXPECT_NE(std::string::npos, r.output.find("vlload64 is running (process id " + std::to_string(loader64)))
@@ -211,9 +211,9 @@ TEST_F(BothBitnesses, StatusReportsBothLoadersAndTheirEngines)
     EXPECT_TRUE(mentionsPath(r.output, shippedFile("varnel.dll"))) << r.output;
     EXPECT_TRUE(mentionsPath(r.output, shippedFile("varnel64.dll"))) << r.output;
     // vlload64 answers for both as well.
-    EXPECT_EQ((DWORD)loaderOk, runLoader("/status", loader64Path()).exitCode);
+    EXPECT_EQ((DWORD)exitOk, runLoader("/status", loader64Path()).exitCode);
     ChildResult second = runLoader("");
-    EXPECT_EQ((DWORD)loaderAlreadyRunning, second.exitCode) << second.output;
+    EXPECT_EQ((DWORD)exitAlreadyRunning, second.exitCode) << second.output;
     EXPECT_EQ(STILL_ACTIVE, waitForExit(loader, 0));
     EXPECT_TRUE(processRuns(loader64));
 }
@@ -221,13 +221,13 @@ TEST_F(BothBitnesses, StatusReportsBothLoadersAndTheirEngines)
 TEST_F(BothBitnesses, StopEndsBothLoadersAndBothProgramsKeepRunning)
 {
     ChildResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)loaderOk, stop.exitCode) << stop.output;
+    EXPECT_EQ((DWORD)exitOk, stop.exitCode) << stop.output;
     EXPECT_NE(std::string::npos, stop.output.find("vlload stopped")) << stop.output;
     EXPECT_NE(std::string::npos, stop.output.find("vlload64 stopped")) << stop.output;
-    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000)) << childOutput(loader);
+    EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 10000)) << childOutput(loader);
     EXPECT_FALSE(processRuns(loader64)) << "vlload64 ended with vlload";
     EXPECT_NE(std::string::npos, childOutput(loader).find("vlload64: hooks removed")) << childOutput(loader);
-    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode);
+    EXPECT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode);
     for (const GalleryReport *r : {&report, &report64}) {
         EXPECT_TRUE(windowAnswers(reportedWindow(*r, "VarnelGalleryMain")));
     }
@@ -248,7 +248,7 @@ TEST_F(BothBitnesses, KillingVlloadTakesVlload64WithIt)
     TerminateProcess(loader.process, 99);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(partner, 10000)) << "vlload64 follows the vlload that started it";
     CloseHandle(partner);
-    EXPECT_EQ((DWORD)loaderNotRunning, runLoader("/status").exitCode);
+    EXPECT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode);
     EXPECT_TRUE(windowAnswers(reportedWindow(report64, "VarnelGalleryMain")));
     // A killed vlload never took its programs' hooks out: a 32-bit program
     // started now finds it gone and is left alone.
@@ -310,7 +310,7 @@ TEST_F(OneHalf, The32BitLoaderAloneNeitherEntersNorHoldsUpA64BitProgram)
     SetEnvironmentVariableA("VARNEL_HIDE_NEWER_FUNCTIONS", NULL);
     EXPECT_EQ(0u, findProcess("vlload64.exe"));
     ChildResult status = runLoader("/status");
-    EXPECT_EQ((DWORD)loaderPartlyRunning, status.exitCode) << status.output;
+    EXPECT_EQ((DWORD)exitPartlyRunning, status.exitCode) << status.output;
     EXPECT_NE(std::string::npos, status.output.find("vlload64 is not running")) << status.output;
     // A 32-bit program is skinned by varnel.dll as on 32-bit Windows.
     ChildProcess gallery32;
@@ -331,13 +331,13 @@ TEST_F(OneHalf, The64BitLoaderAloneNeitherEntersNorHoldsUpA32BitProgram)
     ASSERT_TRUE(startChild(quoted(loader64Path()), outputFile("vlload64"), &loader));
     ASSERT_TRUE(waitForOutput(loader, "is hooked into every 64-bit program", startTimeout)) << childOutput(loader);
     ChildResult status = runLoader("/status");
-    EXPECT_EQ((DWORD)loaderPartlyRunning, status.exitCode) << status.output;
+    EXPECT_EQ((DWORD)exitPartlyRunning, status.exitCode) << status.output;
     EXPECT_NE(std::string::npos, status.output.find("vlload is not running")) << status.output;
     ASSERT_TRUE(startGallery(galleryPath(), &gallery, &report)) << childOutput(gallery);
     expectTheOtherBitnessUnhindered("varnel64.dll");
     ChildResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)loaderOk, stop.exitCode) << stop.output;
-    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000));
+    EXPECT_EQ((DWORD)exitOk, stop.exitCode) << stop.output;
+    EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 10000));
 }
 
 // "vlload /messagehooks": both loaders hook in by global message hooks, as
@@ -368,14 +368,14 @@ TEST_F(LoaderHalves, Vlload64SaysWhichLibraryItLacksAndListsItsExitCodes)
     alone.copyIn(loader64Path(), "\\vlload64.exe");
     if (prefixFileExists(windowsDirectory() + "\\varnel64.dll")) GTEST_SKIP() << "the Windows directory holds varnel64.dll";
     ChildResult r = runLoader("", alone.file("\\vlload64.exe"));
-    EXPECT_EQ((DWORD)loaderDllNotFound, r.exitCode) << r.output;
+    EXPECT_EQ((DWORD)exitDllNotFound, r.exitCode) << r.output;
     EXPECT_NE(std::string::npos, r.output.find("varnel64.dll not found")) << r.output;
     ChildResult usage = runLoader("/?", loader64Path());
-    EXPECT_EQ((DWORD)loaderOk, usage.exitCode);
+    EXPECT_EQ((DWORD)exitOk, usage.exitCode);
     for (const char *line : {"vlload64 /stop", "2  varnel64.dll not found", "9  /status: on 64-bit Windows"})
         EXPECT_NE(std::string::npos, usage.output.find(line)) << line << "\n" << usage.output;
     ChildResult partner = runLoader("/partner 0", loader64Path());
-    EXPECT_EQ((DWORD)loaderUsage, partner.exitCode) << partner.output;
+    EXPECT_EQ((DWORD)exitUsage, partner.exitCode) << partner.output;
 }
 
 TEST_F(LoaderHalves, VlloadWithoutVlload64SkinsThe32BitProgramsAndSaysSo)
@@ -388,8 +388,8 @@ TEST_F(LoaderHalves, VlloadWithoutVlload64SkinsThe32BitProgramsAndSaysSo)
     EXPECT_TRUE(waitForOutput(loader, "is hooked into", startTimeout)) << childOutput(loader);
     EXPECT_NE(std::string::npos, childOutput(loader).find("vlload64.exe not found: 64-bit programs are not skinned"))
         << childOutput(loader);
-    EXPECT_EQ((DWORD)loaderPartlyRunning, runLoader("/status").exitCode);
-    EXPECT_EQ((DWORD)loaderOk, runLoader("/stop").exitCode);
-    EXPECT_EQ((DWORD)loaderOk, waitForExit(loader, 10000));
+    EXPECT_EQ((DWORD)exitPartlyRunning, runLoader("/status").exitCode);
+    EXPECT_EQ((DWORD)exitOk, runLoader("/stop").exitCode);
+    EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 10000));
     endChild(&loader);
 }

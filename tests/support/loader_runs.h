@@ -9,17 +9,9 @@
 
 #include <windows.h>
 
-// vlload's exit codes, as "vlload /?" lists them.
-enum {
-    loaderOk = 0,
-    loaderUsage = 1,
-    loaderDllNotFound = 2,
-    loaderEngineRefused = 3,
-    loaderNoHookEntries = 4,
-    loaderAlreadyRunning = 6,
-    loaderNotRunning = 7,
-    loaderPartlyRunning = 9,
-};
+#include "engine/loader_contract.h"
+
+// vlload's exit codes: engine/loader_contract.h (LoaderExitCode).
 
 std::string windowsDirectory();
 std::string prefixSettingsPath();

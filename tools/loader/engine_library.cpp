@@ -87,10 +87,12 @@ LoaderExitCode loadEngineLibrary(EngineLibrary *library)
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // The engine's attach reads it: this process will install the hooks
     // (engine/engine_state.h, inLoader). Gone again before vlload64 starts.
-    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", "1");
-    library->module = LoadLibraryA(library->path);
+    // By its full path, and what it needs from its own folder first, never
+    // from the loader's current folder.
+    SetEnvironmentVariableA(loaderProcessSwitch, "1");
+    library->module = LoadLibraryExA(library->path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
     DWORD error = GetLastError();
-    SetEnvironmentVariableA("VARNEL_LOADER_PROCESS", NULL);
+    SetEnvironmentVariableA(loaderProcessSwitch, NULL);
     SetErrorMode(oldMode);
     if (!library->module) {
         explainLoadFailure(library->path, error);

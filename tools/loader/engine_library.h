@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 
 // "varnel.dll", or "varnel64.dll" in vlload64.
 extern const char engineLibraryName[];

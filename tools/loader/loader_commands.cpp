@@ -72,9 +72,10 @@ LoaderExitCode resumeEngine()
 // One line per loader that runs: its program and the engine it loaded.
 static int describeLoader(const LoaderNames &names, char *text, int size)
 {
-    RunningLoaderInfo info;
-    if (!loaderRuns(names)) return 0;
-    if (!readLoaderInfo(names, &info)) info.enginePath[0] = 0;
+    LoaderInfoBlock info;
+    HANDLE process = openRunningLoader(names, &info);
+    if (!process) return 0;
+    CloseHandle(process);
     snprintf(text, size, "%s: %s\r\n", names.program, info.enginePath[0] ? info.enginePath : "(starting)");
     return 1;
 }
@@ -174,7 +175,15 @@ int programOfWindow(HWND window, char *name, int size)
             if (found) return 1;
         }
     }
-    HMODULE psapi = LoadLibraryA("psapi.dll");
+    // From the system folder by its full path: a psapi.dll in the loader's
+    // current folder is never loaded.
+    char psapiPath[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryA(psapiPath, MAX_PATH);
+    HMODULE psapi = NULL;
+    if (length > 0 && length < MAX_PATH) {
+        lstrcatA(psapiPath, "\\psapi.dll");
+        psapi = LoadLibraryExA(psapiPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
     ModuleNameFunction moduleName = psapi ? (ModuleNameFunction)GetProcAddress(psapi, "GetModuleFileNameExA") : NULL;
     int found = 0;
     HANDLE process = moduleName ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id) : NULL;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 
 // vlload /pause: the disable marker written, so that programs that start
 // keep the engine out, and the change announced, so that running ones turn

@@ -17,9 +17,10 @@
 #include <stdlib.h>
 
 #include "engine/newer_functions.h"
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 #include "loader_console.h"
 #include "loader_instance.h"
+#include "loader_objects.h"
 
 typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE process, PBOOL wow64);
 
@@ -140,8 +141,9 @@ void startPartnerLoader(PartnerLoader *partner, int messageHooks)
                     (unsigned long)code, partnerFailure(code));
             return;
         }
-        RunningLoaderInfo info;
-        if (readLoaderInfo(loader64Names, &info) && info.processId == started.dwProcessId && info.hooked) break;
+        LoaderInfoBlock info;
+        if (readLoaderInfo(loader64Names, &info) && (DWORD)info.loader.id == started.dwProcessId && info.hooked)
+            break;
         if (GetTickCount() - start > partnerStartTimeout) {
             say("note: vlload64 did not install its hooks within %lu seconds; it is left to finish",
                 (unsigned long)(partnerStartTimeout / 1000));
@@ -158,9 +160,10 @@ void stopPartnerLoader(PartnerLoader *partner)
     if (WaitForSingleObject(partner->process, 0) == WAIT_TIMEOUT) {
         // Its stop event, as "vlload64 /stop" sets it; the process handle
         // says when it has really ended.
-        HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, loader64Names.stop);
-        RunningLoaderInfo info;
-        if (stop && readLoaderInfo(loader64Names, &info) && info.processId == partner->id) SetEvent(stop);
+        LoaderObjectState state;
+        HANDLE stop = openLoaderObject(loaderEvent, loader64Names.stop, EVENT_MODIFY_STATE, &state);
+        LoaderInfoBlock info;
+        if (stop && readLoaderInfo(loader64Names, &info) && (DWORD)info.loader.id == partner->id) SetEvent(stop);
         if (stop) CloseHandle(stop);
         if (WaitForSingleObject(partner->process, partnerStopTimeout) != WAIT_OBJECT_0)
             complain("vlload64 (process id %lu) did not end within %lu seconds", (unsigned long)partner->id,

@@ -8,7 +8,7 @@
 #include <windows.h>
 
 #include "engine_library.h"
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 
 enum { enteringEvents = 3 };  // creation, focus, activation
 

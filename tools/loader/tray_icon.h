@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 
 // The menu's commands, also sent as WM_COMMAND to the loader's window.
 enum TrayCommand {

@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "engine_library.h"
-#include "exit_codes.h"
+#include "engine/loader_contract.h"
 #include "loader_console.h"
 #include "loader_commands.h"
 #include "loader_instance.h"
@@ -23,7 +23,7 @@
 
 // The loader's hidden window: a target for the session's end, and for anyone
 // who prefers a WM_CLOSE to "vlload /stop".
-static const char *const loaderWindowClass = sizeof(void *) == 8 ? "VarnelLoader64" : "VarnelLoader";
+static const char *const loaderWindowClass = sizeof(void *) == 8 ? loader64WindowClassName : loaderWindowClassName;
 
 static void printUsage()
 {
@@ -76,11 +76,14 @@ static void printUsage()
         "  %d  /stop, /status: not running\r\n"
         "  %d  /stop: the running vlload did not end in time\r\n"
         "  %d  /status: on 64-bit Windows, only one of vlload and vlload64 is running\r\n"
+        "  %d  a name the loader needs is held by another user's object, one of another kind,\r\n"
+        "      or a program that is not a loader\r\n"
         "  %d, %d  /windowsbits: 32-bit, 64-bit Windows",
         program, sizeof(void *) == 8 ? "64-bit " : "", program, engineLibraryName,
         stop, status, help, engineLibraryName, program, windows, windows, exitOk, exitUsage,
         exitDllNotFound, engineLibraryName, exitEngineRefused, exitNoHookEntries, engineLibraryName, exitHookFailed,
-        exitAlreadyRunning, exitNotRunning, exitStopTimedOut, exitPartlyRunning, exitWindows32, exitWindows64);
+        exitAlreadyRunning, exitNotRunning, exitStopTimedOut, exitPartlyRunning, exitNameTaken, exitWindows32,
+        exitWindows64);
 }
 
 static LRESULT CALLBACK loaderWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
