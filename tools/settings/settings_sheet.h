@@ -33,8 +33,11 @@ enum {
 // closed and returns NULL. The caption preview's class must be registered.
 HWND openSettingsSheet(bool modeless, SettingsPage startPage);
 
-// The window of each page once the sheet has created it, else NULL.
+// The window of each page once the sheet has created it, else NULL; and
+// its tooltip control, which names each row's setting (identifier and help)
+// for the row's controls.
 extern HWND settingsPageWindows[settingsPageCount];
+extern HWND settingsPageTips[settingsPageCount];
 
 // Shows a problem with what was typed or with a file, over owner.
 void reportSettingsProblem(HWND owner, const std::string &text);
