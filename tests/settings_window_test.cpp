@@ -800,8 +800,9 @@ TEST_F(SettingsWindow, KeyboardTabsMnemonicsPagesAndEnter)
 }
 
 // Every group of every page is reached from the keyboard: Tab from a page's
-// first setting passes each setting's control once, group after group, and
-// each label's letter with Alt goes to its setting.
+// first setting passes each setting's control once, group after group,
+// naming each in the page's help line, and each label's letter with Alt goes
+// to its setting.
 TEST_F(SettingsWindow, TabAndMnemonicsReachEverySettingOfEveryGroup)
 {
     for (int p = 0; p < settingsPageCount; p++) {
@@ -815,7 +816,10 @@ TEST_F(SettingsWindow, TabAndMnemonicsReachEverySettingOfEveryGroup)
         for (int step = 0; step < 60 && reached.size() < rows.size(); step++) {
             key(VK_TAB);
             auto found = controls.find(GetFocus());
-            if (found != controls.end() && found->second != reached.back()) reached.push_back(found->second);
+            if (found == controls.end() || found->second == reached.back()) continue;
+            reached.push_back(found->second);
+            // What the tooltip tells the mouse, the help line tells the keyboard.
+            EXPECT_EQ(settingRowTip(*found->second), windowText(GetDlgItem(pageWindow, helpLineId)));
         }
         ASSERT_EQ(rows.size(), reached.size()) << settingsPageTitles[p];
         for (size_t i = 0; i < rows.size(); i++)

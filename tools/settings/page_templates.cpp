@@ -1,5 +1,5 @@
 // The pages' templates, a group box per group of the engine's table and a
-// row per setting in it. The groups stand in two columns, the first groups
+// row per setting in it, and a help line below the groups. The groups stand in two columns, the first groups
 // of the page in the left one, split where the taller column is shortest;
 // the tab order runs down the left column, then down the right one. Every
 // control that takes the focus gets a mnemonic of its own within its page:
@@ -11,6 +11,8 @@
 enum : WORD { labelId = 0xFFFF };
 
 short previewTop;
+
+const char helpLineHint[] = "Move to a setting, or rest the mouse on it, to see its name and what it does.";
 
 // Geometry, dialog units.
 enum {
@@ -41,8 +43,10 @@ static void addRow(DialogTemplate *t, const SettingRow &row, short x, short y, s
 {
     const WORD id = (WORD)(settingControlBase + row.position);
     const std::string label = withMnemonic(row.label, used);
+    // BS_NOTIFY: the page hears of the focus, for its help line.
     if (row.kind == flagRow) {
-        addDialogItem(t, buttonAtom, BS_AUTOCHECKBOX | WS_TABSTOP, 0, x, y, checkWidth, 10, id, label.c_str());
+        addDialogItem(t, buttonAtom, BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP, 0, x, y, checkWidth, 10, id,
+                      label.c_str());
         return;
     }
     // A label's mnemonic moves the focus to the edit after it.
@@ -51,7 +55,7 @@ static void addRow(DialogTemplate *t, const SettingRow &row, short x, short y, s
     addDialogItem(t, editAtom, editStyle, 0, x + valueLeft, y, width, editHeight, id, "");
     if (row.kind == colourRow) {
         const std::string chooser = withMnemonic("Choose...", used);
-        addDialogItem(t, buttonAtom, BS_PUSHBUTTON | WS_TABSTOP, 0, x + chooserLeft, y - 1, chooserWidth, 14,
+        addDialogItem(t, buttonAtom, BS_PUSHBUTTON | BS_NOTIFY | WS_TABSTOP, 0, x + chooserLeft, y - 1, chooserWidth, 14,
                       (WORD)(colourButtonBase + row.position), chooser.c_str());
     }
 }
@@ -146,7 +150,10 @@ void buildPageTemplate(SettingsPage page, DialogTemplate *t)
     // their mnemonics first, so that those stay the same whatever the rows.
     if (page == windowsPage)
         for (const char *text : exclusionTexts) withMnemonic(text, &used);
-    const short bottom = addGroups(t, page, 4, &used);
+    short bottom = addGroups(t, page, 4, &used);
+    addDialogItem(t, staticAtom, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, margin, (short)(bottom + 3), pageWidth - 2 * margin,
+                  textHeight, helpLineId, helpLineHint);
+    bottom = (short)(bottom + 3 + textHeight);
     if (page == captionsPage) addPreviewFrame(t, (short)(bottom + 4));
     if (page == windowsPage) {
         std::string again;

@@ -15,4 +15,7 @@ enum { pageWidth = 440, pageHeight = 252 };
 enum { previewLeft = 14, previewWidth = pageWidth - 28 };
 extern short previewTop;
 
+// What a page's help line says before a setting has the focus.
+extern const char helpLineHint[];
+
 void buildPageTemplate(SettingsPage page, DialogTemplate *t);

@@ -189,8 +189,22 @@ static void settingControlChanged(HWND page, int id, int code)
     }
 }
 
+// The help line names the setting whose control took the focus.
+static void showRowHelp(HWND page, int id)
+{
+    for (const SettingRow &row : settingRows(pageOf(page))) {
+        if (id != settingControlBase + row.position && id != colourButtonBase + row.position) continue;
+        SetDlgItemTextA(page, helpLineId, settingRowTip(row).c_str());
+        return;
+    }
+}
+
 static void pageCommand(HWND page, int id, int code)
 {
+    if (code == BN_SETFOCUS || code == EN_SETFOCUS) {
+        showRowHelp(page, id);
+        return;
+    }
     if (fillingPage) return;
     if (id > colourButtonBase && id <= colourButtonBase + settingsPositionCount && code == BN_CLICKED)
         chooseColour(page, id - colourButtonBase);

@@ -199,9 +199,10 @@ static std::string positionsTable()
     for (int c = 0; c < settingColourCount; c++) {
         int positions[3];
         settingColourPositions((SettingColour)c, positions);
-        text += "- `" + std::string(settingColours[c].name) + "` (" + std::to_string(positions[0]) + " to " +
-                std::to_string(positions[2]) + "), \"" + settingColours[c].label + "\": " + settingColours[c].help +
-                "\n";
+        text += filled("`" + std::string(settingColours[c].name) + "` (" + std::to_string(positions[0]) + " to " +
+                           std::to_string(positions[2]) + "), \"" + settingColours[c].label +
+                           "\": " + settingColours[c].help,
+                       "- ", "  ");
     }
     return text + "\n";
 }
@@ -259,7 +260,8 @@ static std::string pagesList()
 
 static const char settingsWindowRest[] =
     "Resting the mouse on a setting shows its name, as `vl.ini`'s named form and\n"
-    "vlconf write it, and what it does. Flags are check boxes, bytes are numbers\n"
+    "vlconf write it, and what it does; so does the line below the groups for the\n"
+    "setting that has the focus. Flags are check boxes, bytes are numbers\n"
     "typed in, and the two gradient end colours are `#RRGGBB` values with a\n"
     "Choose... button that opens the system's colour dialog. A setting that\n"
     "another one overrides (above) is greyed out while it is overridden.\n"
