@@ -33,8 +33,6 @@ std::vector<SettingRow> settingRows(SettingsPage page)
 
 static const SettingPosition &positionOf(const SettingRow &row) { return settingPositions[row.position - 1]; }
 
-std::string settingRowExplanation(const SettingRow &row) { return row.help; }
-
 std::string settingRowTip(const SettingRow &row) { return std::string(row.name) + ": " + row.help; }
 
 static int fieldAt(int position)

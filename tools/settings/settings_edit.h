@@ -62,9 +62,6 @@ struct SettingRow {
 // rows in position order; every named position is on exactly one page.
 std::vector<SettingRow> settingRows(SettingsPage page);
 
-// The explanation of a row: the table's help text.
-std::string settingRowExplanation(const SettingRow &row);
-
 // The tooltip of a row's controls: the identifier, then the help text.
 std::string settingRowTip(const SettingRow &row);
 
