@@ -1,6 +1,9 @@
 // The settings record and the reader of vl.ini. The table of positions is the
-// one place where names, kinds and defaults live; the engine's reader and the
-// settings tool both walk it.
+// one place where every fact about a setting lives: name, kind, default,
+// what forces it off, the colour it is a third of, its label and help for
+// people and where the settings window shows it. The engine's reader,
+// vlconf, the settings window and docs/settings.md (which vlconf writes) all
+// walk it, so a new setting is one row here and its use.
 #include "engine/settings.h"
 
 #include <string.h>
@@ -12,49 +15,151 @@ SettingsRecord Settings;
 
 #define FIELD(name) &SettingsRecord::name
 
-const SettingPosition settingPositions[settingsPositionCount] = {
-    {1, "paintCaptions", flagOffWhenOne, 1, FIELD(paintCaptions), "the engine paints the captions of captioned windows"},
-    {2, "listViewHotTrack", flagOffWhenOne, 1, FIELD(listViewHotTrack), "list views get hot tracking and header drag-and-drop"},
-    {3, "flatToolbars", flagOffWhenOne, 1, FIELD(flatToolbars), "toolbars become flat with tooltips"},
-    {4, "skinButtons", flagOffWhenOne, 1, FIELD(skinButtons), "push buttons are restyled before their own handling"},
-    {5, "flatTabs", flagOffWhenOne, 1, FIELD(flatTabs), "the taskbar's tab buttons become flat and hot-tracking"},
-    {6, "activeGradientEndR", byteValue, 0, FIELD(activeGradientEndR), "red of the colour the active caption gradient runs to"},
-    {7, "activeGradientEndG", byteValue, 0, FIELD(activeGradientEndG), "green of the colour the active caption gradient runs to"},
-    {8, "activeGradientEndB", byteValue, 0, FIELD(activeGradientEndB), "blue of the colour the active caption gradient runs to"},
-    {9, "inactiveGradientEndR", byteValue, 128, FIELD(inactiveGradientEndR), "red of the colour the inactive caption gradient runs to"},
-    {10, "inactiveGradientEndG", byteValue, 128, FIELD(inactiveGradientEndG), "green of the colour the inactive caption gradient runs to"},
-    {11, "inactiveGradientEndB", byteValue, 128, FIELD(inactiveGradientEndB), "blue of the colour the inactive caption gradient runs to"},
-    {12, "gradientSteps", byteValue, 0, FIELD(gradientSteps), "number of colour bands of a gradient caption"},
-    {13, "animateMainWindows", flagOffWhenOne, 1, FIELD(animateMainWindows), "top-level windows zoom open when shown"},
-    {14, "animateMenus", flagOffWhenOne, 1, FIELD(animateMenus), "popup menus zoom open when shown"},
-    {15, "solidInactiveCaption", flagOffWhenOne, 1, FIELD(solidInactiveCaption), "inactive captions are one solid band (striped: bare)"},
-    {16, "animationDelay", byteValue, 0, FIELD(animationDelay), "milliseconds between the frames of the show animations"},
-    {17, NULL, ignoredValue, 0, NULL, "read and ignored"},
-    {18, "centerCaptionText", flagOffWhenOne, 0, FIELD(centerCaptionText), "caption title centred (in one font)"},
-    {19, "mirroredGradient", flagOffWhenOne, 0, FIELD(mirroredGradient), "gradient reaches its end colour in the middle and runs back"},
-    {20, "skinMdiChildren", flagOffWhenOne, 0, FIELD(skinMdiChildren), "MDI child windows get the engine's captions too"},
-    {21, "controlBarGrippers", flagOffWhenOne, 0, FIELD(controlBarGrippers), "a gripper on toolbars inside control bars"},
-    {22, "tabDesktopBackground", flagOffWhenOne, 0, FIELD(tabDesktopBackground), "the desktop picture behind the taskbar's flat tabs"},
-    {23, "tileBackgrounds", flagOffWhenOne, 0, FIELD(tileBackgrounds), "vl.bmp and vlmdi.bmp tiled behind dialogs, bars and MDI clients"},
-    {24, "transparentListText", flagOffWhenOne, 0, FIELD(transparentListText), "list views draw their text on a transparent background"},
-    {25, "folderBackground", flagOffWhenOne, 0, FIELD(folderBackground), "vlback.bmp tiled behind folder views"},
-    {26, "listViewGridLines", flagOffWhenOne, 0, FIELD(listViewGridLines), "list views also get grid lines"},
-    {27, "macButtons", flagOffWhenOne, 0, FIELD(macButtons), "striped captions with caption-box bitmaps, close box at the left"},
-    {28, "forceClientEdge", flagOffWhenOne, 0, FIELD(forceClientEdge), "the striped painter gives some windows a client edge"},
-    {29, "unusedFlag29", flagOffWhenOne, 0, FIELD(unusedFlag29), "read and stored, never used"},
-    {30, "unusedFlag30", flagOffWhenOne, 0, FIELD(unusedFlag30), "read and stored, never used"},
-    {31, "pageKeyScroll", flagOffWhenOne, 0, FIELD(pageKeyScroll), "Page Up/Down and page scrolls replayed as line steps"},
-    {32, "rightClickRollUp", flagOffWhenOne, 1, FIELD(rightClickRollUp), "right click on a border rolls a window up to its caption"},
-    {33, "roundedWindows", flagOffWhenOne, 0, FIELD(roundedWindows), "popup menus get rounded corners"},
-    {34, "skipToolWindowCaptions", flagOnWhenOne, 1, FIELD(skipToolWindowCaptions), "captions of tool windows are left to the system (1 = on)"},
-    {35, "subclassWindows", flagOffWhenOne, 1, FIELD(subclassWindows), "windows are subclassed by the engine"},
-    {36, "mdiBackground", flagOffWhenOne, 0, FIELD(mdiBackground), "vlmdi.bmp tiled behind MDI clients"},
-    {37, "skinScrollBars", flagOffWhenOne, 1, FIELD(skinScrollBars), "scroll bars painted with vlscr.bmp"},
-    {38, "splitTitleFonts", flagOffWhenOne, 1, FIELD(splitTitleFonts), "title drawn in two fonts, split at the first \"-\""},
-    {39, "ownerDrawnButtons", flagOffWhenOne, 0, FIELD(ownerDrawnButtons), "push buttons made owner-drawn and painted flat"},
-    {40, "subclassOnActivate", flagOffWhenOne, 0, FIELD(subclassOnActivate), "windows are also subclassed on activation"},
+const char *const settingPageTitles[settingsPageCount] = {"Captions", "Controls", "Backgrounds", "Windows"};
+
+const SettingGroupEntry settingGroups[settingGroupCount] = {
+    {captionsPage, "Which title bars"},
+    {captionsPage, "Colours"},
+    {captionsPage, "Title text"},
+    {captionsPage, "Striped title bars"},
+    {controlsPage, "Push buttons"},
+    {controlsPage, "Toolbars and taskbar"},
+    {controlsPage, "Lists"},
+    {controlsPage, "Scroll bars"},
+    {backgroundsPage, "Pictures behind windows"},
+    {windowsPage, "Which windows"},
+    {windowsPage, "Motion"},
+    {windowsPage, "Mouse and keyboard"},
+    {windowsPage, "Menus"},
+    {windowsPage, "Not used"},
 };
 
+const SettingColourEntry settingColours[settingColourCount] = {
+    {"activeGradientEnd", "Active title bar fades to", "the colour the active caption gradient runs to"},
+    {"inactiveGradientEnd", "Inactive title bar fades to", "the colour the inactive caption gradient runs to"},
+};
+
+// Shorthands for the columns that most rows leave empty.
+#define ALONE noColour, 0, NULL
+#define ACTIVE activeEndColour, 0, NULL
+#define INACTIVE inactiveEndColour, 0, NULL
+
+// Position, name, kind, default, field, help, label, group, colour, forced
+// off by and why, live.
+const SettingPosition settingPositions[settingsPositionCount] = {
+    {1, "paintCaptions", flagOffWhenOne, 1, FIELD(paintCaptions), "the engine paints the captions of captioned windows",
+     "Paint title bars", whichCaptionsGroup, ALONE, liveAtOnce},
+    {2, "listViewHotTrack", flagOffWhenOne, 1, FIELD(listViewHotTrack),
+     "list views get hot tracking and header drag-and-drop", "Highlight list items under the mouse", listsGroup, ALONE,
+     liveOnKeepsOff},
+    {3, "flatToolbars", flagOffWhenOne, 1, FIELD(flatToolbars), "toolbars become flat with tooltips",
+     "Flat toolbars with tooltips", barsGroup, ALONE, liveOnKeepsOff},
+    {4, "skinButtons", flagOffWhenOne, 1, FIELD(skinButtons), "push buttons are restyled before their own handling",
+     "Restyle push buttons", pushButtonsGroup, ALONE, liveOnKeepsOff},
+    {5, "flatTabs", flagOffWhenOne, 1, FIELD(flatTabs), "the taskbar's tab buttons become flat and hot-tracking",
+     "Flat taskbar buttons", barsGroup, ALONE, liveOnKeepsOff},
+    {6, "activeGradientEndR", byteValue, 0, FIELD(activeGradientEndR),
+     "red of the colour the active caption gradient runs to", "Active title bar fades to: red", captionColoursGroup,
+     ACTIVE, liveAtOnce},
+    {7, "activeGradientEndG", byteValue, 0, FIELD(activeGradientEndG),
+     "green of the colour the active caption gradient runs to", "Active title bar fades to: green",
+     captionColoursGroup, ACTIVE, liveAtOnce},
+    {8, "activeGradientEndB", byteValue, 0, FIELD(activeGradientEndB),
+     "blue of the colour the active caption gradient runs to", "Active title bar fades to: blue", captionColoursGroup,
+     ACTIVE, liveAtOnce},
+    {9, "inactiveGradientEndR", byteValue, 128, FIELD(inactiveGradientEndR),
+     "red of the colour the inactive caption gradient runs to", "Inactive title bar fades to: red",
+     captionColoursGroup, INACTIVE, liveAtOnce},
+    {10, "inactiveGradientEndG", byteValue, 128, FIELD(inactiveGradientEndG),
+     "green of the colour the inactive caption gradient runs to", "Inactive title bar fades to: green",
+     captionColoursGroup, INACTIVE, liveAtOnce},
+    {11, "inactiveGradientEndB", byteValue, 128, FIELD(inactiveGradientEndB),
+     "blue of the colour the inactive caption gradient runs to", "Inactive title bar fades to: blue",
+     captionColoursGroup, INACTIVE, liveAtOnce},
+    {12, "gradientSteps", byteValue, 0, FIELD(gradientSteps), "number of colour bands of a gradient caption",
+     "Colour bands in a title bar", captionColoursGroup, ALONE, liveAtOnce},
+    {13, "animateMainWindows", flagOffWhenOne, 1, FIELD(animateMainWindows), "top-level windows zoom open when shown",
+     "Zoom windows open", motionGroup, ALONE, liveAtOnce},
+    {14, "animateMenus", flagOffWhenOne, 1, FIELD(animateMenus), "popup menus zoom open when shown",
+     "Zoom menus open", motionGroup, ALONE, liveAtOnce},
+    {15, "solidInactiveCaption", flagOffWhenOne, 1, FIELD(solidInactiveCaption),
+     "inactive captions are one solid band (striped: bare)", "Inactive title bars in one colour", captionColoursGroup,
+     noColour, 27, "striped captions have no solid inactive look", liveAtOnce},
+    {16, "animationDelay", byteValue, 0, FIELD(animationDelay), "milliseconds between the frames of the show animations",
+     "Zoom frame delay (ms)", motionGroup, ALONE, liveAtOnce},
+    {17, NULL, ignoredValue, 0, NULL, "read and ignored", "Not used", noGroup, ALONE, liveNever},
+    {18, "centerCaptionText", flagOffWhenOne, 0, FIELD(centerCaptionText), "caption title centred (in one font)",
+     "Centre the title", titleTextGroup, ALONE, liveAtOnce},
+    {19, "mirroredGradient", flagOffWhenOne, 0, FIELD(mirroredGradient),
+     "gradient reaches its end colour in the middle and runs back", "Fade to the middle and back",
+     captionColoursGroup, ALONE, liveAtOnce},
+    {20, "skinMdiChildren", flagOffWhenOne, 0, FIELD(skinMdiChildren), "MDI child windows get the engine's captions too",
+     "Also paint document windows (MDI)", whichCaptionsGroup, ALONE, liveAtOnce},
+    {21, "controlBarGrippers", flagOffWhenOne, 0, FIELD(controlBarGrippers),
+     "a gripper on toolbars inside control bars", "Grippers on docked toolbars", barsGroup, ALONE, liveAtOnce},
+    {22, "tabDesktopBackground", flagOffWhenOne, 0, FIELD(tabDesktopBackground),
+     "the desktop picture behind the taskbar's flat tabs", "Desktop picture behind taskbar buttons", picturesGroup,
+     ALONE, liveAtOnce},
+    {23, "tileBackgrounds", flagOffWhenOne, 0, FIELD(tileBackgrounds),
+     "vl.bmp and vlmdi.bmp tiled behind dialogs, bars and MDI clients", "Picture behind dialogs and bars",
+     picturesGroup, ALONE, liveAtOnce},
+    {24, "transparentListText", flagOffWhenOne, 0, FIELD(transparentListText),
+     "list views draw their text on a transparent background", "List text without a background", listsGroup, ALONE,
+     liveOnKeepsOff},
+    {25, "folderBackground", flagOffWhenOne, 0, FIELD(folderBackground), "vlback.bmp tiled behind folder views",
+     "Picture behind folder views", picturesGroup, ALONE, liveAtOnce},
+    {26, "listViewGridLines", flagOffWhenOne, 0, FIELD(listViewGridLines), "list views also get grid lines",
+     "Grid lines in lists", listsGroup, ALONE, liveOnKeepsOff},
+    {27, "macButtons", flagOffWhenOne, 0, FIELD(macButtons),
+     "striped captions with caption-box bitmaps, close box at the left", "Striped title bars, close box at the left",
+     stripedCaptionsGroup, ALONE, liveAtOnce},
+    {28, "forceClientEdge", flagOffWhenOne, 0, FIELD(forceClientEdge),
+     "the striped painter gives some windows a client edge", "Sunken edge inside striped windows",
+     stripedCaptionsGroup, ALONE, liveOnKeepsOff},
+    {29, "unusedFlag29", flagOffWhenOne, 0, FIELD(unusedFlag29), "read and stored, never used", "Unused position 29",
+     notUsedGroup, ALONE, liveNever},
+    {30, "unusedFlag30", flagOffWhenOne, 0, FIELD(unusedFlag30), "read and stored, never used", "Unused position 30",
+     notUsedGroup, ALONE, liveNever},
+    {31, "pageKeyScroll", flagOffWhenOne, 0, FIELD(pageKeyScroll), "Page Up/Down and page scrolls replayed as line steps",
+     "Page keys scroll line by line", mouseAndKeysGroup, ALONE, liveAtOnce},
+    {32, "rightClickRollUp", flagOffWhenOne, 1, FIELD(rightClickRollUp),
+     "right click on a border rolls a window up to its caption", "Right-click a border to roll a window up",
+     mouseAndKeysGroup, ALONE, liveOnKeepsOff},
+    {33, "roundedWindows", flagOffWhenOne, 0, FIELD(roundedWindows), "popup menus get rounded corners",
+     "Rounded menu corners", menusGroup, ALONE, liveOnKeepsOff},
+    {34, "skipToolWindowCaptions", flagOnWhenOne, 1, FIELD(skipToolWindowCaptions),
+     "captions of tool windows are left to the system", "Leave tool-window captions alone", whichCaptionsGroup,
+     ALONE, liveAtOnce},
+    {35, "subclassWindows", flagOffWhenOne, 1, FIELD(subclassWindows), "windows are subclassed by the engine",
+     "Follow each window's own messages", whichWindowsGroup, ALONE, liveOnKeepsOff},
+    {36, "mdiBackground", flagOffWhenOne, 0, FIELD(mdiBackground), "vlmdi.bmp tiled behind MDI clients",
+     "Picture behind document areas (MDI)", picturesGroup, ALONE, liveAtOnce},
+    {37, "skinScrollBars", flagOffWhenOne, 1, FIELD(skinScrollBars), "scroll bars painted with vlscr.bmp",
+     "Patterned scroll bars", scrollBarsGroup, ALONE, liveAtOnce},
+    {38, "splitTitleFonts", flagOffWhenOne, 1, FIELD(splitTitleFonts), "title drawn in two fonts, split at the first \"-\"",
+     "Two fonts, split at the first \"-\"", titleTextGroup, noColour, 18, "a centred title is drawn in one font",
+     liveAtOnce},
+    {39, "ownerDrawnButtons", flagOffWhenOne, 0, FIELD(ownerDrawnButtons), "push buttons made owner-drawn and painted flat",
+     "Flat push buttons", pushButtonsGroup, ALONE, liveOnKeepsOff},
+    {40, "subclassOnActivate", flagOffWhenOne, 0, FIELD(subclassOnActivate), "windows are also subclassed on activation",
+     "Also follow windows when activated", whichWindowsGroup, ALONE, liveOnKeepsOff},
+};
+
+#undef ALONE
+#undef ACTIVE
+#undef INACTIVE
+
+SettingPage settingPage(const SettingPosition &position)
+{
+    return position.group == noGroup ? noPage : settingGroups[position.group].page;
+}
+
+void settingColourPositions(SettingColour colour, int positions[3])
+{
+    int found = 0;
+    for (const SettingPosition &p : settingPositions)
+        if (p.colour == colour && found < 3) positions[found++] = p.position;
+}
 
 void resetSettings(SettingsRecord *settings)
 {
@@ -108,6 +213,14 @@ const SettingPosition *findSettingPosition(const char *name)
     for (const SettingPosition &p : settingPositions)
         if (p.name && sameNameIgnoringCase(p.name, name)) return &p;
     return NULL;
+}
+
+SettingColour findSettingColour(const char *name)
+{
+    if (!name) return noColour;
+    for (int c = 0; c < settingColourCount; c++)
+        if (sameNameIgnoringCase(settingColours[c].name, name)) return (SettingColour)c;
+    return noColour;
 }
 
 static int isBlank(int c)
@@ -225,15 +338,11 @@ void readSettingsValues(SettingsReader *reader, SettingsFileValues *values)
 
 void applySettingsValues(const int values[settingsPositionCount], SettingsRecord *settings)
 {
-    for (const SettingPosition &p : settingPositions) {
-        int value = values[p.position - 1];
-        if (p.field) settings->*p.field = settingFieldValue(p, value);
-        // A striped caption has no solid inactive look.
-        if (p.field == &SettingsRecord::macButtons && settings->macButtons == 1) settings->solidInactiveCaption = 0;
-        // Centred text is drawn in one font.
-        if (p.field == &SettingsRecord::splitTitleFonts && settings->centerCaptionText == 1)
-            settings->splitTitleFonts = 0;
-    }
+    for (const SettingPosition &p : settingPositions)
+        if (p.field) settings->*p.field = settingFieldValue(p, values[p.position - 1]);
+    // Every value is in first, so the order of the table does not matter.
+    for (const SettingPosition &p : settingPositions)
+        if (p.forcedOffBy && settings->*settingPositions[p.forcedOffBy - 1].field == 1) settings->*p.field = 0;
     if (settings->animateMenus == 0 && settings->animateMainWindows == 0)
         settings->animateWindows = 0;
 }

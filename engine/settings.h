@@ -67,17 +67,78 @@ enum SettingKind {
     ignoredValue,     // position 17: read and dropped
 };
 
+// The pages of the settings window (tools/settings), in their order.
+enum SettingPage { noPage = -1, captionsPage, controlsPage, backgroundsPage, windowsPage, settingsPageCount };
+extern const char *const settingPageTitles[settingsPageCount];
+
+// The groups of those pages: each on one page, shown in this order.
+enum SettingGroup {
+    noGroup = -1,
+    whichCaptionsGroup,
+    captionColoursGroup,
+    titleTextGroup,
+    stripedCaptionsGroup,
+    pushButtonsGroup,
+    barsGroup,
+    listsGroup,
+    scrollBarsGroup,
+    picturesGroup,
+    whichWindowsGroup,
+    motionGroup,
+    mouseAndKeysGroup,
+    menusGroup,
+    notUsedGroup,
+    settingGroupCount
+};
+struct SettingGroupEntry {
+    SettingPage page;
+    const char *title;
+};
+extern const SettingGroupEntry settingGroups[settingGroupCount];
+
+// The two colours of vl.ini, each three byte positions in a row (red, green,
+// blue) that people set as one #RRGGBB value under the colour's name.
+enum SettingColour { noColour = -1, activeEndColour, inactiveEndColour, settingColourCount };
+struct SettingColourEntry {
+    const char *name;   // as vlconf and the named form take it
+    const char *label;  // for people, as the settings window shows it
+    const char *help;
+};
+extern const SettingColourEntry settingColours[settingColourCount];
+
+// When running programs follow a change (engine/live_settings.h).
+enum SettingLive {
+    liveNever,          // no effect at all
+    liveAtOnce,         // on the next repaint or message, either way
+    liveOnKeepsOff,     // switched on at once; switched off, windows already changed keep it
+};
+
 struct SettingPosition {
     int position;                       // 1..40
     const char *name;                   // field name, or NULL for position 17
     SettingKind kind;
     int defaultValue;                   // field value before any file is read
     int SettingsRecord::*field;         // NULL for position 17
-    const char *description;            // one line for people
+    const char *description;            // help text: one line for people
+    const char *label;                  // what a Windows user would read in Display Properties
+    SettingGroup group;                 // where the settings window shows it (the group gives the page)
+    SettingColour colour;               // the colour it is one third of, or noColour
+    int forcedOffBy;                    // a flag whose being on holds this one off; 0 when none
+    const char *forcedOffWhy;           // why, for people; NULL when none
+    SettingLive live;
 };
 
 enum { settingsPositionCount = 40 };
 extern const SettingPosition settingPositions[settingsPositionCount];
+
+// The page a position is shown on, noPage for position 17.
+SettingPage settingPage(const SettingPosition &position);
+
+// The three positions of a colour, red first.
+void settingColourPositions(SettingColour colour, int positions[3]);
+
+// A colour by name, ignoring case; noColour when none has it.
+SettingColour findSettingColour(const char *name);
 
 // The record as it is before any file is read.
 void resetSettings(SettingsRecord *settings);
@@ -128,12 +189,12 @@ struct SettingsFileValues {
 };
 void readSettingsValues(SettingsReader *reader, SettingsFileValues *values);
 
-// The rules and the forcings after positions 27, 38 and 40, applied to the
+// The rules and the forcings of the table (forcedOffBy), applied to the
 // 40 holder values into a record (which keeps its other fields).
 void applySettingsValues(const int values[settingsPositionCount], SettingsRecord *settings);
 
-// Reads the 40 positions from an open vl.ini with the rules and the forcings
-// after positions 27, 38 and 40.
+// Reads the 40 positions from an open vl.ini with the rules and the
+// forcings.
 void readSettingsFile(FILE *file, SettingsRecord *settings);
 
 

@@ -645,6 +645,50 @@ TEST(VlconfNamedForm, ImportNamesTheBadLineAndWritesNothing)
     }
 }
 
+// What scripts hand on to "vlconf set": the settings as written, checked by
+// the same parser, and nothing written anywhere.
+TEST(VlconfNamedForm, AssignmentsListTheSettingsAsWrittenAndWriteNothing)
+{
+    TestFolder folder("assignments");
+    folder.write("\\mine.txt", "; mine\n\n  gradientSteps = 12  \r\nMACBUTTONS=yes\nactiveGradientEnd = #010203\n");
+    ToolRun run = vlconf({"import", folder.file("\\mine.txt"), "--assignments"});
+    ASSERT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ((std::vector<std::string>{"gradientSteps=12", "MACBUTTONS=yes", "activeGradientEnd=#010203"}),
+              lines(run.out));
+    EXPECT_EQ("", run.err) << "no forcing notes: nothing is imported";
+
+    // A line vlconf cannot take fails the whole list rather than being left out.
+    folder.write("\\bad.txt", "gradientSteps = 12\ngradientSteps = 32 # many\n");
+    run = vlconf({"import", folder.file("\\bad.txt"), "--assignments"});
+    EXPECT_EQ((DWORD)exitUsage, run.code);
+    EXPECT_EQ("", run.out);
+    EXPECT_NE(std::string::npos, run.err.find("line 2")) << run.err;
+
+    run = vlconf({"import", folder.file("\\mine.txt"), folder.file("\\vl.ini"), "--assignments"});
+    EXPECT_EQ((DWORD)exitUsage, run.code) << "a list is printed, never written";
+    EXPECT_FALSE(fileExists(folder.file("\\vl.ini")));
+}
+
+// scripts/run and scripts/real-programs write the showcase as "new", then
+// "set" with these assignments; the setup program's vl.ini is "import" of
+// the same file. The two must agree.
+TEST(VlconfNamedForm, ShowcaseAssignmentsSetOnTheDefaultsEqualItsImport)
+{
+    TestFolder folder("showcase");
+    const std::string showcase = std::string(VARNEL_SOURCE_DIR) + "/packaging/showcase.txt";
+    ToolRun listed = vlconf({"import", showcase, "--assignments"});
+    ASSERT_EQ(0u, listed.code) << listed.err;
+    ASSERT_FALSE(lines(listed.out).empty());
+    ASSERT_EQ(0u, vlconf({"new", folder.file("\\set.ini")}).code);
+    std::vector<std::string> setArgs = {"set"};
+    for (const std::string &a : lines(listed.out)) setArgs.push_back(a);
+    setArgs.push_back(folder.file("\\set.ini"));
+    ToolRun set = vlconf(setArgs);
+    ASSERT_EQ(0u, set.code) << set.err;
+    ASSERT_EQ(0u, vlconf({"import", showcase, folder.file("\\imported.ini")}).code);
+    EXPECT_EQ(readBytes(folder.file("\\imported.ini")), readBytes(folder.file("\\set.ini")));
+}
+
 // ---- Exclusion list -----------------------------------------------------------
 
 TEST(VlconfExclusion, ExcludeAndIncludeKeepEveryOtherLine)
@@ -713,6 +757,66 @@ TEST(VlconfReference, IsTheCommittedDocument)
         if (p.name) EXPECT_NE(std::string::npos, run.out.find("`" + std::string(p.name) + "`")) << p.name;
     for (const char *marker : {"vldis.ini", "vlplug.ini", "vlprog.ini", "vlexcl.ini"})
         EXPECT_NE(std::string::npos, run.out.find(marker)) << marker;
+}
+
+static std::vector<std::string> tabFields(const std::string &line)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+TEST(VlconfReference, TsvGivesEveryPositionsFactsInTwelveFields)
+{
+    ToolRun run = vlconf({"reference", "--tsv"});
+    ASSERT_EQ(0u, run.code) << run.err;
+    const std::vector<std::string> rows = lines(run.out);
+    ASSERT_EQ((size_t)settingsPositionCount, rows.size());
+    std::map<std::string, std::vector<std::string>> byName;
+    for (size_t i = 0; i < rows.size(); i++) {
+        const std::vector<std::string> f = tabFields(rows[i]);
+        ASSERT_EQ(12u, f.size()) << rows[i];
+        EXPECT_EQ(std::to_string(i + 1), f[0]);
+        for (const std::string &field : f) EXPECT_FALSE(field.empty()) << rows[i] << ": an empty field is \"-\"";
+        const SettingPosition &p = settingPositions[i];
+        EXPECT_EQ(p.name ? p.name : "-", f[1]);
+        EXPECT_EQ(p.label, f[10]);
+        EXPECT_EQ(p.description, f[11]);
+        byName[f[1]] = f;
+    }
+    // Facts a script relies on, as people know them.
+    EXPECT_EQ("flag-1-on", byName["skipToolWindowCaptions"][2]) << "position 34: 1 switches it on";
+    EXPECT_EQ("flag-1-off", byName["paintCaptions"][2]);
+    EXPECT_EQ("byte", byName["gradientSteps"][2]);
+    EXPECT_EQ("ignored", byName["-"][2]) << "position 17";
+    EXPECT_EQ("-", byName["-"][5]) << "position 17 is on no page";
+    EXPECT_EQ("128", byName["inactiveGradientEndB"][3]);
+    EXPECT_EQ("on", byName["paintCaptions"][3]);
+    EXPECT_EQ("0", byName["paintCaptions"][4]) << "the file value of the default";
+    EXPECT_EQ("1", byName["macButtons"][4]);
+    EXPECT_EQ("Captions", byName["gradientSteps"][5]);
+    EXPECT_EQ("Windows", byName["animationDelay"][5]);
+    EXPECT_EQ("activeGradientEnd", byName["activeGradientEndG"][7]);
+    EXPECT_EQ("inactiveGradientEnd", byName["inactiveGradientEndR"][7]);
+    EXPECT_EQ("-", byName["gradientSteps"][7]);
+    EXPECT_EQ("macButtons", byName["solidInactiveCaption"][8]);
+    EXPECT_EQ("centerCaptionText", byName["splitTitleFonts"][8]);
+    EXPECT_EQ("-", byName["macButtons"][8]);
+    EXPECT_EQ("never", byName["unusedFlag29"][9]);
+    EXPECT_EQ("at-once", byName["gradientSteps"][9]);
+
+    // Written to a file, the same; an option it does not know is refused.
+    TestFolder folder("tsv");
+    ASSERT_EQ(0u, vlconf({"reference", "--tsv", folder.file("\\table.tsv")}).code);
+    EXPECT_EQ(lines(run.out), lines(readBytes(folder.file("\\table.tsv"))));
+    ToolRun wrong = vlconf({"reference", "--csv"});
+    EXPECT_EQ((DWORD)exitUsage, wrong.code);
+    EXPECT_NE(std::string::npos, wrong.err.find("--csv")) << wrong.err;
 }
 
 TEST(VlconfDefaults, ShowWithoutFileReadsTheCurrentFolder)

@@ -1,7 +1,7 @@
 // The dialog templates of the settings window's pages, built in memory from
-// the settings table: a row per setting with its name (carrying a mnemonic)
-// and its explanation, the preview's frame on the captions page, the
-// exclusion list's controls on the windows page.
+// the settings table: each page's groups as group boxes in two columns, a
+// row per setting with its label (carrying a mnemonic), the preview's frame
+// on the captions page, the exclusion list's controls on the windows page.
 #pragma once
 
 #include "tools/gallery/dialog_template.h"
@@ -10,7 +10,12 @@
 // Page size in dialog units.
 enum { pageWidth = 440, pageHeight = 252 };
 
-// Where the preview windows go on the captions page, in dialog units.
-enum { previewLeft = 14, previewTop = 178, previewWidth = pageWidth - 28 };
+// Where the preview windows go on the captions page, in dialog units: below
+// the groups, so its top is known once that page's template is built.
+enum { previewLeft = 14, previewWidth = pageWidth - 28 };
+extern short previewTop;
+
+// What a page's help line says before a setting has the focus.
+extern const char helpLineHint[];
 
 void buildPageTemplate(SettingsPage page, DialogTemplate *t);

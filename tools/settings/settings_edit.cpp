@@ -9,39 +9,23 @@
 
 SettingsEditRecord SettingsEdit;
 
-const char *const settingsPageTitles[settingsPageCount] = {"Captions", "Controls", "Backgrounds", "Windows"};
-
-// The pages by setting name. The gradient end colours stand for their three
-// byte positions each.
-static const char *const captionNames[] = {
-    "paintCaptions",     "activeGradientEnd", "inactiveGradientEnd",    "gradientSteps",
-    "solidInactiveCaption", "mirroredGradient", "centerCaptionText",   "splitTitleFonts",
-    "skinMdiChildren",   "skipToolWindowCaptions", "macButtons",       "forceClientEdge", NULL};
-static const char *const controlNames[] = {
-    "skinButtons",      "ownerDrawnButtons",   "flatToolbars",    "controlBarGrippers", "flatTabs",
-    "listViewHotTrack", "listViewGridLines",   "transparentListText", "skinScrollBars", NULL};
-static const char *const backgroundNames[] = {"tileBackgrounds", "mdiBackground", "folderBackground",
-                                              "tabDesktopBackground", NULL};
-static const char *const windowNames[] = {
-    "subclassWindows", "subclassOnActivate", "animateMainWindows", "animateMenus", "animationDelay",
-    "rightClickRollUp", "roundedWindows",    "pageKeyScroll",      "unusedFlag29", "unusedFlag30", NULL};
-static const char *const *const pageNames[settingsPageCount] = {captionNames, controlNames, backgroundNames,
-                                                                windowNames};
-
-static const char activeColourName[] = "activeGradientEnd";
-static const char inactiveColourName[] = "inactiveGradientEnd";
-
 std::vector<SettingRow> settingRows(SettingsPage page)
 {
     std::vector<SettingRow> rows;
-    for (const char *const *name = pageNames[page]; *name; name++) {
-        if (!strcmp(*name, activeColourName)) {
-            rows.push_back({*name, colourRow, findSettingPosition("activeGradientEndR")->position});
-        } else if (!strcmp(*name, inactiveColourName)) {
-            rows.push_back({*name, colourRow, findSettingPosition("inactiveGradientEndR")->position});
-        } else {
-            const SettingPosition *p = findSettingPosition(*name);
-            if (p) rows.push_back({p->name, p->kind == byteValue ? byteRow : flagRow, p->position});
+    for (int g = 0; g < settingGroupCount; g++) {
+        if (settingGroups[g].page != page) continue;
+        for (const SettingPosition &p : settingPositions) {
+            if (!p.name || p.group != g) continue;
+            if (p.colour == noColour) {
+                rows.push_back({p.name, p.label, p.description, p.kind == byteValue ? byteRow : flagRow, p.position,
+                                p.group});
+                continue;
+            }
+            int positions[3];
+            settingColourPositions(p.colour, positions);
+            if (positions[0] != p.position) continue;  // the colour's row stands at its first position
+            const SettingColourEntry &c = settingColours[p.colour];
+            rows.push_back({c.name, c.label, c.help, colourRow, p.position, p.group});
         }
     }
     return rows;
@@ -49,28 +33,27 @@ std::vector<SettingRow> settingRows(SettingsPage page)
 
 static const SettingPosition &positionOf(const SettingRow &row) { return settingPositions[row.position - 1]; }
 
-std::string settingRowExplanation(const SettingRow &row)
-{
-    std::string text = positionOf(row).description;
-    if (row.kind == colourRow) {
-        // "red of the colour ..." for the first of the three.
-        size_t of = text.find(" of ");
-        if (of != std::string::npos) text = text.substr(of + 4);
-    }
-    return text;
-}
+std::string settingRowTip(const SettingRow &row) { return std::string(row.name) + ": " + row.help; }
 
 static int fieldAt(int position)
 {
     return settingFieldValue(settingPositions[position - 1], SettingsEdit.values[position - 1]);
 }
 
+void settingRowColour(const SettingRow &row, int rgb[3])
+{
+    int positions[3];
+    settingColourPositions(positionOf(row).colour, positions);
+    for (int k = 0; k < 3; k++) rgb[k] = fieldAt(positions[k]);
+}
+
 std::string settingRowText(const SettingRow &row)
 {
     char text[16];
     if (row.kind == colourRow) {
-        snprintf(text, sizeof text, "#%02X%02X%02X", fieldAt(row.position), fieldAt(row.position + 1),
-                 fieldAt(row.position + 2));
+        int rgb[3];
+        settingRowColour(row, rgb);
+        snprintf(text, sizeof text, "#%02X%02X%02X", rgb[0], rgb[1], rgb[2]);
         return text;
     }
     if (row.kind == byteRow) return std::to_string(fieldAt(row.position));
@@ -99,10 +82,8 @@ void takeSettingRowFlag(const SettingRow &row, bool on)
 
 bool settingRowForcedOff(const SettingRow &row)
 {
-    if (!strcmp(row.name, "solidInactiveCaption")) return fieldAt(findSettingPosition("macButtons")->position) == 1;
-    if (!strcmp(row.name, "splitTitleFonts"))
-        return fieldAt(findSettingPosition("centerCaptionText")->position) == 1;
-    return false;
+    const int by = positionOf(row).forcedOffBy;
+    return by && fieldAt(by) == 1;
 }
 
 // ---- Files ----

@@ -1,6 +1,6 @@
 // What the settings window edits, apart from any window: the 40 values of
 // vl.ini and the exclusion list as they will be written, where they are
-// written, which page shows which setting, and the writing itself (vlconf's
+// written, the rows of each page (from the engine's table), and the writing itself (vlconf's
 // safe write, then the settings generation bumped so running programs follow).
 #pragma once
 
@@ -39,27 +39,34 @@ bool settingsEditChanged();
 // says so.
 bool writeSettingsEdit(std::string *error);
 
-// ---- Settings by name, as the pages show them ----
+// ---- Settings as the pages show them ----
 
-// The pages of the window, in their order.
-enum SettingsPage { captionsPage, controlsPage, backgroundsPage, windowsPage, settingsPageCount };
-extern const char *const settingsPageTitles[settingsPageCount];
+// The pages and their groups are the engine's table's (engine/settings.h).
+typedef SettingPage SettingsPage;
+static const char *const *const settingsPageTitles = settingPageTitles;
 
-// One row of a page: a flag, a byte, or one of the two gradient end colours
-// (three byte positions shown as one #RRGGBB value).
+// One row of a page: a flag, a byte, or one of the gradient end colours
+// (three byte positions shown as one #RRGGBB value), with what the table
+// says of it.
 enum SettingRowKind { flagRow, byteRow, colourRow };
 struct SettingRow {
-    const char *name;
+    const char *name;   // the identifier vl.ini's named form and vlconf use
+    const char *label;  // for people
+    const char *help;
     SettingRowKind kind;
-    int position;  // the position (the first of three for a colour)
+    int position;       // the position (the first of three for a colour)
+    SettingGroup group;
 };
 
-// The rows of a page, in order; every named position is on exactly one page.
+// The rows of a page, group by group in the table's order, each group's
+// rows in position order; every named position is on exactly one page.
 std::vector<SettingRow> settingRows(SettingsPage page);
 
-// The explanation shown beside a row: the table's description (for a colour
-// without its "red of ").
-std::string settingRowExplanation(const SettingRow &row);
+// The tooltip of a row's controls: the identifier, then the help text.
+std::string settingRowTip(const SettingRow &row);
+
+// The three values of a colour row as the engine takes them, red first.
+void settingRowColour(const SettingRow &row, int rgb[3]);
 
 // The text a row's control shows for the values being edited: "#RRGGBB" for
 // a colour, the byte the engine takes for a byte, "" for a flag.
@@ -74,9 +81,8 @@ bool settingRowOn(const SettingRow &row);
 bool takeSettingRowText(const SettingRow &row, const std::string &text, std::string *error);
 void takeSettingRowFlag(const SettingRow &row, bool on);
 
-// The row a forcing holds off with these values (macButtons over
-// solidInactiveCaption, centerCaptionText over splitTitleFonts), by name;
-// NULL when none.
+// Whether the flag the table names as forcing this row off is on in the
+// values being edited.
 bool settingRowForcedOff(const SettingRow &row);
 
 // ---- The exclusion list ----

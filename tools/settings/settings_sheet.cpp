@@ -9,6 +9,7 @@
 #include "tools/settings/page_templates.h"
 
 HWND settingsPageWindows[settingsPageCount];
+HWND settingsPageTips[settingsPageCount];
 
 static DialogTemplate pageTemplates[settingsPageCount];
 // 1 while a page's controls are being filled: their notifications are not
@@ -116,12 +117,18 @@ static bool applySettings(HWND page)
 
 static void chooseColour(HWND page, int position)
 {
+    const std::vector<SettingRow> rows = settingRows(pageOf(page));
+    const SettingRow *row = NULL;
+    for (const SettingRow &r : rows)
+        if (r.kind == colourRow && r.position == position) row = &r;
+    if (!row) return;
     CHOOSECOLORA c;
     ZeroMemory(&c, sizeof c);
     c.lStructSize = sizeof c;
     c.hwndOwner = page;
-    const int *v = SettingsEdit.values + position - 1;
-    c.rgbResult = RGB(v[0] & 0xFF, v[1] & 0xFF, v[2] & 0xFF);
+    int rgb[3];
+    settingRowColour(*row, rgb);
+    c.rgbResult = RGB(rgb[0], rgb[1], rgb[2]);
     c.lpCustColors = customColours;
     c.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorA(&c)) return;
@@ -182,8 +189,22 @@ static void settingControlChanged(HWND page, int id, int code)
     }
 }
 
+// The help line names the setting whose control took the focus.
+static void showRowHelp(HWND page, int id)
+{
+    for (const SettingRow &row : settingRows(pageOf(page))) {
+        if (id != settingControlBase + row.position && id != colourButtonBase + row.position) continue;
+        SetDlgItemTextA(page, helpLineId, settingRowTip(row).c_str());
+        return;
+    }
+}
+
 static void pageCommand(HWND page, int id, int code)
 {
+    if (code == BN_SETFOCUS || code == EN_SETFOCUS) {
+        showRowHelp(page, id);
+        return;
+    }
     if (fillingPage) return;
     if (id > colourButtonBase && id <= colourButtonBase + settingsPositionCount && code == BN_CLICKED)
         chooseColour(page, id - colourButtonBase);
@@ -225,6 +246,34 @@ static void createPreviews(HWND page)
     createCaptionPreview(page, inactivePreviewId, r.left, r.top + (a.bottom - a.top) + 6, r.right - r.left, false);
 }
 
+// The identifier and help text of each row, shown when the mouse rests on
+// its controls: the labels speak to people, the tip names the setting as
+// vl.ini's named form and vlconf do.
+static void addRowTips(HWND page)
+{
+    HWND tips = CreateWindowExA(0, TOOLTIPS_CLASSA, NULL, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, page, NULL, GetModuleHandleA(NULL), NULL);
+    settingsPageTips[pageOf(page)] = tips;
+    if (!tips) return;
+    for (const SettingRow &row : settingRows(pageOf(page))) {
+        std::string tip = settingRowTip(row);
+        const HWND controls[] = {GetDlgItem(page, settingControlBase + row.position),
+                                 row.kind == colourRow ? GetDlgItem(page, colourButtonBase + row.position) : NULL};
+        for (HWND control : controls) {
+            if (!control) continue;
+            // The first size comctl32 knew, as for the pages.
+            TOOLINFOA tool;
+            ZeroMemory(&tool, sizeof tool);
+            tool.cbSize = TTTOOLINFOA_V1_SIZE;
+            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            tool.hwnd = page;
+            tool.uId = (UINT_PTR)control;
+            tool.lpszText = &tip[0];
+            SendMessageA(tips, TTM_ADDTOOLA, 0, (LPARAM)&tool);
+        }
+    }
+}
+
 static INT_PTR pageNotice(HWND page, const NMHDR *notice)
 {
     LRESULT result;
@@ -249,6 +298,7 @@ static INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LP
         SetWindowLongA(page, GWL_USERDATA, which);
         settingsPageWindows[which] = page;
         if (which == captionsPage) createPreviews(page);
+        addRowTips(page);
         if (which == windowsPage)
             programNameProcedure = (WNDPROC)SetWindowLongA(GetDlgItem(page, programNameId), GWL_WNDPROC,
                                                            (LONG)programNameEnter);
@@ -264,7 +314,10 @@ static INT_PTR CALLBACK pageProcedure(HWND page, UINT message, WPARAM wParam, LP
         }
         return -1;
     case WM_NOTIFY: return pageNotice(page, (const NMHDR *)lParam);
-    case WM_DESTROY: settingsPageWindows[pageOf(page)] = NULL; return FALSE;
+    case WM_DESTROY:
+        settingsPageWindows[pageOf(page)] = NULL;
+        settingsPageTips[pageOf(page)] = NULL;  // owned by the page, it goes with it
+        return FALSE;
     }
     return FALSE;
 }

@@ -14,7 +14,9 @@
 
 // Control ids. A setting's checkbox or edit is settingControlBase plus its
 // position (a colour's edit: its first position); a colour's chooser button
-// is colourButtonBase plus that position.
+// is colourButtonBase plus that position. Every page has a help line below
+// its groups that names the setting with the focus and says what it does,
+// as the tooltip does for the mouse.
 enum {
     settingControlBase = 1000,
     colourButtonBase = 1100,
@@ -24,6 +26,7 @@ enum {
     programNameId = 1302,
     addProgramId = 1303,
     removeProgramId = 1304,
+    helpLineId = 1305,
 };
 
 // Opens the sheet on SettingsEdit (loaded by the caller) at startPage. With
@@ -33,8 +36,11 @@ enum {
 // closed and returns NULL. The caption preview's class must be registered.
 HWND openSettingsSheet(bool modeless, SettingsPage startPage);
 
-// The window of each page once the sheet has created it, else NULL.
+// The window of each page once the sheet has created it, else NULL; and
+// its tooltip control, which names each row's setting (identifier and help)
+// for the row's controls.
 extern HWND settingsPageWindows[settingsPageCount];
+extern HWND settingsPageTips[settingsPageCount];
 
 // Shows a problem with what was typed or with a file, over owner.
 void reportSettingsProblem(HWND owner, const std::string &text);

@@ -8,9 +8,6 @@
 
 #include "tools/vlconf/vlconf.h"
 
-static const char activeColourName[] = "activeGradientEnd";
-static const char inactiveColourName[] = "inactiveGradientEnd";
-
 static std::string lower(const std::string &text)
 {
     std::string out = text;
@@ -40,8 +37,7 @@ std::vector<std::string> nearestSettingNames(const std::string &name)
     std::vector<std::string> candidates;
     for (const SettingPosition &p : settingPositions)
         if (p.name) candidates.push_back(p.name);
-    candidates.push_back(activeColourName);
-    candidates.push_back(inactiveColourName);
+    for (const SettingColourEntry &c : settingColours) candidates.push_back(c.name);
     int best = INT_MAX;
     for (const std::string &c : candidates) best = std::min(best, editDistance(name, c));
     std::vector<std::string> nearest;
@@ -144,16 +140,16 @@ bool parseAssignment(const std::string &name, const std::string &value, Assignme
         *out = {1, {position}, {(int)raw}};
         return true;
     }
-    bool active = lower(name) == lower(activeColourName);
-    if (active || lower(name) == lower(inactiveColourName)) {
+    const SettingColour colour = findSettingColour(name.c_str());
+    if (colour != noColour) {
         int rgb[3];
         if (!parseColour(value, rgb)) {
-            *error = quoted + ": " + (active ? activeColourName : inactiveColourName) +
-                     " is a colour, written #RRGGBB (e.g. #000080)";
+            *error = quoted + ": " + settingColours[colour].name + " is a colour, written #RRGGBB (e.g. #000080)";
             return false;
         }
-        int first = active ? 6 : 9;
-        *out = {3, {first, first + 1, first + 2}, {rgb[0], rgb[1], rgb[2]}};
+        out->count = 3;
+        settingColourPositions(colour, out->positions);
+        for (int k = 0; k < 3; k++) out->values[k] = rgb[k];
         return true;
     }
     const SettingPosition *p = findSettingPosition(name.c_str());
@@ -203,6 +199,37 @@ std::string engineValueText(const SettingPosition &p, int fieldValue)
     case ignoredValue: break;
     }
     return "-";
+}
+
+const char *kindToken(SettingKind kind)
+{
+    switch (kind) {
+    case flagOffWhenOne: return "flag-1-off";
+    case flagOnWhenOne: return "flag-1-on";
+    case byteValue: return "byte";
+    case ignoredValue: break;
+    }
+    return "ignored";
+}
+
+const char *liveText(SettingLive live)
+{
+    switch (live) {
+    case liveAtOnce: return "at once";
+    case liveOnKeepsOff: return "on at once; off keeps windows already changed";
+    case liveNever: break;
+    }
+    return "no effect";
+}
+
+const char *liveToken(SettingLive live)
+{
+    switch (live) {
+    case liveAtOnce: return "at-once";
+    case liveOnKeepsOff: return "on-at-once";
+    case liveNever: break;
+    }
+    return "never";
 }
 
 const char *kindText(SettingKind kind)

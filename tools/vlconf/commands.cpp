@@ -79,12 +79,11 @@ static int showCommand(const Arguments &args)
                  engine.c_str(), p.description);
         text += line;
     }
-    const SettingPosition &solid = *findSettingPosition("solidInactiveCaption");
-    const SettingPosition &split = *findSettingPosition("splitTitleFonts");
-    if (r.solidInactiveCaption != settingFieldValue(solid, values[solid.position - 1]))
-        text += "* solidInactiveCaption is forced off: macButtons (27) is on\n";
-    if (r.splitTitleFonts != settingFieldValue(split, values[split.position - 1]))
-        text += "* splitTitleFonts is forced off: centerCaptionText (18) is on\n";
+    for (const SettingPosition &p : settingPositions) {
+        if (!p.forcedOffBy || r.*p.field == settingFieldValue(p, values[p.position - 1])) continue;
+        text += std::string("* ") + p.name + " is forced off: " + settingPositions[p.forcedOffBy - 1].name + " (" +
+                std::to_string(p.forcedOffBy) + ") is on\n";
+    }
     if (r.animateWindows == 0)
         text += "Show animations are off altogether: animateMainWindows and animateMenus are both off.\n";
     if (!ini.findings.empty())
@@ -213,15 +212,34 @@ static int exportCommand(const Arguments &args)
     return writeOrPrint(args.size() > 1 ? args[1] : "", windowsLineBreaks(exportNamedForm(ini.read.values, ini.path)));
 }
 
-static int importCommand(const Arguments &args)
+static int importCommand(const Arguments &all)
 {
     int code;
+    Arguments args;
+    bool listOnly = false;
+    for (const std::string &arg : all) {
+        if (arg == "--assignments")
+            listOnly = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return usageError("unknown option \"" + arg + "\"");
+        else
+            args.push_back(arg);
+    }
     if (args.empty()) return usageError("import needs the named file to read");
-    if (tooMany(args, 2, &code)) return code;
+    if (tooMany(args, listOnly ? 1 : 2, &code)) return code;
     std::string text, error;
     if (!readWholeFile(args[0], &text, &error)) return fail(exitFileError, error);
     int values[settingsPositionCount];
-    if (!importNamedForm(text, values, &error)) return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
+    std::vector<std::string> assignments;
+    if (!importNamedForm(text, values, &error, &assignments))
+        return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
+    if (listOnly) {
+        // For scripts that hand them on to "vlconf set" after settings of their own.
+        std::string lines;
+        for (const std::string &a : assignments) lines += a + "\n";
+        print(lines);
+        return exitOk;
+    }
     for (const std::string &note : forcingNotes(values)) fprintf(stderr, "vlconf: note: %s\n", note.c_str());
     const int written = writeOrPrint(args.size() > 1 ? args[1] : "", canonicalSettingsText(values));
     return written;
@@ -252,9 +270,19 @@ static int exclusionCommand(const Arguments &args, bool exclude)
 
 static int referenceCommand(const Arguments &args)
 {
+    bool tsv = false;
+    Arguments files;
+    for (const std::string &arg : args) {
+        if (arg == "--tsv")
+            tsv = true;
+        else if (!arg.empty() && arg[0] == '-')
+            return usageError("unknown option \"" + arg + "\"");
+        else
+            files.push_back(arg);
+    }
     int code;
-    if (tooMany(args, 1, &code)) return code;
-    return writeOrPrint(args.empty() ? "" : args[0], settingsReference());
+    if (tooMany(files, 1, &code)) return code;
+    return writeOrPrint(files.empty() ? "" : files[0], tsv ? settingsTable() : settingsReference());
 }
 
 struct Command {

@@ -46,7 +46,8 @@ static std::string trim(const std::string &text)
     return text.substr(start, end - start + 1);
 }
 
-bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error)
+bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error,
+                     std::vector<std::string> *assignments)
 {
     defaultFileValues(values);
     int setOnLine[settingsPositionCount] = {};
@@ -72,6 +73,7 @@ bool importNamedForm(const std::string &text, int values[settingsPositionCount],
             *error = where + message;
             return false;
         }
+        if (assignments) assignments->push_back(trim(line.substr(0, equals)) + "=" + trim(line.substr(equals + 1)));
         for (int k = 0; k < a.count; k++) {
             int i = a.positions[k] - 1;
             if (setOnLine[i]) {

@@ -1,6 +1,7 @@
 // The settings reference in Markdown, built from the engine's table of
 // positions so that the document cannot drift from the code; docs/settings.md
-// is this text, and a test holds the two equal.
+// is this text, and a test holds the two equal. The same table for scripts,
+// as tab-separated lines.
 #include "engine/program_exclusion.h"
 #include "tools/vlconf/vlconf.h"
 
@@ -18,6 +19,10 @@ const char usageText[] =
     "  exclude PROGRAM [LIST]     keep the engine out of a program (e.g. game.exe)\n"
     "  include PROGRAM [LIST]     let the engine into that program again\n"
     "  reference [OUT]            this tool's settings reference in Markdown\n"
+    "  reference --tsv [OUT]      the settings table for scripts: a line per\n"
+    "                             position, its fields separated by tabs (below)\n"
+    "  import FILE --assignments  the named form's settings as NAME=VALUE lines,\n"
+    "                             as set takes them (nothing is written)\n"
     "  --version                  the version of varnel this vlconf belongs to\n"
     "\n"
     "Without FILE, vlconf uses the vl.ini the engine reads: vl.ini in the current\n"
@@ -30,7 +35,15 @@ const char usageText[] =
     "activeGradientEnd and inactiveGradientEnd #RRGGBB; positionN the raw number\n"
     "for position N.\n"
     "Exit codes: 0 done (check: nothing found), 1 check found something, 2 bad\n"
-    "arguments, names or values, 3 a file that cannot be read or written.\n";
+    "arguments, names or values, 3 a file that cannot be read or written.\n"
+    "The fields of reference --tsv, \"-\" where one has nothing: 1 position,\n"
+    "2 name, 3 kind (flag-1-off, flag-1-on, byte, ignored), 4 default as the\n"
+    "engine takes it (on, off, a number), 5 the file value that gives the\n"
+    "default, 6 the settings window's page, 7 the group on that page, 8 the\n"
+    "colour the position is a third of (red, green, blue in position order),\n"
+    "9 the flag whose being on forces it off, 10 when running programs follow a\n"
+    "change (at-once; on-at-once: switched off, windows already changed keep\n"
+    "it; never), 11 the label the settings window shows, 12 what it does.\n";
 
 static const char introduction[] =
     "# varnel settings reference\n"
@@ -100,14 +113,56 @@ static const char introduction[] =
     "  read; an empty file gives 0 everywhere (so most features on).\n"
     "- A word that is not a number stops the reading: the position it stands at and\n"
     "  every later one take the last value read, and nothing after the word counts.\n"
-    "- Values after position 40 are ignored, and a Ctrl-Z character ends the file.\n"
-    "- Two positions override others: `macButtons` (27) on forces\n"
-    "  `solidInactiveCaption` (15) off, and `centerCaptionText` (18) on forces\n"
-    "  `splitTitleFonts` (38) off. With `animateMainWindows` (13) and `animateMenus`\n"
-    "  (14) both off, the show animations are off altogether.\n"
+    "- Values after position 40 are ignored, and a Ctrl-Z character ends the file.\n";
+
+static const char afterForcings[] =
     "\n"
     "`vlconf check` reports each of these with its line number.\n"
     "\n";
+
+// Words filled into lines of at most 80 characters, the first starting with
+// first and the others with rest.
+static std::string filled(const std::string &text, const std::string &first, const std::string &rest)
+{
+    std::string out, line = first;
+    bool bare = true;  // no word on the line yet
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        at = end + 1;
+        if (!bare && line.size() + 1 + word.size() > 80) {
+            out += line + "\n";
+            line = rest;
+            bare = true;
+        }
+        line += (bare ? "" : " ") + word;
+        bare = false;
+    }
+    return out + line + "\n";
+}
+
+// The overrides, from the table's forcedOffBy.
+static std::string forcingsItem()
+{
+    std::string text;
+    int count = 0;
+    for (const SettingPosition &p : settingPositions) count += p.forcedOffBy != 0;
+    int said = 0;
+    for (const SettingPosition &p : settingPositions) {
+        if (!p.forcedOffBy) continue;
+        const SettingPosition &by = settingPositions[p.forcedOffBy - 1];
+        text += said == 0 ? "" : said + 1 == count ? ", and " : ", ";
+        text += "`" + std::string(by.name) + "` (" + std::to_string(by.position) + ") on forces `" + p.name + "` (" +
+                std::to_string(p.position) + ") off (" + p.forcedOffWhy + ")";
+        said++;
+    }
+    return filled("Positions that override others: " + text +
+                      ". With `animateMainWindows` (13) and `animateMenus` (14) both off, the show animations are "
+                      "off altogether.",
+                  "- ", "  ");
+}
 
 static std::string cell(const std::string &text)
 {
@@ -125,13 +180,29 @@ static std::string positionsTable()
                        "\n"
                        "\"File value\" is what `vlconf new` writes to get the default.\n"
                        "\n"
-                       "| Pos | Name | Kind | Default | File value | What it does |\n"
-                       "|---:|---|---|---|---:|---|\n";
+                       "\"Label\" is what the settings window calls it; \"Live\" says when programs\n"
+                       "already running follow a change (see Live changes). `vlconf reference --tsv`\n"
+                       "gives the same facts for scripts, with the window's page and group of each.\n"
+                       "\n"
+                       "| Pos | Name | Label | Kind | Default | File value | Live | What it does |\n"
+                       "|---:|---|---|---|---|---:|---|---|\n";
     for (const SettingPosition &p : settingPositions) {
         bool ignored = p.kind == ignoredValue;
         text += "| " + std::to_string(p.position) + " | " + (p.name ? "`" + std::string(p.name) + "`" : "(none)") +
-                " | " + kindText(p.kind) + " | " + (ignored ? "-" : engineValueText(p, p.defaultValue)) + " | " +
-                std::to_string(settingFileValue(p, p.defaultValue)) + " | " + cell(p.description) + " |\n";
+                " | " + cell(p.label) + " | " + kindText(p.kind) + " | " +
+                (ignored ? "-" : engineValueText(p, p.defaultValue)) + " | " +
+                std::to_string(settingFileValue(p, p.defaultValue)) + " | " + liveText(p.live) + " | " +
+                cell(p.description) + " |\n";
+    }
+    text += "\nThe gradient end colours are each three byte positions that vlconf, the named\n"
+            "form and the settings window take as one `#RRGGBB` value:\n\n";
+    for (int c = 0; c < settingColourCount; c++) {
+        int positions[3];
+        settingColourPositions((SettingColour)c, positions);
+        text += filled("`" + std::string(settingColours[c].name) + "` (" + std::to_string(positions[0]) + " to " +
+                           std::to_string(positions[2]) + "), \"" + settingColours[c].label +
+                           "\": " + settingColours[c].help,
+                       "- ", "  ");
     }
     return text + "\n";
 }
@@ -165,18 +236,35 @@ static const char markerFiles[] =
     "keeping the comments and other lines of the list.\n"
     "\n";
 
-static const char settingsWindowSection[] =
+static const char settingsWindowStart[] =
     "## The settings window\n"
     "\n"
     "`vlsettings.exe` is the same settings in a window, for people who would rather\n"
-    "not count positions: a property sheet with four pages, Captions, Controls,\n"
-    "Backgrounds and Windows, that between them show every position of `vl.ini` by\n"
-    "its name, with the explanation of the table above. Flags are check boxes,\n"
-    "bytes are numbers typed in, and the two gradient end colours are `#RRGGBB`\n"
-    "values with a Choose... button that opens the system's colour dialog. A\n"
-    "setting that another one overrides (`solidInactiveCaption` under\n"
-    "`macButtons`, `splitTitleFonts` under `centerCaptionText`) is greyed out\n"
-    "while it is overridden.\n"
+    "not count positions: a property sheet with four pages that between them show\n"
+    "every position of `vl.ini` by its label (the table above), in groups:\n"
+    "\n";
+
+static std::string pagesList()
+{
+    std::string text;
+    for (int page = 0; page < settingsPageCount; page++) {
+        std::string groups;
+        for (const SettingGroupEntry &g : settingGroups) {
+            if (g.page != page) continue;
+            groups += (groups.empty() ? "" : ", ") + std::string(g.title);
+        }
+        text += filled(std::string("**") + settingPageTitles[page] + "**: " + groups, "- ", "  ");
+    }
+    return text + "\n";
+}
+
+static const char settingsWindowRest[] =
+    "Resting the mouse on a setting shows its name, as `vl.ini`'s named form and\n"
+    "vlconf write it, and what it does; so does the line below the groups for the\n"
+    "setting that has the focus. Flags are check boxes, bytes are numbers\n"
+    "typed in, and the two gradient end colours are `#RRGGBB` values with a\n"
+    "Choose... button that opens the system's colour dialog. A setting that\n"
+    "another one overrides (above) is greyed out while it is overridden.\n"
     "\n"
     "The Captions page shows an active and an inactive caption painted by the\n"
     "engine's own caption painters with the values on the pages, before anything\n"
@@ -195,9 +283,10 @@ static const char settingsWindowSection[] =
     "running with the engine can see, as vlconf does after each write.\n"
     "\n"
     "Everything works from the keyboard: Tab and Shift+Tab move between the\n"
-    "settings, Alt with the underlined letter goes to one, Space switches a flag,\n"
-    "Ctrl+Tab and Ctrl+Shift+Tab turn the pages, Alt+A applies, Enter applies and\n"
-    "closes, Esc closes without writing.\n"
+    "settings, down the left column of groups and then the right one, Alt with\n"
+    "the underlined letter goes to one, Space switches a flag, Ctrl+Tab and\n"
+    "Ctrl+Shift+Tab turn the pages, Alt+A applies, Enter applies and closes, Esc\n"
+    "closes without writing.\n"
     "\n"
     "    vlsettings                     the vl.ini the engine reads, and its list\n"
     "    vlsettings mine.ini list.ini   another settings file and list\n"
@@ -237,6 +326,44 @@ static const char toolSection[] =
 
 std::string settingsReference()
 {
-    return std::string(introduction) + positionsTable() + markerFiles + settingsWindowSection + toolSection + usageText +
-           "```\n";
+    return std::string(introduction) + forcingsItem() + afterForcings + positionsTable() + markerFiles +
+           settingsWindowStart + pagesList() + settingsWindowRest + toolSection + usageText + "```\n";
+}
+
+// Tabs and line breaks cannot stand inside a field; no text of the table
+// has one, but a field must never split a line.
+static std::string field(const std::string &text)
+{
+    if (text.empty()) return "-";
+    std::string out = text;
+    for (char &c : out)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return out;
+}
+
+std::string settingsTable()
+{
+    std::string text;
+    for (const SettingPosition &p : settingPositions) {
+        const bool ignored = p.kind == ignoredValue;
+        const SettingPage page = settingPage(p);
+        const std::string fields[] = {
+            std::to_string(p.position),
+            p.name ? p.name : "",
+            kindToken(p.kind),
+            ignored ? "" : engineValueText(p, p.defaultValue),
+            std::to_string(settingFileValue(p, p.defaultValue)),
+            page == noPage ? "" : settingPageTitles[page],
+            p.group == noGroup ? "" : settingGroups[p.group].title,
+            p.colour == noColour ? "" : settingColours[p.colour].name,
+            p.forcedOffBy ? settingPositions[p.forcedOffBy - 1].name : "",
+            liveToken(p.live),
+            p.label,
+            p.description,
+        };
+        std::string line;
+        for (const std::string &f : fields) line += (line.empty() ? "" : "\t") + field(f);
+        text += line + "\n";
+    }
+    return text;
 }

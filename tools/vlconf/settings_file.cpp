@@ -41,11 +41,12 @@ std::vector<std::string> forcingNotes(const int values[settingsPositionCount])
 {
     std::vector<std::string> notes;
     SettingsRecord record = settingsFromValues(values);
-    if (record.macButtons == 1 && settingFieldValue(at(15), values[14]) == 1)
-        notes.push_back("solidInactiveCaption stays off while macButtons is on: striped captions have no solid "
-                        "inactive look");
-    if (record.centerCaptionText == 1 && settingFieldValue(at(38), values[37]) == 1)
-        notes.push_back("splitTitleFonts stays off while centerCaptionText is on: a centred title is drawn in one font");
+    for (const SettingPosition &p : settingPositions) {
+        if (!p.forcedOffBy) continue;
+        const SettingPosition &by = at(p.forcedOffBy);
+        if (record.*by.field == 1 && settingFieldValue(p, values[p.position - 1]) == 1)
+            notes.push_back(std::string(p.name) + " stays off while " + by.name + " is on: " + p.forcedOffWhy);
+    }
     return notes;
 }
 
@@ -128,14 +129,16 @@ static void addValueFindings(const VlIni &ini, int ownValues, std::vector<Findin
                                                     std::to_string(value)});
     }
     const int *v = read.values;
-    if (v[26] != 1 && settingFieldValue(at(15), v[14]) == 1)
-        findings->push_back({read.lines[26], "macButtons (position 27) is on (" + std::to_string(v[26]) +
-                                                 "), which forces solidInactiveCaption (position 15" +
-                                                 onLine(read.lines[14]) + ") off"});
-    if (settingFieldValue(at(18), v[17]) == 1 && settingFieldValue(at(38), v[37]) == 1)
-        findings->push_back({read.lines[17], "centerCaptionText (position 18) is on (" + std::to_string(v[17]) +
-                                                 "), which forces splitTitleFonts (position 38" +
-                                                 onLine(read.lines[37]) + ") off"});
+    for (const SettingPosition &p : settingPositions) {
+        if (!p.forcedOffBy) continue;
+        const SettingPosition &by = at(p.forcedOffBy);
+        const int i = p.position - 1, b = by.position - 1;
+        if (settingFieldValue(by, v[b]) == 1 && settingFieldValue(p, v[i]) == 1)
+            findings->push_back({read.lines[b], std::string(by.name) + " (position " + std::to_string(by.position) +
+                                                    ") is on (" + std::to_string(v[b]) + "), which forces " + p.name +
+                                                    " (position " + std::to_string(p.position) + onLine(read.lines[i]) +
+                                                    ") off"});
+    }
 }
 
 bool readVlIni(const std::string &path, VlIni *ini, std::string *error)

@@ -78,8 +78,7 @@ void defaultFileValues(int values[settingsPositionCount]);
 std::string canonicalSettingsText(const int values[settingsPositionCount]);
 
 // Notes on fields a set or an import asks for that the engine's forcings
-// override (macButtons over solidInactiveCaption, centred text over two
-// fonts).
+// (the table's forcedOffBy) override.
 std::vector<std::string> forcingNotes(const int values[settingsPositionCount]);
 
 // ---- Names and values ----------------------------------------------------
@@ -113,13 +112,23 @@ std::string engineValueText(const SettingPosition &p, int fieldValue);
 
 // "flag (1 = off)", "flag (1 = on)", "byte", "ignored".
 const char *kindText(SettingKind kind);
+// The same for scripts: "flag-1-off", "flag-1-on", "byte", "ignored".
+const char *kindToken(SettingKind kind);
+
+// When running programs follow a change, for people ("at once", ...) and
+// for scripts ("at-once", "on-at-once", "never").
+const char *liveText(SettingLive live);
+const char *liveToken(SettingLive live);
 
 // ---- Named form ------------------------------------------------------------
 
 std::string exportNamedForm(const int values[settingsPositionCount], const std::string &from);
 
-// Parses the named form; false with "line N: ..." in *error.
-bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error);
+// Parses the named form; false with "line N: ..." in *error. assignments,
+// when given, gets each setting the text names as NAME=VALUE, as written
+// there and as "vlconf set" takes it.
+bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error,
+                     std::vector<std::string> *assignments = NULL);
 
 // ---- Exclusion list -------------------------------------------------------
 
@@ -137,6 +146,9 @@ std::vector<std::string> listedPrograms(const std::string &list);
 // ---- Reference and commands ------------------------------------------------
 
 std::string settingsReference();
+// The table for scripts: one line per position, its facts separated by tabs
+// (the columns are listed in usageText).
+std::string settingsTable();
 extern const char usageText[];
 
 int runVlconf(int argc, char **argv);
