@@ -1,5 +1,6 @@
 # varnel_version_resource(target "description"): gives a shipped binary its
-# VERSIONINFO resource. Only the shipped tree includes this (it needs the
+# VERSIONINFO resource, and a program its manifest (cmake/as_invoker.manifest:
+# it runs as whoever starts it, its writes never redirected). Only the shipped tree includes this (it needs the
 # resource compiler); the version itself comes from cmake/version.cmake.
 enable_language(RC)
 
@@ -13,9 +14,12 @@ function(varnel_version_resource target description)
   if(type STREQUAL "SHARED_LIBRARY")
     set(VARNEL_FILE_TYPE VFT_DLL)
     set(VARNEL_FILE_NAME ${name}.dll)
+    set(VARNEL_MANIFEST "")
   else()
     set(VARNEL_FILE_TYPE VFT_APP)
     set(VARNEL_FILE_NAME ${name}.exe)
+    # CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST
+    set(VARNEL_MANIFEST "1 24 \"${CMAKE_SOURCE_DIR}/cmake/as_invoker.manifest\"")
   endif()
   set(VARNEL_FILE_DESCRIPTION "${description}")
   set(rc ${CMAKE_BINARY_DIR}/generated/${target}_version.rc)

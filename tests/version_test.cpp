@@ -121,6 +121,32 @@ TEST(Version, EveryShippedBinaryCarriesTheVersionInItsResource)
     }
 }
 
+// Every shipped program runs as whoever starts it: an asInvoker manifest,
+// so that on Vista and later a write into the Windows directory is refused
+// ("needs administrator") instead of landing in the user's VirtualStore,
+// where no engine reads it. Libraries carry none.
+TEST(Version, EveryShippedProgramRunsAsItsInvoker)
+{
+    for (const char *name : shippedBinaries) {
+        SCOPED_TRACE(name);
+        HMODULE image = LoadLibraryExA(buildFile(name).c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(image != NULL);
+        HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        std::string manifest;
+        if (found) {
+            const char *data = (const char *)LockResource(LoadResource(image, found));
+            if (data) manifest.assign(data, SizeofResource(image, found));
+        }
+        FreeLibrary(image);
+        if (endsWith(name, ".dll")) {
+            EXPECT_TRUE(manifest.empty()) << "a library's manifest would be its host's business";
+            continue;
+        }
+        EXPECT_NE(std::string::npos, manifest.find("requestedExecutionLevel level=\"asInvoker\"")) << manifest;
+        EXPECT_EQ(std::string::npos, manifest.find("dependentAssembly")) << "no other look for the tools";
+    }
+}
+
 TEST(Version, TheToolsPrintTheSameVersion)
 {
     TestFolder folder("tool_output");

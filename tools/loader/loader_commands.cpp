@@ -47,8 +47,10 @@ LoaderExitCode pauseEngine()
     char path[MAX_PATH + 32];
     markerPath(path, sizeof path);
     FILE *f = fopen(path, "w");
+    const DWORD refused = f ? 0 : GetLastError();
     if (!f || fputs("1\n", f) < 0 || fclose(f) != 0) {
-        complain("cannot write %s: the engine stays as it is", path);
+        complain("cannot write %s%s: the engine stays as it is", path,
+                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
         return exitUsage;
     }
     noteUntoldPrograms();
@@ -60,8 +62,11 @@ LoaderExitCode resumeEngine()
 {
     char path[MAX_PATH + 32];
     markerPath(path, sizeof path);
-    if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-        complain("cannot remove %s: the engine stays paused", path);
+    const BOOL deleted = DeleteFileA(path);
+    const DWORD refused = deleted ? 0 : GetLastError();
+    if (!deleted && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        complain("cannot remove %s%s: the engine stays paused", path,
+                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
         return exitUsage;
     }
     noteUntoldPrograms();

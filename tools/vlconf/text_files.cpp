@@ -16,8 +16,13 @@ static const char backupPrefix[] = "vlb";
 
 typedef BOOL(WINAPI *MoveFileExFunction)(LPCSTR from, LPCSTR to, DWORD flags);
 
+// A refused write into the Windows directory is no fault of the file: on
+// Windows NT and later only an administrator may write there, and the
+// programs carry a manifest so that Windows refuses instead of redirecting
+// the write where no engine reads it.
 static std::string systemMessage(DWORD code)
 {
+    if (code == ERROR_ACCESS_DENIED) return "access denied (needs administrator)";
     char text[256];
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code, 0, text,
                              sizeof text, NULL);
