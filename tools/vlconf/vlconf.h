@@ -138,5 +138,8 @@ std::vector<std::string> listedPrograms(const std::string &list);
 
 std::string settingsReference();
 extern const char usageText[];
+// vlconf scheme ... (scheme_commands.cpp) and its part of the usage text.
+extern const char schemeUsageText[];
+int schemeCommand(const std::vector<std::string> &args);
 
 int runVlconf(int argc, char **argv);

@@ -1,0 +1,202 @@
+// The schemes on disk and their application to the engine folder.
+#include "tools/schemes/scheme_store.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include <windows.h>
+
+#include "engine/engine_files.h"
+#include "tools/schemes/builtin_schemes.h"
+#include "tools/vlconf/vlconf.h"
+
+static std::string schemesFolder(bool make)
+{
+    const std::string folder = engineFolderFile(schemesFolderSuffix, make);
+    if (make) CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+std::string userSchemePath(const std::string &name)
+{
+    return schemesFolder(false) + "\\" + name + schemeFileExtension;
+}
+
+bool readSchemeFile(const std::string &path, Scheme *scheme, std::string *error)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        *error = path + ": no such file";
+        return false;
+    }
+    FindClose(find);
+    if (found.nFileSizeHigh || found.nFileSizeLow > schemeFileSizeLimit) {
+        *error = path + ": the file is larger than 4 MB, more than a scheme file may be";
+        return false;
+    }
+    std::string text;
+    if (!readWholeFile(path, &text, error)) return false;
+    if (!parseSchemeText(text, scheme, error)) {
+        *error = path + ": " + *error;
+        return false;
+    }
+    return true;
+}
+
+std::vector<SchemeEntry> listSchemes()
+{
+    std::vector<SchemeEntry> list;
+    for (const BuiltinScheme &b : builtinSchemes) list.push_back({b.name, true, b.description, true});
+    std::vector<SchemeEntry> own;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((schemesFolder(false) + "\\*" + schemeFileExtension).c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::string name = found.cFileName;
+            name.erase(name.size() - strlen(schemeFileExtension));
+            SchemeEntry entry = {name, false, "", true};
+            Scheme scheme;
+            std::string error;
+            if (!validSchemeName(name, &error) || findBuiltinScheme(name) ||
+                !readSchemeFile(userSchemePath(name), &scheme, &error)) {
+                entry.readable = false;
+                entry.description = findBuiltinScheme(name) ? "shadowed by the built-in of that name" : error;
+            }
+            own.push_back(entry);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    std::sort(own.begin(), own.end(),
+              [](const SchemeEntry &a, const SchemeEntry &b) { return lstrcmpiA(a.name.c_str(), b.name.c_str()) < 0; });
+    list.insert(list.end(), own.begin(), own.end());
+    return list;
+}
+
+bool loadScheme(const std::string &name, Scheme *scheme, bool *builtin, std::string *error)
+{
+    if (const BuiltinScheme *b = findBuiltinScheme(name)) {
+        *builtin = true;
+        return builtinScheme(*b, scheme, error);
+    }
+    *builtin = false;
+    if (!validSchemeName(name, error)) return false;
+    const std::string path = userSchemePath(name);
+    if (!fileExists(path)) {
+        *error = "there is no scheme \"" + name + "\" (\"vlconf scheme list\" shows them)";
+        return false;
+    }
+    if (!readSchemeFile(path, scheme, error)) return false;
+    if (lstrcmpiA(scheme->name.c_str(), name.c_str()) != 0) {
+        *error = path + " holds the scheme \"" + scheme->name + "\", not \"" + name + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool storeUserScheme(const Scheme &scheme, bool replace, std::string *error)
+{
+    if (!validSchemeName(scheme.name, error)) return false;
+    if (findBuiltinScheme(scheme.name)) {
+        *error = "\"" + scheme.name + "\" is a built-in scheme's name; give yours another";
+        return false;
+    }
+    const std::string text = schemeText(scheme);
+    if (text.size() > schemeFileSizeLimit) {
+        *error = "the scheme would be " + std::to_string(text.size()) + " bytes, over the 4 MB a scheme file may be";
+        return false;
+    }
+    schemesFolder(true);
+    const std::string path = userSchemePath(scheme.name);
+    if (fileExists(path) && !replace) {
+        *error = "a scheme \"" + scheme.name + "\" exists already (" + path + "); add --replace to replace it";
+        return false;
+    }
+    return replaceFile(path, text, error);
+}
+
+bool deleteUserScheme(const std::string &name, std::string *error)
+{
+    if (findBuiltinScheme(name)) {
+        *error = "\"" + name + "\" is built in and cannot be deleted";
+        return false;
+    }
+    if (!validSchemeName(name, error)) return false;
+    const std::string path = userSchemePath(name);
+    if (!fileExists(path)) {
+        *error = "there is no scheme \"" + name + "\" of yours to delete";
+        return false;
+    }
+    if (!DeleteFileA(path.c_str())) {
+        *error = "cannot delete " + path + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    return true;
+}
+
+// The skin bitmaps the engine folder may hold, in the skin's order.
+static const char *const skinBitmapFiles[] = {
+    backgroundBitmapSuffix,  mdiBitmapSuffix,      folderBitmapSuffix,  progressBitmapSuffix,
+    scrollBarBitmapSuffix,   closeBoxBitmapSuffix, zoomBoxBitmapSuffix, minimiseBoxBitmapSuffix,
+    zoomBoxDisabledBitmapSuffix, minimiseBoxDisabledBitmapSuffix,
+};
+
+bool currentScheme(const std::string &name, const std::string &settingsPath, Scheme *scheme, std::string *error)
+{
+    if (!validSchemeName(name, error)) return false;
+    VlIni ini;
+    if (!readVlIni(settingsPath, &ini, error)) return false;
+    schemeFromValues(name, ini.read.values, scheme);
+    for (const char *suffix : skinBitmapFiles) {
+        const std::string path = engineFolderFile(suffix, false);
+        if (!fileExists(path)) continue;
+        std::string bytes, problem;
+        if (!readWholeFile(path, &bytes, error)) return false;
+        if (bytes.size() > schemeFileSizeLimit || !checkSkinBitmap(bytes, &problem)) {
+            *error = path + (problem.empty() ? std::string(" is larger than a scheme file may be") : " " + problem) +
+                     "; it cannot be kept in a scheme";
+            return false;
+        }
+        addSchemeBitmap(scheme, strrchr(suffix, '\\') + 1, bytes);
+    }
+    return true;
+}
+
+// A bitmap written whole before it takes its place, without an announcement:
+// programs load the bitmaps when they start, and vl.ini, written last,
+// announces the change once.
+static bool writeBitmapInPlace(const std::string &path, const std::string &bytes, std::string *error)
+{
+    const std::string temporary = path + ".new";
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    const bool whole = file != INVALID_HANDLE_VALUE &&
+                       WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) && written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!whole) {
+        DeleteFileA(temporary.c_str());
+        *error = "cannot write " + temporary + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (replaceThroughBackup(temporary, path, error)) return true;
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+bool applyScheme(const Scheme &scheme, const std::string &settingsPath, std::string *error)
+{
+    engineFolderFile(settingsFileSuffix, true);
+    for (const SchemeBitmap &b : scheme.bitmaps)
+        if (!writeBitmapInPlace(engineFolderFile(("\\varnels\\" + b.file).c_str(), false), b.bytes, error))
+            return false;
+    const std::string text = canonicalSettingsText(scheme.values);
+    std::string before;
+    if (fileExists(settingsPath) && readWholeFile(settingsPath, &before, error) && before == text) {
+        announceFolderChange(settingsPath);
+        return true;
+    }
+    return replaceFile(settingsPath, text, error);
+}
