@@ -164,33 +164,13 @@ bool currentScheme(const std::string &name, const std::string &settingsPath, Sch
     return true;
 }
 
-// A bitmap written whole before it takes its place, without an announcement:
-// programs load the bitmaps when they start, and vl.ini, written last,
-// announces the change once.
-static bool writeBitmapInPlace(const std::string &path, const std::string &bytes, std::string *error)
-{
-    const std::string temporary = path + ".new";
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    const bool whole = file != INVALID_HANDLE_VALUE &&
-                       WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL) && written == bytes.size();
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!whole) {
-        DeleteFileA(temporary.c_str());
-        *error = "cannot write " + temporary + " (error " + std::to_string(GetLastError()) + ")";
-        return false;
-    }
-    if (MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-    if (replaceThroughBackup(temporary, path, error)) return true;
-    DeleteFileA(temporary.c_str());
-    return false;
-}
-
 bool applyScheme(const Scheme &scheme, const std::string &settingsPath, std::string *error)
 {
     engineFolderFile(settingsFileSuffix, true);
+    // The bitmaps go unannounced: programs load them when they start, and
+    // vl.ini, written last, announces the whole change once.
     for (const SchemeBitmap &b : scheme.bitmaps)
-        if (!writeBitmapInPlace(engineFolderFile(("\\varnels\\" + b.file).c_str(), false), b.bytes, error))
+        if (!replaceFileUnannounced(engineFolderFile(("\\varnels\\" + b.file).c_str(), false), b.bytes, error))
             return false;
     const std::string text = canonicalSettingsText(scheme.values);
     std::string before;

@@ -28,6 +28,9 @@ bool readWholeFile(const std::string &path, std::string *content, std::string *e
 // it was.
 // Once in place, a file of an engine folder is announced (announceFolderChange).
 bool replaceFile(const std::string &path, const std::string &content, std::string *error);
+// The same without the announcement, for a file that is one of several
+// written together (a scheme's bitmaps before its vl.ini).
+bool replaceFileUnannounced(const std::string &path, const std::string &content, std::string *error);
 // Running programs that read the engine folder holding path set themselves
 // up again (engine/settings_generation.h); nothing for other folders.
 void announceFolderChange(const std::string &path);
