@@ -196,6 +196,17 @@ TEST_F(SchemeTest, StripesBringsItsOwnCaptionBoxesAndHighContrastKeepsWhiteTitle
     }
     EXPECT_NE(seen[0], seen[1]);
     EXPECT_NE(seen[1], seen[2]);
+    // skingen draws the very same boxes for the scheme.
+    TestFolder drawn("scheme-skingen");
+    std::string command = "\"" + buildFile("skingen.exe") + "\" /scheme Stripes \"" + drawn.path() + "\"";
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) << command;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (size_t i = 0; i < seen.size(); i++)
+        EXPECT_EQ(seen[i], fileContent(drawn.file(std::string("\\") + boxes[i]))) << boxes[i];
     EXPECT_EQ(0, engineValueAt(fileContent(engineFolder() + "\\vl.ini"), 27)) << "macButtons on";
 
     Scheme contrast;
