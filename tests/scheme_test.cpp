@@ -333,6 +333,15 @@ TEST_F(SchemeTest, BadSchemeFilesAreRefusedWithTheirReasonAndNothingChanges)
         EXPECT_NE(std::string::npos, run.err.find("nothing was imported")) << run.err;
         EXPECT_TRUE(before == engineFolderContents());
     }
+    FolderContents unchanged = engineFolderContents();
+    ToolRun missing = vlconf({"scheme", "import", files.file("\\absent.vls")});
+    EXPECT_EQ(2u, missing.code);
+    EXPECT_NE(std::string::npos, missing.err.find("cannot be opened")) << missing.err;
+    ToolRun builtinName = vlconf({"scheme", "save", "sunset"});
+    EXPECT_EQ(2u, builtinName.code);
+    EXPECT_NE(std::string::npos, builtinName.err.find("built-in")) << builtinName.err;
+    EXPECT_TRUE(unchanged == engineFolderContents());
+
     // A bad file among a user's schemes is listed as unusable and never applied.
     FolderContents before = engineFolderContents();
     writeFileContent(engineFolder() + "\\schemes\\Broken.vls", schemeFile("Broken", "gradientSteps = 999\r\n"));

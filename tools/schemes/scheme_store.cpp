@@ -25,14 +25,17 @@ std::string userSchemePath(const std::string &name)
 
 bool readSchemeFile(const std::string &path, Scheme *scheme, std::string *error)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
-        *error = path + ": no such file";
+    // The size first, from the open file, so that a huge file is never read.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = path + ": cannot be opened (error " + std::to_string(GetLastError()) + ")";
         return false;
     }
-    FindClose(find);
-    if (found.nFileSizeHigh || found.nFileSizeLow > schemeFileSizeLimit) {
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    CloseHandle(file);
+    if (high || low > schemeFileSizeLimit) {
         *error = path + ": the file is larger than 4 MB, more than a scheme file may be";
         return false;
     }
@@ -96,25 +99,31 @@ bool loadScheme(const std::string &name, Scheme *scheme, bool *builtin, std::str
     return true;
 }
 
-bool storeUserScheme(const Scheme &scheme, bool replace, std::string *error)
+bool userSchemeNameFree(const std::string &name, bool replace, std::string *error)
 {
-    if (!validSchemeName(scheme.name, error)) return false;
-    if (findBuiltinScheme(scheme.name)) {
-        *error = "\"" + scheme.name + "\" is a built-in scheme's name; give yours another";
+    if (!validSchemeName(name, error)) return false;
+    if (findBuiltinScheme(name)) {
+        *error = "\"" + name + "\" is a built-in scheme's name; give yours another";
         return false;
     }
+    const std::string path = userSchemePath(name);
+    if (fileExists(path) && !replace) {
+        *error = "a scheme \"" + name + "\" exists already (" + path + "); add --replace to replace it";
+        return false;
+    }
+    return true;
+}
+
+bool storeUserScheme(const Scheme &scheme, bool replace, std::string *error)
+{
+    if (!userSchemeNameFree(scheme.name, replace, error)) return false;
     const std::string text = schemeText(scheme);
     if (text.size() > schemeFileSizeLimit) {
         *error = "the scheme would be " + std::to_string(text.size()) + " bytes, over the 4 MB a scheme file may be";
         return false;
     }
     schemesFolder(true);
-    const std::string path = userSchemePath(scheme.name);
-    if (fileExists(path) && !replace) {
-        *error = "a scheme \"" + scheme.name + "\" exists already (" + path + "); add --replace to replace it";
-        return false;
-    }
-    return replaceFile(path, text, error);
+    return replaceFile(userSchemePath(scheme.name), text, error);
 }
 
 bool deleteUserScheme(const std::string &name, std::string *error)

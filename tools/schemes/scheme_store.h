@@ -32,6 +32,10 @@ std::string userSchemePath(const std::string &name);
 // before it is read.
 bool readSchemeFile(const std::string &path, Scheme *scheme, std::string *error);
 
+// Whether a user scheme may be stored under name: a valid name, not a
+// built-in's, and not an existing one unless replace. False with the reason.
+bool userSchemeNameFree(const std::string &name, bool replace, std::string *error);
+
 // Stores a user scheme. Refuses a built-in's name, and an existing one
 // unless replace.
 bool storeUserScheme(const Scheme &scheme, bool replace, std::string *error);

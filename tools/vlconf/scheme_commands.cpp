@@ -118,6 +118,7 @@ static int saveSchemeCommand(const std::string &name, bool replace)
 {
     Scheme scheme;
     std::string error;
+    if (!userSchemeNameFree(name, replace, &error)) return schemeFail(exitUsage, error + "; nothing was saved");
     if (!currentScheme(name, engineSettingsPath(), &scheme, &error))
         return schemeFail(exitUsage, error + "; nothing was saved");
     if (!storeUserScheme(scheme, replace, &error)) return schemeFail(exitUsage, error + "; nothing was saved");
