@@ -414,6 +414,46 @@ TEST_F(LoaderAcrossProcesses, VlconfSetChangesTheRunningGallerysCaption)
     EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
 }
 
+static std::string colourText(COLORREF c)
+{
+    char text[8];
+    snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+// "vlconf scheme apply" writes vl.ini as "vlconf set" does and tells the
+// running programs the same way: the gallery's caption follows.
+TEST_F(LoaderAcrossProcesses, AppliedSchemeChangesTheRunningGallerysCaption)
+{
+    HWND main = galleryWindow("VarnelGalleryMain");
+    ASSERT_EQ("", waitForCaptionBands(main, activeGradient, inactiveGradient, true, 5000));
+    Gradient red = activeGradient;
+    red.end = RGB(255, 0, 0) == activeGradient.end ? RGB(0, 0, 255) : RGB(255, 0, 0);
+    // The suite's settings but for the active end: what the scheme leaves
+    // out takes the default, as in the suite's vl.ini.
+    const std::string scheme = "varnel scheme 1\r\nname = Gallery Red\r\n[settings]\r\n"
+                               "activeGradientEnd = " + colourText(red.end) + "\r\n"
+                               "inactiveGradientEnd = " + colourText(inactiveGradient.end) + "\r\n"
+                               "gradientSteps = " + std::to_string(gradientBands) + "\r\n"
+                               "animateMainWindows = off\r\nanimateMenus = off\r\nsolidInactiveCaption = off\r\n"
+                               "[end]\r\n";
+    scratch().write("\\gallery-red.vls", scheme);
+    const std::string vlconf = buildFile("vlconf.exe");
+    ChildResult imported = runLoader("scheme import " + quoted(scratch().file("\\gallery-red.vls")) + " --replace",
+                                     NULL, vlconf);
+    ASSERT_EQ(0u, imported.exitCode) << imported.output;
+    ChildResult applied = runLoader("scheme apply \"Gallery Red\"", NULL, vlconf);
+    runLoader("scheme delete \"Gallery Red\"", NULL, vlconf);
+    ASSERT_EQ(0u, applied.exitCode) << applied.output;
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ("", followedWithin(main, red, inactiveGradient, true)) << "scheme end " << colourText(red.end);
+
+    // Put back for the tests after this one.
+    ASSERT_EQ(0u, runLoader("set activeGradientEnd=" + colourText(activeGradient.end), NULL, vlconf).exitCode);
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
+}
+
 TEST_F(LoaderAcrossProcesses, ARunningProcessTakesTheEngineInWithItsNextMessage)
 {
     if (!explorerId) GTEST_SKIP() << "no desktop process";

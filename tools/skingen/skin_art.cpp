@@ -242,15 +242,18 @@ Colour gemSample(double x, double y, double radius, Colour face, Colour body, in
 
 }  // namespace
 
+// The default skin's stones: ruby, emerald and amber.
+const GemStones defaultGemStones = {{0x383ED0, 0x54A440, 0x28A6E4}};
+
 Picture captionBox(const SkinColours &c, CaptionBox box, int live)
 {
-    static const Colour stones[] = {
-        {208, 62, 56},   // close: ruby
-        {64, 164, 84},   // zoom: emerald
-        {228, 166, 40},  // minimise: amber
-    };
+    return captionBoxOfStones(c, box, live, defaultGemStones);
+}
+
+Picture captionBoxOfStones(const SkinColours &c, CaptionBox box, int live, const GemStones &stones)
+{
     Colour face = fromColorref(c.buttonFace);
-    Colour body = stones[box];
+    Colour body = fromColorref(stones.colour[box]);
     if (!live) {
         // A missing box: the same stone, drained to a grey a little below the face.
         double luma = 0.3 * body.r + 0.59 * body.g + 0.11 * body.b;

@@ -31,6 +31,14 @@ Picture progressStrip();
 enum CaptionBox { closeBox, zoomBox, minimiseBox };
 Picture captionBox(const SkinColours &c, CaptionBox box, int live);
 
+// The same gem in other stones, one COLORREF for each box in CaptionBox
+// order; the schemes draw their own caption boxes with it.
+struct GemStones {
+    unsigned long colour[3];
+};
+extern const GemStones defaultGemStones;
+Picture captionBoxOfStones(const SkinColours &c, CaptionBox box, int live, const GemStones &stones);
+
 // The size of a caption box: 15 x 15, leaving two pixels between boxes.
 enum { captionBoxSize = 15 };
 

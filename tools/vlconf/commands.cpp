@@ -297,6 +297,7 @@ static const Command commands[] = {
     {"show", showCommand},       {"set", setCommand},         {"new", newCommand},
     {"check", checkCommand},     {"export", exportCommand},   {"import", importCommand},
     {"exclude", excludeCommand}, {"include", includeCommand}, {"reference", referenceCommand},
+    {"scheme", schemeCommand},
 };
 
 int runVlconf(int argc, char **argv)
@@ -305,6 +306,7 @@ int runVlconf(int argc, char **argv)
     std::string name = argv[1];
     if (name == "help" || name == "--help" || name == "-h" || name == "/?") {
         print(usageText);
+        print(schemeUsageText);
         return exitOk;
     }
     if (name == "--version" || name == "version") {

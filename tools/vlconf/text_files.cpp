@@ -125,6 +125,13 @@ static bool moveIntoPlace(const char *temporary, const std::string &path, std::s
 
 bool replaceFile(const std::string &path, const std::string &content, std::string *error)
 {
+    if (!replaceFileUnannounced(path, content, error)) return false;
+    announceFolderChange(path);
+    return true;
+}
+
+bool replaceFileUnannounced(const std::string &path, const std::string &content, std::string *error)
+{
     std::string folder = folderOf(path);
     char temporary[MAX_PATH];
     if (!GetTempFileNameA(folder.c_str(), temporaryPrefix, 0, temporary)) {
@@ -147,7 +154,6 @@ bool replaceFile(const std::string &path, const std::string &content, std::strin
         DeleteFileA(temporary);
         return false;
     }
-    announceFolderChange(path);
     return true;
 }
 

@@ -28,6 +28,9 @@ bool readWholeFile(const std::string &path, std::string *content, std::string *e
 // it was.
 // Once in place, a file of an engine folder is announced (announceFolderChange).
 bool replaceFile(const std::string &path, const std::string &content, std::string *error);
+// The same without the announcement, for a file that is one of several
+// written together (a scheme's bitmaps before its vl.ini).
+bool replaceFileUnannounced(const std::string &path, const std::string &content, std::string *error);
 // Running programs that read the engine folder holding path set themselves
 // up again (engine/settings_generation.h); nothing for other folders.
 void announceFolderChange(const std::string &path);
@@ -150,5 +153,8 @@ std::string settingsReference();
 // (the columns are listed in usageText).
 std::string settingsTable();
 extern const char usageText[];
+// vlconf scheme ... (scheme_commands.cpp) and its part of the usage text.
+extern const char schemeUsageText[];
+int schemeCommand(const std::vector<std::string> &args);
 
 int runVlconf(int argc, char **argv);
