@@ -15,6 +15,7 @@
 #include "support/test_folder.h"
 #include "tools/schemes/builtin_schemes.h"
 #include "tools/schemes/scheme_file.h"
+#include "tools/schemes/scheme_store.h"
 #include "tools/vlconf/vlconf.h"
 
 struct ToolRun {
@@ -180,6 +181,29 @@ TEST_F(SchemeTest, EveryBuiltInWritesTheSettingsItNamesAndDefaultsForTheRest)
     std::string showcase = fileContent(engineFolder() + "\\vl.ini");
     EXPECT_EQ(0, engineValueAt(showcase, 23)) << "tileBackgrounds on";
     EXPECT_EQ(32, engineValueAt(showcase, 12));
+}
+
+// What the tray and the settings window check as the current scheme: the
+// one whose settings vl.ini holds, the user's own too, and none once a
+// setting differs from every scheme's.
+TEST_F(SchemeTest, TheSchemeMatchingVlIniIsFoundByItsSettings)
+{
+    const std::string ini = engineFolder() + "\\vl.ini";
+    for (const BuiltinScheme &b : builtinSchemes) {
+        SCOPED_TRACE(b.name);
+        ASSERT_EQ(0u, vlconf({"scheme", "apply", b.name}).code);
+        EXPECT_EQ(b.name, schemeMatchingSettings(ini));
+    }
+    int values[settingsPositionCount];
+    defaultFileValues(values);
+    values[5] = 13, values[6] = 201, values[11] = 41;
+    ASSERT_TRUE(writeFileContent(ini, canonicalSettingsText(values)));
+    EXPECT_EQ("", schemeMatchingSettings(ini)) << "settings no scheme has";
+    ASSERT_EQ(0u, vlconf({"scheme", "save", "Mine Now"}).code);
+    EXPECT_EQ("Mine Now", schemeMatchingSettings(ini));
+    ASSERT_EQ(0u, vlconf({"set", "gradientSteps=17"}).code);
+    EXPECT_EQ("", schemeMatchingSettings(ini)) << "one setting changed";
+    EXPECT_EQ("", schemeMatchingSettings(engineFolder() + "\\missing.ini"));
 }
 
 TEST_F(SchemeTest, StripesBringsItsOwnCaptionBoxesAndHighContrastKeepsWhiteTitlesReadable)

@@ -173,6 +173,26 @@ bool currentScheme(const std::string &name, const std::string &settingsPath, Sch
     return true;
 }
 
+std::string schemeMatchingSettings(const std::string &settingsPath)
+{
+    VlIni ini;
+    std::string error;
+    if (!fileExists(settingsPath) || !readVlIni(settingsPath, &ini, &error)) return "";
+    // Both sides as the engine takes them, so that a stray value that means
+    // the same as the scheme's still matches.
+    Scheme current;
+    schemeFromValues("current", ini.read.values, &current);
+    for (const SchemeEntry &entry : listSchemes()) {
+        if (!entry.readable) continue;
+        Scheme scheme, taken;
+        bool builtin;
+        if (!loadScheme(entry.name, &scheme, &builtin, &error)) continue;
+        schemeFromValues(entry.name, scheme.values, &taken);
+        if (memcmp(taken.values, current.values, sizeof current.values) == 0) return entry.name;
+    }
+    return "";
+}
+
 bool applyScheme(const Scheme &scheme, const std::string &settingsPath, std::string *error)
 {
     engineFolderFile(settingsFileSuffix, true);

@@ -47,6 +47,12 @@ bool deleteUserScheme(const std::string &name, std::string *error);
 // travel in a scheme.
 bool currentScheme(const std::string &name, const std::string &settingsPath, Scheme *scheme, std::string *error);
 
+// The name of the first listed scheme (built-ins first) whose settings are
+// those of vl.ini at settingsPath, each value taken as the engine takes it;
+// "" when none matches or vl.ini cannot be read. Bitmaps are not compared:
+// the skin files may have been replaced since.
+std::string schemeMatchingSettings(const std::string &settingsPath);
+
 // Writes the scheme's bitmaps into the engine folder, then its settings
 // (the defaults where it says nothing) into settingsPath, announced.
 bool applyScheme(const Scheme &scheme, const std::string &settingsPath, std::string *error);
