@@ -21,6 +21,11 @@
 #include "support/loader_runs.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
+#include "tools/schemes/scheme_store.h"
+
+// vlconf's announcement of a changed engine file (tools/vlconf/vlconf.h,
+// whose exit codes share names with the loader's).
+void announceFolderChange(const std::string &path);
 
 namespace {
 
@@ -450,6 +455,29 @@ TEST_F(LoaderAcrossProcesses, AppliedSchemeChangesTheRunningGallerysCaption)
 
     // Put back for the tests after this one.
     ASSERT_EQ(0u, runLoader("set activeGradientEnd=" + colourText(activeGradient.end), NULL, vlconf).exitCode);
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
+}
+
+// The tray menu's Schemes submenu applies a scheme at once: its command for
+// the first built-in (Classic, a gradient of its own) writes it and the
+// running gallery's captions leave the suite's bands within a second.
+TEST_F(LoaderAcrossProcesses, TraySchemeEntryAppliesTheSchemeToRunningPrograms)
+{
+    HWND loaderWindow = FindWindowA("VarnelLoader", NULL);
+    ASSERT_TRUE(IsWindow(loaderWindow));
+    HWND main = galleryWindow("VarnelGalleryMain");
+    ASSERT_EQ("", waitForCaptionBands(main, activeGradient, inactiveGradient, true, 5000));
+    const std::string suiteSettings = fileContent(prefixSettingsPath());
+    const WPARAM firstScheme = 200;  // the submenu's first entry: the first built-in
+    SendMessageA(loaderWindow, WM_COMMAND, firstScheme, 0);
+    EXPECT_EQ("Classic", schemeMatchingSettings(prefixSettingsPath())) << fileContent(prefixSettingsPath());
+    SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_NE("", followedWithin(main, activeGradient, inactiveGradient, false)) << "still the suite's bands";
+
+    // Put back for the tests after this one, announced as vlconf would.
+    settings->write(suiteSettings);
+    announceFolderChange(prefixSettingsPath());
     SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
     EXPECT_EQ("", followedWithin(main, activeGradient, inactiveGradient, true));
 }

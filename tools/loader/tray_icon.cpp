@@ -8,6 +8,9 @@
 #include "engine/settings_generation.h"
 #include "loader_commands.h"
 #include "loader_console.h"
+#ifdef VARNEL_TRAY_SCHEMES
+#include "tray_schemes.h"
+#endif
 #include "varnel_version.h"
 
 // The icon's own message, and its one icon.
@@ -69,6 +72,9 @@ static void showMenu(HWND window)
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
     AppendMenuA(menu, MF_STRING, traySettings, "&Settings...");
+#ifdef VARNEL_TRAY_SCHEMES
+    appendSchemesMenu(menu);
+#endif
     AppendMenuA(menu, MF_STRING, trayExclude, "&Exclude a program...");
     AppendMenuA(menu, MF_STRING, trayPauseOrResume, enginePaused() ? "&Resume" : "&Pause");
     AppendMenuA(menu, MF_STRING, trayAbout, "&About");
@@ -177,6 +183,29 @@ static void startDialog(LPTHREAD_START_ROUTINE dialog)
         InterlockedExchange(&dialogRunning, 0);
 }
 
+#ifdef VARNEL_TRAY_SCHEMES
+// Why a scheme could not be applied, for the message box's own thread.
+static char schemeProblem[512];
+
+static DWORD WINAPI showSchemeProblem(void *)
+{
+    MessageBoxA(NULL, schemeProblem, "varnel: the scheme was not applied", MB_OK | MB_ICONWARNING);
+    InterlockedExchange(&dialogRunning, 0);
+    return 0;
+}
+
+static void chooseScheme(WPARAM command)
+{
+    char problem[sizeof schemeProblem];
+    if (applySchemeCommand(command, problem, sizeof problem)) return;
+    say("vlload: the scheme was not applied: %s", problem);
+    // The text belongs to the box while one shows.
+    if (dialogRunning) return;
+    lstrcpynA(schemeProblem, problem, sizeof schemeProblem);
+    startDialog(showSchemeProblem);
+}
+#endif
+
 static void runCommand(WPARAM command)
 {
     switch (command) {
@@ -216,6 +245,13 @@ int handleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, L
         runCommand(LOWORD(wParam));
         return 1;
     }
+#ifdef VARNEL_TRAY_SCHEMES
+    if (message == WM_COMMAND && LOWORD(wParam) >= traySchemeFirst &&
+        LOWORD(wParam) < traySchemeFirst + traySchemeLimit) {
+        chooseScheme(wParam);
+        return 1;
+    }
+#endif
     // Explorer started again: its notification area is empty.
     if (taskbarCreated && message == taskbarCreated) {
         iconShown = notify(NIM_ADD, window);
