@@ -30,7 +30,10 @@
 #include "support/pixels.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
+#include "tools/schemes/builtin_schemes.h"
+#include "tools/schemes/scheme_store.h"
 #include "tools/settings/caption_preview.h"
+#include "tools/settings/scheme_page.h"
 #include "tools/settings/settings_sheet.h"
 
 namespace {
@@ -164,7 +167,7 @@ protected:
     std::string listPath() const { return folder_.file("\\vlexcl.ini"); }
     HWND page(SettingsPage p)
     {
-        PropSheet_SetCurSel(sheet_, NULL, p);
+        PropSheet_SetCurSel(sheet_, NULL, settingsSheetFirst + p);
         pump(sheet_, 30);
         return settingsPageWindows[p];
     }
@@ -354,7 +357,7 @@ static BOOL CALLBACK collectText(HWND child, LPARAM found)
 TEST_F(SettingsWindow, OpensWithFourPagesEachSettingByItsLabelInItsGroup)
 {
     EXPECT_EQ(settingsSheetTitle, windowText(sheet_));
-    EXPECT_EQ(settingsPageCount, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet_)));
+    EXPECT_EQ(settingsPageCount + 1, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet_))) << "and Schemes";
     int rows = 0;
     for (int p = 0; p < settingsPageCount; p++) {
         HWND pageWindow = page((SettingsPage)p);
@@ -917,6 +920,9 @@ TEST(SettingsProgram, StartsWithoutAFileFromTheDefaultsAndOkWritesIt)
                            folder.file("\\out.txt"), &child));
     HWND sheet = waitForSheet(child.id);
     ASSERT_TRUE(sheet != NULL) << "no settings window within 15 s";
+    HWND first = (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+    EXPECT_TRUE(GetDlgItem(first, schemeListId) != NULL) << "the program opens on the schemes";
+    SendMessageA(sheet, PSM_SETCURSEL, settingsSheetFirst + captionsPage, 0);
     HWND captions = (HWND)SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
     ASSERT_TRUE(captions != NULL);
     SendMessageA(GetDlgItem(captions, settingControlBase + settingPosition("gradientSteps")), WM_SETTEXT, 0,
@@ -961,4 +967,198 @@ TEST(SettingsProgram, AFileThatCannotBeReadIsNamedAndNoWindowOpens)
     endChild(&child);
     CloseHandle(held);
     EXPECT_EQ(settingsFileFor({}), fileContent(folder.file("\\vl.ini")));
+}
+
+// ---- The schemes page ----
+
+namespace {
+
+class SchemesPage : public SettingsWindow {
+protected:
+    void TearDown() override
+    {
+        SettingsWindow::TearDown();
+        std::string error;
+        for (const char *name : {"Window Test Own", "Window Test Saved", "Window Test Renamed"})
+            deleteUserScheme(name, &error);
+    }
+    HWND schemes()
+    {
+        PropSheet_SetCurSel(sheet_, NULL, schemesSheetPage);
+        pump(sheet_, 30);
+        return schemesPageWindow;
+    }
+    HWND item(int id) { return GetDlgItem(schemes(), id); }
+    std::vector<std::string> listed()
+    {
+        std::vector<std::string> names;
+        HWND list = item(schemeListId);
+        const int count = (int)SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (int i = 0; i < count; i++) {
+            char name[64] = "";
+            if (SendMessageA(list, LB_GETTEXTLEN, i, 0) < (LRESULT)sizeof name) SendMessageA(list, LB_GETTEXT, i, (LPARAM)name);
+            names.push_back(name);
+        }
+        return names;
+    }
+    // Selects as a click would: the page hears of it.
+    void select(const std::string &name)
+    {
+        HWND list = item(schemeListId);
+        const LRESULT at = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)name.c_str());
+        ASSERT_NE(LB_ERR, at) << name;
+        SendMessageA(list, LB_SETCURSEL, at, 0);
+        SendMessageA(schemes(), WM_COMMAND, MAKEWPARAM(schemeListId, LBN_SELCHANGE), (LPARAM)list);
+        pump(sheet_, 30);
+    }
+    void click(int id)
+    {
+        SendMessageA(item(id), BM_CLICK, 0, 0);
+        pump(sheet_, 30);
+    }
+    static bool fileThere(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    static std::string schemeText(const std::string &name)
+    {
+        Scheme scheme;
+        bool builtin;
+        std::string error;
+        EXPECT_TRUE(loadScheme(name, &scheme, &builtin, &error)) << error;
+        return canonicalSettingsText(scheme.values);
+    }
+};
+
+}  // namespace
+
+TEST_F(SchemesPage, ComesFirstAndListsTheEightBuiltInsFirst)
+{
+    char title[32] = "";
+    TCITEMA tab;
+    ZeroMemory(&tab, sizeof tab);
+    tab.mask = TCIF_TEXT;
+    tab.pszText = title;
+    tab.cchTextMax = sizeof title;
+    TabCtrl_GetItem(PropSheet_GetTabControl(sheet_), 0, &tab);
+    EXPECT_STREQ("Schemes", title);
+    const std::vector<std::string> names = listed();
+    ASSERT_GE(names.size(), 8u);
+    for (int i = 0; i < 8; i++) EXPECT_EQ(builtinSchemes[i].name, names[i]);
+}
+
+TEST_F(SchemesPage, ApplyWritesTheSchemeIntoTheEditedFileAndThePagesShowIt)
+{
+    select("Classic");
+    EXPECT_NE(std::string::npos, windowText(item(schemeDescriptionId)).find(builtinSchemes[0].description));
+    const LONG before = generation();
+    click(applySchemeId);
+    EXPECT_EQ(schemeText("Classic"), fileContent(settingsPath()));
+    EXPECT_GT(generation(), before) << "running programs are told";
+    EXPECT_EQ("#1084D0", windowText(GetDlgItem(page(captionsPage), settingControlBase + settingPosition("activeGradientEndR"))));
+    EXPECT_FALSE(settingsEditChanged()) << "what the pages hold is what was written";
+    EXPECT_NE(std::string::npos, windowText(item(schemeDescriptionId)).find("In use"));
+}
+
+TEST_F(SchemesPage, BuiltInsCannotBeDeletedOrRenamedTheUsersOwnCan)
+{
+    std::string error;
+    Scheme own;
+    int values[settingsPositionCount];
+    memcpy(values, SettingsEdit.values, sizeof values);
+    schemeFromValues("Window Test Own", values, &own);
+    ASSERT_TRUE(storeUserScheme(own, true, &error)) << error;
+    select("Slate");
+    EXPECT_FALSE(IsWindowEnabled(item(deleteSchemeId)));
+    EXPECT_FALSE(IsWindowEnabled(item(renameSchemeId)));
+    EXPECT_TRUE(IsWindowEnabled(item(applySchemeId)));
+
+    select("Window Test Own");
+    EXPECT_TRUE(IsWindowEnabled(item(deleteSchemeId)));
+    SetWindowTextA(item(schemeNameId), "Window Test Renamed");
+    click(renameSchemeId);
+    std::vector<std::string> names = listed();
+    EXPECT_EQ(0, std::count(names.begin(), names.end(), "Window Test Own"));
+    EXPECT_EQ(1, std::count(names.begin(), names.end(), "Window Test Renamed"));
+    EXPECT_FALSE(fileThere(userSchemePath("Window Test Own")));
+
+    select("Window Test Renamed");
+    {
+        MessageBoxWatch watch(sheet_);
+        PostMessageA(item(deleteSchemeId), BM_CLICK, 0, 0);
+        EXPECT_NE(std::string::npos, watch.text().find("Delete the scheme \"Window Test Renamed\"?"));
+    }
+    pump(sheet_, 50);
+    names = listed();
+    EXPECT_EQ(0, std::count(names.begin(), names.end(), "Window Test Renamed"));
+    EXPECT_FALSE(fileThere(userSchemePath("Window Test Renamed")));
+}
+
+TEST_F(SchemesPage, SaveAsKeepsTheEditedSettingsUnderTheTypedName)
+{
+    type(settingControl(captionsPage, "gradientSteps"), "23");
+    SetWindowTextA(item(schemeNameId), "Classic");
+    {
+        MessageBoxWatch watch(sheet_);
+        PostMessageA(item(saveSchemeId), BM_CLICK, 0, 0);
+        EXPECT_NE(std::string::npos, watch.text().find("built-in")) << "a built-in's name is refused";
+    }
+    SetWindowTextA(item(schemeNameId), "Window Test Saved");
+    click(saveSchemeId);
+    const LRESULT selected = SendMessageA(item(schemeListId), LB_GETCURSEL, 0, 0);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ("Window Test Saved", listed()[selected]) << "the new scheme is listed and selected";
+    Scheme saved;
+    bool builtin;
+    std::string error;
+    ASSERT_TRUE(loadScheme("Window Test Saved", &saved, &builtin, &error)) << error;
+    EXPECT_EQ(23, saved.values[settingPosition("gradientSteps") - 1]) << "typed, not yet applied";
+    EXPECT_EQ(settingsText(), fileContent(settingsPath())) << "saving writes no vl.ini";
+}
+
+// Tab, the arrows and the letters alone: the list takes the focus, Down
+// moves to the next scheme, Alt+H applies it; Space in the list applies too.
+TEST_F(SchemesPage, KeyboardAloneSelectsAndApplies)
+{
+    HWND list = item(schemeListId);
+    SetFocus(list);
+    key(VK_HOME);
+    EXPECT_EQ(0, SendMessageA(list, LB_GETCURSEL, 0, 0));
+    key(VK_DOWN);
+    EXPECT_EQ(1, SendMessageA(list, LB_GETCURSEL, 0, 0));
+    EXPECT_NE(std::string::npos, windowText(item(schemeDescriptionId)).find(builtinSchemes[1].description));
+    altKey('h');
+    EXPECT_EQ(schemeText(builtinSchemes[1].name), fileContent(settingsPath()));
+    SetFocus(list);
+    key(VK_DOWN);
+    key(VK_SPACE);
+    EXPECT_EQ(schemeText(builtinSchemes[2].name), fileContent(settingsPath()));
+    // Alt+S comes back to the list from elsewhere on the page.
+    SetFocus(item(schemeNameId));
+    altKey('s');
+    EXPECT_EQ(list, GetFocus());
+}
+
+// The selected scheme's captions, drawn by the engine's painters with its
+// values: as the engine paints a window of the same width with them.
+TEST_F(SchemesPage, PreviewShowsTheSelectedSchemesCaptions)
+{
+    select("Sunset");
+    HWND preview = item(schemeActivePreviewId);
+    ASSERT_TRUE(IsWindowVisible(preview));
+    const WindowPixels sunset(preview);
+    Scheme scheme;
+    bool builtin;
+    std::string error;
+    ASSERT_TRUE(loadScheme("Sunset", &scheme, &builtin, &error)) << error;
+    RECT r;
+    GetClientRect(preview, &r);
+    HWND real = CreateWindowExA(0, "STATIC", windowText(preview).c_str(), previewedStyle | WS_VISIBLE, 0, 0, r.right,
+                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(real != NULL);
+    pump(sheet_, 50);
+    usePreviewSettings(scheme.values);
+    ASSERT_EQ(1, repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive));
+    EXPECT_EQ(0, differingInTitleArea(sunset, WindowPixels(real), captionPreviewLayout(preview), true));
+    DestroyWindow(real);
+    select("Slate");
+    EXPECT_GT(differingInTitleArea(sunset, WindowPixels(preview), captionPreviewLayout(preview)), 0)
+        << "another scheme, other captions";
 }

@@ -157,7 +157,14 @@ bool currentScheme(const std::string &name, const std::string &settingsPath, Sch
     if (!validSchemeName(name, error)) return false;
     VlIni ini;
     if (!readVlIni(settingsPath, &ini, error)) return false;
-    schemeFromValues(name, ini.read.values, scheme);
+    return currentSchemeOfValues(name, ini.read.values, scheme, error);
+}
+
+bool currentSchemeOfValues(const std::string &name, const int values[settingsPositionCount], Scheme *scheme,
+                           std::string *error)
+{
+    if (!validSchemeName(name, error)) return false;
+    schemeFromValues(name, values, scheme);
     for (const char *suffix : skinBitmapFiles) {
         const std::string path = engineFolderFile(suffix, false);
         if (!fileExists(path)) continue;

@@ -46,6 +46,9 @@ bool deleteUserScheme(const std::string &name, std::string *error);
 // folder, as a scheme; false when vl.ini cannot be read or a bitmap cannot
 // travel in a scheme.
 bool currentScheme(const std::string &name, const std::string &settingsPath, Scheme *scheme, std::string *error);
+// The same with the given vl.ini values (the settings window's, not yet written).
+bool currentSchemeOfValues(const std::string &name, const int values[settingsPositionCount], Scheme *scheme,
+                           std::string *error);
 
 // The name of the first listed scheme (built-ins first) whose settings are
 // those of vl.ini at settingsPath, each value taken as the engine takes it;

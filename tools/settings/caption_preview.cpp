@@ -13,7 +13,9 @@
 #include "tools/settings/settings_edit.h"
 
 // Window extra bytes: 1 for the active caption, 0 for the inactive one.
-enum { previewActiveIndex = 0, previewExtraBytes = sizeof(LONG) };
+// Whether the caption is the active one; the values it shows (NULL:
+// SettingsEdit's).
+enum { previewActiveIndex = 0, previewValuesIndex = sizeof(LONG), previewExtraBytes = sizeof(LONG) + sizeof(LONG_PTR) };
 // The client area under the caption, in pixels.
 enum { previewBodyHeight = 14 };
 
@@ -61,10 +63,10 @@ static void followNonClientMetrics()
     createCaptionFonts();
 }
 
-void usePreviewSettings()
+void usePreviewSettings(const int *values)
 {
     resetSettings(&Settings);
-    applySettingsValues(SettingsEdit.values, &Settings);
+    applySettingsValues(values ? values : SettingsEdit.values, &Settings);
     // The plug-in's look is the plug-in's own: the preview shows the
     // engine's painters, as a program without vlplug.ini gets them.
     Settings.usePlugin = 0;
@@ -107,7 +109,7 @@ static void drawSystemWindow(HWND preview, HDC dc, const RECT &all, bool active)
 static void paintPreview(HWND preview, HDC dc)
 {
     followNonClientMetrics();
-    usePreviewSettings();
+    usePreviewSettings((const int *)GetWindowLongPtrA(preview, previewValuesIndex));
     const bool active = GetWindowLongA(preview, previewActiveIndex) != 0;
     RECT all;
     GetClientRect(preview, &all);
@@ -182,4 +184,10 @@ HWND createCaptionPreview(HWND parent, int id, int x, int y, int width, bool act
                                    width, height, parent, (HMENU)(INT_PTR)id, GetModuleHandleA(NULL), NULL);
     if (preview) SetWindowLongA(preview, previewActiveIndex, active ? 1 : 0);
     return preview;
+}
+
+void setCaptionPreviewValues(HWND preview, const int *values)
+{
+    SetWindowLongPtrA(preview, previewValuesIndex, (LONG_PTR)values);
+    InvalidateRect(preview, NULL, FALSE);
 }

@@ -34,7 +34,11 @@ HWND createCaptionPreview(HWND parent, int id, int x, int y, int width, bool act
 // client and window coordinates are the same).
 CaptionLayout captionPreviewLayout(HWND preview);
 
-// Puts SettingsEdit's values into the painters' settings, with the system's
-// caption colours as they are now and the gradient steps worked out from
-// them. Every preview paint does this first.
-void usePreviewSettings();
+// Shows values (40 of vl.ini's, kept alive by the caller) instead of
+// SettingsEdit's; NULL goes back to SettingsEdit's. Repaints.
+void setCaptionPreviewValues(HWND preview, const int *values);
+
+// Puts values (NULL: SettingsEdit's) into the painters' settings, with the
+// system's caption colours as they are now and the gradient steps worked out
+// from them. Every preview paint does this first.
+void usePreviewSettings(const int *values = NULL);

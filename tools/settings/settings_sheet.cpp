@@ -7,11 +7,13 @@
 
 #include "tools/settings/caption_preview.h"
 #include "tools/settings/page_templates.h"
+#include "tools/settings/scheme_page.h"
 
 HWND settingsPageWindows[settingsPageCount];
 HWND settingsPageTips[settingsPageCount];
 
 static DialogTemplate pageTemplates[settingsPageCount];
+static DialogTemplate schemesTemplate;
 // 1 while a page's controls are being filled: their notifications are not
 // the user's changes.
 static int fillingPage;
@@ -69,6 +71,10 @@ static void fillPage(HWND page)
 
 static void repaintPreviews()
 {
+    if (schemesPageWindow) {
+        InvalidateRect(GetDlgItem(schemesPageWindow, schemeActivePreviewId), NULL, FALSE);
+        InvalidateRect(GetDlgItem(schemesPageWindow, schemeInactivePreviewId), NULL, FALSE);
+    }
     HWND captions = settingsPageWindows[captionsPage];
     if (!captions) return;
     InvalidateRect(GetDlgItem(captions, activePreviewId), NULL, FALSE);
@@ -339,20 +345,22 @@ static int CALLBACK sheetCreated(HWND sheet, UINT message, LPARAM)
     return 0;
 }
 
-HWND openSettingsSheet(bool modeless, SettingsPage startPage)
+HWND openSettingsSheet(bool modeless, SettingsPage startPage, bool onSchemes)
 {
-    HPROPSHEETPAGE pages[settingsPageCount];
-    for (int i = 0; i < settingsPageCount; i++) {
-        buildPageTemplate((SettingsPage)i, &pageTemplates[i]);
+    HPROPSHEETPAGE pages[settingsSheetPageCount];
+    buildSchemesPageTemplate(&schemesTemplate);
+    for (int i = 0; i < settingsPageCount; i++) buildPageTemplate((SettingsPage)i, &pageTemplates[i]);
+    for (int i = 0; i < settingsSheetPageCount; i++) {
+        const bool schemes = i == schemesSheetPage;
         // The first size comctl32 knew: Windows 95 and NT 4.0 refuse larger.
         PROPSHEETPAGEA p;
         ZeroMemory(&p, sizeof p);
         p.dwSize = PROPSHEETPAGEA_V1_SIZE;
         p.dwFlags = PSP_DLGINDIRECT;
         p.hInstance = GetModuleHandleA(NULL);
-        p.pResource = dialogTemplateData(pageTemplates[i]);
-        p.pfnDlgProc = pageProcedure;
-        p.lParam = i;
+        p.pResource = dialogTemplateData(schemes ? schemesTemplate : pageTemplates[i - settingsSheetFirst]);
+        p.pfnDlgProc = schemes ? schemesPageProcedure : pageProcedure;
+        p.lParam = schemes ? 0 : i - settingsSheetFirst;
         pages[i] = CreatePropertySheetPageA(&p);
         if (!pages[i]) {
             for (int k = 0; k < i; k++) DestroyPropertySheetPage(pages[k]);
@@ -366,8 +374,8 @@ HWND openSettingsSheet(bool modeless, SettingsPage startPage)
     h.pfnCallback = sheetCreated;
     h.hInstance = GetModuleHandleA(NULL);
     h.pszCaption = settingsSheetTitle;
-    h.nPages = settingsPageCount;
-    h.nStartPage = startPage;
+    h.nPages = settingsSheetPageCount;
+    h.nStartPage = onSchemes ? schemesSheetPage : settingsSheetFirst + startPage;
     h.phpage = pages;
     const INT_PTR result = PropertySheetA(&h);
     return modeless ? (HWND)result : NULL;

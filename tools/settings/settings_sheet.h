@@ -29,12 +29,17 @@ enum {
     helpLineId = 1305,
 };
 
-// Opens the sheet on SettingsEdit (loaded by the caller) at startPage. With
+// The sheet's pages: the schemes first (tools/settings/scheme_page.h), then
+// each SettingsPage at its index plus settingsSheetFirst.
+enum { schemesSheetPage = 0, settingsSheetFirst = 1, settingsSheetPageCount = settingsPageCount + 1 };
+
+// Opens the sheet on SettingsEdit (loaded by the caller) at startPage, or at
+// the schemes page with onSchemes. With
 // modeless, returns the sheet's window at once: the caller passes its
 // messages through PropSheet_IsDialogMessage and destroys it once
 // PropSheet_GetCurrentPageHwnd gives NULL. Otherwise runs it until it is
 // closed and returns NULL. The caption preview's class must be registered.
-HWND openSettingsSheet(bool modeless, SettingsPage startPage);
+HWND openSettingsSheet(bool modeless, SettingsPage startPage, bool onSchemes = false);
 
 // The window of each page once the sheet has created it, else NULL; and
 // its tooltip control, which names each row's setting (identifier and help)

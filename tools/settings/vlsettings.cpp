@@ -49,7 +49,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         reportSettingsProblem(NULL, "The settings window could not be made.");
         return exitFileError;
     }
-    openSettingsSheet(false, captionsPage);
+    openSettingsSheet(false, captionsPage, true);
     releaseCaptionPreview();
     return exitOk;
 }
