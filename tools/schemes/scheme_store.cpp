@@ -193,7 +193,12 @@ std::string schemeMatchingSettings(const std::string &settingsPath)
         if (!entry.readable) continue;
         Scheme scheme, taken;
         bool builtin;
-        if (!loadScheme(entry.name, &scheme, &builtin, &error)) continue;
+        // A built-in's settings alone: its bitmaps, drawn on loading, are
+        // not compared, and the tray asks each time its menu opens.
+        const BuiltinScheme *b = entry.builtin ? findBuiltinScheme(entry.name) : NULL;
+        if (b ? !importNamedForm(b->settings, scheme.values, &error)
+              : !loadScheme(entry.name, &scheme, &builtin, &error))
+            continue;
         schemeFromValues(entry.name, scheme.values, &taken);
         if (memcmp(taken.values, current.values, sizeof current.values) == 0) return entry.name;
     }

@@ -244,8 +244,11 @@ static const char settingsWindowStart[] =
     "## The settings window\n"
     "\n"
     "`vlsettings.exe` is the same settings in a window, for people who would rather\n"
-    "not count positions: a property sheet with four pages that between them show\n"
-    "every position of `vl.ini` by its label (the table above), in groups:\n"
+    "not count positions: a property sheet that opens on its Schemes page (a\n"
+    "whole look chosen, saved, renamed or deleted by name, with its title bars\n"
+    "previewed: [schemes.md](schemes.md)), followed by four pages that between\n"
+    "them show every position of `vl.ini` by its label (the table above), in\n"
+    "groups:\n"
     "\n";
 
 static std::string pagesList()
@@ -301,6 +304,13 @@ static const char settingsWindowRest[] =
     "from it (300 in a byte position as 44, a flag that another one overrides as\n"
     "off), so that `vlconf check` finds nothing to report. Opened without files\n"
     "while a settings window is open, it brings that window to the front.\n"
+    "\n"
+    "On the Schemes page, Apply scheme (Alt+H, or Space in the list) writes the\n"
+    "selected scheme into the `vl.ini` the window edits and tells running\n"
+    "programs at once; the other pages then show its values. Save current as\n"
+    "(Alt+V) keeps the values the pages hold, typed but not yet applied, under\n"
+    "the name typed beside it; Rename to and Delete take only your own schemes\n"
+    "and are greyed for a built-in.\n"
     "\n";
 
 static const char toolSection[] =
