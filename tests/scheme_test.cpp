@@ -15,6 +15,7 @@
 #include "support/test_folder.h"
 #include "tools/schemes/builtin_schemes.h"
 #include "tools/schemes/scheme_file.h"
+#include "tools/loader/tray_schemes.h"
 #include "tools/schemes/scheme_store.h"
 #include "tools/vlconf/vlconf.h"
 
@@ -204,6 +205,46 @@ TEST_F(SchemeTest, TheSchemeMatchingVlIniIsFoundByItsSettings)
     ASSERT_EQ(0u, vlconf({"set", "gradientSteps=17"}).code);
     EXPECT_EQ("", schemeMatchingSettings(ini)) << "one setting changed";
     EXPECT_EQ("", schemeMatchingSettings(engineFolder() + "\\missing.ini"));
+}
+
+static std::string menuText(HMENU menu, int i)
+{
+    char text[64] = "";
+    GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+// The loader's Schemes submenu (tools/loader/tray_schemes.cpp, compiled into
+// this test): the built-ins in order, a line, the user's own; the one vl.ini
+// holds checked; each entry's command applies its scheme.
+TEST_F(SchemeTest, TraySubmenuListsChecksAndAppliesTheSchemes)
+{
+    const std::string ini = engineFolder() + "\\vl.ini";
+    ASSERT_EQ(0u, vlconf({"scheme", "apply", "Sunset"}).code);
+    ASSERT_EQ(0u, vlconf({"set", "gradientSteps=19"}).code);
+    ASSERT_EQ(0u, vlconf({"scheme", "save", "Menu Test"}).code);
+    HMENU menu = CreatePopupMenu();
+    appendSchemesMenu(menu);
+    HMENU schemes = GetSubMenu(menu, 0);
+    ASSERT_TRUE(schemes != NULL);
+    EXPECT_EQ("Sche&mes", menuText(menu, 0));
+    ASSERT_EQ(builtinSchemeCount + 2, GetMenuItemCount(schemes)) << "the built-ins, a line, Menu Test";
+    for (int i = 0; i < builtinSchemeCount; i++) {
+        EXPECT_EQ(builtinSchemes[i].name, menuText(schemes, i));
+        EXPECT_EQ((UINT)(traySchemeFirst + i), GetMenuItemID(schemes, i));
+    }
+    EXPECT_EQ((UINT)MF_SEPARATOR, GetMenuState(schemes, builtinSchemeCount, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ("Menu Test", menuText(schemes, builtinSchemeCount + 1));
+    EXPECT_TRUE(GetMenuState(schemes, builtinSchemeCount + 1, MF_BYPOSITION) & MF_CHECKED) << "vl.ini holds it";
+    for (int i = 0; i < builtinSchemeCount; i++) EXPECT_FALSE(GetMenuState(schemes, i, MF_BYPOSITION) & MF_CHECKED);
+    DestroyMenu(menu);
+
+    char error[256] = "";
+    ASSERT_EQ(1, applySchemeCommand(traySchemeFirst + 1, error, sizeof error)) << error;
+    EXPECT_EQ("Slate", schemeMatchingSettings(ini));
+    EXPECT_EQ(0, applySchemeCommand(traySchemeFirst + builtinSchemeCount + 5, error, sizeof error));
+    EXPECT_NE("", std::string(error)) << "a command past the list says why";
+    EXPECT_EQ("Slate", schemeMatchingSettings(ini)) << "and writes nothing";
 }
 
 TEST_F(SchemeTest, StripesBringsItsOwnCaptionBoxesAndHighContrastKeepsWhiteTitlesReadable)
