@@ -9,6 +9,23 @@ int windowOfThisProcess(HWND window)
     return process == GetCurrentProcessId();
 }
 
+// Long enough for a thread that pumps its messages, short enough that a
+// busy one costs the caller nothing it would notice.
+static const UINT otherThreadAnswerLimit = 100;  // ms
+
+LRESULT sendWithinProcess(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD process = 0;
+    const DWORD thread = window ? GetWindowThreadProcessId(window, &process) : 0;
+    if (!thread || process != GetCurrentProcessId()) return 0;
+    if (thread == GetCurrentThreadId()) return SendMessageA(window, message, wParam, lParam);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             otherThreadAnswerLimit, &answer))
+        return 0;
+    return (LRESULT)answer;
+}
+
 static int isMdiChildWindow(HWND window)
 {
     return (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD);

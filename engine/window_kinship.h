@@ -10,6 +10,12 @@
 // The window belongs to this process (a NULL or dead handle does not).
 int windowOfThisProcess(HWND window);
 
+// Sends a message the engine's handling needs (a repaint) to a window of
+// this process: straight to one of the calling thread, with a bound to one
+// of another thread, which may be busy or waiting on this one; a window of
+// another process is sent nothing. Returns the answer, 0 when none came.
+LRESULT sendWithinProcess(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // window is an MDI child: WS_CHILD and WS_EX_MDICHILD, under a parent of its
 // own thread. Only then is the parent the MDI client the engine asks for the
 // active child.

@@ -113,12 +113,13 @@ static LRESULT handleNonClientMouseMove(const WindowMessage &m)
 
 // A maximised MDI child's title shows in the frame's caption, so the frame
 // is repainted after the child has stored its new text. The frame is sent
-// nothing when it is another program's: a busy one would hold this window.
+// nothing when it is another program's, and is given a bounded wait when it
+// is another thread's: a busy one would hold this window.
 static LRESULT setMdiChildText(const WindowMessage &m)
 {
     LRESULT own = passOnMessage(m);
     const HWND frame = GetParent(GetParent(m.window));
-    if (windowOfThisProcess(frame)) SendMessageA(frame, WM_NCPAINT, 0, 0);
+    sendWithinProcess(frame, WM_NCPAINT, 0, 0);
     return paintCaption(m) ? 1 : own;
 }
 
@@ -197,9 +198,9 @@ static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
 // change. Only an MDI child asks its client for the active child, and the
 // answer is used only when it is a sibling: the parent of a top-level window
 // is its owner, which may be another program's, and so may any handle an
-// answer names. A parent of another process is sent nothing; a busy one
-// would stall the activation, and two programs waiting on each other would
-// never wake.
+// answer names. A parent of another process is sent nothing, one of
+// another thread of this process a bounded send; a busy one would stall the
+// activation, and two threads waiting on each other would never wake.
 static LRESULT handleNonClientActivate(const WindowMessage &m)
 {
     if (!isCaptioned(m.window)) return passOnMessage(m);
@@ -220,7 +221,7 @@ static LRESULT handleNonClientActivate(const WindowMessage &m)
             SendMessageA(activeChild, WM_NCPAINT, 0, 0);
         }
     }
-    if (windowOfThisProcess(parent)) SendMessageA(parent, WM_NCPAINT, 0, 0);
+    sendWithinProcess(parent, WM_NCPAINT, 0, 0);
     RECT strip;
     paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip);
     frameAroundPaintedStrip(m, strip);

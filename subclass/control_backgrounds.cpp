@@ -29,12 +29,14 @@ enum { staticControl, buttonControl, editControl };
 static int isGroupBox(LONG style) { return (style & 7) == 7; }
 
 // Sends WM_ERASEBKGND to the parent, which can re-enter the engine there.
-// A parent of another process gets nothing: the device context would mean
-// nothing there, and a busy one would hold this control.
+// Only a parent of this thread is sent it: in another process the device
+// context would mean nothing, and another thread, busy, would hold this
+// control, while a bounded send given up would still be handled later, with
+// a device context already released.
 static void sendParentEraseBackground(HWND window)
 {
     HWND parent = GetParent(window);
-    if (!windowOfThisProcess(parent)) return;
+    if (!parent || GetWindowThreadProcessId(parent, NULL) != GetCurrentThreadId()) return;
     HDC dc = GetWindowDC(window);
     SendMessageA(parent, WM_ERASEBKGND, (WPARAM)dc, 0);
     ReleaseDC(window, dc);

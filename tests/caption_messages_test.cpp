@@ -440,6 +440,43 @@ TEST_F(ForeignWindows, ABusyProgramNearAWindowHoldsUpNoCaptionMessage)
     }
 }
 
+// A window of another thread of this program that stops pumping for a
+// while: its thread makes it, says so, and sleeps.
+static const DWORD busyThreadPause = 1500;  // ms
+static HANDLE busyWindowMade;
+static HWND busyThreadWindow;
+static DWORD WINAPI busyOwnerThread(void *)
+{
+    busyThreadWindow = CreateWindowExA(0, "STATIC", "busy", WS_OVERLAPPED, 0, 0, 100, 100, NULL, NULL,
+                                       GetModuleHandleA(NULL), NULL);
+    SetEvent(busyWindowMade);
+    Sleep(busyThreadPause);
+    DestroyWindow(busyThreadWindow);
+    return 0;
+}
+
+// The owner a popup's activation repaints, when it belongs to another
+// thread of the same program that is busy, holds the activation up no
+// longer than the engine's bounded send.
+TEST_F(CaptionMessages, ABusyOwnerOfAnotherThreadHoldsUpActivationOnlyBriefly)
+{
+    busyWindowMade = CreateEventA(NULL, TRUE, FALSE, NULL);
+    HANDLE thread = CreateThread(NULL, 0, busyOwnerThread, NULL, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(busyWindowMade, 5000));
+    HWND popup = createScripted(WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100, 300, 200, 0, busyThreadWindow);
+    ASSERT_EQ(busyThreadWindow, GetParent(popup));
+    double seconds = 0;
+    EXPECT_EQ(1, sendTimed(popup, WM_NCACTIVATE, TRUE, 0, &seconds));
+    printf("activation beside a busy owner of another thread: %.4f s\n", seconds);
+    EXPECT_LT(seconds, 0.5) << "the busy thread sleeps " << busyThreadPause << " ms";
+    // Gone before the owner goes, so that its thread never sends this one
+    // the popup's destruction while this one waits for it.
+    DestroyWindow(popup);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(busyWindowMade);
+}
+
 // WM_MDIACTIVATE names windows in its parameters; with lParam 0 the engine
 // repaints the window in wParam, whose painter may rewrite its extended
 // style. Another program's window there is left as it was.
