@@ -26,7 +26,7 @@ function(varnel_caption_metrics_tests suffix executable arch directory)
       PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
       FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
       RESOURCE_LOCK metricsprefix${suffix}
-      ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};VARNEL_WINEARCH=${arch};VARNEL_DPI=${dpi};VARNEL_CAPTION_FONT=${font}")
+      ENVIRONMENT "VARNEL_TEST_RUN=${name};BUILD_DIR=${CMAKE_BINARY_DIR};VARNEL_WINEARCH=${arch};VARNEL_DPI=${dpi};VARNEL_CAPTION_FONT=${font}")
   endforeach()
 endfunction()
 

@@ -45,6 +45,11 @@ TestFolder::TestFolder(const std::string &name)
     std::string data = buildFile("test-data");
     CreateDirectoryA(data.c_str(), NULL);
     root_ = data + "\\" + base + "-" + name;
+    // The same program may run at once in several runs (the caption matrix at
+    // other display metrics); each such run names its own folders.
+    char run[64];
+    DWORD length = GetEnvironmentVariableA("VARNEL_TEST_RUN", run, sizeof run);
+    if (length > 0 && length < sizeof run) root_ += std::string("-") + run;
     removeTree(root_);
     CreateDirectoryA(root_.c_str(), NULL);
     CreateDirectoryA((root_ + "\\varnels").c_str(), NULL);
