@@ -5,6 +5,8 @@
 //   bench prepare     write the prefix's engine folder (vl.ini)
 //   bench messages    figures 1-4 and 6-8, in this process
 //   bench strips      figure 8 alone
+//   bench mouse       figure 4 alone
+//   bench nonclient   figures 6, 6b, 6c and 7 alone
 //   bench load        figure 5: LoadLibrary of varnel.dll
 //   bench processes   figure 5: a skinned program as a whole process
 //   bench trace       marked stretches of the figures' work, for a tracing wineserver
@@ -75,10 +77,12 @@ int main(int argc, char **argv)
     if (!strcmp(mode, "prepare")) return prepareEngineFolder();
     if (!strcmp(mode, "messages")) return runMessageFigures();
     if (!strcmp(mode, "strips")) return attachLinkedEngine() ? runStripCacheFigure() : 1;
+    if (!strcmp(mode, "mouse")) return attachLinkedEngine() ? runMouseMoveFigure() : 1;
+    if (!strcmp(mode, "nonclient")) return attachLinkedEngine() ? runNonClientFigures() : 1;
     if (!strcmp(mode, "load")) return runLoadFigure();
     if (!strcmp(mode, "processes")) return runProcessFigure();
     if (!strcmp(mode, "trace")) return runServerTrace();
     if (!strcmp(mode, "hookhost")) return runHookHost();
-    fprintf(stderr, "usage: bench prepare|messages|load|processes|trace\n");
+    fprintf(stderr, "usage: bench prepare|messages|mouse|nonclient|load|processes|trace\n");
     return 2;
 }

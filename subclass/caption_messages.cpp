@@ -111,22 +111,25 @@ static LRESULT handleNonClientMouseMove(const WindowMessage &m)
     return passOnMessage(m);
 }
 
-// A maximised MDI child's title shows in the frame's caption, so the frame
-// is repainted after the child has stored its new text. The frame is sent
-// nothing when it is another program's, and is given a bounded wait when it
-// is another thread's: a busy one would hold this window.
-static LRESULT setMdiChildText(const WindowMessage &m)
-{
-    LRESULT own = passOnMessage(m);
-    const HWND frame = GetParent(GetParent(m.window));
-    sendWithinProcess(frame, WM_NCPAINT, 0, 0);
-    return paintCaption(m) ? 1 : own;
-}
-
 // WM_NCPAINT's whole-window value: any other is a region handle.
 static const WPARAM wholeFrame = 1;
 // WM_NCACTIVATE's lParam asking for the state alone, no drawing.
 static const LPARAM recordOnly = -1;
+
+// A maximised MDI child's title shows in the frame's caption, so the frame
+// is repainted after the child has stored its new text. The frame is sent
+// nothing when it is another program's, and is given a bounded wait when it
+// is another thread's: a busy one would hold this window. The child stores
+// its text unseen, as any window does, so the system's caption with the new
+// title never shows in the child.
+static LRESULT setMdiChildText(const WindowMessage &m)
+{
+    LRESULT own = callOwnProcedureUnseen(m);
+    // Only a maximised child's title is in the frame's caption; the frame
+    // is asked for its whole frame, which it paints around its own strip.
+    if (IsZoomed(m.window)) sendWithinProcess(GetParent(GetParent(m.window)), WM_NCPAINT, wholeFrame, 0);
+    return paintCaption(m) ? 1 : own;
+}
 
 // The update region for the system's frame painting: the one the message
 // carried (wholeFrame: the whole window) without the strip, in screen
@@ -218,10 +221,10 @@ static LRESULT handleNonClientActivate(const WindowMessage &m)
         HWND activeChild = (HWND)SendMessageA(parent, WM_MDIGETACTIVE, 0, 0);
         if (activeChild != m.window && isMdiSibling(activeChild, m.window)) {
             SendMessageA(activeChild, WM_NCACTIVATE, 1, 0);
-            SendMessageA(activeChild, WM_NCPAINT, 0, 0);
+            SendMessageA(activeChild, WM_NCPAINT, wholeFrame, 0);
         }
     }
-    sendWithinProcess(parent, WM_NCPAINT, 0, 0);
+    sendWithinProcess(parent, WM_NCPAINT, wholeFrame, 0);
     RECT strip;
     paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip);
     frameAroundPaintedStrip(m, strip);

@@ -237,6 +237,9 @@ protected:
     HWND frame, first, second;
 };
 
+// WM_NCPAINT's value for the whole frame.
+static const WPARAM wholeFrame = 1;
+
 // Stand-ins for the MDI windows in the tables below.
 static const HWND firstChild = standInWindow(0), activeChild = standInWindow(1), client = standInWindow(2),
                   frameWindow = standInWindow(3);
@@ -249,9 +252,9 @@ static const ExpectedMessage deactivateInactiveChildSeq[] = {
     {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
     {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam | matchLParam, TRUE, 0, activeChild},
     {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
-    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
-    {WM_NCPAINT, messageFromOwnProcedure | matchWParam | matchLParam, 0, 0, activeChild},
-    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, wholeFrame, 0, client},
+    {WM_NCPAINT, messageFromOwnProcedure | matchWParam | matchLParam, wholeFrame, 0, activeChild},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, wholeFrame, 0, client},
 };
 
 // WM_NCACTIVATE(FALSE) to the active child: only the client's frame is
@@ -259,14 +262,22 @@ static const ExpectedMessage deactivateInactiveChildSeq[] = {
 static const ExpectedMessage deactivateActiveChildSeq[] = {
     {WM_NCACTIVATE, messageFromOwnProcedure | matchWParam, FALSE, 0, activeChild},
     {WM_MDIGETACTIVE, messageFromParent, 0, 0, client},
-    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, client},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, wholeFrame, 0, client},
 };
 
-// WM_SETTEXT to a child: its own procedure stores the text, then the frame
-// is repainted.
+// WM_SETTEXT to a child: its own procedure stores the text; the frame shows
+// no child's title and is left alone.
 static const ExpectedMessage setChildTextSeq[] = {
     {WM_SETTEXT, messageFromOwnProcedure | matchResult, 0, 0, firstChild, 0x33},
-    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, 0, 0, frameWindow},
+};
+
+// WM_SETTEXT to a maximised child, whose title the frame's caption shows:
+// the frame is repainted after the child has stored it (the system may
+// repaint the frame's new title itself meanwhile, as Wine does).
+static const ExpectedMessage setMaximisedChildTextSeq[] = {
+    {WM_NCPAINT, messageFromParent | optionalEntry, 0, 0, frameWindow},
+    {WM_SETTEXT, messageFromOwnProcedure | matchResult, 0, 0, firstChild, 0x33},
+    {WM_NCPAINT, messageFromParent | matchWParam | matchLParam, wholeFrame, 0, frameWindow},
 };
 
 TEST_F(MdiCaptionMessages, ChildrenAreCaptionedMdiChildren)
@@ -302,11 +313,27 @@ TEST_F(MdiCaptionMessages, ChildTextIsStoredBeforeTheFrameIsRepainted)
                        {WM_SETTEXT, WM_NCPAINT});
     for (auto &m : messageLog())
         if (m.window == first && m.message == WM_SETTEXT && (m.flags & messageFromOwnProcedure))
-            EXPECT_TRUE(m.snapshot & WS_VISIBLE) << "an MDI child stays visible";
+            EXPECT_FALSE(m.snapshot & WS_VISIBLE) << "an MDI child stores its text unseen, as any window";
+    EXPECT_TRUE(GetWindowLongA(first, GWL_STYLE) & WS_VISIBLE);
     char title[32] = "";
     GetWindowTextA(first, title, sizeof title);
     EXPECT_STREQ("Renamed child", title);
     EXPECT_EQ(0, countMessages(first, WM_STYLECHANGING, messageFromOwnProcedure));
+}
+
+TEST_F(MdiCaptionMessages, AMaximisedChildsTextRepaintsTheFrameAfterItIsStored)
+{
+    SendMessageA(mdiClient, WM_MDIMAXIMIZE, (WPARAM)first, 0);
+    pumpMessages();
+    ASSERT_TRUE(IsZoomed(first));
+    clearMessageLog();
+    childScript[WM_SETTEXT] = 0x33;
+    EXPECT_EQ(1, SendMessageA(first, WM_SETTEXT, 0, (LPARAM) "Renamed child"));
+    EXPECT_SEQUENCE_OF(withMdiWindows(setMaximisedChildTextSeq), NULL, messageFromOwnProcedure | messageFromParent,
+                       {WM_SETTEXT, WM_NCPAINT});
+    char title[64] = "";
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_TRUE(strstr(title, "Renamed child")) << "the frame's title names the maximised child: " << title;
 }
 
 // ---- Windows of another program ----

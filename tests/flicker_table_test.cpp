@@ -352,10 +352,13 @@ TEST_F(FlickerTable, NoRepaintShowsTheSystemCaptionOrPaintsTheStripTwice)
 
 TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
 {
+    // A menu bar with a Window menu, which lists the children by title.
+    HMENU bar = CreateMenu(), windowMenu = CreatePopupMenu();
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)windowMenu, "&Window");
     HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
                                        WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
-                                       NULL, GetModuleHandleA(NULL), NULL));
-    CLIENTCREATESTRUCT ccs = {NULL, 50000};
+                                       bar, GetModuleHandleA(NULL), NULL));
+    CLIENTCREATESTRUCT ccs = {windowMenu, 50000};
     mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
                                   600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
     const char *childClass = windowClass("VarnelFlickerChild", sampledChildProcedure);
@@ -379,11 +382,25 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
         pumpMessages();
         SetActiveWindow(frame);
         pumpMessages();
+        SetWindowTextA(children[i & 1], i & 1 ? "Second, renamed" : "First, renamed");  // a child's title
+        pumpMessages();
     }
     sampling = 0;
     report("MDI");
     EXPECT_GE(tally[WM_NCACTIVATE].samples, 6);
     EXPECT_GE(tally[WM_MDIACTIVATE].samples, 2);
+    EXPECT_GE(tally[WM_SETTEXT].samples, 3);
+    // The children's titles changed unseen, and the Window menu still lists
+    // each child by its new title (the system builds it from visible children).
+    char item[64];
+    std::vector<std::string> listed;
+    for (int i = 0; i < GetMenuItemCount(windowMenu); i++)
+        if (GetMenuStringA(windowMenu, i, item, sizeof item, MF_BYPOSITION) > 0) listed.push_back(item);
+    for (const char *title : {"First, renamed", "Second, renamed"}) {
+        bool found = false;
+        for (const std::string &entry : listed) found |= entry.find(title) != std::string::npos;
+        EXPECT_TRUE(found) << "the Window menu lacks " << title;
+    }
     EXPECT_EQ(0, totalSystemCaption());
     EXPECT_EQ(0, totalRepainted());
 }
