@@ -9,8 +9,19 @@
 
 #include <windows.h>
 
+#include "caption/caption_layout.h"
+#include "caption/paint_record.h"
 #include "engine/window_text.h"
 
+// The two looks as the caption road calls them: everything about the window
+// and the settings comes from the record, the title area from the layout.
+// 1 when the strip or bar reached the window; copied (when given) then
+// receives the rectangle it covers, in window coordinates.
+int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied);
+int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied);
+
+// The same for a caller with a window DC in hand and no record: the record
+// is made for the window the DC belongs to.
 // Returns 1 when the title strip reached the window; copied (when given)
 // then receives the rectangle it covers, in window coordinates.
 int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,

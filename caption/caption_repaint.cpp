@@ -5,60 +5,68 @@
 // takes one window DC per repaint.
 #include "caption/caption_repaint.h"
 
-#include "caption/caption_icon.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
+#include "caption/paint_record.h"
 #include "engine/engine_state.h"
 #include "engine/plugin.h"
-#include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_kinship.h"
 
 volatile int lastActiveState;
 
 // The gates between taking the DC and painting, in their order.
-static int paintTitleArea(HWND window, LONG exStyle, HDC dc, CaptionLayout &l, int state, RECT *covered)
+static int paintTitleArea(const PaintRecord &p, HDC dc, CaptionLayout &l, RECT *covered)
 {
-    const BOOL minimised = IsIconic(window);
-    if (Settings.macButtons == 0 && minimised) return 0;
+    const SettingsRecord &s = *p.view.settings;
+    const BOOL minimised = IsIconic(p.window);
+    if (s.macButtons == 0 && minimised) return 0;
     // Only the striped look paints minimised captions; their title area sits
     // one pixel higher.
     if (minimised) l.top -= 1;
-    if (Settings.paintCaptions != 1) return 0;
-    if (Settings.skipToolWindowCaptions == 1 && (exStyle & WS_EX_TOOLWINDOW)) return 0;
+    if (s.paintCaptions != 1) return 0;
+    if (s.skipToolWindowCaptions == 1 && (p.exStyle & WS_EX_TOOLWINDOW)) return 0;
 
     if (pluginInUse()) {
         // A plug-in composes as it likes; in a mirrored window's DC whatever
         // bitmap it copies keeps its orientation, so no title it composed
         // reads backwards (text it draws straight into the DC reads as the
         // system's does). The DC's layout is put back afterwards.
-        const int mirrored = mirroredWindowDC(dc, exStyle) && SharedResources.setLayout;
-        const DWORD layout = mirrored ? SharedResources.getLayout(dc) : 0;
-        if (mirrored) SharedResources.setLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
-        callPluginTitle(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
-        if (mirrored) SharedResources.setLayout(dc, layout);
+        const SharedResourcesRecord &r = *p.view.resources;
+        const int mirrored = mirroredWindowDC(dc, p.exStyle) && r.setLayout;
+        const DWORD layout = mirrored ? r.getLayout(dc) : 0;
+        if (mirrored) r.setLayout(dc, layout | LAYOUT_BITMAPORIENTATIONPRESERVED);
+        callPluginTitle(p.window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, p.state);
+        if (mirrored) r.setLayout(dc, layout);
         return 0;
     }
-    if (Settings.macButtons == 0)
-        return GradientCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state, covered);
-    return StripedCaptionPainter(window, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state, covered);
+    if (s.macButtons == 0) return paintGradientTitle(p, dc, l, covered);
+    return paintStripedTitle(p, dc, l, covered);
+}
+
+// layoutStyle places the title area; the window's own style, which the
+// painters read, is the same but for an MDI activation painted for a
+// sibling.
+static int repaintWithStyles(HWND window, LONG layoutStyle, LONG ownStyle, int state, RECT *covered)
+{
+    const PaintRecord p = holdPaintRecord(window, ownStyle, state);
+    int shown = 0;
+    // No rectangle means no window: GetWindowDC of a null handle would be the
+    // whole screen's DC, and the caption would be painted over the desktop.
+    RECT r;
+    if (!((p.exStyle & WS_EX_MDICHILD) && p.view.settings->skinMdiChildren != 1) && GetWindowRect(window, &r)) {
+        HDC dc = GetWindowDC(window);
+        CaptionLayout l = captionLayout(layoutStyle, p.exStyle, r.right - r.left, sharedCaptionMetrics(), p.showsIcon);
+        shown = paintTitleArea(p, dc, l, covered);
+        ReleaseDC(window, dc);
+    }
+    releasePaintRecord(p);
+    return shown;
 }
 
 int repaintCaption(HWND window, LONG style, int state, RECT *covered)
 {
-    const LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
-    if ((exStyle & WS_EX_MDICHILD) && Settings.skinMdiChildren != 1) return 0;
-    // No rectangle means no window: GetWindowDC of a null handle would be the
-    // whole screen's DC, and the caption would be painted over the desktop.
-    RECT r;
-    if (!GetWindowRect(window, &r)) return 0;
-
-    HDC dc = GetWindowDC(window);
-    const int showsIcon = windowCaptionShowsIcon(window, style, exStyle);
-    CaptionLayout l = captionLayout(style, exStyle, r.right - r.left, sharedCaptionMetrics(), showsIcon);
-    const int shown = paintTitleArea(window, exStyle, dc, l, state, covered);
-    ReleaseDC(window, dc);
-    return shown;
+    return repaintWithStyles(window, style, style, state, covered);
 }
 
 int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered)
@@ -87,6 +95,9 @@ int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND wind
     }
     if (style & alwaysActiveStyleBit) state = stateActive;
     // The strip of another window's repaint covers nothing of this one.
-    repaintCaption(paintWindow, style, state, paintWindow == window ? covered : NULL);
+    if (paintWindow == window)
+        repaintWithStyles(window, style, style, state, covered);
+    else
+        repaintWithStyles(paintWindow, style, GetWindowLongA(paintWindow, GWL_STYLE), state, NULL);
     return 1;
 }

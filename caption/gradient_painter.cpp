@@ -150,17 +150,18 @@ static void drawButtonOutline(const SharedResourcesRecord &r, HDC dc, const Capt
     if (pen) DeleteObject(pen);
 }
 
-static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
-                                int buttonsRight, int state, RECT *copied)
+int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied)
 {
-    HWND owner = WindowFromDC(dc);
-    const DWORD style = GetWindowLongA(owner, GWL_STYLE);
-    const DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
+    const PaintView &v = p.view;
+    HWND owner = p.window;
+    const DWORD style = p.style;
+    const DWORD exStyle = p.exStyle;
+    const int state = p.state;
     if (!captionIsDrawn(style, exStyle)) return 0;
 
-    CaptionArea area = {left, top, right, bottom, buttonsRight};
+    CaptionArea area = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
     // Only a modal-frame dialog's correction asks whether the icon shows.
-    const int showsIcon = (style & DS_MODALFRAME) ? windowCaptionShowsIcon(owner, style, exStyle) : 0;
+    const int showsIcon = (style & DS_MODALFRAME) ? p.showsIcon : 0;
     const DWORD corrected = gradientEdgeCorrection(style, exStyle, v.resources->edgeWidth, showsIcon, &area);
     if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
     const GradientStrip strip = gradientStrip(area);
@@ -171,7 +172,7 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
     BandColour colour, step;
     COLORREF textColour;
     // Only state 0 asks who has the foreground, a round trip to the server.
-    if (captionIsActive(state, state == 0 && GetForegroundWindow() == window)) {
+    if (captionIsActive(state, state == 0 && GetForegroundWindow() == owner)) {
         colour = {(float)r.activeCaptionR, (float)r.activeCaptionG, (float)r.activeCaptionB};
         step = {r.activeStepR, r.activeStepG, r.activeStepB};
         textColour = GetSysColor(COLOR_CAPTIONTEXT);
@@ -256,8 +257,10 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
 int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                            int state, RECT *copied)
 {
-    const PaintView view = holdPaintView();
-    const int shown = paintGradientCaption(view, window, dc, left, top, right, bottom, buttonsRight, state, copied);
-    releasePaintView(view);
+    HWND owner = WindowFromDC(dc);
+    const PaintRecord p = holdPaintRecord(owner, GetWindowLongA(owner, GWL_STYLE), settledState(window, state));
+    const CaptionLayout l = {left, top, right, bottom, buttonsRight, 0};
+    const int shown = paintGradientTitle(p, dc, l, copied);
+    releasePaintRecord(p);
     return shown;
 }

@@ -97,13 +97,13 @@ static int composeBar(const SharedResourcesRecord &r, HDC memory, const WindowTe
     return 1;
 }
 
-static int paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left, int top, int right, int bottom,
-                               int buttonsRight, int state, RECT *copied)
+int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied)
 {
-    // `left` plays no part: the bar always starts at x = 3.
-    HWND owner = WindowFromDC(dc);
-    const DWORD style = GetWindowLongA(owner, GWL_STYLE);
-    DWORD exStyle = GetWindowLongA(owner, GWL_EXSTYLE);
+    // The layout's left plays no part: the bar always starts at x = 3.
+    const PaintView &v = p.view;
+    HWND owner = p.window;
+    const DWORD style = p.style;
+    DWORD exStyle = p.exStyle;
     if (!captionIsDrawn(style, exStyle)) return 0;
 
     if (v.settings->forceClientEdge == 1 &&
@@ -111,12 +111,12 @@ static int paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left
         exStyle |= WS_EX_CLIENTEDGE;
         SetWindowLongA(owner, GWL_EXSTYLE, exStyle);
     }
-    CaptionArea area = {left, top, right, bottom, buttonsRight};
+    CaptionArea area = {l.left, l.top, l.right, l.bottom, l.buttonsRight};
     const DWORD corrected = stripedEdgeCorrection(exStyle, &area);
     if (corrected != exStyle) SetWindowLongA(owner, GWL_EXSTYLE, corrected);
     exStyle = corrected;
 
-    const int active = captionIsActive(state, GetForegroundWindow() == window);
+    const int active = captionIsActive(p.state, GetForegroundWindow() == owner);
     const int decorated = stripedCaptionDecorated(active, v.settings->solidInactiveCaption, exStyle);
     const StripedLayout layout = stripedLayout(area, decorated, style);
     const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
@@ -165,8 +165,10 @@ static int paintStripedCaption(const PaintView &v, HWND window, HDC dc, int left
 int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                           int state, RECT *copied)
 {
-    const PaintView view = holdPaintView();
-    const int shown = paintStripedCaption(view, window, dc, left, top, right, bottom, buttonsRight, state, copied);
-    releasePaintView(view);
+    HWND owner = WindowFromDC(dc);
+    const PaintRecord p = holdPaintRecord(owner, GetWindowLongA(owner, GWL_STYLE), settledState(window, state));
+    const CaptionLayout l = {left, top, right, bottom, buttonsRight, 0};
+    const int shown = paintStripedTitle(p, dc, l, copied);
+    releasePaintRecord(p);
     return shown;
 }

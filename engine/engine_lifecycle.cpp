@@ -90,9 +90,11 @@ void freeCaptionFonts()
     r.captionFont = r.captionFontMedium = r.toolCaptionFont = r.toolCaptionFontMedium = NULL;
 }
 
-void readCaptionColours()
+void readCaptionColours() { readCaptionColoursFor(Settings, &SharedResources); }
+
+void readCaptionColoursFor(const SettingsRecord &s, SharedResourcesRecord *into)
 {
-    SharedResourcesRecord &r = SharedResources;
+    SharedResourcesRecord &r = *into;
     COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
     COLORREF inactive = GetSysColor(COLOR_INACTIVECAPTION);
     r.activeCaptionR = GetRValue(active);
@@ -101,7 +103,6 @@ void readCaptionColours()
     r.inactiveCaptionR = GetRValue(inactive);
     r.inactiveCaptionG = GetGValue(inactive);
     r.inactiveCaptionB = GetBValue(inactive);
-    const SettingsRecord &s = Settings;
     r.activeStepR = gradientStep(r.activeCaptionR, s.activeGradientEndR, s.gradientSteps);
     r.activeStepG = gradientStep(r.activeCaptionG, s.activeGradientEndG, s.gradientSteps);
     r.activeStepB = gradientStep(r.activeCaptionB, s.activeGradientEndB, s.gradientSteps);

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include "engine/settings.h"
+#include "engine/shared_resources.h"
+
 // Process attach, with the Windows directory the engine folder lies under.
 // Returns FALSE when no settings file opens (the engine stays out of the
 // process); TRUE otherwise, also when the disable marker holds 1.
@@ -28,6 +31,9 @@ void freeCaptionFonts();
 // readMetrics took (Display properties changed them since).
 int nonClientMetricsChanged();
 void readCaptionColours();
+// The same for a record of settings and the objects that paint with them
+// (the settings window's preview keeps its own).
+void readCaptionColoursFor(const SettingsRecord &s, SharedResourcesRecord *into);
 void findNewerDCFunctions();
 // The GDI objects makeSharedObjects made (up to room of them into objects);
 // returns how many. The snapshot published with them owns them

@@ -24,6 +24,7 @@
 #include "caption/caption_geometry.h"
 #include "caption/caption_layout.h"
 #include "caption/caption_repaint.h"
+#include "engine/settings.h"
 #include "engine/settings_generation.h"
 #include "engine/shared_resources.h"
 #include "support/child_process.h"
@@ -534,6 +535,25 @@ TEST_F(SettingsWindow, TypingAColourOrAStepCountRepaintsThePreview)
                 "active");
     // Nothing is written before Apply.
     EXPECT_EQ(settingsText(), fileContent(settingsPath()));
+}
+
+// The preview paints with a record of its own: what the process's painters
+// read (the engine's settings and the gradient steps worked out from them)
+// is what it was, however the edited settings differ.
+TEST_F(SettingsWindow, ThePreviewPaintsWithItsOwnSettingsAndLeavesTheProcesssAlone)
+{
+    pump(sheet_, 50);
+    const SettingsRecord settingsBefore = Settings;
+    const SharedResourcesRecord resourcesBefore = SharedResources;
+    HWND captions = page(captionsPage);
+    type(GetDlgItem(captions, settingControlBase + settingPosition("activeGradientEndR")), "#00FF00");
+    type(settingControl(captionsPage, "gradientSteps"), "4");
+    pump(sheet_, 50);
+    expectBands(GetDlgItem(captions, activePreviewId), {GetSysColor(COLOR_ACTIVECAPTION), RGB(0, 255, 0), 4}, "active");
+    EXPECT_EQ(0, memcmp(&settingsBefore, &Settings, sizeof settingsBefore)) << "the process's settings were overwritten";
+    EXPECT_EQ(resourcesBefore.activeStepR, SharedResources.activeStepR);
+    EXPECT_EQ(resourcesBefore.activeStepG, SharedResources.activeStepG);
+    EXPECT_EQ(resourcesBefore.activeStepB, SharedResources.activeStepB);
 }
 
 TEST_F(SettingsWindow, PaintCaptionsOffShowsTheSystemsCaption)

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "caption/caption_painters.h"
+#include "caption/caption_repaint.h"
 #include "caption/strip_cache.h"
 #include "engine/engine_files.h"
 #include "engine/engine_lifecycle.h"
@@ -106,21 +107,42 @@ static void drawSystemWindow(HWND preview, HDC dc, const RECT &all, bool active)
     FillRect(dc, &body, GetSysColorBrush(COLOR_WINDOW));
 }
 
+// The preview paints with a record of its own: its settings are those being
+// edited, its shared objects this process's with the gradient steps worked
+// out for those settings; the engine's own settings, if the engine runs in
+// this process too, are left as they are.
 static void paintPreview(HWND preview, HDC dc)
 {
     followNonClientMetrics();
-    usePreviewSettings((const int *)GetWindowLongPtrA(preview, previewValuesIndex));
+    const int *values = (const int *)GetWindowLongPtrA(preview, previewValuesIndex);
+    SettingsRecord settings;
+    resetSettings(&settings);
+    applySettingsValues(values ? values : SettingsEdit.values, &settings);
+    // The plug-in's look is the plug-in's own: the preview shows the
+    // engine's painters, as a program without vlplug.ini gets them.
+    settings.usePlugin = 0;
+    SharedResourcesRecord resources = SharedResources;
+    readCaptionColoursFor(settings, &resources);
+
     const bool active = GetWindowLongA(preview, previewActiveIndex) != 0;
     RECT all;
     GetClientRect(preview, &all);
     drawSystemWindow(preview, dc, all, active);
-    if (Settings.paintCaptions != 1) return;
+    if (settings.paintCaptions != 1) return;
+    PaintRecord p;
+    p.window = preview;
+    p.style = GetWindowLongA(preview, GWL_STYLE);
+    p.exStyle = GetWindowLongA(preview, GWL_EXSTYLE);
+    p.state = active ? stateActive : stateInactive;
+    p.showsIcon = captionShowsIcon(previewedStyle, WS_EX_WINDOWEDGE, 1);
+    p.view.settings = &settings;
+    p.view.resources = &resources;
+    p.view.slot = -1;
     const CaptionLayout l = captionPreviewLayout(preview);
-    const int state = active ? 1 : 2;
-    if (Settings.macButtons == 0)
-        GradientCaptionPainter(preview, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+    if (settings.macButtons == 0)
+        paintGradientTitle(p, dc, l, NULL);
     else
-        StripedCaptionPainter(preview, dc, l.left, l.top, l.right, l.bottom, l.buttonsRight, state);
+        paintStripedTitle(p, dc, l, NULL);
 }
 
 static LRESULT CALLBACK previewProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,0 +1,27 @@
+// The paint record: the window's state read once per caption paint.
+#include "caption/paint_record.h"
+
+#include "caption/caption_icon.h"
+#include "caption/caption_repaint.h"
+
+PaintRecord holdPaintRecord(HWND window, LONG style, int state)
+{
+    PaintRecord p;
+    p.window = window;
+    p.style = style;
+    p.exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    p.state = state;
+    // Only a modal-frame window asks for its icons; the rest answer from the
+    // styles in hand.
+    p.showsIcon = windowCaptionShowsIcon(window, style, p.exStyle);
+    p.view = holdPaintView();
+    return p;
+}
+
+void releasePaintRecord(const PaintRecord &record) { releasePaintView(record.view); }
+
+int settledState(HWND window, int state)
+{
+    if (state != stateByForeground) return state;
+    return GetForegroundWindow() == window ? stateActive : stateInactive;
+}
