@@ -121,13 +121,17 @@ static const LPARAM recordOnly = -1;
 // nothing when it is another program's, and is given a bounded wait when it
 // is another thread's: a busy one would hold this window. The child stores
 // its text unseen, as any window does, so the system's caption with the new
-// title never shows in the child.
+// title never shows in the child; a maximised child's frame, whose caption
+// the system rewrites with the child's title meanwhile, is kept from
+// drawing too where the engine's procedure is its own.
 static LRESULT setMdiChildText(const WindowMessage &m)
 {
-    LRESULT own = callOwnProcedureUnseen(m);
+    const int maximised = IsZoomed(m.window);
+    const HWND frame = maximised ? GetParent(GetParent(m.window)) : NULL;
+    LRESULT own = callOwnProcedureUnseenWith(m, frame);
     // Only a maximised child's title is in the frame's caption; the frame
     // is asked for its whole frame, which it paints around its own strip.
-    if (IsZoomed(m.window)) sendWithinProcess(GetParent(GetParent(m.window)), WM_NCPAINT, wholeFrame, 0);
+    if (maximised) sendWithinProcess(frame, WM_NCPAINT, wholeFrame, 0);
     return paintCaption(m) ? 1 : own;
 }
 

@@ -41,3 +41,6 @@ inline LRESULT passOnMessage(const WindowMessage &m)
 // the screen; the style is put back afterwards, and neither change reaches
 // the window's procedure as a style-change message (step 0).
 LRESULT callOwnProcedureUnseen(const WindowMessage &m);
+// The same with a second window of this thread kept from drawing meanwhile
+// (a maximised MDI child's frame, whose caption shows the child's title).
+LRESULT callOwnProcedureUnseenWith(const WindowMessage &m, HWND alsoHidden);

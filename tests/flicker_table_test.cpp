@@ -105,10 +105,16 @@ LRESULT CALLBACK sampledFrameProcedure(HWND window, UINT message, WPARAM wParam,
     return result;
 }
 
+// A maximised child's title shows in its frame's caption, which the
+// system rewrites while the child stores its text: the frame is sampled
+// then, counted under this kind.
+const UINT titleInFrame = WM_APP + 1;
+
 LRESULT CALLBACK sampledChildProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = DefMDIChildProcA(window, message, wParam, lParam);
     sample(window, message);
+    if (message == WM_SETTEXT && IsZoomed(window)) sample(GetParent(GetParent(window)), titleInFrame);
     return result;
 }
 
@@ -183,6 +189,7 @@ const char *kindName(UINT message)
     case WM_NCHITTEST: return "WM_NCHITTEST";
     case WM_SETCURSOR: return "WM_SETCURSOR";
     case WM_NCMOUSEMOVE: return "WM_NCMOUSEMOVE";
+    case titleInFrame: return "title in frame";
     }
     return NULL;
 }
@@ -403,6 +410,44 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
     }
     EXPECT_EQ(0, totalSystemCaption());
     EXPECT_EQ(0, totalRepainted());
+}
+
+// A maximised child's title change: the child and the frame, whose caption
+// carries the child's title, show the system's caption at no moment.
+TEST_F(FlickerTable, AMaximisedMdiChildsTitleChangeShowsNoSystemCaptionInTheFrame)
+{
+    HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
+                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
+                                       NULL, GetModuleHandleA(NULL), NULL));
+    CLIENTCREATESTRUCT ccs = {NULL, 50000};
+    mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                  600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
+    MDICREATESTRUCTA mcs = {windowClass("VarnelFlickerChild", sampledChildProcedure), "Document",
+                            GetModuleHandleA(NULL), 20, 20, 260, 180, WS_OVERLAPPEDWINDOW, 0};
+    HWND child = (HWND)SendMessageA(mdiClientOf, WM_MDICREATE, 0, (LPARAM)&mcs);
+    SetActiveWindow(frame);
+    SendMessageA(mdiClientOf, WM_MDIMAXIMIZE, (WPARAM)child, 0);
+    pumpMessages();
+    ASSERT_TRUE(IsZoomed(child));
+    ASSERT_TRUE(hasEngineProcedure(frame));
+
+    sampled = {frame, child};
+    sampling = 1;
+    for (int i = 0; i < 3; i++) {
+        SetWindowTextA(child, i & 1 ? "Document, saved" : "Document, edited");
+        pumpMessages();
+    }
+    sampling = 0;
+    report("maximised");
+    EXPECT_GE(tally[titleInFrame].samples, 3);
+    EXPECT_EQ(0, totalSystemCaption());
+    char title[64] = "";
+    GetWindowTextA(frame, title, sizeof title);
+    EXPECT_TRUE(strstr(title, "Document, edited")) << "the frame names its maximised child: " << title;
+    EXPECT_TRUE(GetWindowLongA(frame, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(IsWindowVisible(child));
+    // Neither window's procedure saw the engine's style changes.
+    EXPECT_EQ(0, tally[WM_STYLECHANGING].samples + tally[WM_STYLECHANGED].samples);
 }
 
 // The striped bar: the engine knows its rectangle as it knows the gradient
