@@ -630,6 +630,8 @@ def main(argv: List[str]) -> int:
         if phase == "prepare":
             prepare(opts, build_dir)
             return EXIT_PASS
+        if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
+            raise RunError("no prefix or display: scripts/real-programs makes them for the run")
         paths = Paths(ROOT, build_dir, os.environ.get("OUT_DIR") or os.path.join(ROOT, "out", "real-programs"),
                       os.environ["WINEPREFIX"], os.environ["DISPLAY"])
         fixture = windows_path(os.path.join(build_dir, "fixtures", "planted_faults.exe"))

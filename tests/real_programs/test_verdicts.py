@@ -82,8 +82,8 @@ class Judging(unittest.TestCase):
                                                              after_stop=[])).reasons)
 
     def test_no_window_in_time_is_a_hang_unless_worse_was_found(self):
-        self.assertEqual(("hang", ["hang: no window within 30 s"]),
-                         (lambda j: (j.verdict, j.reasons))(v.judge(v.Evidence(no_window="hang: no window within 30 s"))))
+        j = v.judge(v.Evidence(no_window="hang: no window within 30 s"))
+        self.assertEqual(("hang", ["hang: no window within 30 s"]), (j.verdict, j.reasons))
         self.assertEqual("crash", v.judge(v.Evidence(no_window="hang: x", stderr="Unhandled exception")).verdict)
 
     def test_evidence_is_read_from_the_run_s_files(self):
