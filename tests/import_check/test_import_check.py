@@ -232,13 +232,16 @@ class PlantedFault(CheckCase):
         found = c.check(self.old)
         self.assertTrue(reports(found, "msvcrt.dll", "_chkesp", "msvcrt.def.in"), report(c.name, found))
 
-    def test_an_import_by_ordinal_is_reported(self):
-        c = Copy(self, "vlplug.dll")
-        target = c.import_with_room("KERNEL32.dll", 0)
+    def test_an_import_by_ordinal_is_reported_in_either_bitness(self):
         ordinal = 17
-        c.put32(c.offset(target.table_rva + THUNK_SIZE[32] * target.index), ic.ORDINAL_FLAG[32] | ordinal)
-        found = c.check(self.old)
-        self.assertTrue(reports(found, target.dll, "#17", "by ordinal"), report(c.name, found))
+        for name in ("vlplug.dll", "vlplug64.dll") if WITH_WIN64 else ("vlplug.dll",):
+            with self.subTest(name):
+                c = Copy(self, name)
+                target = c.import_with_room("KERNEL32.dll", 0)
+                at = c.offset(target.table_rva + THUNK_SIZE[c.bits] * target.index)
+                struct.pack_into("<Q" if c.bits == 64 else "<I", c.bytes, at, ic.ORDINAL_FLAG[c.bits] | ordinal)
+                found = c.check(self.old)
+                self.assertTrue(reports(found, target.dll, "#17", "by ordinal"), report(c.name, found))
 
     def test_a_tls_directory_in_a_dll_is_reported_and_its_absence_is_not(self):
         c = Copy(self, "vlplug.dll")
