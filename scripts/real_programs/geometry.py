@@ -205,5 +205,6 @@ def may_pair(x: int, y: int, last_x: int, last_y: int) -> bool:
     return abs(x - last_x) <= DOUBLE_CLICK_DISTANCE and abs(y - last_y) <= DOUBLE_CLICK_DISTANCE
 
 
-def is_main_window_size(r: Rect) -> bool:
-    return r.w * r.h > MIN_POPUP_SIZE * MIN_POPUP_SIZE
+def is_main_window_area(area: int) -> bool:
+    """Bigger than any tooltip: a program's main window."""
+    return area > MIN_POPUP_SIZE * MIN_POPUP_SIZE

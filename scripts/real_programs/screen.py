@@ -73,7 +73,7 @@ def main_window(pid: int) -> Optional[int]:
         r = window_geometry(w)
         if r is not None and r.w * r.h > area:
             best, area = w, r.w * r.h
-    if best is not None and geometry.is_main_window_size(Rect(0, 0, area, 1)):
+    if best is not None and geometry.is_main_window_area(area):
         return best
     return None
 

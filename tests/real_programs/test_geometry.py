@@ -108,8 +108,8 @@ class WindowStates(unittest.TestCase):
         self.assertFalse(Rect(0, 1000, 160, 27).is_minimized_strip())
         self.assertTrue(Rect(0, 0, 30, 30).is_popup_size())
         self.assertFalse(Rect(0, 0, 200, 29).is_popup_size())
-        self.assertTrue(g.is_main_window_size(Rect(0, 0, 31, 30)))
-        self.assertFalse(g.is_main_window_size(Rect(0, 0, 30, 30)))
+        self.assertTrue(g.is_main_window_area(31 * 30))
+        self.assertFalse(g.is_main_window_area(30 * 30))
         self.assertEqual((1272, 588), Rect(574, 50, 700, 540).sizing_corner)
 
 
