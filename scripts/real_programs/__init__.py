@@ -1,0 +1,1 @@
+"""Wine's own programs driven like a person under the engine (scripts/real-programs)."""
