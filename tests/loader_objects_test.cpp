@@ -24,7 +24,7 @@
 #include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "tools/loader/loader_objects.h"
-#include "tools/loader/tray_icon.h"
+#include "tools/loader/loader_command_table.h"
 
 namespace {
 
