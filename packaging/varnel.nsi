@@ -47,6 +47,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 !include "${FILES_NSH}"
 !include "${EXIT_CODES_NSH}"
 !include "${SCHEMES_NSH}"
@@ -354,6 +355,31 @@ Function .onInit
   ; A fresh install starts with the default scheme; settings already there
   ; are kept unless the scheme page is told otherwise (never in silent mode).
   StrCpy $SchemeName "${DEFAULT_SCHEME}"
+  ; /SCHEME=NAME picks another built-in, as the page's list does (for
+  ; silent installs); a name that is none of them is refused.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SCHEME=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $0 0
+    StrCpy $R2 ""
+    ${Do}
+      !insertmacro VarnelSchemeAt
+      ${If} $1 == ""
+        ${ExitDo}
+      ${EndIf}
+      ; == compares ignoring case, as vlconf does with scheme names.
+      ${If} $1 == $R1
+        StrCpy $R2 $1
+      ${EndIf}
+      IntOp $0 $0 + 1
+    ${Loop}
+    ${If} $R2 == ""
+      MessageBox MB_OK|MB_ICONSTOP "There is no built-in scheme called $\"$R1$\"." /SD IDOK
+      Abort
+    ${EndIf}
+    StrCpy $SchemeName $R2
+  ${EndIf}
   ${If} ${FileExists} "$WINDIR\varnels\vl.ini"
     StrCpy $HadSettings 1
     StrCpy $SchemeApply 0
