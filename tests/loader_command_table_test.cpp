@@ -74,37 +74,6 @@ char mnemonicOf(const std::string &text)
     return at == std::string::npos || at + 1 >= text.size() ? 0 : (char)tolower((unsigned char)text[at + 1]);
 }
 
-struct DialogSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK findDialogOf(HWND window, LPARAM lParam)
-{
-    DialogSearch *search = (DialogSearch *)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[32];
-    GetClassNameA(window, className, sizeof className);
-    if (owner == search->process && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND waitForDialogOf(DWORD process, DWORD timeout)
-{
-    const DWORD start = GetTickCount();
-    do {
-        DialogSearch search = {process, NULL};
-        EnumWindows(findDialogOf, (LPARAM)&search);
-        if (search.found) return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
-}
-
 // The engine's pause marker, set or taken away for a case and put back as
 // it was.
 class PauseMarker {
