@@ -9,6 +9,9 @@
 ;              and VarnelRemoveSettings, one line per file
 ;   EXIT_CODES_NSH  vlload's exit codes as VLLOAD_<name>, generated from
 ;              engine/loader_contract.h
+;   SCHEMES_NSH  the built-in schemes, generated from
+;              tools/schemes/builtin_schemes.cpp: VarnelSchemeNames,
+;              VarnelSchemeAt and VARNEL_SCHEME_COUNT
 ;
 ; Where things go: the tools and the user guide into the install folder
 ; (Program Files\varnel by default), the engine into the Windows directory
@@ -44,11 +47,23 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "varnel"
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 !include "${FILES_NSH}"
 !include "${EXIT_CODES_NSH}"
+!include "${SCHEMES_NSH}"
 
 Var LoaderWasRunning
 Var FilesInUse
+; The scheme to start with: its name, 1 when setup writes it into vl.ini,
+; 1 when vl.ini was there before setup ran (an upgrade, or settings kept
+; from an earlier install); the scheme page's controls.
+Var SchemeName
+Var SchemeApply
+Var HadSettings
+Var SchemeList
+Var SchemeNote
+Var SchemeKeep
+Var SchemeChange
 
 !define WELCOME_TEXT "varnel gives the windows of every program a new look: gradient or striped captions, flat buttons, tiled backgrounds, windows that roll up to their caption, rounded menus.$\r$\n$\r$\nThe tools and the user guide go into a folder of your choice; the engine, varnel.dll, goes into the Windows directory and its skin and settings into the folder varnels there, where the engine reads them. Settings you already have are kept.$\r$\n$\r$\nIf varnel is running, setup stops it first. Setup never starts varnel itself: it starts as you, at logon or from the Start menu.$\r$\n$\r$\nClick Next to continue."
 
@@ -60,6 +75,7 @@ Var FilesInUse
 Page custom welcomePage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
+Page custom schemePage schemePageLeave
 !insertmacro MUI_PAGE_INSTFILES
 Page custom finishPage
 
@@ -150,6 +166,87 @@ Function welcomePage
   nsDialogs::Show
 FunctionEnd
 
+; --- The scheme to start with ---------------------------------------------------
+
+!define DEFAULT_SCHEME "Showcase"
+
+; The description of the scheme selected in the list, beside it.
+Function schemeSelected
+  Pop $0
+  ${NSD_LB_GetSelectionIndex} $SchemeList $0
+  !insertmacro VarnelSchemeAt
+  ${NSD_SetText} $SchemeNote "$1: $2"
+FunctionEnd
+
+; Keep or change, on an upgrade: the list counts only for "change".
+Function schemeActionClicked
+  Pop $0
+  ${NSD_GetState} $SchemeChange $0
+  ${If} $0 == ${BST_CHECKED}
+    EnableWindow $SchemeList 1
+  ${Else}
+    EnableWindow $SchemeList 0
+  ${EndIf}
+FunctionEnd
+
+; A fresh install: which built-in scheme vl.ini starts with. Settings that
+; are already there are the user's: kept unless the user chooses "change".
+Function schemePage
+  !insertmacro MUI_HEADER_TEXT "The look to start with" "A scheme for the windows of every program"
+  nsDialogs::Create 1018
+  Pop $0
+  ${If} $HadSettings == 1
+    ${NSD_CreateLabel} 0 0 100% 24u "You have varnel settings already ($WINDIR\varnels\vl.ini). Setup keeps them as they are, unless you choose to change them to a scheme below."
+    Pop $0
+    ${NSD_CreateFirstRadioButton} 0 26u 100% 12u "&Keep my settings"
+    Pop $SchemeKeep
+    ${NSD_CreateAdditionalRadioButton} 0 40u 100% 12u "&Change them to this scheme (your settings are replaced):"
+    Pop $SchemeChange
+    ${If} $SchemeApply == 1
+      ${NSD_Check} $SchemeChange
+    ${Else}
+      ${NSD_Check} $SchemeKeep
+    ${EndIf}
+    ${NSD_OnClick} $SchemeKeep schemeActionClicked
+    ${NSD_OnClick} $SchemeChange schemeActionClicked
+    StrCpy $3 56u
+  ${Else}
+    ${NSD_CreateLabel} 0 0 100% 24u "Choose the look varnel starts with. ${DEFAULT_SCHEME} shows most of what varnel does; Settings (or vlconf scheme apply) changes the scheme any time later."
+    Pop $0
+    StrCpy $3 28u
+  ${EndIf}
+  ${NSD_CreateListBox} 0 $3 35% 84u ""
+  Pop $SchemeList
+  !insertmacro VarnelSchemeNames $SchemeList
+  ${NSD_LB_SelectString} $SchemeList $SchemeName
+  ${NSD_OnChange} $SchemeList schemeSelected
+  ${NSD_CreateLabel} 38% $3 62% 84u ""
+  Pop $SchemeNote
+  Push $SchemeList
+  Call schemeSelected
+  ${If} $HadSettings == 1
+    Push $SchemeChange
+    Call schemeActionClicked
+  ${EndIf}
+  nsDialogs::Show
+FunctionEnd
+
+Function schemePageLeave
+  ${NSD_LB_GetSelectionIndex} $SchemeList $0
+  !insertmacro VarnelSchemeAt
+  ${If} $1 != ""
+    StrCpy $SchemeName $1
+  ${EndIf}
+  ${If} $HadSettings == 1
+    ${NSD_GetState} $SchemeChange $0
+    ${If} $0 == ${BST_CHECKED}
+      StrCpy $SchemeApply 1
+    ${Else}
+      StrCpy $SchemeApply 0
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Section "varnel (required)" SecCore
   SectionIn RO
   InitPluginsDir
@@ -182,6 +279,24 @@ Section "varnel (required)" SecCore
   CreateShortcut "$SMPROGRAMS\varnel\Settings.lnk" "$INSTDIR\vlsettings.exe" "" "" "" SW_SHOWNORMAL "" "Change the settings, with a preview"
   CreateShortcut "$SMPROGRAMS\varnel\User guide.lnk" "$INSTDIR\README.html" "" "" "" SW_SHOWNORMAL "" "The varnel user guide"
   CreateShortcut "$SMPROGRAMS\varnel\Uninstall varnel.lnk" "$INSTDIR\uninstall.exe"
+SectionEnd
+
+; The chosen scheme written as "vlconf scheme apply" writes it, by the
+; vlconf just installed, from the engine folder (vlconf writes the vl.ini of
+; its current folder). A vl.ini that was there before is touched only when
+; the user chose to change it; a silent install keeps the default.
+Section "-scheme"
+  ${If} $SchemeApply == 1
+    SetOutPath "$WINDIR\varnels"
+    DetailPrint "Applying the scheme $SchemeName"
+    ExecWait '"$INSTDIR\vlconf.exe" scheme apply "$SchemeName"' $0
+    ${If} $0 != 0
+      DetailPrint "vlconf could not apply the scheme $SchemeName (exit code $0); vl.ini stays as it was"
+    ${EndIf}
+    SetOutPath "$INSTDIR"
+  ${ElseIf} $HadSettings == 1
+    DetailPrint "Kept your settings; no scheme applied"
+  ${EndIf}
 SectionEnd
 
 ; The 64-bit half serves 64-bit programs, which only 64-bit Windows has:
@@ -237,6 +352,41 @@ FunctionEnd
 Function .onInit
   SetShellVarContext all
   StrCpy $FilesInUse ""
+  ; A fresh install starts with the default scheme; settings already there
+  ; are kept unless the scheme page is told otherwise (never in silent mode).
+  StrCpy $SchemeName "${DEFAULT_SCHEME}"
+  ; /SCHEME=NAME picks another built-in, as the page's list does (for
+  ; silent installs); a name that is none of them is refused.
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/SCHEME=" $R1
+  ${IfNot} ${Errors}
+    StrCpy $0 0
+    StrCpy $R2 ""
+    ${Do}
+      !insertmacro VarnelSchemeAt
+      ${If} $1 == ""
+        ${ExitDo}
+      ${EndIf}
+      ; == compares ignoring case, as vlconf does with scheme names.
+      ${If} $1 == $R1
+        StrCpy $R2 $1
+      ${EndIf}
+      IntOp $0 $0 + 1
+    ${Loop}
+    ${If} $R2 == ""
+      MessageBox MB_OK|MB_ICONSTOP "There is no built-in scheme called $\"$R1$\"." /SD IDOK
+      Abort
+    ${EndIf}
+    StrCpy $SchemeName $R2
+  ${EndIf}
+  ${If} ${FileExists} "$WINDIR\varnels\vl.ini"
+    StrCpy $HadSettings 1
+    StrCpy $SchemeApply 0
+  ${Else}
+    StrCpy $HadSettings 0
+    StrCpy $SchemeApply 1
+  ${EndIf}
   ; The 64-bit half only where Windows is 64-bit (SecWin64).
   InitPluginsDir
   File "/oname=$PLUGINSDIR\vlload.exe" "${STAGE}\tools\vlload.exe"
@@ -256,7 +406,7 @@ Function .onInit
 FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecCore} "The engine, the loader, the tools, the default skin, the showcase settings (unless you have settings already) and the user guide."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecCore} "The engine, the loader, the tools, the default skin, the settings of the scheme you choose next (unless you keep the settings you have) and the user guide."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecWin64} "The engine and loader for 64-bit programs (varnel64.dll, vlload64.exe, vlplug64.dll). Installed only on 64-bit Windows, where it is needed: 32-bit Windows runs no 64-bit programs."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecLogon} "Start the loader, and with it the engine, every time you log on."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END

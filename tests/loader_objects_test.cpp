@@ -24,7 +24,7 @@
 #include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "tools/loader/loader_objects.h"
-#include "tools/loader/tray_icon.h"
+#include "tools/loader/loader_command_table.h"
 
 namespace {
 
@@ -395,37 +395,6 @@ TEST_F(LoaderObjectSecurity, TheRunningLoadersObjectsAreTheUsersAndSystemsOnly)
 // other bitness reaches programs through that thread).
 
 class TrayDialogs : public LoaderThreat {};
-
-struct DialogSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK findDialogOf(HWND window, LPARAM lParam)
-{
-    DialogSearch *search = (DialogSearch *)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[32];
-    GetClassNameA(window, className, sizeof className);
-    if (owner == search->process && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND waitForDialogOf(DWORD process, DWORD timeout)
-{
-    const DWORD start = GetTickCount();
-    do {
-        DialogSearch search = {process, NULL};
-        EnumWindows(findDialogOf, (LPARAM)&search);
-        if (search.found) return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
-}
 
 // Each step of the picker: its first question shown, then the mouse held
 // waiting for a click.

@@ -259,3 +259,38 @@ bool windowAnswers(HWND window)
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
+
+namespace {
+
+struct DialogSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK findDialogOf(HWND window, LPARAM lParam)
+{
+    DialogSearch *search = (DialogSearch *)lParam;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[32];
+    GetClassNameA(window, className, sizeof className);
+    if (owner == search->process && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND waitForDialogOf(DWORD process, DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    do {
+        DialogSearch search = {process, NULL};
+        EnumWindows(findDialogOf, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return NULL;
+}

@@ -93,3 +93,6 @@ bool processHasModule(DWORD processId, const char *moduleName);
 bool processRuns(DWORD processId);
 // A window of another process answers when its thread still pumps messages.
 bool windowAnswers(HWND window);
+// A visible dialog box (#32770) of that process, waited for up to timeout
+// milliseconds; NULL when none came.
+HWND waitForDialogOf(DWORD process, DWORD timeout);

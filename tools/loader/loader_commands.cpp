@@ -1,4 +1,4 @@
-// The loader's commands that the tray menu shares with the command line.
+// The loader's commands, for its command line and its tray menu alike.
 #include "loader_commands.h"
 
 #include <stdio.h>
@@ -11,6 +11,7 @@
 #include "engine/settings_generation.h"
 #include "loader_console.h"
 #include "loader_instance.h"
+#include "partner_loader.h"
 #include "varnel_version.h"
 
 static void markerPath(char *path, int size)
@@ -115,6 +116,56 @@ LoaderExitCode printAbout()
     aboutText(text, sizeof text);
     say("%s", text);
     return exitOk;
+}
+
+// /status on a 64-bit system: both loaders, each with its engine.
+static LoaderExitCode reportBothStatuses()
+{
+    const LoaderExitCode of32 = reportStatus(loader32Names);
+    const LoaderExitCode of64 = reportStatus(loader64Names);
+    if (of32 == exitOk && of64 == exitOk) return exitOk;
+    if (of32 != exitOk && of64 != exitOk) return exitNotRunning;
+    return exitPartlyRunning;
+}
+
+// /stop on a 64-bit system: the 32-bit loader first (it stops the vlload64
+// it started, and waits for it), then a vlload64 that was started on its
+// own.
+static LoaderExitCode stopBothLoaders()
+{
+    const int had64 = loaderRuns(loader64Names);
+    const LoaderExitCode of32 = stopRunningLoader(loader32Names, 1);
+    LoaderExitCode of64 = exitNotRunning;
+    if (loaderRuns(loader64Names))
+        of64 = stopRunningLoader(loader64Names, 1);
+    else if (had64) {
+        say("vlload64 stopped: the 64-bit engine's hooks are removed");
+        of64 = exitOk;
+    }
+    if (of32 == exitStopTimedOut || of64 == exitStopTimedOut) return exitStopTimedOut;
+    if (of32 == exitNotRunning && of64 == exitNotRunning) {
+        complain("not running: there is nothing to stop");
+        return exitNotRunning;
+    }
+    return exitOk;
+}
+
+// On 32-bit Windows both do exactly what they always did.
+LoaderExitCode stopLoaders() { return systemIs64Bit() ? stopBothLoaders() : stopRunningLoader(loader32Names); }
+
+LoaderExitCode reportLoaders() { return systemIs64Bit() ? reportBothStatuses() : reportStatus(loader32Names); }
+
+LoaderExitCode printVersion()
+{
+    say("%s %s", ownLoaderNames().program, VARNEL_VERSION);
+    return exitOk;
+}
+
+LoaderExitCode reportWindowsBits()
+{
+    const int wide = systemIs64Bit();
+    say("%d-bit Windows", wide ? 64 : 32);
+    return wide ? exitWindows64 : exitWindows32;
 }
 
 long runToolBeside(const char *program, const char *arguments, int wait)

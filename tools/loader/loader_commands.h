@@ -1,5 +1,5 @@
-// What the tray menu and vlload's command line share: each menu entry runs
-// the function its command line runs.
+// What vlload's commands do, whether given on its command line or chosen in
+// the tray menu (loader_command_table.h lists them).
 #pragma once
 
 #include <windows.h>
@@ -29,3 +29,12 @@ LoaderExitCode openSettings();
 // The program file name (without folder) of the process that owns window;
 // 0 when it cannot be found (Windows NT 4.0 without psapi.dll).
 int programOfWindow(HWND window, char *name, int size);
+
+// vlload /stop: the running loaders unhook and end (on 64-bit Windows both
+// halves). vlload /status: whether they run, with which engines.
+LoaderExitCode stopLoaders();
+LoaderExitCode reportLoaders();
+
+// vlload /version, and /windowsbits (the answer is the exit code).
+LoaderExitCode printVersion();
+LoaderExitCode reportWindowsBits();

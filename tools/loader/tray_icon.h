@@ -1,21 +1,11 @@
 // The loader's icon in the taskbar's notification area: a tooltip with the
-// engine's state, and a menu of Settings, Exclude a program, Pause or
-// Resume, About and Stop. Every entry runs what a command line of vlload or
-// vlconf runs. The icon comes back when Explorer starts again.
+// engine's state, and on a click the menu of the loader's commands
+// (loader_command_table.h). The icon comes back when Explorer starts again.
 #pragma once
 
 #include <windows.h>
 
 #include "engine/loader_contract.h"
-
-// The menu's commands, also sent as WM_COMMAND to the loader's window.
-enum TrayCommand {
-    traySettings = 100,
-    trayExclude,
-    trayPauseOrResume,
-    trayAbout,
-    trayStop,
-};
 
 // Adds the icon to the loader's window; returns what Shell_NotifyIcon
 // answered.
