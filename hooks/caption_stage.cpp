@@ -27,6 +27,11 @@ HookStageResult repaintCaptionBeforeHandling(BeforeHookCall &call)
     // painted here as before.
     if (paintedAfterOwnHandling(call.message) || call.message == WM_MDIACTIVATE)
         if (hasEngineProcedure(call.window)) return stageReturnsZero;
+    // A mouse move: the engine's procedure paints one over a sizing border,
+    // where the system would draw its caption boxes again; over any other
+    // part the system draws nothing, and the strip is already there. This
+    // runs at every mouse move over a skinned window's frame.
+    if (call.message == WM_NCMOUSEMOVE && hasEngineProcedure(call.window)) return stageReturnsZero;
 
     int state = lastActiveState;
     if (call.message == WM_MDIACTIVATE) state = (HWND)call.lParam == call.window ? stateActive : stateInactive;

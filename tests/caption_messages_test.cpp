@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "caption/caption_painters.h"
 #include "caption/caption_repaint.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
@@ -97,6 +98,33 @@ TEST_F(CaptionMessages, SizingBorderMovesNeverReachTheOwnProcedureOfACaptionedWi
         EXPECT_EQ(sizing ? 0 : 1, countMessages(captioned, WM_NCMOUSEMOVE, messageFromOwnProcedure));
         EXPECT_EQ(ownResult, SendMessageA(bare, WM_NCMOUSEMOVE, hit, MAKELPARAM(150, 150)));
         EXPECT_EQ(1, countMessages(bare, WM_NCMOUSEMOVE, messageFromOwnProcedure));
+    }
+}
+
+// A mouse move over a skinned window's caption copies no strip: the system
+// draws nothing there, and the strip is already in place; over a sizing
+// border the engine's procedure paints it once. A window whose procedure is
+// not the engine's keeps the hook's repaint.
+TEST_F(CaptionMessages, AMouseMoveOverASkinnedCaptionCopiesAStripOnlyOverASizingBorder)
+{
+    Settings.paintCaptions = 1;
+    HWND skinned = createScripted(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 100);
+    HWND plain = createScripted(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 380, 100);
+    SetWindowLongPtrA(plain, GWLP_WNDPROC, GetClassLongPtrA(plain, GCLP_WNDPROC));
+    pumpMessages();
+    ASSERT_TRUE(hasEngineProcedure(skinned));
+    ASSERT_FALSE(hasEngineProcedure(plain));
+    const struct {
+        HWND window;
+        WPARAM hit;
+        LONG copies;
+    } moves[] = {{skinned, HTCAPTION, 0}, {skinned, HTSYSMENU, 0}, {skinned, HTCLOSE, 0},
+                 {skinned, HTBOTTOMRIGHT, 1}, {skinned, HTLEFT, 1}, {plain, HTCAPTION, 1}};
+    for (const auto &move : moves) {
+        SCOPED_TRACE(move.hit);
+        const LONG before = stripCopies;
+        SendMessageA(move.window, WM_NCMOUSEMOVE, move.hit, MAKELPARAM(150, 105));
+        EXPECT_EQ(move.copies, stripCopies - before) << (move.window == skinned ? "skinned" : "plain");
     }
 }
 
