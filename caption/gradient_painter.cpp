@@ -214,8 +214,8 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
                                     : r.captionFontMedium;
         look.fromRight = mirroredDC;
         look.rtlReading = (exStyle & WS_EX_RTLREADING) != 0;
-        // Released on the one way out below, after the copy.
-        lockStripCache();
+        // This paint's own until it is given back on the one way out below,
+        // after the copy; no lock is held meanwhile.
         kept = findStrip(owner, look, title);
         if (!kept) {
             // Where GDI has no handle left for the strip, the caption stays
@@ -224,7 +224,6 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
             kept = claimStrip(owner, look, title);
             if (!kept || !paintBands(v, kept->memory, strip.width, strip.height, bands, &colour, step, look.fromRight)) {
                 if (kept) dropStrip(kept);
-                unlockStripCache();
                 return 0;
             }
             drawTitle(v, kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading,
@@ -244,7 +243,7 @@ static int paintGradientCaption(const PaintView &v, HWND window, HDC dc, int lef
         const DWORD copy = mirroredDC ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
         const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, copy);
         InterlockedIncrement(&stripCopies);
-        unlockStripCache();
+        giveBackStrip(kept);
         if (shown && copied) SetRect(copied, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
         return shown ? 1 : 0;
     }
