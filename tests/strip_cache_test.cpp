@@ -11,7 +11,9 @@
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
 #include "engine/engine_lock.h"
+#include "engine/kept_drawings.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "support/gdi_handles.h"
 #include "support/pixels.h"
@@ -322,4 +324,28 @@ TEST_F(StripCache, APaintFindingEveryEntryHeldGetsAPassingStrip)
         if (e) giveBackStrip(e);
     }
     EXPECT_EQ(stripCacheEntries, kept);
+}
+
+// The engine drops the kept strips whenever the fonts they were drawn with
+// may go, without knowing the caption layer: the cache gave it its dropper
+// before it kept its first strip.
+TEST_F(StripCache, TheEngineDropsTheStripsThroughTheDropperTheCacheRegistered)
+{
+    HWND w = window();
+    paint(w, 1);
+    const int oneStrip = stripCacheBytes();
+    ASSERT_GT(oneStrip, 0);
+    dropKeptDrawings();
+    EXPECT_EQ(0, stripCacheBytes());
+
+    // Settings changed by hand: the next paint publishes them, the snapshot
+    // it retires goes, and the strips with it; only the new one is kept.
+    paint(w, 1);
+    paint(w, 2);
+    ASSERT_EQ(2 * oneStrip, stripCacheBytes());
+    const LONG kept = settingsSnapshotsKept();
+    Settings.gradientSteps = 8;
+    paint(w, 1);
+    EXPECT_EQ(kept, settingsSnapshotsKept()) << "the retired snapshot went";
+    EXPECT_EQ(oneStrip, stripCacheBytes()) << "the strips of the retired snapshot's fonts went with it";
 }
