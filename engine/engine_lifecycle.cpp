@@ -29,6 +29,8 @@ DWORD unrollPause = 50;
 BOOL engineProcessAttach(const char *windowsDirectory)
 {
     // First: under the loader lock, before any hook can run in the process.
+    // Open already when the process attached before (the suites attach and
+    // detach many times; the library's entry point closes it at unload).
     openEngineLock();
     engineAttached = 0;
     engineDetached = 0;
@@ -51,11 +53,7 @@ BOOL engineProcessAttach(const char *windowsDirectory)
         EngineState.disabled = 1;
         return TRUE;
     }
-    if (setUpEngine()) return TRUE;
-    // The library is unloaded, and not every system tells its entry point
-    // of that after a refused attach.
-    closeEngineLock();
-    return FALSE;
+    return setUpEngine();
 }
 
 static void detachEngine(bool processTerminating)
@@ -95,6 +93,4 @@ void engineProcessDetach(bool processTerminating)
     // held the lock would hold it for ever.
     if (processTerminating) bypassEngineLock();
     detachEngine(processTerminating);
-    // Last: the pauses above let other threads finish what they took it for.
-    closeEngineLock();
 }

@@ -16,6 +16,8 @@ BOOL engineProcessAttach(const char *windowsDirectory);
 // (the entry point's reserved argument is not NULL): the pauses that let
 // other threads leave the engine's code are then skipped, since no thread is
 // left to wait for and every skinned program's exit would wait for them.
+// The engine lock stays open (engine/engine_lock.h): the library's entry
+// point closes it when the library goes, after everything else.
 void engineProcessDetach(bool processTerminating);
 
 // The two pauses of detach, in milliseconds (1000 each), and the pause before

@@ -17,16 +17,19 @@
 //     from each ending thread, and both take this lock under it.
 // Nothing taken under it takes it again.
 //
-// Windows 95 and NT 4.0 have critical sections; they are opened at attach
-// (the entry point, before any hook can run in the process). A process that
-// uses the engine's code without attaching (the settings window's preview,
-// the suites) opens it at its first use, from its first thread.
+// Windows 95 and NT 4.0 have critical sections. The lock is opened at
+// attach (under the loader lock, before any hook can run in the process)
+// and closed by the library's entry point when the library goes. A process
+// that uses the engine's code without attaching (the settings window's
+// preview, the suites before their first attach) opens it at its first use,
+// from its first thread; once open it stays open until closed.
 #pragma once
 
 #include <windows.h>
 
+// Does nothing when it is open already.
 void openEngineLock();
-// The last step of detach: nothing of the engine takes it any more.
+// After the library's detach: nothing of the engine takes it any more.
 void closeEngineLock();
 // Detach of a process that is ending: every other thread is gone, possibly
 // while it held the lock, so from now on taking it does nothing.
