@@ -1,8 +1,9 @@
 // The engine's one lock. Threads of a process share a little bookkeeping:
 // the window table's index, the entered threads, the settings snapshots and
 // their holders, the kept title strips, and a skin bitmap while a paint
-// copies it out. Each of them is read and written only while holding this
-// lock, and only for the few steps the bookkeeping takes.
+// copies it out. Each of them changes only while a thread holds this lock,
+// for the few steps the bookkeeping takes (some are read without it, as
+// their files say).
 //
 // While holding it, a thread may read and write the engine's own tables, and
 // make, select, copy between and delete GDI objects that no window owns
