@@ -114,15 +114,6 @@ COLORREF bandColourRef(BandColour colour)
     return RGB(colourByte(colour.r), colourByte(colour.g), colourByte(colour.b));
 }
 
-LONG toolCaptionFontHeight(LONG captionHeight, LONG smallCaptionHeight)
-{
-    if (captionHeight == 0 || smallCaptionHeight == 0) return 0;
-    if ((captionHeight < 0) != (smallCaptionHeight < 0)) return 0;
-    const LONG size = captionHeight < 0 ? -captionHeight : captionHeight;
-    const LONG smallSize = smallCaptionHeight < 0 ? -smallCaptionHeight : smallCaptionHeight;
-    return size > smallSize ? smallCaptionHeight : 0;
-}
-
 template <typename Character> static int firstDash(const Character *title, int length)
 {
     for (int i = 0; i < length; i++)

@@ -74,15 +74,6 @@ BandColour colourAfterSteps(BandColour start, BandColour step, int k, int bands,
 int colourByte(float component);
 COLORREF bandColourRef(BandColour colour);
 
-// Tool windows: the system makes a small caption as tall as its small
-// caption font needs, so a caption font larger than that (a large font in
-// the display settings) would be cut off at the top and bottom there. The
-// height (a LOGFONT lfHeight) the caption font takes in tool windows, or 0
-// when it fits as it is. Heights of one sign compare by size (negative: the
-// character height, positive: the cell height); a default height (0) or
-// heights of different signs are left alone.
-LONG toolCaptionFontHeight(LONG captionHeight, LONG smallCaptionHeight);
-
 // Title text: the left margin, and where the second font takes over, the
 // index of the first "-" (the length when there is none).
 enum { titleTextLeft = 3 };

@@ -32,12 +32,6 @@ int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, in
 int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
                           int state, RECT *copied = NULL);
 
-// 1 while a striped caption is being composed; serialises the painter's
-// callers, since the box bitmaps can be selected into one DC at a time.
-// Claimed with InterlockedCompareExchange (polled with Sleep(1)) and released
-// with InterlockedExchange.
-extern volatile LONG captionPainterBusy;
-
 // Strips copied onto the screen by either painter since the engine started:
 // what a message costs in caption painting, and how often a caption was
 // painted again with nothing changed.

@@ -215,8 +215,8 @@ int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, REC
                                     : r.captionFontMedium;
         look.fromRight = mirroredDC;
         look.rtlReading = (exStyle & WS_EX_RTLREADING) != 0;
-        // Released on the one way out below, after the copy.
-        lockStripCache();
+        // This paint's own until it is given back on the one way out below,
+        // after the copy; no lock is held meanwhile.
         kept = findStrip(owner, look, title);
         if (!kept) {
             // Where GDI has no handle left for the strip, the caption stays
@@ -225,7 +225,6 @@ int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, REC
             kept = claimStrip(owner, look, title);
             if (!kept || !paintBands(v, kept->memory, strip.width, strip.height, bands, &colour, step, look.fromRight)) {
                 if (kept) dropStrip(kept);
-                unlockStripCache();
                 return 0;
             }
             drawTitle(v, kept->memory, title, strip.width, strip.height, textColour, look.fromRight, look.rtlReading,
@@ -245,7 +244,7 @@ int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, REC
         const DWORD copy = mirroredDC ? SRCCOPY | NOMIRRORBITMAP : SRCCOPY;
         const BOOL shown = BitBlt(dc, area.left, area.top, strip.width, strip.height - 1, kept->memory, 0, 0, copy);
         InterlockedIncrement(&stripCopies);
-        unlockStripCache();
+        giveBackStrip(kept);
         if (shown && copied) SetRect(copied, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
         return shown ? 1 : 0;
     }

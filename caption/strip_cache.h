@@ -11,8 +11,9 @@
 #include "engine/window_text.h"
 
 // Entries in use, and room for more: the benchmark measures what other
-// bounds would give (stripCacheLimit, at most stripCacheSlots).
-enum { stripCacheEntries = 4, stripCacheSlots = 8 };
+// bounds would give (stripCacheLimit, at most stripCacheSlots). Beyond them,
+// room for the strips of paints that find every kept entry held.
+enum { stripCacheEntries = 4, stripCacheSlots = 8, passingStripSlots = 8 };
 extern int stripCacheLimit;
 
 // Everything a gradient strip's pixels depend on besides its title. Compared
@@ -36,22 +37,31 @@ struct StripEntry {
     HGDIOBJ previousBitmap;
     COLORREF outline;     // the colour the gradient ended with
     unsigned lastUse;
+    int held;       // 1 while a paint composes into it or copies from it
+    int forgotten;  // its window went, or the cache was freed, while held
+    int passing;    // an entry outside the kept ones, for one paint only
 };
 
-// The cache is used by one thread at a time: a strip is never drawn while
-// another thread composes it. Everything below is called between these.
-void lockStripCache();
-void unlockStripCache();
+// A paint takes one entry for itself, composes into its memory DC when the
+// strip is new, copies it to the window and gives it back: the lock of the
+// cache's bookkeeping (the engine lock) is held only inside these calls,
+// never while a paint draws. A memory DC serves one thread at a time, so an
+// entry held by one paint is neither found nor claimed by another.
 
-// The entry holding exactly this strip, or NULL.
+// The entry holding exactly this strip, taken for this paint, or NULL.
 StripEntry *findStrip(HWND window, const StripLook &look, const WindowText &title);
-// An entry for a strip about to be composed, with a memory DC holding a
-// bitmap of the look's size; NULL when GDI has nothing to spare for it.
+// An entry for a strip about to be composed, taken for this paint, with a
+// memory DC holding a bitmap of the look's size; NULL when GDI has nothing
+// to spare for it. With every kept entry held by other paints, an entry for
+// this paint alone, freed when it is given back.
 StripEntry *claimStrip(HWND window, const StripLook &look, const WindowText &title);
+// Gives back an entry this paint took: kept for the next repaint.
+void giveBackStrip(StripEntry *entry);
 // Gives up an entry whose composition failed.
 void dropStrip(StripEntry *entry);
 
-// The window's strips go with it; unload frees them all. Both take the lock.
+// The window's strips go with it; unload frees them all. A strip a paint
+// holds meanwhile is freed when the paint gives it back.
 void forgetStrips(HWND window);
 void freeStripCache();
 

@@ -4,28 +4,31 @@
 // off-screen and copied in one BitBlt.
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/window_classes.h"
 
-volatile LONG captionPainterBusy;
 volatile LONG stripCopies;
 
 static const UINT titleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH_ELLIPSIS;
 
 static const char *const folderWindowClasses[] = {"CabinetWClass", "ExploreWClass", NULL};
 
-// A box bitmap is selected into a DC of its own for the copy; a bitmap can
-// be selected into one DC at a time, which is why callers take turns.
+// A box bitmap is selected into a DC of its own for the copy into the bar's
+// memory DC; a bitmap can be selected into one DC at a time, so the copy
+// takes the engine lock, which no other paint holds while it draws.
 static void copyBox(HDC memory, int x, int y, const SkinBitmap &box)
 {
     if (!box.handle) return;
     HDC source = CreateCompatibleDC(memory);
     if (!source) return;
+    takeEngineLock();
     HGDIOBJ previous = SelectObject(source, box.handle);
     BitBlt(memory, x, y, box.info.bmWidth, box.info.bmHeight, source, 0, 0, SRCCOPY);
     SelectObject(source, previous);
+    dropEngineLock();
     DeleteDC(source);
 }
 
@@ -120,17 +123,12 @@ int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT
     const int decorated = stripedCaptionDecorated(active, v.settings->solidInactiveCaption, exStyle);
     const StripedLayout layout = stripedLayout(area, decorated, style);
     const COLORREF textColour = GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT);
-    // Read before the turn is taken: reading a title can mean a sent
-    // WM_GETTEXT, which must not wait on a thread that waits for the turn.
     // " title " for a window with a title, nothing for one without.
     WindowText padded;
     readCaptionTitle(owner, &padded);
     padWithSpaces(&padded);
 
     int shown = 0;
-    // Claimed in one step, so two threads never both see it free; released
-    // on the one path out below.
-    while (InterlockedCompareExchange(&captionPainterBusy, 1, 0) != 0) Sleep(1);
 
     // A caption ending left of the bar has nothing to show, and a negative
     // width would turn the copy into a mirrored one.
@@ -154,7 +152,6 @@ int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT
         if (bitmap) DeleteObject(bitmap);
     }
 
-    InterlockedExchange(&captionPainterBusy, 0);
     if (shown && copied)
         SetRect(copied, stripedBarLeft, area.top, stripedBarLeft + layout.inner, area.top + layout.height - 1);
     return shown ? 1 : 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "engine/engine_lifecycle.h"
+#include "engine/engine_lock.h"
 #include "engine/entered_threads.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -19,11 +20,18 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         if (engineDetached) return TRUE;
         char windowsDirectory[250];
         GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
-        return engineProcessAttach(windowsDirectory);
+        if (engineProcessAttach(windowsDirectory)) return TRUE;
+        // The library is unloaded, and not every system calls the entry
+        // point's detach after a refused attach.
+        closeEngineLock();
+        return FALSE;
     }
     case DLL_PROCESS_DETACH:
         engineProcessDetach(reserved != NULL);
         closeEnteredThreads();
+        // Last: detach's pauses let other threads finish what they took it
+        // for, and nothing of the engine takes it any more.
+        closeEngineLock();
         return TRUE;
     case DLL_THREAD_DETACH:
         forgetEnteredThread(GetCurrentThreadId());

@@ -32,6 +32,16 @@ struct EngineStateRecord {
 
 extern EngineStateRecord EngineState;
 
+// 1 between a successful attach and detach; a detach after a failed attach
+// does nothing.
+extern int engineAttached;
+// 1 once detach has run: from then on the engine's procedure only hands
+// messages on (a window subclassed again by somebody else may still call it).
+extern volatile int engineDetached;
+
+// The Windows directory as attach saw it; the engine folder lies under it.
+extern char engineWindowsDirectory[250];
+
 inline int subclassingOn() { return Settings.subclassWindows == 1 && !EngineState.subclassingStopped; }
 inline int ownerDrawnButtonsOn()
 {

@@ -1,6 +1,7 @@
 // The table of entered threads.
 #include "engine/entered_threads.h"
 
+#include "engine/engine_lock.h"
 #include "engine/settings_generation.h"
 #include "engine/trace.h"
 
@@ -14,9 +15,11 @@ struct EnteredThread {
 enum { enteredRoom = 128 };
 static EnteredThread entered[enteredRoom];
 static volatile LONG enteredCount;
-// Recording, forgetting and leaving take turns; the look for a thread
-// already entered reads without the lock, and recording looks again.
-static volatile LONG tableLock;
+// Recording, forgetting and leaving change the table under the engine lock
+// (engine/engine_lock.h); the look for a thread already entered reads
+// without it, and recording looks again. Thread detach forgets a thread
+// under the system's loader lock, which is why nothing here loads a library
+// or waits while holding it.
 
 // Whether a thread has the hooks is also kept in a slot of the thread's own,
 // as the leaving round it was entered in: a thread killed without telling the
@@ -24,12 +27,6 @@ static volatile LONG tableLock;
 // still be entered. Without a slot the table alone tells.
 static DWORD entrySlot = TLS_OUT_OF_INDEXES;
 static volatile LONG leavingRound = 1;
-
-static void takeLock()
-{
-    while (InterlockedCompareExchange(&tableLock, 1, 0) != 0) Sleep(0);
-}
-static void dropLock() { InterlockedExchange(&tableLock, 0); }
 
 static LONG tablePlace(DWORD thread)
 {
@@ -50,7 +47,7 @@ int recordEnteredThread(HHOOK before, HHOOK after)
 {
     const DWORD thread = GetCurrentThreadId();
     int recorded = 0;
-    takeLock();
+    takeEngineLock();
     if (entrySlot == TLS_OUT_OF_INDEXES) entrySlot = TlsAlloc();
     LONG place = tablePlace(thread);
     if (!entryByEventsOn()) {
@@ -71,7 +68,7 @@ int recordEnteredThread(HHOOK before, HHOOK after)
         if (entrySlot != TLS_OUT_OF_INDEXES) TlsSetValue(entrySlot, (LPVOID)(LONG_PTR)leavingRound);
         recorded = 1;
     }
-    dropLock();
+    dropEngineLock();
     return recorded;
 }
 
@@ -80,29 +77,34 @@ int enteredThreadCount() { return (int)enteredCount; }
 void forgetEnteredThread(DWORD thread)
 {
     if (!enteredCount) return;
-    takeLock();
+    takeEngineLock();
     for (LONG i = 0; i < enteredCount; i++) {
         if (entered[i].thread != thread) continue;
         entered[i] = entered[enteredCount - 1];
         InterlockedDecrement(&enteredCount);
         break;
     }
-    dropLock();
+    dropEngineLock();
 }
 
 void leaveEnteredThreads()
 {
-    takeLock();
-    // A hook of another thread of the process can be removed from here; a
-    // thread that has ended took its hooks with it, and the call just fails.
-    for (LONG i = 0; i < enteredCount; i++) {
-        UnhookWindowsHookEx(entered[i].before);
-        UnhookWindowsHookEx(entered[i].after);
-    }
-    if (enteredCount) traceEngine("the loader stopped: %ld threads left", (long)enteredCount);
+    // The hooks are taken out of the table under the lock and removed after
+    // it: a removal is a call to the system, which the lock never waits on.
+    EnteredThread leaving[enteredRoom];
+    takeEngineLock();
+    const LONG count = enteredCount;
+    for (LONG i = 0; i < count; i++) leaving[i] = entered[i];
     InterlockedExchange(&enteredCount, 0);
     InterlockedIncrement(&leavingRound);
-    dropLock();
+    dropEngineLock();
+    // A hook of another thread of the process can be removed from here; a
+    // thread that has ended took its hooks with it, and the call just fails.
+    for (LONG i = 0; i < count; i++) {
+        UnhookWindowsHookEx(leaving[i].before);
+        UnhookWindowsHookEx(leaving[i].after);
+    }
+    if (count) traceEngine("the loader stopped: %ld threads left", (long)count);
 }
 
 void closeEnteredThreads()

@@ -5,17 +5,19 @@
 
 #include <string.h>
 
-#include "caption/strip_cache.h"
-#include "engine/engine_lifecycle.h"
+#include "engine/engine_setup.h"
 #include "engine/engine_state.h"
 #include "engine/entered_threads.h"
 #include "engine/file_stamps.h"
+#include "engine/kept_drawings.h"
 #include "engine/plugin.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/settings_generation.h"
 #include "engine/settings_snapshot.h"
+#include "engine/shared_objects.h"
 #include "engine/shared_resources.h"
+#include "engine/system_look.h"
 #include "engine/trace.h"
 #include "engine/window_table.h"
 
@@ -170,7 +172,7 @@ static void applySettings(const SettingsRecord &fresh)
     makeSharedObjects();
     publishSettingsSnapshot();
     dropGlobalsTurn();
-    freeStripCache();
+    dropKeptDrawings();
     if (Settings.usePlugin == 1 && pluginWas != 1) wantCaptionPlugin(engineWindowsDirectory);
     repaintWindows();
 }

@@ -3,8 +3,9 @@
 
 #include <string.h>
 
-#include "caption/strip_cache.h"
-#include "engine/engine_lifecycle.h"
+#include "engine/engine_lock.h"
+#include "engine/kept_drawings.h"
+#include "engine/shared_objects.h"
 
 // The current snapshot and those retired while a paint held them. A paint
 // that never ends keeps one place; with every place taken, settings stay as
@@ -20,29 +21,35 @@ struct SettingsSnapshot {
     int ownedCount;
 };
 
+// Every field below, and each snapshot's holders and taken, is read and
+// written under the engine lock (engine/engine_lock.h), which is held for a
+// few steps: finding the current place and counting a holder, or a copy of
+// the globals and the swap.
 static SettingsSnapshot snapshots[snapshotPlaces];
 static int currentPlace = -1;
 volatile LONG snapshotObjectsDeleted;
 
-// Held for a few instructions: finding the current place and counting a
-// holder, or the swap. Windows 95 has no InterlockedCompareExchange in
-// kernel32, so it is claimed by exchange alone.
-static volatile LONG snapshotLock;
-static void takeLock()
-{
-    while (InterlockedExchange(&snapshotLock, 1) != 0) Sleep(0);
-}
-static void dropLock() { InterlockedExchange(&snapshotLock, 0); }
+// 1 while a set-up writes the globals, from its first write to their
+// publication (which may take a while: skin bitmaps are loaded meanwhile).
+// Set-ups come one at a time (attach, then the live path's own turn,
+// engine/live_settings.cpp), so this is a mark, not a lock: a paint that
+// finds it set reads the current snapshot without comparing the globals
+// with it.
+static int globalsBeingWritten;
 
-// Held by a set-up from its first write of the globals to their publication
-// (which may take a while: skin bitmaps are loaded meanwhile), and by a
-// paint comparing them with the current snapshot, which only tries it.
-static volatile LONG globalsTurn;
 void takeGlobalsTurn()
 {
-    while (InterlockedExchange(&globalsTurn, 1) != 0) Sleep(1);
+    takeEngineLock();
+    globalsBeingWritten = 1;
+    dropEngineLock();
 }
-void dropGlobalsTurn() { InterlockedExchange(&globalsTurn, 0); }
+
+void dropGlobalsTurn()
+{
+    takeEngineLock();
+    globalsBeingWritten = 0;
+    dropEngineLock();
+}
 
 // Outside the lock: nobody holds it and it is not current, so nobody can
 // take it any more. A strip kept in the cache was composed with its fonts; a
@@ -53,47 +60,20 @@ static void freeSnapshot(SettingsSnapshot &s)
     for (int i = 0; i < s.ownedCount; i++)
         if (DeleteObject(s.owned[i])) InterlockedIncrement(&snapshotObjectsDeleted);
     s.ownedCount = 0;
-    freeStripCache();
-    takeLock();
+    dropKeptDrawings();
+    takeEngineLock();
     s.taken = 0;
-    dropLock();
+    dropEngineLock();
 }
 
 // Whether the globals still say what the current snapshot says; byte for
-// byte, as publishing copies them.
+// byte, as publishing copies them. Under the lock.
 static int globalsPublished()
 {
-    takeLock();
-    const int place = currentPlace;
-    dropLock();
-    if (place < 0) return 1;
-    const SettingsSnapshot &s = snapshots[place];
+    if (currentPlace < 0) return 1;
+    const SettingsSnapshot &s = snapshots[currentPlace];
     return memcmp(&s.settings, &Settings, sizeof Settings) == 0 &&
            memcmp(&s.resources, &SharedResources, sizeof SharedResources) == 0;
-}
-
-PaintView holdPaintView()
-{
-    if (InterlockedExchange(&globalsTurn, 1) == 0) {
-        if (!globalsPublished()) publishSettingsSnapshot();
-        dropGlobalsTurn();
-    }
-    takeLock();
-    const int place = currentPlace;
-    if (place >= 0) snapshots[place].holders++;
-    dropLock();
-    if (place < 0) return {&Settings, &SharedResources, -1};
-    return {&snapshots[place].settings, &snapshots[place].resources, place};
-}
-
-void releasePaintView(const PaintView &view)
-{
-    if (view.slot < 0) return;
-    SettingsSnapshot &s = snapshots[view.slot];
-    takeLock();
-    const int last = --s.holders == 0 && view.slot != currentPlace;
-    dropLock();
-    if (last) freeSnapshot(s);
 }
 
 static int freePlace()
@@ -101,14 +81,6 @@ static int freePlace()
     for (int i = 0; i < snapshotPlaces; i++)
         if (!snapshots[i].taken) return i;
     return -1;
-}
-
-int settingsSnapshotRoomLeft()
-{
-    takeLock();
-    const int place = freePlace();
-    dropLock();
-    return place >= 0;
 }
 
 // The objects the new snapshot took over are no longer the old one's to
@@ -124,37 +96,77 @@ static void disown(SettingsSnapshot &old, const SettingsSnapshot &fresh)
     old.ownedCount = kept;
 }
 
-int publishSettingsSnapshot()
+// Under the lock: the globals copied into a free place, which becomes the
+// current one. Returns 0 when there is no free place; *retired is the place
+// that stopped being current with no holder left, for the caller to free
+// once the lock is dropped, or -1.
+static int publishLocked(int *retired)
 {
-    takeLock();
+    *retired = -1;
     const int place = freePlace();
-    if (place >= 0) snapshots[place].taken = 1;
-    dropLock();
     if (place < 0) return 0;
     SettingsSnapshot &s = snapshots[place];
+    s.taken = 1;
     memcpy(&s.settings, &Settings, sizeof Settings);
     memcpy(&s.resources, &SharedResources, sizeof SharedResources);
     s.holders = 0;
     s.ownedCount = collectSharedObjects(s.owned, snapshotObjectRoom);
-    takeLock();
     const int previous = currentPlace;
     currentPlace = place;
-    int unheld = 0;
     if (previous >= 0) {
         disown(snapshots[previous], s);
-        unheld = snapshots[previous].holders == 0;
+        if (snapshots[previous].holders == 0) *retired = previous;
     }
-    dropLock();
-    if (unheld) freeSnapshot(snapshots[previous]);
     return 1;
+}
+
+PaintView holdPaintView()
+{
+    int retired = -1;
+    takeEngineLock();
+    if (!globalsBeingWritten && !globalsPublished()) publishLocked(&retired);
+    const int place = currentPlace;
+    if (place >= 0) snapshots[place].holders++;
+    dropEngineLock();
+    if (retired >= 0) freeSnapshot(snapshots[retired]);
+    if (place < 0) return {&Settings, &SharedResources, -1};
+    return {&snapshots[place].settings, &snapshots[place].resources, place};
+}
+
+void releasePaintView(const PaintView &view)
+{
+    if (view.slot < 0) return;
+    SettingsSnapshot &s = snapshots[view.slot];
+    takeEngineLock();
+    const int last = --s.holders == 0 && view.slot != currentPlace;
+    dropEngineLock();
+    if (last) freeSnapshot(s);
+}
+
+int settingsSnapshotRoomLeft()
+{
+    takeEngineLock();
+    const int place = freePlace();
+    dropEngineLock();
+    return place >= 0;
+}
+
+int publishSettingsSnapshot()
+{
+    int retired = -1;
+    takeEngineLock();
+    const int published = publishLocked(&retired);
+    dropEngineLock();
+    if (retired >= 0) freeSnapshot(snapshots[retired]);
+    return published;
 }
 
 int dropSettingsSnapshots()
 {
-    takeLock();
+    takeEngineLock();
     const int published = currentPlace >= 0;
     currentPlace = -1;
-    dropLock();
+    dropEngineLock();
     for (SettingsSnapshot &s : snapshots) {
         if (!s.taken) continue;
         s.holders = 0;
@@ -166,8 +178,8 @@ int dropSettingsSnapshots()
 int settingsSnapshotsKept()
 {
     int kept = 0;
-    takeLock();
+    takeEngineLock();
     for (const SettingsSnapshot &s : snapshots) kept += s.taken;
-    dropLock();
+    dropEngineLock();
     return kept;
 }

@@ -5,12 +5,13 @@
 // nextInBucket) that finds a window's slot in a step or two whatever the
 // table holds, and a hint below which every slot is in use, so a free slot is
 // found without scanning the used ones. Lookups take no lock; insertion and
-// removal, which happen once per window, take a short spin lock among
-// themselves. A lookup that misses the index (a slot written directly, or a
-// chain changing under the reader) falls back to the scan, so the index can
-// only make a lookup faster, never wrong.
+// removal, which happen once per window, change the index under the engine
+// lock (engine/engine_lock.h). A lookup that misses the index (a slot written
+// directly, or a chain changing under the reader) falls back to the scan, so
+// the index can only make a lookup faster, never wrong.
 #include "engine/window_table.h"
 
+#include "engine/engine_lock.h"
 #include "engine/newer_functions.h"
 #include "engine/trace.h"
 
@@ -30,7 +31,6 @@ enum { indexBits = 14, indexSize = 1 << indexBits };
 // same bucket; 0 ends a chain.
 static volatile LONG bucketHead[indexSize];
 static volatile LONG nextInBucket[windowTableSlots];
-static volatile LONG indexLock;
 // Every slot below it is in use.
 static volatile LONG lowestFreeHint;
 
@@ -42,16 +42,6 @@ static unsigned bucketOf(HWND window)
     const ULONG_PTR handle = (ULONG_PTR)window;
     unsigned v = (unsigned)(handle ^ (handle >> 16 >> 16));
     return ((v ^ (v >> 16)) * 2654435761u) >> (32 - indexBits);
-}
-
-static void lockIndex()
-{
-    while (InterlockedExchange(&indexLock, 1) != 0) Sleep(0);
-}
-
-static void unlockIndex()
-{
-    InterlockedExchange(&indexLock, 0);
 }
 
 static int scanForWindow(HWND window)
@@ -104,7 +94,7 @@ static void clearSlotColumns(int slot)
 
 void clearWindowTable()
 {
-    lockIndex();
+    takeEngineLock();
     for (int i = 0; i < windowTableCapacity; i++) {
         windowHandles[i] = NULL;
         clearSlotColumns(i);
@@ -112,28 +102,28 @@ void clearWindowTable()
     for (int i = 0; i < windowTableSlots; i++) nextInBucket[i] = 0;
     for (int i = 0; i < indexSize; i++) bucketHead[i] = 0;
     lowestFreeHint = 0;
-    unlockIndex();
+    dropEngineLock();
 }
 
 static void addToIndex(int slot, HWND window)
 {
-    lockIndex();
+    takeEngineLock();
     unsigned b = bucketOf(window);
     nextInBucket[slot] = bucketHead[b];
     // The slot is complete before it becomes reachable.
     InterlockedExchange(&bucketHead[b], slot + 1);
-    unlockIndex();
+    dropEngineLock();
 }
 
 static void removeFromIndex(int slot, HWND window)
 {
-    lockIndex();
+    takeEngineLock();
     volatile LONG *link = &bucketHead[bucketOf(window)];
     while (*link != 0 && *link != slot + 1) link = &nextInBucket[*link - 1];
     // A reader standing on the slot still finds its way on through the
     // slot's own link, which is left as it is.
     if (*link == slot + 1) InterlockedExchange(link, nextInBucket[slot]);
-    unlockIndex();
+    dropEngineLock();
 }
 
 static void lowerFreeHint(int slot)

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
@@ -20,20 +21,6 @@ static const char *const backgroundClasses[] = {
 
 // Toolbars inside these get no tiles: the bar around them paints for them.
 static const char *const barContainerClasses[] = {"ReBarWindow32", "SysPager", NULL};
-
-// A bitmap can be selected into only one DC at a time, so each skin bitmap
-// is tiled by one thread at a time; the others wait in 1 ms steps. The flag
-// is claimed in one atomic step, so two threads never both go on.
-static volatile LONG folderBackgroundBusy;
-static volatile LONG backgroundBitmapBusy;
-static volatile LONG mdiBitmapBusy;
-
-static void claimBitmap(volatile LONG *busy)
-{
-    while (InterlockedCompareExchange(busy, 1, 0) != 0) Sleep(1);
-}
-
-static void releaseBitmap(volatile LONG *busy) { InterlockedExchange(busy, 0); }
 
 int isBackgroundClass(const char *className) { return classIsOneOf(className, backgroundClasses); }
 
@@ -52,12 +39,10 @@ enum { tileBlockMinimum = 128 };
 // The smallest multiple of tile that is at least tileBlockMinimum.
 static int blockExtent(int tile) { return tile >= tileBlockMinimum ? tile : (tileBlockMinimum + tile - 1) / tile * tile; }
 
-// Repeats the tile, selected into source, over block (selected into
-// target): one copy, then each copy doubles what is filled, along x and
-// then along y.
-static void repeatTile(HDC target, HDC source, int bw, int bh, int blockWidth, int blockHeight)
+// Repeats the tile at the block's top left corner over the block (selected
+// into target): each copy doubles what is filled, along x and then along y.
+static void repeatTile(HDC target, int bw, int bh, int blockWidth, int blockHeight)
 {
-    BitBlt(target, 0, 0, bw, bh, source, 0, 0, SRCCOPY);
     for (int filled = bw; filled < blockWidth; filled *= 2)
         BitBlt(target, filled, 0, filled < blockWidth - filled ? filled : blockWidth - filled, bh, target, 0, 0,
                SRCCOPY);
@@ -89,9 +74,12 @@ static void copyBlocksOverClipBox(HDC dc, HDC block, int blockWidth, int blockHe
 
 // Tiles the bitmap over the window's size into dc from its origin, whole
 // tiles copied without stretching, and only where the DC's clip box lets
-// them show. No message is sent while the bitmap's flag is held, so the hook
-// cannot be re-entered with it.
-static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap, volatile LONG *busy)
+// them show. A bitmap can be selected into only one DC at a time, and other
+// threads tile the same one: under the engine lock the tile is copied into a
+// block of this paint's own (the tile repeated to at least tileBlockMinimum
+// either way by the doubling copies afterwards), and the block, not the
+// skin bitmap, is what reaches dc, with the lock dropped.
+static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap)
 {
     int bw = bitmap.info.bmWidth, bh = bitmap.info.bmHeight;
     if (!bitmap.handle || bw <= 0 || bh <= 0) return;
@@ -99,31 +87,32 @@ static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap, volatile L
     GetWindowRect(window, &r);
     const int areaWidth = tileCount(r.right - r.left, bw) * bw, areaHeight = tileCount(r.bottom - r.top, bh) * bh;
     const int blockWidth = blockExtent(bw), blockHeight = blockExtent(bh);
-    claimBitmap(busy);
-    // Without a DC for the bitmap (no GDI handle left) nothing is tiled.
+    // Without a DC or bitmap (no GDI handle left) nothing is tiled.
     HDC memory = CreateCompatibleDC(dc);
-    if (memory) {
+    HDC blockDC = memory ? CreateCompatibleDC(dc) : NULL;
+    HBITMAP block = NULL;
+    HGDIOBJ previousBlock = NULL;
+    if (blockDC) {
+        takeEngineLock();
         HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-        if (blockWidth == bw && blockHeight == bh) {
-            copyBlocksOverClipBox(dc, memory, bw, bh, areaWidth, areaHeight);
-        } else {
-            // A memory DC's compatible bitmap takes the format of the bitmap
-            // selected into it: the block holds the tile's pixels exactly.
-            HDC blockDC = CreateCompatibleDC(dc);
-            HBITMAP block = CreateCompatibleBitmap(memory, blockWidth, blockHeight);
-            if (blockDC && block) {
-                HGDIOBJ previousBlock = SelectObject(blockDC, block);
-                repeatTile(blockDC, memory, bw, bh, blockWidth, blockHeight);
-                copyBlocksOverClipBox(dc, blockDC, blockWidth, blockHeight, areaWidth, areaHeight);
-                SelectObject(blockDC, previousBlock);
-            }
-            if (blockDC) DeleteDC(blockDC);
-            if (block) DeleteObject(block);
+        // A memory DC's compatible bitmap takes the format of the bitmap
+        // selected into it: the block holds the tile's pixels exactly.
+        block = previous ? CreateCompatibleBitmap(memory, blockWidth, blockHeight) : NULL;
+        if (block) {
+            previousBlock = SelectObject(blockDC, block);
+            BitBlt(blockDC, 0, 0, bw, bh, memory, 0, 0, SRCCOPY);
         }
-        SelectObject(memory, previous);
-        DeleteDC(memory);
+        if (previous) SelectObject(memory, previous);
+        dropEngineLock();
     }
-    releaseBitmap(busy);
+    if (block) {
+        repeatTile(blockDC, bw, bh, blockWidth, blockHeight);
+        copyBlocksOverClipBox(dc, blockDC, blockWidth, blockHeight, areaWidth, areaHeight);
+        SelectObject(blockDC, previousBlock);
+        DeleteObject(block);
+    }
+    if (blockDC) DeleteDC(blockDC);
+    if (memory) DeleteDC(memory);
 }
 
 // A folder window's list view is made transparent so that the folder view's
@@ -144,7 +133,7 @@ static BackgroundOutcome tileFolderView(HWND window, WPARAM wParam)
 {
     if (windowClassIs(GetParent(window), "Progman")) return backgroundPassOn;
     const PaintView view = holdPaintView();
-    tileBitmap((HDC)wParam, window, view.resources->folderBitmap, &folderBackgroundBusy);
+    tileBitmap((HDC)wParam, window, view.resources->folderBitmap);
     releasePaintView(view);
     RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_FRAME);
     return backgroundReturn999;
@@ -171,11 +160,11 @@ BackgroundOutcome tileControlBackground(HWND window, WPARAM wParam, const char *
     const PaintView view = holdPaintView();
     BackgroundOutcome outcome = backgroundReturn999;
     if (strcmp(className, mdiClientClass) != 0)
-        tileBitmap((HDC)wParam, window, view.resources->backgroundBitmap, &backgroundBitmapBusy);
+        tileBitmap((HDC)wParam, window, view.resources->backgroundBitmap);
     else if (view.settings->mdiBackground == 0)
         outcome = backgroundReturnZero;
     else
-        tileBitmap((HDC)wParam, window, view.resources->mdiBitmap, &mdiBitmapBusy);
+        tileBitmap((HDC)wParam, window, view.resources->mdiBitmap);
     releasePaintView(view);
     return outcome;
 }

@@ -6,6 +6,7 @@
 
 #include "caption/caption_geometry.h"
 #include "engine/shared_resources.h"
+#include "engine/system_look.h"
 
 static bool sameArea(const CaptionArea &a, const CaptionArea &b)
 {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_lifecycle.h"
+#include "engine/engine_lock.h"
 #include "engine/engine_state.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
@@ -138,4 +140,56 @@ TEST(Detach, RestoresWindowsEvenAfterSubclassingWasSwitchedOff)
     EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));
     DestroyWindow(w);
     clearWindowTable();
+}
+
+namespace {
+
+struct LockHolder {
+    HANDLE holding;
+    HANDLE never;
+};
+
+DWORD WINAPI holdEngineLockForEver(LPVOID argument)
+{
+    LockHolder *h = (LockHolder *)argument;
+    takeEngineLock();
+    SetEvent(h->holding);
+    WaitForSingleObject(h->never, INFINITE);
+    return 0;
+}
+
+DWORD WINAPI detachEndingProcess(LPVOID)
+{
+    engineProcessDetach(true);
+    return 0;
+}
+
+}  // namespace
+
+// When the process ends, the system has killed every other thread before the
+// engine detaches, perhaps one in the middle of the engine's bookkeeping:
+// detach must not wait for a lock nobody will ever give back.
+TEST(Detach, AnEndingProcessDetachesPastALockAKilledThreadHeld)
+{
+    TestFolder folder("detach-ending");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    ASSERT_TRUE(attachEngine(folder));
+    LockHolder h = {CreateEventA(NULL, TRUE, FALSE, NULL), CreateEventA(NULL, TRUE, FALSE, NULL)};
+    HANDLE holder = CreateThread(NULL, 0, holdEngineLockForEver, &h, 0, NULL);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(h.holding, 5000));
+    TerminateThread(holder, 0);
+    WaitForSingleObject(holder, 5000);
+    HANDLE detaching = CreateThread(NULL, 0, detachEndingProcess, NULL, 0, NULL);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(detaching, 5000)) << "detach waited for the dead thread's lock";
+    EXPECT_EQ(1, engineDetached);
+    EXPECT_EQ(0, settingsSnapshotsKept()) << "the shared objects went all the same";
+    for (HANDLE handle : {holder, detaching, h.holding, h.never}) CloseHandle(handle);
+
+    // The next attach opens the lock afresh.
+    ASSERT_TRUE(attachEngine(folder));
+    takeEngineLock();
+    EXPECT_EQ(GetCurrentThreadId(), engineLockOwner);
+    dropEngineLock();
+    EXPECT_EQ(0u, engineLockOwner);
+    detachEngine();
 }

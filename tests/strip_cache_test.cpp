@@ -3,12 +3,17 @@
 // however many windows paint; threads take turns with it.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <vector>
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
 #include "caption/strip_cache.h"
+#include "engine/engine_lock.h"
+#include "engine/kept_drawings.h"
 #include "engine/settings.h"
+#include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
 #include "support/gdi_handles.h"
 #include "support/pixels.h"
@@ -167,8 +172,9 @@ DWORD WINAPI paintOnce(LPVOID argument)
 
 }  // namespace
 
-// A strip is never drawn while another thread composes or copies one: a
-// paint waits for the cache, and the window then shows one whole strip.
+// A strip is never drawn while another thread composes or copies it: each
+// paint composes into and copies from an entry of its own, so the window
+// shows whole strips. The bookkeeping's lock is all a paint waits for.
 TEST_F(StripCache, ThreadsTakeTurnsAndLeaveAWholeStrip)
 {
     HWND w = window();
@@ -179,19 +185,29 @@ TEST_F(StripCache, ThreadsTakeTurnsAndLeaveAWholeStrip)
     ASSERT_NE(active, inactive);
 
     Painting p = {w, 1, CreateEventA(NULL, TRUE, FALSE, NULL), 0};
-    lockStripCache();
+    takeEngineLock();
     HANDLE thread = CreateThread(NULL, 0, paintOnce, &p, 0, NULL);
     WaitForSingleObject(p.started, 5000);
     Sleep(100);
-    EXPECT_EQ(0, p.done) << "the other thread waits while the cache is taken";
-    unlockStripCache();
+    EXPECT_EQ(0, p.done) << "the other thread waits while the cache's bookkeeping is taken";
+    dropEngineLock();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
     EXPECT_EQ(1, p.done);
     EXPECT_EQ(active, captionPixels(w));
     CloseHandle(thread);
     CloseHandle(p.started);
 
-    // Both states at once, many times over: whichever came last, whole.
+    // Both states at once, many times over: the title strip is one whole
+    // strip, and so is the outline beside it (the two are drawn apart, and
+    // another thread may draw between them).
+    const CaptionArea a = titleArea(w);
+    const size_t rowWidth = (size_t)(a.buttonsRight - a.left), stripWidth = (size_t)(a.right + 1 - a.left);
+    auto part = [&](const std::vector<COLORREF> &all, bool strip) {
+        std::vector<COLORREF> out;
+        for (size_t i = 0; i < all.size(); i++)
+            if ((i % rowWidth < stripWidth) == strip) out.push_back(all[i]);
+        return out;
+    };
     HANDLE threads[2];
     Painting each[2] = {{w, 1, CreateEventA(NULL, TRUE, FALSE, NULL), 0},
                         {w, 2, CreateEventA(NULL, TRUE, FALSE, NULL), 0}};
@@ -200,7 +216,136 @@ TEST_F(StripCache, ThreadsTakeTurnsAndLeaveAWholeStrip)
         WaitForMultipleObjects(2, threads, TRUE, 5000);
         for (HANDLE t : threads) CloseHandle(t);
         const std::vector<COLORREF> shown = captionPixels(w);
-        ASSERT_TRUE(shown == active || shown == inactive) << "round " << round;
+        for (bool strip : {true, false})
+            ASSERT_TRUE(part(shown, strip) == part(active, strip) || part(shown, strip) == part(inactive, strip))
+                << "round " << round << (strip ? ": the title strip" : ": the outline");
     }
     for (Painting &e : each) CloseHandle(e.started);
+    EXPECT_EQ(0u, engineLockOwner);
+}
+
+namespace {
+
+StripLook lookOf(int width)
+{
+    StripLook look;
+    memset(&look, 0, sizeof look);
+    look.width = width;
+    look.height = 18;
+    look.bands = 4;
+    return look;
+}
+
+WindowText titleOf(const char *text)
+{
+    WindowText t;
+    memset(&t, 0, sizeof t);
+    t.length = lstrlenA(text);
+    lstrcpynA(t.ansi, text, windowTextSize);
+    return t;
+}
+
+}  // namespace
+
+// An entry a paint holds is that paint's alone: another paint of the same
+// strip neither finds nor reuses it, and composes its own; the two never
+// stay side by side once both are given back.
+TEST_F(StripCache, AHeldStripIsNeitherFoundNorReusedByAnotherPaint)
+{
+    HWND w = window();
+    const StripLook look = lookOf(200);
+    const WindowText title = titleOf("Held");
+    StripEntry *first = claimStrip(w, look, title);
+    ASSERT_TRUE(first != NULL);
+    EXPECT_TRUE(findStrip(w, look, title) == NULL) << "held by the first paint";
+    StripEntry *second = claimStrip(w, look, title);
+    ASSERT_TRUE(second != NULL);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first->memory, second->memory);
+    giveBackStrip(first);
+    giveBackStrip(second);
+    EXPECT_EQ(200 * 18 * 4, stripCacheBytes()) << "the older of the two went when the newer came back";
+    StripEntry *found = findStrip(w, look, title);
+    ASSERT_TRUE(found != NULL);
+    EXPECT_EQ(second, found);
+    giveBackStrip(found);
+    EXPECT_EQ(0u, engineLockOwner);
+}
+
+// A window destroyed or an unload while a paint holds its strip: the paint
+// still copies from a whole strip, and the strip goes when it is given back.
+TEST_F(StripCache, AStripForgottenWhileHeldGoesWhenGivenBack)
+{
+    HWND w = window();
+    const StripLook look = lookOf(150);
+    const WindowText title = titleOf("Forgotten");
+    for (int unload = 0; unload < 2; unload++) {
+        StripEntry *e = claimStrip(w, look, title);
+        ASSERT_TRUE(e != NULL);
+        HDC memory = e->memory;
+        if (unload)
+            freeStripCache();
+        else
+            forgetStrips(w);
+        EXPECT_EQ((DWORD)OBJ_MEMDC, GetObjectType(memory)) << "still the holder's" << unload;
+        giveBackStrip(e);
+        EXPECT_EQ(0u, GetObjectType(memory)) << "deleted when given back" << unload;
+        EXPECT_EQ(0, stripCacheBytes());
+        EXPECT_TRUE(findStrip(w, look, title) == NULL);
+    }
+}
+
+// With every kept entry held by paints of their own, one more paint still
+// gets a strip, for itself alone: it is freed when given back, and the kept
+// ones stay as they were.
+TEST_F(StripCache, APaintFindingEveryEntryHeldGetsAPassingStrip)
+{
+    std::vector<StripEntry *> held;
+    const WindowText title = titleOf("Busy");
+    for (int i = 0; i < stripCacheEntries; i++) {
+        StripEntry *e = claimStrip(window(300 + i), lookOf(100 + i), title);
+        ASSERT_TRUE(e != NULL);
+        held.push_back(e);
+    }
+    HWND extra = window(400);
+    StripEntry *passing = claimStrip(extra, lookOf(120), title);
+    ASSERT_TRUE(passing != NULL);
+    for (StripEntry *e : held) EXPECT_NE(e, passing);
+    HDC memory = passing->memory;
+    EXPECT_EQ((DWORD)OBJ_MEMDC, GetObjectType(memory));
+    giveBackStrip(passing);
+    EXPECT_EQ(0u, GetObjectType(memory)) << "not kept";
+    EXPECT_TRUE(findStrip(extra, lookOf(120), title) == NULL);
+    for (StripEntry *e : held) giveBackStrip(e);
+    int kept = 0;
+    for (int i = 0; i < stripCacheEntries; i++) {
+        StripEntry *e = findStrip(windows[(size_t)i], lookOf(100 + i), title);
+        kept += e != NULL;
+        if (e) giveBackStrip(e);
+    }
+    EXPECT_EQ(stripCacheEntries, kept);
+}
+
+// The engine drops the kept strips whenever the fonts they were drawn with
+// may go, without knowing the caption layer: the cache gave it its dropper
+// before it kept its first strip.
+TEST_F(StripCache, TheEngineDropsTheStripsThroughTheDropperTheCacheRegistered)
+{
+    HWND w = window();
+    paint(w, 1);
+    const int oneStrip = stripCacheBytes();
+    ASSERT_GT(oneStrip, 0);
+    dropKeptDrawings();
+    EXPECT_EQ(0, stripCacheBytes());
+
+    // Settings changed by hand: the next paint publishes them, the snapshot
+    // it retires goes, and the strips with it; only the new one is kept.
+    paint(w, 1);
+    paint(w, 2);
+    ASSERT_EQ(2 * oneStrip, stripCacheBytes());
+    const LONG kept = settingsSnapshotsKept();
+    Settings.gradientSteps = 8;
+    paint(w, 1);
+    EXPECT_EQ(kept, settingsSnapshotsKept()) << "the retired snapshot went";
+    EXPECT_EQ(oneStrip, stripCacheBytes()) << "the strips of the retired snapshot's fonts went with it";
 }

@@ -7,6 +7,7 @@
 
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
+#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "support/engine_test.h"
@@ -101,7 +102,7 @@ protected:
     {
         destroyTrackedWindows();
         pumpMessages();
-        EXPECT_EQ(0, captionPainterBusy);
+        EXPECT_EQ(0u, engineLockOwner);
         EngineTest::TearDown();
     }
     HWND window(DWORD style, DWORD exStyle = 0, const char *title = "", const char *className = NULL)
@@ -369,26 +370,6 @@ DWORD WINAPI paintBareWindow(void *argument)
 
 }  // namespace
 
-// The border test comes before the turn is taken: a window that is not drawn
-// never waits for another paint to finish.
-TEST_F(StripedPainter, WindowWithoutBorderIsSkippedWithoutWaitingForTheTurn)
-{
-    HWND w = window(WS_POPUP | WS_VISIBLE, 0, "Bare");
-    fillWindowRect(w, 0, 0, 600, 40, marker);
-    const DWORD exBefore = GetWindowLongA(w, GWL_EXSTYLE);
-    captionPainterBusy = 1;  // another paint in progress
-    SkipCall call = {w};
-    HANDLE thread = CreateThread(NULL, 0, paintBareWindow, &call, 0, NULL);
-    const DWORD waited = WaitForSingleObject(thread, 5000);
-    EXPECT_EQ(1, captionPainterBusy) << "the flag is not touched";
-    captionPainterBusy = 0;
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    EXPECT_EQ(WAIT_OBJECT_0, waited) << "the painter waited for the turn";
-    EXPECT_EQ(exBefore, (DWORD)GetWindowLongA(w, GWL_EXSTYLE));
-    EXPECT_EQ(marker, WindowPixels(w).at(10, 5));
-}
-
 // ---- Threads ----
 
 namespace {
@@ -451,7 +432,31 @@ TEST_F(StripedPainter, TwoThreadsPaintingAtOnceNeverTear)
         EXPECT_EQ(0, t.torn) << "of " << t.paints << " paints";
         EXPECT_EQ(t.paints * 9, t.checked);
     }
-    EXPECT_EQ(0, captionPainterBusy);
+    EXPECT_EQ(0u, engineLockOwner);
+}
+
+// The border test comes before anything is drawn: a window that is not drawn
+// is left exactly as it was, also while another thread paints striped
+// captions all along, and its paint never waits for theirs to finish.
+TEST_F(StripedPainter, WindowWithoutBorderIsSkippedWhileOthersPaint)
+{
+    plainClass();
+    HWND w = window(WS_POPUP | WS_VISIBLE, 0, "Bare");
+    fillWindowRect(w, 0, 0, 600, 40, marker);
+    const DWORD exBefore = GetWindowLongA(w, GWL_EXSTYLE);
+    PaintingThread other = {640, 300, 0, 0};
+    HANDLE painter = CreateThread(NULL, 0, paintRepeatedly, &other, 0, NULL);
+    for (int i = 0; i < 20; i++) {
+        SkipCall call = {w};
+        HANDLE thread = CreateThread(NULL, 0, paintBareWindow, &call, 0, NULL);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000)) << "the bare window's paint waited";
+        CloseHandle(thread);
+    }
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(painter, 120000));
+    CloseHandle(painter);
+    EXPECT_EQ(0, other.torn);
+    EXPECT_EQ(exBefore, (DWORD)GetWindowLongA(w, GWL_EXSTYLE));
+    EXPECT_EQ(marker, WindowPixels(w).at(10, 5));
 }
 
 // ---- Cost ----

@@ -18,6 +18,7 @@
 #include "caption/caption_layout.h"
 #include "caption/caption_painters.h"
 #include "caption/caption_repaint.h"
+#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "hooks/hooks.h"
@@ -265,7 +266,7 @@ TEST_F(ThreadStress, FourThreadsPaintTileAndConvertAtOnceWithoutCrashOrDeadlockA
                 lastMove[i] = now;
             } else if (now - lastMove[i] > stallLimitMs) {
                 stalled += "thread " + std::to_string(i) + " stopped after " + std::to_string(seen[i]) +
-                           " rounds (striped bar busy flag " + std::to_string(captionPainterBusy) + "); ";
+                           " rounds (engine lock held by thread " + std::to_string(engineLockOwner) + "); ";
             }
         }
     }
@@ -296,7 +297,7 @@ TEST_F(ThreadStress, FourThreadsPaintTileAndConvertAtOnceWithoutCrashOrDeadlockA
             failures++;
         }
     }
-    EXPECT_EQ(0, captionPainterBusy) << "the striped painter's turn is free again";
+    EXPECT_EQ(0u, engineLockOwner) << "the engine lock is free again";
     reportSoakItem("threads", rounds, failures);
 }
 

@@ -8,9 +8,9 @@
 #include "caption/caption_repaint.h"
 #include "caption/strip_cache.h"
 #include "engine/engine_files.h"
-#include "engine/engine_lifecycle.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/system_look.h"
 #include "tools/settings/settings_edit.h"
 
 // Window extra bytes: 1 for the active caption, 0 for the inactive one.
