@@ -1,7 +1,7 @@
 // The table of entered threads.
 #include "engine/entered_threads.h"
 
-#include "engine/settings_generation.h"
+#include "engine/loader_entry.h"
 #include "engine/trace.h"
 
 struct EnteredThread {
