@@ -10,7 +10,8 @@
 // The security functions are advapi32's. The engine comes here from its
 // library entry point, under the loader lock, where loading a library is
 // not allowed: it takes only the advapi32 the process has loaded already
-// (USER32 and GDI32, which the engine imports, bring it on the NT family).
+// (USER32 and GDI32, which the engine imports, import it themselves), and
+// without it runs without what needs the user's name.
 // A program outside any entry point may call loadSecurityLibrary first, to
 // load it from the system folder (never the current one). Windows 95, 98 and
 // ME keep no users: names carry the session only, objects get the default
