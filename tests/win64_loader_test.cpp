@@ -266,19 +266,23 @@ TEST_F(BothBitnesses, VlconfReachesTheProgramsOfBothBitnessesThroughOneBlock)
 
     HWND main32 = reportedWindow(report, "VarnelGalleryMain"), main64 = reportedWindow(report64, "VarnelGalleryMain");
     SetWindowPos(main64, NULL, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Gradient changed = active;
-    changed.end = farFrom(active.end);
-    char assignment[64];
-    snprintf(assignment, sizeof assignment, "set activeGradientEnd=#%02X%02X%02X", GetRValue(changed.end),
-             GetGValue(changed.end), GetBValue(changed.end));
+    // Both ends changed: whichever gallery is active, each caption shows
+    // only the new colours once its engine has followed.
+    Gradient changed = active, changedInactive = inactive;
+    changed.end = active.end == RGB(255, 0, 0) ? RGB(0, 0, 255) : RGB(255, 0, 0);
+    changedInactive.end = inactive.end == RGB(255, 255, 255) ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    char assignment[96];
+    snprintf(assignment, sizeof assignment, "set activeGradientEnd=#%02X%02X%02X inactiveGradientEnd=#%02X%02X%02X",
+             GetRValue(changed.end), GetGValue(changed.end), GetBValue(changed.end), GetRValue(changedInactive.end),
+             GetGValue(changedInactive.end), GetBValue(changedInactive.end));
     ChildResult set = runLoader(assignment, shippedFile("vlconf.exe"));
-    ASSERT_EQ(0u, set.exitCode) << set.output;
+    EXPECT_EQ(0u, set.exitCode) << set.output;
     EXPECT_LT(before, *view.generation) << "vlconf bumped another block";
     closeGenerationView(&view);
     for (HWND main : {main32, main64}) {
         SCOPED_TRACE(main == main32 ? "the 32-bit gallery" : "the 64-bit gallery");
         SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
-        EXPECT_EQ("", waitForCaptionBands(main, changed, changed, true, 5000));
+        EXPECT_EQ("", waitForCaptionBands(main, changed, changedInactive, true, 5000));
     }
 }
 
