@@ -2,6 +2,7 @@
 #include "engine/entered_threads.h"
 
 #include "engine/engine_lock.h"
+#include "engine/loader_entry.h"
 #include "engine/settings_generation.h"
 #include "engine/trace.h"
 

@@ -10,11 +10,14 @@
 #include "engine/entered_threads.h"
 #include "engine/file_stamps.h"
 #include "engine/kept_drawings.h"
+#include "engine/loader_entry.h"
 #include "engine/plugin.h"
+#include "engine/process_table.h"
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/settings_generation.h"
 #include "engine/settings_snapshot.h"
+#include "engine/shared_block.h"
 #include "engine/shared_objects.h"
 #include "engine/shared_resources.h"
 #include "engine/system_look.h"
@@ -114,6 +117,12 @@ void watchSettingsGeneration()
     // Another program may hold the block's name: the program goes on with
     // the settings it read now, as when the memory cannot be shared at all.
     if (!liveGeneration) traceEngine("live settings are off: the shared block %s", sharedBlockProblem(state));
+#ifdef VARNEL_TRACE
+    // Windows 95 to ME and NT 4.0 make it so; elsewhere only a process
+    // without the descriptor functions does.
+    if (liveGeneration && !sharedBlockSecurity())
+        traceEngine("this process makes the shared block with the default security: it could make no descriptor");
+#endif
     if (processInOverflow())
         traceEngine("no place among the %d processes of the shared block: counted in its overflow",
                     (int)sharedProcessRoom);

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include "engine/settings_generation.h"
+#include "engine/shared_block.h"
 
 // --- Exit codes ----------------------------------------------------------------
 // What vlload's exit code tells a script, listed by "vlload /?". Keep the

@@ -18,6 +18,7 @@
 #include "engine/engine_lifecycle.h"
 #include "engine/engine_state.h"
 #include "engine/live_settings.h"
+#include "engine/process_table.h"
 #include "engine/settings.h"
 #include "engine/settings_generation.h"
 #include "engine/shared_resources.h"

@@ -19,6 +19,7 @@
 #include <sddl.h>
 
 #include "engine/loader_contract.h"
+#include "engine/settings_generation.h"
 #include "support/child_process.h"
 #include "support/loader_runs.h"
 #include "support/settings_file.h"
@@ -384,6 +385,65 @@ TEST_F(LoaderObjectSecurity, TheRunningLoadersObjectsAreTheUsersAndSystemsOnly)
         EXPECT_EQ(2u, entries) << sddl;
         EXPECT_EQ(std::string::npos, sddl.find(";;;WD)")) << sddl;
         CloseHandle(o.handle);
+    }
+    stopLoader(&loader);
+}
+
+// The loader's engine joins the shared settings block from its library entry
+// point, under the loader lock, where it takes advapi32 only as the process
+// has it loaded: its name must carry the same session and user as the
+// loader's objects, or the loader's engine, vlconf and the programs would
+// each make a block of their own. The loader is found in the block's table
+// of processes with the engine.
+TEST_F(LoaderObjectSecurity, TheSharedBlockCarriesTheSameSessionAndUserAndHoldsTheLoader)
+{
+    ChildProcess loader;
+    ASSERT_TRUE(startLoader(&loader)) << childOutput(loader);
+    const std::string stem = loaderRunningName;
+    const std::string objectName = fullName(loaderRunningName);
+    ASSERT_EQ(0u, objectName.find(stem + " session "));
+    char directory[MAX_PATH];
+    ASSERT_TRUE(GetWindowsDirectoryA(directory, sizeof directory));
+    std::string folder;
+    for (const char *c = directory; *c; c++) folder += *c == '\\' ? '/' : (char)tolower((unsigned char)*c);
+    char name[sharedBlockNameRoom];
+    ASSERT_TRUE(sharedBlockName(NULL, name, sizeof name));
+    EXPECT_EQ("VarnelSettingsGeneration" + objectName.substr(stem.size()) + " " + folder, name);
+
+    GenerationView view = {NULL, NULL, NULL};
+    SharedBlockState state = sharedBlockUsable;
+    ASSERT_TRUE(openGenerationView(NULL, &view, &state)) << sharedBlockProblem(state);
+    int counted = 0;
+    for (const volatile SharedProcess &p : view.block->processes) counted |= p.id == (LONG)loader.id;
+    closeGenerationView(&view);
+    EXPECT_TRUE(counted) << "the loader's engine is not in the block this process computes";
+
+    // Whoever made it made it for the user and SYSTEM only; a suite run
+    // with the security functions hidden makes it with the default
+    // security, which Wine keeps no owner for, and a program that lives on
+    // (the desktop's) may hold that one since.
+    HANDLE block = OpenFileMappingA(READ_CONTROL, FALSE, name);
+    ASSERT_TRUE(block) << GetLastError();
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_EQ((DWORD)ERROR_SUCCESS, GetSecurityInfo(block, SE_KERNEL_OBJECT,
+                                                    OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL,
+                                                    NULL, NULL, NULL, &descriptor));
+    char *text = NULL;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(
+        descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, NULL);
+    const std::string sddl = text ? text : "";
+    LocalFree(text);
+    LocalFree(descriptor);
+    CloseHandle(block);
+    std::cout << "[ figure   ] the prefix's shared block: " << (sddl.empty() ? "(default security)" : sddl) << "\n";
+    if (!sddl.empty()) {
+        const std::string sid = userSid();
+        EXPECT_EQ(0u, sddl.find("O:" + sid)) << sddl;
+        EXPECT_NE(std::string::npos, sddl.find(";;;" + sid + ")")) << sddl;
+        EXPECT_NE(std::string::npos, sddl.find(";;;SY)")) << sddl;
+        size_t entries = 0;
+        for (size_t at = sddl.find("(A;"); at != std::string::npos; at = sddl.find("(A;", at + 1)) entries++;
+        EXPECT_EQ(2u, entries) << sddl;
     }
     stopLoader(&loader);
 }

@@ -15,6 +15,8 @@
 
 #include "engine/entered_threads.h"
 #include "engine/live_settings.h"
+#include "engine/loader_entry.h"
+#include "engine/process_table.h"
 #include "engine/settings.h"
 #include "engine/settings_generation.h"
 #include "engine/settings_snapshot.h"

@@ -1,16 +1,24 @@
 // The block the engine shares with the loaders and the tools is named, so
 // any program may hold its name first: an object of another type, a section
-// too small, read-only or reserved only, or one filled with something else.
-// The engine attaches anyway, programs are skinned, live settings are off
-// and the trace says why; the tools are told too.
+// too small, read-only or reserved only, or one filled with something else,
+// or another user's object. The engine attaches anyway, programs are
+// skinned, live settings are off and the trace says why; the tools are told
+// too. The name carries the session and the user, and the block the engine
+// makes is the user's and SYSTEM's only.
 #include <gtest/gtest.h>
 
 #include <string.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include "engine/live_settings.h"
+#include "engine/loader_entry.h"
+#include "engine/process_table.h"
 #include "engine/settings_generation.h"
 #include "engine/trace.h"
 #include "subclass/static_window_proc.h"
@@ -73,12 +81,31 @@ struct Squatter {
     SharedBlockState refused[3];
 };
 
+// Another user's section: owned by that user and open to all, or closed to
+// this one. Wine lets a program name any owner (Windows would ask for the
+// restore privilege) and enforces the access list.
+HANDLE sectionWith(const char *name, const char *descriptorText)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(descriptorText, SDDL_REVISION_1, &descriptor, NULL))
+        return NULL;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE h = CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, sizeof(SharedSettingsBlock), name);
+    LocalFree(descriptor);
+    return h;
+}
+const char otherUser[] = "S-1-5-21-1-2-3-1004";
+HANDLE squatOtherOwner(const char *name) { return sectionWith(name, "O:S-1-5-21-1-2-3-1004D:(A;;GA;;;WD)"); }
+HANDLE squatClosed(const char *name) { return sectionWith(name, "O:SYD:(A;;GA;;;SY)"); }
+
 const Squatter squatters[] = {
     {"Mutex", squatMutex, {sharedBlockNotASection, sharedBlockNotASection, sharedBlockNotASection}},
     {"FourByteSection", squatTiny, {sharedBlockNotMapped, sharedBlockTooSmall, sharedBlockTooSmall}},
     {"ReadOnlySection", squatReadOnly, {sharedBlockNotMade, sharedBlockNotMapped, sharedBlockNotWritable}},
     {"ReservedSection", squatReserved, {sharedBlockNotMapped, sharedBlockNotWritable, sharedBlockNotWritable}},
     {"SectionOfGarbage", squatGarbage, {sharedBlockNotUnderstood, sharedBlockNotUnderstood, sharedBlockNotUnderstood}},
+    {"AnotherUsersSectionOpenToAll", squatOtherOwner, {sharedBlockOtherOwner, sharedBlockOtherOwner, sharedBlockOtherOwner}},
+    {"SectionClosedToThisUser", squatClosed, {sharedBlockOtherOwner, sharedBlockOtherOwner, sharedBlockOtherOwner}},
 };
 
 int oneOf(SharedBlockState state, const Squatter &s)
@@ -93,8 +120,8 @@ struct Attached {
     explicit Attached(const Squatter &s) : folder(std::string("squatted-") + s.name)
     {
         folder.write("\\varnels\\vl.ini", settingsFileFor({}));
-        char name[MAX_PATH + 32];
-        sharedBlockName(folder.path(), name, sizeof name);
+        char name[sharedBlockNameRoom];
+        EXPECT_TRUE(sharedBlockName(folder.path(), name, sizeof name));
         squatter = s.squat(name);
         traced.clear();
         engineTraceSink = recordLine;
@@ -202,6 +229,174 @@ TEST(SharedBlock, AProcessCountsOnlyWithTheCreationTimeRecordedBesideItsId)
     EXPECT_FALSE(entryByEventsOn());
     closeGenerationView(&view);
     detachEngine();
+}
+
+
+// --- The name and the security -----------------------------------------------
+
+// The user's SID and the session as the system spells them.
+std::string userSid()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+    union {
+        TOKEN_USER user;
+        char room[256];
+    } info;
+    DWORD needed;
+    char *text = NULL;
+    std::string sid;
+    if (GetTokenInformation(token, TokenUser, &info, sizeof info, &needed) &&
+        ConvertSidToStringSidA(info.user.User.Sid, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+std::string sessionText()
+{
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return "";
+    return std::to_string(session);
+}
+
+TEST(SharedBlockName, CarriesTheSessionTheUserAndTheFolderInOneSpelling)
+{
+    const std::string sid = userSid(), session = sessionText();
+    ASSERT_FALSE(sid.empty());
+    ASSERT_FALSE(session.empty());
+    const std::string expected = "VarnelSettingsGeneration session " + session + " " + sid + " c:/varnel test/Ä";
+    char name[sharedBlockNameRoom];
+    ASSERT_TRUE(sharedBlockName("C:\\Varnel Test\\Ä", name, sizeof name));
+    EXPECT_EQ(expected, name);
+    ASSERT_TRUE(sharedBlockName("c:\\VARNEL TEST\\Ä", name, sizeof name));
+    EXPECT_EQ(expected, name) << "the same folder spelt in another case";
+    // Room for the whole name, and one character less: a name cut short
+    // would be another folder's.
+    std::vector<char> exact(expected.size() + 1);
+    EXPECT_TRUE(sharedBlockName("C:\\Varnel Test\\Ä", exact.data(), (int)exact.size()));
+    EXPECT_EQ(expected, exact.data());
+    EXPECT_FALSE(sharedBlockName("C:\\Varnel Test\\Ä", exact.data(), (int)exact.size() - 1));
+    EXPECT_FALSE(sharedBlockName("C:\\Varnel Test\\Ä", exact.data(), 24));
+}
+
+std::string securityText(HANDLE object, SECURITY_INFORMATION what)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, what, NULL, NULL, NULL, NULL, &descriptor) != ERROR_SUCCESS)
+        return "(unreadable)";
+    char *text = NULL;
+    std::string sddl = "(unconvertible)";
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, what, &text, NULL)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+// What the engine makes at attach, inside the library's entry point in a
+// program, as here: owned by the user, open to the user and SYSTEM only,
+// under the name with the session and the user and under no other.
+TEST(SharedBlockSecurity, TheEngineMakesTheBlockForTheUserAndSystemOnly)
+{
+    TestFolder folder("secured-block");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_TRUE(liveGeneration != NULL);
+    char name[sharedBlockNameRoom];
+    ASSERT_TRUE(sharedBlockName(folder.path(), name, sizeof name));
+    HANDLE block = OpenFileMappingA(READ_CONTROL, FALSE, name);
+    ASSERT_TRUE(block) << GetLastError();
+    const std::string sid = userSid();
+    const std::string sddl = securityText(block, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+    CloseHandle(block);
+    EXPECT_NE(std::string::npos, sddl.find("O:" + sid)) << sddl;
+    EXPECT_NE(std::string::npos, sddl.find(";;;" + sid + ")")) << sddl;
+    EXPECT_NE(std::string::npos, sddl.find(";;;SY)")) << sddl;
+    size_t entries = 0;
+    for (size_t at = sddl.find("(A;"); at != std::string::npos; at = sddl.find("(A;", at + 1)) entries++;
+    EXPECT_EQ(2u, entries) << sddl;
+    // From Vista on the descriptor carries the medium label besides.
+    EXPECT_EQ(LOBYTE(LOWORD(GetVersion())) >= 6 ? 2 : 1, sharedBlockSecurity());
+
+    // Nothing under the name of old, which carried neither.
+    std::string bare = "VarnelSettingsGeneration ";
+    for (const char *c = folder.path(); *c; c++) bare += *c == '\\' ? '/' : (char)tolower((unsigned char)*c);
+    HANDLE old = OpenFileMappingA(FILE_MAP_READ, FALSE, bare.c_str());
+    EXPECT_FALSE(old);
+    if (old) CloseHandle(old);
+
+    // What the name, the descriptor and the owner's check add to an opening
+    // (at attach, at each announcement): the block opened and mapped with
+    // them, against a section of the bare name opened and mapped without.
+    const int rounds = 200;
+    LARGE_INTEGER frequency, start, middle, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    for (int i = 0; i < rounds; i++) {
+        GenerationView view = {NULL, NULL, NULL};
+        ASSERT_TRUE(openGenerationView(folder.path(), &view));
+        closeGenerationView(&view);
+    }
+    QueryPerformanceCounter(&middle);
+    HANDLE bareHeld = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(SharedSettingsBlock),
+                                         bare.c_str());
+    for (int i = 0; i < rounds; i++) {
+        HANDLE h = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, sizeof(SharedSettingsBlock),
+                                      bare.c_str());
+        void *view = MapViewOfFile(h, FILE_MAP_WRITE, 0, 0, sizeof(SharedSettingsBlock));
+        UnmapViewOfFile(view);
+        CloseHandle(h);
+    }
+    QueryPerformanceCounter(&end);
+    CloseHandle(bareHeld);
+    std::cout << "[ figure   ] opening the block: " << (middle.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart / rounds
+              << " us with the user's name, descriptor and owner's check; "
+              << (end.QuadPart - middle.QuadPart) * 1000000 / frequency.QuadPart / rounds << " us bare\n";
+    detachEngine();
+}
+
+// SYSTEM may have made the block: trusted with everything of the user's
+// anyway, it is no stranger; the engine uses its block.
+TEST(SharedBlockSecurity, ABlockOwnedBySystemIsUsed)
+{
+    TestFolder folder("system-block");
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    char name[sharedBlockNameRoom];
+    ASSERT_TRUE(sharedBlockName(folder.path(), name, sizeof name));
+    HANDLE made = sectionWith(name, "O:SYD:(A;;GA;;;WD)");
+    ASSERT_TRUE(made);
+    ASSERT_EQ("O:SY", securityText(made, OWNER_SECURITY_INFORMATION));
+    ASSERT_TRUE(attachEngine(folder));
+    EXPECT_TRUE(liveGeneration != NULL);
+    const LONG before = liveGeneration ? *liveGeneration : 0;
+    SharedBlockState state = sharedBlockNotMade;
+    EXPECT_TRUE(announceSettingsChange(folder.path(), 0, &state)) << sharedBlockProblem(state);
+    if (liveGeneration) EXPECT_EQ(before + 1, *liveGeneration);
+    EXPECT_EQ(1, processesWithEngine(folder.path()));
+    detachEngine();
+    CloseHandle(made);
+}
+
+// The other owner the table's squatter names is the one the system kept:
+// the case tests the owner's check, not a refusal at making.
+TEST(SharedBlockSecurity, TheOtherUsersSquatterKeepsItsOwner)
+{
+    TestFolder folder("other-owner");
+    char name[sharedBlockNameRoom];
+    ASSERT_TRUE(sharedBlockName(folder.path(), name, sizeof name));
+    HANDLE squatter = squatOtherOwner(name);
+    ASSERT_TRUE(squatter);
+    EXPECT_EQ(std::string("O:") + otherUser, securityText(squatter, OWNER_SECURITY_INFORMATION));
+    // Open to all: only the owner tells it from the user's own block.
+    GenerationView view = {NULL, NULL, NULL};
+    SharedBlockState state = sharedBlockUsable;
+    EXPECT_FALSE(openGenerationView(folder.path(), &view, &state));
+    EXPECT_EQ(sharedBlockOtherOwner, state) << sharedBlockProblem(state);
+    CloseHandle(squatter);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/entered_threads.h"
+#include "engine/loader_entry.h"
 #include "engine/settings_generation.h"
 #include "hooks/thread_entry.h"
 #include "subclass/static_window_proc.h"

@@ -8,12 +8,15 @@
 // (here: suspended) stalls no program of the other bitness.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 #include <string>
 #include <vector>
 
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "engine/settings_generation.h"
 #include "support/child_process.h"
 #include "support/loader_runs.h"
 #include "support/settings_file.h"
@@ -238,6 +241,48 @@ TEST_F(BothBitnesses, StopEndsBothLoadersAndBothProgramsKeepRunning)
         const GalleryReport &r = g == &gallery ? report : report64;
         PostMessageA(reportedWindow(r, "VarnelGalleryMain"), WM_CLOSE, 0, 0);
         EXPECT_EQ(0u, waitForExit(*g, startTimeout));
+    }
+}
+
+// One block for the user's desktop: both loaders' engines, made in their
+// library entry points, and both galleries' join the same one this 64-bit
+// process computes, and a setting written by the 32-bit vlconf reaches the
+// programs of both bitnesses through it.
+TEST_F(BothBitnesses, VlconfReachesTheProgramsOfBothBitnessesThroughOneBlock)
+{
+    GenerationView view = {NULL, NULL, NULL};
+    SharedBlockState state = sharedBlockUsable;
+    ASSERT_TRUE(openGenerationView(NULL, &view, &state)) << sharedBlockProblem(state);
+    struct Member {
+        const char *what;
+        DWORD id;
+        int found;
+    } members[] = {{"vlload", loader.id, 0}, {"vlload64", loader64, 0}, {"the 32-bit gallery", gallery.id, 0},
+                   {"the 64-bit gallery", gallery64.id, 0}};
+    for (const volatile SharedProcess &p : view.block->processes)
+        for (Member &m : members) m.found |= p.id == (LONG)m.id;
+    const LONG before = *view.generation;
+    for (const Member &m : members) EXPECT_TRUE(m.found) << m.what << " is not in the block";
+
+    HWND main32 = reportedWindow(report, "VarnelGalleryMain"), main64 = reportedWindow(report64, "VarnelGalleryMain");
+    SetWindowPos(main64, NULL, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Both ends changed: whichever gallery is active, each caption shows
+    // only the new colours once its engine has followed.
+    Gradient changed = active, changedInactive = inactive;
+    changed.end = active.end == RGB(255, 0, 0) ? RGB(0, 0, 255) : RGB(255, 0, 0);
+    changedInactive.end = inactive.end == RGB(255, 255, 255) ? RGB(0, 0, 0) : RGB(255, 255, 255);
+    char assignment[96];
+    snprintf(assignment, sizeof assignment, "set activeGradientEnd=#%02X%02X%02X inactiveGradientEnd=#%02X%02X%02X",
+             GetRValue(changed.end), GetGValue(changed.end), GetBValue(changed.end), GetRValue(changedInactive.end),
+             GetGValue(changedInactive.end), GetBValue(changedInactive.end));
+    ChildResult set = runLoader(assignment, shippedFile("vlconf.exe"));
+    EXPECT_EQ(0u, set.exitCode) << set.output;
+    EXPECT_LT(before, *view.generation) << "vlconf bumped another block";
+    closeGenerationView(&view);
+    for (HWND main : {main32, main64}) {
+        SCOPED_TRACE(main == main32 ? "the 32-bit gallery" : "the 64-bit gallery");
+        SendMessageA(main, WM_NCACTIVATE, TRUE, 0);
+        EXPECT_EQ("", waitForCaptionBands(main, changed, changedInactive, true, 5000));
     }
 }
 

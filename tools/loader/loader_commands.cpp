@@ -8,6 +8,7 @@
 
 #include "engine/engine_files.h"
 #include "engine/newer_functions.h"
+#include "engine/process_table.h"
 #include "engine/settings_generation.h"
 #include "loader_console.h"
 #include "loader_instance.h"

@@ -1,6 +1,7 @@
 // The global message hooks, or the window-event hooks on 64-bit Windows.
 #include "program_entry.h"
 
+#include "engine/loader_entry.h"
 #include "engine/newer_functions.h"
 #include "engine/settings_generation.h"
 #include "hooks/thread_entry.h"

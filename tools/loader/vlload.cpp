@@ -10,8 +10,9 @@
 
 #include <windows.h>
 
-#include "engine_library.h"
 #include "engine/loader_contract.h"
+#include "engine/object_security.h"
+#include "engine_library.h"
 #include "loader_command_table.h"
 #include "loader_console.h"
 #include "loader_instance.h"
@@ -148,6 +149,10 @@ static int isOption(const char *argument, const char *name)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // The objects' and the shared block's names carry the user, read
+    // through advapi32: loaded from the system folder now, before the
+    // engine's entry point, which only takes it as loaded, runs here.
+    loadSecurityLibrary();
     // vlload64 started by vlload follows it: "/partner <process id>", and
     // "/messagehooks" when vlload was given it.
     if (sizeof(void *) == 8 && (__argc == 3 || (__argc == 4 && isOption(__argv[3], "messagehooks"))) &&

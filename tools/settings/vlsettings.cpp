@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/object_security.h"
 #include "tools/settings/caption_preview.h"
 #include "tools/settings/settings_sheet.h"
 #include "tools/vlconf/vlconf.h"
@@ -26,6 +27,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     const int argc = __argc;
     char **argv = __argv;
+    // Apply announces through the shared block, whose name carries the
+    // user: advapi32 from the system folder where it is not loaded yet.
+    loadSecurityLibrary();
     if (argc > 3 || (argc > 1 && (!strcmp(argv[1], "/?") || !strcmp(argv[1], "-h") || !strcmp(argv[1], "--help")))) {
         MessageBoxA(NULL, usage, settingsSheetTitle, MB_OK | (argc > 3 ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
         return argc > 3 ? exitUsage : exitOk;
