@@ -41,15 +41,18 @@ static int paintTitleArea(const PaintRecord &p, HDC dc, CaptionLayout &l, RECT *
         return 0;
     }
     if (s.macButtons == 0) return paintGradientTitle(p, dc, l, covered);
+    if (p.outlineOnly) return 0;
     return paintStripedTitle(p, dc, l, covered);
 }
 
 // layoutStyle places the title area; the window's own style, which the
 // painters read, is the same but for an MDI activation painted for a
 // sibling.
-static int repaintWithStyles(HWND window, LONG layoutStyle, LONG ownStyle, int state, RECT *covered)
+static int repaintWithStyles(HWND window, LONG layoutStyle, LONG ownStyle, int state, RECT *covered,
+                             int outlineOnly = 0)
 {
-    const PaintRecord p = holdPaintRecord(window, ownStyle, state);
+    PaintRecord p = holdPaintRecord(window, ownStyle, state);
+    p.outlineOnly = outlineOnly;
     int shown = 0;
     // No rectangle means no window: GetWindowDC of a null handle would be the
     // whole screen's DC, and the caption would be painted over the desktop.
@@ -69,7 +72,7 @@ int repaintCaption(HWND window, LONG style, int state, RECT *covered)
     return repaintWithStyles(window, style, style, state, covered);
 }
 
-int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered)
+int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered, int outlineOnly)
 {
     if (covered) SetRectEmpty(covered);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
@@ -96,8 +99,8 @@ int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND wind
     if (style & alwaysActiveStyleBit) state = stateActive;
     // The strip of another window's repaint covers nothing of this one.
     if (paintWindow == window)
-        repaintWithStyles(window, style, style, state, covered);
+        repaintWithStyles(window, style, style, state, covered, outlineOnly);
     else
-        repaintWithStyles(paintWindow, style, GetWindowLongA(paintWindow, GWL_STYLE), state, NULL);
+        repaintWithStyles(paintWindow, style, GetWindowLongA(paintWindow, GWL_STYLE), state, NULL, outlineOnly);
     return 1;
 }

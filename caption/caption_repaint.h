@@ -24,7 +24,11 @@ int repaintCaption(HWND window, LONG style, int state, RECT *covered = NULL);
 // For StaticWindowProc's caption messages: 0 when the window has no caption
 // (both WS_CAPTION bits), 1 otherwise, whether or not anything was painted.
 // covered as for repaintCaption, left empty when no strip was copied.
-int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered = NULL);
+// outlineOnly: the gradient look's outline around the caption boxes alone,
+// in the state the message gives, for after the system has painted the
+// frame around the strip (and over the outline).
+int paintCaptionForMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND window, RECT *covered = NULL,
+                           int outlineOnly = 0);
 
 // Activation state recorded by the after-message hook for the last message
 // that reached its activation stage (stage 14); one for all windows of the

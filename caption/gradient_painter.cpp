@@ -183,6 +183,21 @@ int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, REC
         textColour = GetSysColor(COLOR_INACTIVECAPTIONTEXT);
     }
 
+    // After the system's frame painting around the strip: its boxes and the
+    // caption colour around them are drawn again, the outline with them.
+    // The strip stays as it is: where the outline's lines cross it (a tool
+    // window's small boxes), the strip covers them when both are drawn.
+    if (p.outlineOnly) {
+        if (s.mirroredGradient != 0) return 0;
+        const int saved = SaveDC(dc);
+        if (strip.width > 0 && strip.height > 1)
+            ExcludeClipRect(dc, area.left, area.top, area.left + strip.width, area.top + strip.height - 1);
+        drawButtonOutline(r, dc, area,
+                          outlineColour(r, colourAfterSteps(colour, step, bands, bands, s.mirroredGradient), bands));
+        if (saved) RestoreDC(dc, saved);
+        return 0;
+    }
+
     // A window too narrow for a title strip gets no strip: a negative width
     // would turn the copy into a mirrored one over the icon and frame.
     const int composed = strip.width > 0 && strip.height > 1;

@@ -11,6 +11,7 @@ PaintRecord holdPaintRecord(HWND window, LONG style, int state)
     p.style = style;
     p.exStyle = GetWindowLongA(window, GWL_EXSTYLE);
     p.state = state;
+    p.outlineOnly = 0;
     // Only a modal-frame window asks for its icons; the rest answer from the
     // styles in hand.
     p.showsIcon = windowCaptionShowsIcon(window, style, p.exStyle);

@@ -17,6 +17,7 @@ struct PaintRecord {
     LONG exStyle;   // GWL_EXSTYLE as the paint began
     int state;      // stateByForeground, stateActive or stateInactive
     int showsIcon;  // the system draws an icon at the caption's start
+    int outlineOnly; // only the outline around the caption boxes, no strip
     PaintView view; // what the paint reads of the settings and shared objects
 };
 

@@ -84,6 +84,14 @@ static int paintCaption(const WindowMessage &m)
     return paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window);
 }
 
+// The outline around the caption boxes again, after the system's frame
+// painting around the strip has covered it: drawn with the strip by every
+// paint, it would otherwise come and go with the message that painted last.
+static void paintOutline(const WindowMessage &m)
+{
+    paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, NULL, 1);
+}
+
 // WM_SYSCOMMAND: a captioned window answers 0 whatever its own procedure
 // said. The caption is painted once, after the command (a move, a size, a
 // menu) has run its course.
@@ -190,10 +198,12 @@ static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
         DefWindowProcW(m.window, WM_NCPAINT, update, 0);
     else
         DefWindowProcA(m.window, WM_NCPAINT, update, 0);
-    if (narrowed)
+    if (narrowed) {
         DeleteObject(narrowed);
-    else
+        paintOutline(m);
+    } else {
         paintCaption(m);
+    }
 }
 
 // WM_NCACTIVATE: the window's own procedure runs once, unchanged, while the
@@ -266,6 +276,7 @@ static LRESULT paintFrameAroundStrip(const WindowMessage &m)
     }
     const LRESULT own = callOwnProcedure(m, WM_NCPAINT, (WPARAM)narrowed, m.lParam);
     DeleteObject(narrowed);
+    paintOutline(m);
     return own;
 }
 

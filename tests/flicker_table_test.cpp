@@ -450,6 +450,39 @@ TEST_F(FlickerTable, AMaximisedMdiChildsTitleChangeShowsNoSystemCaptionInTheFram
     EXPECT_EQ(0, tally[WM_STYLECHANGING].samples + tally[WM_STYLECHANGED].samples);
 }
 
+// The outline the gradient look draws around the caption boxes is there
+// whichever message painted last: the system's frame painting around the
+// strip covers it, and the engine draws it again, so it never comes and
+// goes between a frame repaint and a mouse move over a sizing border.
+TEST_F(FlickerTable, TheOutlineAroundTheBoxesStaysWhicheverMessagePaintedLast)
+{
+    HWND w = topLevel("Outline", 40), other = topLevel("Other", 480);
+    SetActiveWindow(w);
+    pumpMessages();
+    RECT r;
+    GetWindowRect(w, &r);
+    const int width = r.right - r.left, boxesWidth = 4 * GetSystemMetrics(SM_CXSIZE);
+    const int barBottom = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    auto boxesArea = [&]() {
+        std::vector<COLORREF> pixels;
+        HDC dc = GetWindowDC(w);
+        for (int y = 0; y < barBottom; y++)
+            for (int x = width - boxesWidth; x < width; x++) pixels.push_back(GetPixel(dc, x, y));
+        ReleaseDC(w, dc);
+        return pixels;
+    };
+    SendMessageA(w, WM_NCMOUSEMOVE, HTLEFT, MAKELPARAM(r.left + 1, r.top + 40));
+    const std::vector<COLORREF> afterMove = boxesArea();
+    SendMessageA(w, WM_NCPAINT, 1, 0);
+    EXPECT_EQ(afterMove, boxesArea()) << "after a frame repaint";
+    SendMessageA(w, WM_NCACTIVATE, FALSE, 0);
+    SendMessageA(w, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(afterMove, boxesArea()) << "after an activation change";
+    SendMessageA(w, WM_SETICON, ICON_SMALL, (LPARAM)LoadIconA(NULL, (LPCSTR)IDI_WARNING));
+    EXPECT_EQ(afterMove, boxesArea()) << "after an icon change";
+    (void)other;
+}
+
 // The striped bar: the engine knows its rectangle as it knows the gradient
 // strip's, so activation, title and frame repaints leave it alone too.
 // Sampled in the middle of the title area, which the bar covers.

@@ -135,6 +135,7 @@ static void paintPreview(HWND preview, HDC dc)
     p.exStyle = GetWindowLongA(preview, GWL_EXSTYLE);
     p.state = active ? stateActive : stateInactive;
     p.showsIcon = captionShowsIcon(previewedStyle, WS_EX_WINDOWEDGE, 1);
+    p.outlineOnly = 0;
     p.view.settings = &settings;
     p.view.resources = &resources;
     p.view.slot = -1;
