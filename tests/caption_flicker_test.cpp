@@ -65,14 +65,7 @@ protected:
     CaptionFlicker() : EngineTest(bothEngineHooks) {}
     std::string settingsText() override
     {
-        return settingsFileFor({{"gradientSteps", 8},
-                                {"solidInactiveCaption", 0},
-                                {"activeGradientEndR", 0},
-                                {"activeGradientEndG", 255},
-                                {"activeGradientEndB", 0},
-                                {"inactiveGradientEndR", 255},
-                                {"inactiveGradientEndG", 0},
-                                {"inactiveGradientEndB", 255}});
+        return markedGradientSettingsFile();
     }
     void SetUp() override
     {

@@ -206,15 +206,7 @@ protected:
     FlickerTable() : EngineTest(bothEngineHooks) {}
     std::string settingsText() override
     {
-        return settingsFileFor({{"gradientSteps", 8},
-                                {"solidInactiveCaption", 0},
-                                {"skinMdiChildren", 1},
-                                {"activeGradientEndR", 0},
-                                {"activeGradientEndG", 255},
-                                {"activeGradientEndB", 0},
-                                {"inactiveGradientEndR", 255},
-                                {"inactiveGradientEndG", 0},
-                                {"inactiveGradientEndB", 255}});
+        return markedGradientSettingsFile({{"skinMdiChildren", 1}});
     }
     void SetUp() override
     {

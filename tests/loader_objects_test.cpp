@@ -24,6 +24,7 @@
 #include "support/loader_runs.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
+#include "support/user_identity.h"
 #include "tools/loader/loader_objects.h"
 #include "tools/loader/loader_command_table.h"
 
@@ -104,27 +105,6 @@ protected:
     EngineSettingsFile settings;
     std::vector<HANDLE> held;
 };
-
-// The user's SID as the system spells it.
-std::string userSid()
-{
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
-    union {
-        TOKEN_USER user;
-        char room[256];
-    } info;
-    DWORD needed;
-    char *text = NULL;
-    std::string sid;
-    if (GetTokenInformation(token, TokenUser, &info, sizeof info, &needed) &&
-        ConvertSidToStringSidA(info.user.User.Sid, &text)) {
-        sid = text;
-        LocalFree(text);
-    }
-    CloseHandle(token);
-    return sid;
-}
 
 HANDLE mappingOf(const std::string &name, DWORD size)
 {

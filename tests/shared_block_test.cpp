@@ -26,6 +26,7 @@
 #include "support/settings_file.h"
 #include "support/test_engine.h"
 #include "support/test_windows.h"
+#include "support/user_identity.h"
 
 namespace {
 
@@ -234,27 +235,7 @@ TEST(SharedBlock, AProcessCountsOnlyWithTheCreationTimeRecordedBesideItsId)
 
 // --- The name and the security -----------------------------------------------
 
-// The user's SID and the session as the system spells them.
-std::string userSid()
-{
-    HANDLE token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
-    union {
-        TOKEN_USER user;
-        char room[256];
-    } info;
-    DWORD needed;
-    char *text = NULL;
-    std::string sid;
-    if (GetTokenInformation(token, TokenUser, &info, sizeof info, &needed) &&
-        ConvertSidToStringSidA(info.user.User.Sid, &text)) {
-        sid = text;
-        LocalFree(text);
-    }
-    CloseHandle(token);
-    return sid;
-}
-
+// The session as the system spells it.
 std::string sessionText()
 {
     DWORD session = 0;

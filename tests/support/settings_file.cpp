@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "engine/settings.h"
@@ -33,7 +35,7 @@ int settingPosition(const char *name)
     return p ? p->position : 0;
 }
 
-std::string settingsFileFor(std::initializer_list<NamedSetting> settings)
+template <typename Settings> static std::string settingsFileOf(const Settings &settings)
 {
     int file[settingsPositionCount + 1];
     for (const SettingPosition &p : settingPositions) file[p.position] = settingFileValue(p, p.defaultValue);
@@ -43,4 +45,16 @@ std::string settingsFileFor(std::initializer_list<NamedSetting> settings)
     std::string text;
     for (int i = 1; i <= settingsPositionCount; i++) text += std::to_string(file[i]) + "\r\n";
     return text;
+}
+
+std::string settingsFileFor(std::initializer_list<NamedSetting> settings) { return settingsFileOf(settings); }
+
+std::string markedGradientSettingsFile(std::initializer_list<NamedSetting> more)
+{
+    std::vector<NamedSetting> settings = {{"gradientSteps", 8},        {"solidInactiveCaption", 0},
+                                          {"activeGradientEndR", 0},   {"activeGradientEndG", 255},
+                                          {"activeGradientEndB", 0},   {"inactiveGradientEndR", 255},
+                                          {"inactiveGradientEndG", 0}, {"inactiveGradientEndB", 255}};
+    settings.insert(settings.end(), more.begin(), more.end());
+    return settingsFileOf(settings);
 }

@@ -22,5 +22,11 @@ NamedSetting fileValue(const char *name, int valueInFile);
 // "position17", as vlconf calls it; an unknown name fails the test.
 std::string settingsFileFor(std::initializer_list<NamedSetting> settings);
 
+// Eight bands running to green when active and to magenta when inactive,
+// colours no system caption has, so that a test reading the screen tells
+// the engine's strip from the system's caption at its last band; more
+// settings after them.
+std::string markedGradientSettingsFile(std::initializer_list<NamedSetting> more = {});
+
 // The position (1..40) of a setting, by the same names; 0 for none.
 int settingPosition(const char *name);
