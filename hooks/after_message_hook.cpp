@@ -257,6 +257,11 @@ extern "C" LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wParam, LPARAM lPara
     if (EngineState.disabled == 1 || !m || windowOfAnotherProcess(m->hwnd)) return passOn(code, wParam, lParam);
     loadCaptionPluginOnFirstCall();
     if (m->message == WM_SYSCOLORCHANGE || m->message == WM_SETTINGCHANGE) followSystemChange(m->message);
+    // A message that stage 6 chains and no stage before it acts on is
+    // chained at once, without reading the window's class.
+    if (!passesMessageFilter(m->message) && m->message != WM_DESTROY && m->message != WM_NCDESTROY &&
+        m->message != PBM_SETPOS)
+        return passOn(code, wParam, lParam);
 
     AfterHookCall call;
     readHookCall(&call, code, wParam, lParam, m->hwnd, m->message, m->wParam, m->lParam);

@@ -61,6 +61,29 @@ TEST_F(AfterMessageHook, DestroyedWindowGetsItsProcedureBackAndItsSlotIsReused)
     EXPECT_EQ(slot, findWindowSlot(d)) << "the freed slot is the first free one";
 }
 
+// A window somebody subclassed after the engine keeps its chain through
+// WM_DESTROY, so that every procedure in it sees WM_NCDESTROY; its slot goes
+// once WM_NCDESTROY has passed the after hook.
+static WNDPROC engineProcedureBelow;
+static LRESULT CALLBACK laterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(engineProcedureBelow, window, message, wParam, lParam);
+}
+
+TEST_F(AfterMessageHook, AWindowSubclassedAfterTheEngineLeavesTheTableAtNcDestroy)
+{
+    HWND w = createScripted(WS_OVERLAPPEDWINDOW);
+    const int slot = findWindowSlot(w);
+    ASSERT_GE(slot, 0);
+    engineProcedureBelow = (WNDPROC)SetWindowLongPtrA(w, GWLP_WNDPROC, (LONG_PTR)laterSubclass);
+    ASSERT_TRUE(engineProcedureBelow != NULL);
+    SendMessageA(w, WM_DESTROY, 0, 0);  // as DestroyWindow sends it first
+    EXPECT_EQ(slot, findWindowSlot(w)) << "the chain stays for WM_NCDESTROY";
+    DestroyWindow(w);
+    EXPECT_EQ(-1, findWindowSlot(w));
+    EXPECT_TRUE(windowHandles[slot] == NULL);
+}
+
 // A window subclassed before an excluded class switched subclassing off
 // still leaves the table: its handle, reused by a new window, must not find
 // the old procedure.
