@@ -20,6 +20,12 @@
 int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied);
 int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied);
 
+// One of the two, for a caller with a window DC in hand and no record: the
+// record is made for the window the DC belongs to, the state settled
+// against window.
+typedef int (*TitlePainter)(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT *copied);
+int paintTitleOfDC(TitlePainter painter, HWND window, HDC dc, const CaptionLayout &l, int state, RECT *copied);
+
 // The same for a caller with a window DC in hand and no record: the record
 // is made for the window the DC belongs to.
 // Returns 1 when the title strip reached the window; copied (when given)

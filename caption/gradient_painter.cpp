@@ -266,15 +266,9 @@ int paintGradientTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, REC
     return 0;
 }
 
-// The whole paint reads one snapshot: a change of settings on another thread
-// meanwhile deletes none of its fonts.
-int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                           int state, RECT *copied)
+int GradientCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight, int state,
+                           RECT *copied)
 {
-    HWND owner = WindowFromDC(dc);
-    const PaintRecord p = holdPaintRecord(owner, GetWindowLongA(owner, GWL_STYLE), settledState(window, state));
     const CaptionLayout l = {left, top, right, bottom, buttonsRight, 0};
-    const int shown = paintGradientTitle(p, dc, l, copied);
-    releasePaintRecord(p);
-    return shown;
+    return paintTitleOfDC(paintGradientTitle, window, dc, l, state, copied);
 }

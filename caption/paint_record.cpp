@@ -2,6 +2,7 @@
 #include "caption/paint_record.h"
 
 #include "caption/caption_icon.h"
+#include "caption/caption_painters.h"
 #include "caption/caption_repaint.h"
 
 PaintRecord holdPaintRecord(HWND window, LONG style, int state)
@@ -25,4 +26,15 @@ int settledState(HWND window, int state)
 {
     if (state != stateByForeground) return state;
     return GetForegroundWindow() == window ? stateActive : stateInactive;
+}
+
+// The whole paint reads one snapshot: a change of settings on another thread
+// meanwhile deletes none of its fonts and bitmaps.
+int paintTitleOfDC(TitlePainter painter, HWND window, HDC dc, const CaptionLayout &l, int state, RECT *copied)
+{
+    HWND owner = WindowFromDC(dc);
+    const PaintRecord p = holdPaintRecord(owner, GetWindowLongA(owner, GWL_STYLE), settledState(window, state));
+    const int shown = painter(p, dc, l, copied);
+    releasePaintRecord(p);
+    return shown;
 }

@@ -157,15 +157,9 @@ int paintStripedTitle(const PaintRecord &p, HDC dc, const CaptionLayout &l, RECT
     return shown ? 1 : 0;
 }
 
-// The whole paint reads one snapshot: a change of settings on another thread
-// meanwhile deletes none of its font and box bitmaps.
-int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight,
-                          int state, RECT *copied)
+int StripedCaptionPainter(HWND window, HDC dc, int left, int top, int right, int bottom, int buttonsRight, int state,
+                          RECT *copied)
 {
-    HWND owner = WindowFromDC(dc);
-    const PaintRecord p = holdPaintRecord(owner, GetWindowLongA(owner, GWL_STYLE), settledState(window, state));
     const CaptionLayout l = {left, top, right, bottom, buttonsRight, 0};
-    const int shown = paintStripedTitle(p, dc, l, copied);
-    releasePaintRecord(p);
-    return shown;
+    return paintTitleOfDC(paintStripedTitle, window, dc, l, state, copied);
 }

@@ -298,12 +298,6 @@ std::string schemeText(const Scheme &scheme)
     return crlf;
 }
 
-static std::string trim(const std::string &text)
-{
-    size_t start = text.find_first_not_of(" \t\r");
-    if (start == std::string::npos) return "";
-    return text.substr(start, text.find_last_not_of(" \t\r") - start + 1);
-}
 
 static bool isPositionName(const std::string &name)
 {
@@ -351,7 +345,7 @@ static bool startBitmap(const std::string &line, SchemeParse *parse, const Schem
 {
     const std::string inside = line.substr(strlen(bitmapHeader), line.size() - strlen(bitmapHeader) - 1);
     const size_t space = inside.rfind(' ');
-    const std::string file = trim(inside.substr(0, space == std::string::npos ? 0 : space));
+    const std::string file = trimmed(inside.substr(0, space == std::string::npos ? 0 : space));
     const std::string size = space == std::string::npos ? "" : inside.substr(space + 1);
     if (!isSkinBitmapName(file, NULL)) {
         *error = "bitmap \"" + file + "\" is not one of the skin's bitmaps (docs/skin.md names them)";
@@ -385,7 +379,7 @@ static bool versionLine(const std::string &line, std::string *error)
                  std::to_string((int)schemeFormatVersion) + "\"";
         return false;
     }
-    const std::string number = trim(line.substr(wordLength));
+    const std::string number = trimmed(line.substr(wordLength));
     if (number.empty() || number.size() > 6 || number.find_first_not_of("0123456789") != std::string::npos ||
         atoi(number.c_str()) < 1) {
         *error = "line 1: \"" + line + "\" gives no format version";
@@ -407,7 +401,7 @@ static bool settingLine(const std::string &line, SchemeParse *parse, Scheme *sch
         *error = "\"" + line + "\" is not of the form name = value";
         return false;
     }
-    const std::string name = trim(line.substr(0, equals)), value = trim(line.substr(equals + 1));
+    const std::string name = trimmed(line.substr(0, equals)), value = trimmed(line.substr(equals + 1));
     if (isPositionName(name)) {
         *error = "\"" + name + "\": a scheme names its settings (docs/settings.md lists the names)";
         return false;
@@ -442,15 +436,10 @@ bool parseSchemeText(const std::string &text, Scheme *scheme, std::string *error
     defaultFileValues(scheme->values);
     for (bool &n : scheme->named) n = false;
     SchemeParse parse;
-    size_t start = 0;
+    const std::vector<std::string> lines = trimmedLines(text);
     int lineNumber = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = trim(text.substr(start, end - start));
-        start = end + 1;
+    for (const std::string &line : lines) {
         lineNumber++;
-        if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line = trim(line.substr(3));
         std::string message;
         const std::string where = "line " + std::to_string(lineNumber) + ": ";
         if (lineNumber == 1) {
@@ -499,7 +488,7 @@ bool parseSchemeText(const std::string &text, Scheme *scheme, std::string *error
         }
         if (parse.section == SchemeParse::head) {
             const size_t equals = line.find('=');
-            if (equals == std::string::npos || lower(trim(line.substr(0, equals))) != "name") {
+            if (equals == std::string::npos || lower(trimmed(line.substr(0, equals))) != "name") {
                 *error = where + "\"" + line + "\": before [settings] a scheme file holds only its name";
                 return false;
             }
@@ -507,7 +496,7 @@ bool parseSchemeText(const std::string &text, Scheme *scheme, std::string *error
                 *error = where + "the scheme is named twice";
                 return false;
             }
-            scheme->name = trim(line.substr(equals + 1));
+            scheme->name = trimmed(line.substr(equals + 1));
             if (!validSchemeName(scheme->name, &message)) {
                 *error = where + message;
                 return false;

@@ -38,28 +38,15 @@ std::string exportNamedForm(const int values[settingsPositionCount], const std::
     return text;
 }
 
-static std::string trim(const std::string &text)
-{
-    size_t start = text.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos) return "";
-    size_t end = text.find_last_not_of(" \t\r\n");
-    return text.substr(start, end - start + 1);
-}
-
 bool importNamedForm(const std::string &text, int values[settingsPositionCount], std::string *error,
                      std::vector<std::string> *assignments)
 {
     defaultFileValues(values);
     int setOnLine[settingsPositionCount] = {};
-    size_t start = 0;
-    int lineNumber = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = trim(text.substr(start, end - start));
-        start = end + 1;
-        lineNumber++;
-        if (lineNumber == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line = trim(line.substr(3));
+    const std::vector<std::string> lines = trimmedLines(text);
+    for (size_t n = 0; n < lines.size(); n++) {
+        const std::string &line = lines[n];
+        const int lineNumber = (int)n + 1;
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         std::string where = "line " + std::to_string(lineNumber) + ": ";
         size_t equals = line.find('=');
@@ -69,11 +56,11 @@ bool importNamedForm(const std::string &text, int values[settingsPositionCount],
         }
         Assignment a;
         std::string message;
-        if (!parseAssignment(trim(line.substr(0, equals)), trim(line.substr(equals + 1)), &a, &message)) {
+        if (!parseAssignment(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), &a, &message)) {
             *error = where + message;
             return false;
         }
-        if (assignments) assignments->push_back(trim(line.substr(0, equals)) + "=" + trim(line.substr(equals + 1)));
+        if (assignments) assignments->push_back(trimmed(line.substr(0, equals)) + "=" + trimmed(line.substr(equals + 1)));
         for (int k = 0; k < a.count; k++) {
             int i = a.positions[k] - 1;
             if (setOnLine[i]) {

@@ -200,3 +200,25 @@ std::string engineSettingsPath()
     }
     return engineFolderFile(settingsFileSuffix, false);
 }
+
+std::string trimmed(const std::string &text)
+{
+    const size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos) return "";
+    return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
+}
+
+std::vector<std::string> trimmedLines(const std::string &text)
+{
+    static const char byteOrderMark[] = "\xEF\xBB\xBF";
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = trimmed(text.substr(start, end - start));
+        if (lines.empty() && line.compare(0, 3, byteOrderMark) == 0) line = trimmed(line.substr(3));
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}

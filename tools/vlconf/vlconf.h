@@ -53,6 +53,13 @@ std::string engineFolderFile(const char *suffix, bool makeFolder);
 // when it opens, else the engine folder's.
 std::string engineSettingsPath();
 
+// The lines of a text, each without its line end and the blanks around it,
+// the first without a UTF-8 byte-order mark: what the named form and scheme
+// files are read as.
+std::vector<std::string> trimmedLines(const std::string &text);
+// text without the spaces, tabs and line ends at its two ends.
+std::string trimmed(const std::string &text);
+
 // ---- vl.ini as the engine reads it ---------------------------------------
 
 struct Finding {
