@@ -4,10 +4,10 @@
 // off-screen and copied in one BitBlt.
 #include "caption/caption_geometry.h"
 #include "caption/caption_painters.h"
-#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
+#include "engine/skin_pixels.h"
 #include "engine/window_classes.h"
 
 volatile LONG stripCopies;
@@ -16,20 +16,11 @@ static const UINT titleFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_PATH
 
 static const char *const folderWindowClasses[] = {"CabinetWClass", "ExploreWClass", NULL};
 
-// A box bitmap is selected into a DC of its own for the copy into the bar's
-// memory DC; a bitmap can be selected into one DC at a time, so the copy
-// takes the engine lock, which no other paint holds while it draws.
+// A box bitmap drawn into the bar's memory DC from its bits: the paints of
+// other threads draw the same one at the same time.
 static void copyBox(HDC memory, int x, int y, const SkinBitmap &box)
 {
-    if (!box.handle) return;
-    HDC source = CreateCompatibleDC(memory);
-    if (!source) return;
-    takeEngineLock();
-    HGDIOBJ previous = SelectObject(source, box.handle);
-    BitBlt(memory, x, y, box.info.bmWidth, box.info.bmHeight, source, 0, 0, SRCCOPY);
-    SelectObject(source, previous);
-    dropEngineLock();
-    DeleteDC(source);
+    drawSkinPixels(memory, x, y, box.info.bmWidth, box.info.bmHeight, box, 0, 0);
 }
 
 // Rectangles in one colour, outline and fill alike. Returns 0 when GDI

@@ -9,6 +9,7 @@
 #include "engine/engine_state.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/skin_pixels.h"
 #include "engine/small_files.h"
 #include "engine/system_look.h"
 #include "engine/trace.h"
@@ -58,7 +59,7 @@ static int skinFileAcceptable(const char *path)
     return 0;
 }
 
-static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
+static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags, SkinPixelsShape shape)
 {
     char path[300];
     engineFilePath(path, sizeof path, engineWindowsDirectory, suffix);
@@ -76,34 +77,43 @@ static void loadSkinBitmap(SkinBitmap *bitmap, const char *suffix, UINT flags)
                     b.bmWidthBytes);
         DeleteObject(bitmap->handle);
         memset(bitmap, 0, sizeof *bitmap);
+        return;
     }
+    if (!makeSkinPixels(bitmap, shape)) traceEngine("skin bitmap %s: no room for its pixels", path);
 }
 
 // The skin bitmaps: each loaded only when the feature that shows it is on.
-// The background tiles are loaded with the system's 3-D colours put in.
+// The background tiles are loaded with the system's 3-D colours put in, and
+// repeated to a block.
 struct SkinBitmapFile {
     SkinBitmap SharedResourcesRecord::*bitmap;
     const char *suffix;
     int SettingsRecord::*wantedBy;
     UINT flags;
+    SkinPixelsShape shape;
 };
 
 static const SkinBitmapFile skinBitmapFiles[] = {
     {&SharedResourcesRecord::backgroundBitmap, backgroundBitmapSuffix, &SettingsRecord::tileBackgrounds,
-     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS},
+     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS, pixelsRepeatedToABlock},
     {&SharedResourcesRecord::mdiBitmap, mdiBitmapSuffix, &SettingsRecord::tileBackgrounds,
-     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS},
-    {&SharedResourcesRecord::folderBitmap, folderBitmapSuffix, &SettingsRecord::folderBackground, LR_LOADFROMFILE},
-    {&SharedResourcesRecord::progressBitmap, progressBitmapSuffix, &SettingsRecord::progressBitmap, LR_LOADFROMFILE},
+     LR_LOADFROMFILE | LR_LOADMAP3DCOLORS, pixelsRepeatedToABlock},
+    {&SharedResourcesRecord::folderBitmap, folderBitmapSuffix, &SettingsRecord::folderBackground, LR_LOADFROMFILE,
+     pixelsRepeatedToABlock},
+    {&SharedResourcesRecord::progressBitmap, progressBitmapSuffix, &SettingsRecord::progressBitmap, LR_LOADFROMFILE,
+     pixelsAsTheyAre},
     {&SharedResourcesRecord::scrollBarBitmap, scrollBarBitmapSuffix, &SettingsRecord::skinScrollBars,
-     LR_LOADFROMFILE},
-    {&SharedResourcesRecord::macCloseBitmap, closeBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
-    {&SharedResourcesRecord::macMaxBitmap, zoomBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
-    {&SharedResourcesRecord::macMinBitmap, minimiseBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE},
+     LR_LOADFROMFILE, pixelsAsTheyAre},
+    {&SharedResourcesRecord::macCloseBitmap, closeBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE,
+     pixelsAsTheyAre},
+    {&SharedResourcesRecord::macMaxBitmap, zoomBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE,
+     pixelsAsTheyAre},
+    {&SharedResourcesRecord::macMinBitmap, minimiseBoxBitmapSuffix, &SettingsRecord::macButtons, LR_LOADFROMFILE,
+     pixelsAsTheyAre},
     {&SharedResourcesRecord::macMaxDownBitmap, zoomBoxDisabledBitmapSuffix, &SettingsRecord::macButtons,
-     LR_LOADFROMFILE},
+     LR_LOADFROMFILE, pixelsAsTheyAre},
     {&SharedResourcesRecord::macMinDownBitmap, minimiseBoxDisabledBitmapSuffix, &SettingsRecord::macButtons,
-     LR_LOADFROMFILE},
+     LR_LOADFROMFILE, pixelsAsTheyAre},
 };
 
 static void loadSkinBitmaps()
@@ -113,7 +123,7 @@ static void loadSkinBitmaps()
     // left behind.
     for (const SkinBitmapFile &file : skinBitmapFiles) {
         if (Settings.*file.wantedBy == 1)
-            loadSkinBitmap(&(r.*file.bitmap), file.suffix, file.flags);
+            loadSkinBitmap(&(r.*file.bitmap), file.suffix, file.flags, file.shape);
         else
             memset(&(r.*file.bitmap), 0, sizeof(SkinBitmap));
     }

@@ -8,7 +8,11 @@
 
 struct SkinBitmap {
     HBITMAP handle;   // NULL when not loaded
-    BITMAP info;      // all zero when not loaded
+    BITMAP info;      // all zero when not loaded; the file's size
+    // The pixels every paint reads (engine/skin_pixels.h): handle is a DIB
+    // section of them, a tile repeated to a block of pixels' size.
+    const void *bits;
+    BITMAPINFOHEADER pixels;
 };
 
 struct SharedResourcesRecord {

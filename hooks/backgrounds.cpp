@@ -5,10 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/engine_lock.h"
 #include "engine/settings.h"
 #include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
+#include "engine/skin_pixels.h"
 #include "engine/window_classes.h"
 #include "hooks/after_hook_stages.h"
 #include "hooks/backgrounds.h"
@@ -30,34 +30,13 @@ int tileCount(int extent, int tile)
     return extent / tile + 1;
 }
 
-// Tiles narrower or lower than this are first repeated into a block at
-// least this large, so that a tiny tile costs a few copies, not one a pixel.
-// (A pattern brush would do it in one fill, but Windows 95 takes only the
-// top-left 8 x 8 pixels of a brush's bitmap.)
-enum { tileBlockMinimum = 128 };
-
-// The smallest multiple of tile that is at least tileBlockMinimum.
-static int blockExtent(int tile) { return tile >= tileBlockMinimum ? tile : (tileBlockMinimum + tile - 1) / tile * tile; }
-
-// Repeats the tile at the block's top left corner over the block (selected
-// into target): each copy doubles what is filled, along x and then along y.
-static void repeatTile(HDC target, int bw, int bh, int blockWidth, int blockHeight)
+// Copies the pixels of the skin bitmap, a block of whole tiles
+// (engine/skin_pixels.h), over the part of the tiled area [0, areaWidth) x
+// [0, areaHeight) that the DC's clip box shows: the same pixels as whole
+// tiles from the DC's origin, copied only where they can show.
+static void copyBlocksOverClipBox(HDC dc, const SkinBitmap &bitmap, int areaWidth, int areaHeight)
 {
-    for (int filled = bw; filled < blockWidth; filled *= 2)
-        BitBlt(target, filled, 0, filled < blockWidth - filled ? filled : blockWidth - filled, bh, target, 0, 0,
-               SRCCOPY);
-    for (int filled = bh; filled < blockHeight; filled *= 2)
-        BitBlt(target, 0, filled, blockWidth, filled < blockHeight - filled ? filled : blockHeight - filled, target,
-               0, 0, SRCCOPY);
-}
-
-// Copies the block (selected into block) over the part of the tiled area
-// [0, areaWidth) x [0, areaHeight) that the DC's clip box shows: the same
-// pixels as whole tiles from the DC's origin, copied only where they can
-// show.
-static void copyBlocksOverClipBox(HDC dc, HDC block, int blockWidth, int blockHeight, int areaWidth,
-                                  int areaHeight)
-{
+    const int blockWidth = bitmap.pixels.biWidth, blockHeight = bitmap.pixels.biHeight;
     RECT clip = {0, 0, areaWidth, areaHeight};
     const int kind = GetClipBox(dc, &clip);
     if (kind == NULLREGION) return;
@@ -67,52 +46,28 @@ static void copyBlocksOverClipBox(HDC dc, HDC block, int blockWidth, int blockHe
     const int bottom = clip.bottom < areaHeight ? clip.bottom : areaHeight;
     // Nothing lands outside the tiled area, as no whole tile did.
     for (int y = top / blockHeight * blockHeight; y < bottom; y += blockHeight)
-        for (int x = left / blockWidth * blockWidth; x < right; x += blockWidth)
-            BitBlt(dc, x, y, x + blockWidth < areaWidth ? blockWidth : areaWidth - x,
-                   y + blockHeight < areaHeight ? blockHeight : areaHeight - y, block, 0, 0, SRCCOPY);
+        for (int x = left / blockWidth * blockWidth; x < right; x += blockWidth) {
+            // The part of this block the clip box shows.
+            const int shownLeft = x > left ? x : left, shownTop = y > top ? y : top;
+            const int shownRight = x + blockWidth < right ? x + blockWidth : right;
+            const int shownBottom = y + blockHeight < bottom ? y + blockHeight : bottom;
+            drawSkinPixels(dc, shownLeft, shownTop, shownRight - shownLeft, shownBottom - shownTop, bitmap,
+                           shownLeft - x, shownTop - y);
+        }
 }
 
 // Tiles the bitmap over the window's size into dc from its origin, whole
 // tiles copied without stretching, and only where the DC's clip box lets
-// them show. A bitmap can be selected into only one DC at a time, and other
-// threads tile the same one: under the engine lock the tile is copied into a
-// block of this paint's own (the tile repeated to at least tileBlockMinimum
-// either way by the doubling copies afterwards), and the block, not the
-// skin bitmap, is what reaches dc, with the lock dropped.
+// them show. Its pixels are read straight from their bits: other threads
+// tile the same bitmap at the same time, and none waits for another.
 static void tileBitmap(HDC dc, HWND window, const SkinBitmap &bitmap)
 {
-    int bw = bitmap.info.bmWidth, bh = bitmap.info.bmHeight;
-    if (!bitmap.handle || bw <= 0 || bh <= 0) return;
+    const int bw = bitmap.info.bmWidth, bh = bitmap.info.bmHeight;
+    if (!bitmap.bits || bw <= 0 || bh <= 0) return;
     RECT r;
     GetWindowRect(window, &r);
     const int areaWidth = tileCount(r.right - r.left, bw) * bw, areaHeight = tileCount(r.bottom - r.top, bh) * bh;
-    const int blockWidth = blockExtent(bw), blockHeight = blockExtent(bh);
-    // Without a DC or bitmap (no GDI handle left) nothing is tiled.
-    HDC memory = CreateCompatibleDC(dc);
-    HDC blockDC = memory ? CreateCompatibleDC(dc) : NULL;
-    HBITMAP block = NULL;
-    HGDIOBJ previousBlock = NULL;
-    if (blockDC) {
-        takeEngineLock();
-        HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-        // A memory DC's compatible bitmap takes the format of the bitmap
-        // selected into it: the block holds the tile's pixels exactly.
-        block = previous ? CreateCompatibleBitmap(memory, blockWidth, blockHeight) : NULL;
-        if (block) {
-            previousBlock = SelectObject(blockDC, block);
-            BitBlt(blockDC, 0, 0, bw, bh, memory, 0, 0, SRCCOPY);
-        }
-        if (previous) SelectObject(memory, previous);
-        dropEngineLock();
-    }
-    if (block) {
-        repeatTile(blockDC, bw, bh, blockWidth, blockHeight);
-        copyBlocksOverClipBox(dc, blockDC, blockWidth, blockHeight, areaWidth, areaHeight);
-        SelectObject(blockDC, previousBlock);
-        DeleteObject(block);
-    }
-    if (blockDC) DeleteDC(blockDC);
-    if (memory) DeleteDC(memory);
+    copyBlocksOverClipBox(dc, bitmap, areaWidth, areaHeight);
 }
 
 // A folder window's list view is made transparent so that the folder view's

@@ -4,9 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "engine/engine_lock.h"
 #include "engine/settings_snapshot.h"
 #include "engine/shared_resources.h"
+#include "engine/skin_pixels.h"
 #include "hooks/after_hook_stages.h"
 
 static const COLORREF progressFill = 0x00FF8080;
@@ -30,38 +30,13 @@ static void fillRectangles(HDC dc, HBRUSH brush, const RECT *rects, int count)
     SelectObject(dc, GetStockObject(LTGRAY_BRUSH));
 }
 
-// The bitmap is the snapshot's, kept until it is copied. Progress bars of
-// other threads stretch the same bitmap, and a bitmap can be selected into
-// one DC at a time: under the engine lock it is copied into a bitmap of this
-// paint's own, which is stretched into dc with the lock dropped.
+// The bitmap is the snapshot's, kept until it is drawn; progress bars of
+// other threads stretch the same pixels at the same time, read from their
+// bits.
 static void stretchProgressBitmap(HDC dc, int x, int h)
 {
     const PaintView view = holdPaintView();
-    const SkinBitmap &bitmap = view.resources->progressBitmap;
-    const int width = bitmap.info.bmWidth, height = bitmap.info.bmHeight;
-    HDC memory = bitmap.handle ? CreateCompatibleDC(dc) : NULL;
-    HDC copyDC = memory ? CreateCompatibleDC(dc) : NULL;
-    HBITMAP copy = NULL;
-    HGDIOBJ previousCopy = NULL;
-    if (copyDC) {
-        takeEngineLock();
-        HGDIOBJ previous = SelectObject(memory, bitmap.handle);
-        // Compatible with the DC the bitmap is in: the copy takes its format.
-        copy = previous ? CreateCompatibleBitmap(memory, width, height) : NULL;
-        if (copy) {
-            previousCopy = SelectObject(copyDC, copy);
-            BitBlt(copyDC, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-        }
-        if (previous) SelectObject(memory, previous);
-        dropEngineLock();
-    }
-    if (copy) {
-        StretchBlt(dc, 1, 2, x - 2, h - 2, copyDC, 0, 0, width, height, SRCCOPY);
-        SelectObject(copyDC, previousCopy);
-        DeleteObject(copy);
-    }
-    if (copyDC) DeleteDC(copyDC);
-    if (memory) DeleteDC(memory);
+    stretchSkinPixels(dc, 1, 2, x - 2, h - 2, view.resources->progressBitmap);
     releasePaintView(view);
 }
 

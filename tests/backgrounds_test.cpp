@@ -459,6 +459,69 @@ TEST_F(SmallTiles, OnlyTheClipBoxIsTiledAndTheTilesLineUpWithTheOrigin)
     }
 }
 
+// A tile as large as the engine takes (a photograph as vl.bmp), every pixel
+// of it telling where it is from.
+COLORREF largeTileAt(int x, int y) { return RGB(x & 255, y & 255, (x >> 8) | (y >> 8) << 3); }
+enum { largeTileSide = 2048 };
+
+class LargeTiles : public Backgrounds {
+protected:
+    void prepareFolder(const TestFolder &f) override
+    {
+        writePatternBitmap(f.file("\\varnels\\vl.bmp"), largeTileSide, largeTileSide, largeTileAt);
+    }
+    void SetUp() override { AfterHookControlsTest::SetUp(); }
+};
+
+// An erase costs what the DC shows, not what the tile holds: a small window
+// behind a tile of the largest size takes the few pixels it shows, at the
+// places whole tiles from its origin put them, the tile's rows the right way
+// up, and its edges where the tile's are.
+TEST_F(LargeTiles, ASmallWindowPaysForWhatItShowsOfALargeTile)
+{
+    ASSERT_EQ(largeTileSide, SharedResources.backgroundBitmap.info.bmWidth);
+    const double allowedSeconds = 0.003;
+    Settings.tileBackgrounds = 1;
+    HWND parent = createParent();
+    HWND tab = createChild(WC_TABCONTROLA, 0, parent, 5, 5, 200, 150);
+    Canvas canvas(210, 160, untouched);
+    double best = 1;
+    for (int round = 0; round < 5; round++) {
+        canvas.fill(untouched);
+        LARGE_INTEGER start, end, frequency;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        EXPECT_EQ(999, eraseDirectly(tab, canvas));
+        QueryPerformanceCounter(&end);
+        const double seconds = (double)(end.QuadPart - start.QuadPart) / (double)frequency.QuadPart;
+        if (seconds < best) best = seconds;
+    }
+    printf("one erase of a 200 x 150 tab control with a %d x %d tile: %.5f s at best\n", largeTileSide,
+           largeTileSide, best);
+    EXPECT_LT(best, allowedSeconds);
+    int wrong = 0;
+    for (int y = 0; y < canvas.height(); y++)
+        for (int x = 0; x < canvas.width(); x++)
+            if (canvas.at(x, y) != largeTileAt(x, y) && wrong++ < 3)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << canvas.at(x, y);
+    EXPECT_EQ(0, wrong);
+    // Clipped to the tile's far corner region of a canvas larger than the
+    // tile: the tile's last rows and columns, then the next tile's first.
+    Canvas wide(largeTileSide + 40, 60, untouched);
+    IntersectClipRect(wide.dc(), largeTileSide - 20, 10, largeTileSide + 30, 50);
+    HWND wideTab = createChild(WC_TABCONTROLA, 0, parent, 0, 0, largeTileSide + 40, 60);
+    EXPECT_EQ(999, eraseDirectly(wideTab, wide));
+    wrong = 0;
+    for (int y = 0; y < wide.height(); y++)
+        for (int x = 0; x < wide.width(); x++) {
+            const bool shown = x >= largeTileSide - 20 && x < largeTileSide + 30 && y >= 10 && y < 50;
+            const COLORREF want = shown ? largeTileAt(x % largeTileSide, y) : untouched;
+            if (wide.at(x, y) != want && wrong++ < 3)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << wide.at(x, y);
+        }
+    EXPECT_EQ(0, wrong);
+}
+
 // Skin bitmaps over 2048 pixels a side are refused at load; 2048 is taken.
 class OversizedBitmaps : public Backgrounds {
 protected:
@@ -572,4 +635,30 @@ TEST_F(TwoThreads, TileTheSameBitmapOneAtATime)
         EXPECT_EQ(0, a.wrong) << c.windowClass << ": " << a.first;
         EXPECT_EQ(0, b.wrong) << c.windowClass << ": " << b.first;
     }
+}
+
+// A mirrored DC (the erase of a window with WS_EX_LAYOUTRTL) gets the tiles
+// as BitBlt mirrors a bitmap there: read from the right, every pixel is the
+// tile's pixel of its logical place, the marker at each tile's logical
+// origin.
+TEST_F(SmallTiles, AMirroredDcGetsTheTilesMirrored)
+{
+    Settings.tileBackgrounds = 1;
+    HWND parent = createParent();
+    HWND tab = createChild(WC_TABCONTROLA, 0, parent, 5, 5, 20, 10);
+    Canvas canvas(30, 12, untouched);
+    SetLayout(canvas.dc(), LAYOUT_RTL);
+    EXPECT_EQ(999, eraseDirectly(tab, canvas));
+    const int areaWidth = tileCount(20, smallTile.w) * smallTile.w;
+    const int areaHeight = tileCount(10, smallTile.h) * smallTile.h;
+    int wrong = 0;
+    for (int y = 0; y < canvas.height(); y++)
+        for (int x = 0; x < canvas.width(); x++) {
+            const int logical = canvas.width() - 1 - x;
+            const bool tiled = logical < areaWidth && y < areaHeight;
+            const COLORREF want = tiled ? smallTile.at(logical % smallTile.w, y % smallTile.h) : untouched;
+            if (canvas.at(x, y) != want && wrong++ < 3)
+                ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << canvas.at(x, y);
+        }
+    EXPECT_EQ(0, wrong);
 }

@@ -10,6 +10,7 @@
 #include "engine/engine_files.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
+#include "engine/skin_pixels.h"
 #include "engine/system_look.h"
 #include "tools/settings/settings_edit.h"
 
@@ -46,7 +47,10 @@ static void preparePainters()
         SkinBitmap &b = r.*box.bitmap;
         engineFilePath(path, sizeof path, windows, box.suffix);
         b.handle = (HBITMAP)LoadImageA(NULL, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
-        if (b.handle) GetObjectA(b.handle, sizeof b.info, &b.info);
+        if (b.handle) {
+            GetObjectA(b.handle, sizeof b.info, &b.info);
+            makeSkinPixels(&b, pixelsAsTheyAre);
+        }
     }
 }
 
