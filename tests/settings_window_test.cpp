@@ -1074,7 +1074,10 @@ TEST_F(SchemesPage, ApplyWritesTheSchemeIntoTheEditedFileAndThePagesShowIt)
     EXPECT_GT(generation(), before) << "running programs are told";
     EXPECT_EQ("#1084D0", windowText(GetDlgItem(page(captionsPage), settingControlBase + settingPosition("activeGradientEndR"))));
     EXPECT_FALSE(settingsEditChanged()) << "what the pages hold is what was written";
-    EXPECT_NE(std::string::npos, windowText(item(schemeDescriptionId)).find("In use"));
+    // Two sentences, each with its full stop.
+    EXPECT_EQ(std::string("Built in: ") + builtinSchemes[0].description +
+                  ". In use: the settings being edited came from it.",
+              windowText(item(schemeDescriptionId)));
 }
 
 TEST_F(SchemesPage, BuiltInsCannotBeDeletedOrRenamedTheUsersOwnCan)

@@ -95,7 +95,9 @@ static void showSelected(HWND page)
     bool previewed = false;
     if (entry) {
         text = entry->builtin ? "Built in: " + entry->description
-                              : (entry->readable ? "Your own scheme." : "Cannot be used: " + entry->description);
+                              : (entry->readable ? "Your own scheme" : "Cannot be used: " + entry->description);
+        // One sentence each, whatever the description ends with.
+        if (text.empty() || text[text.size() - 1] != '.') text += '.';
         Scheme scheme;
         bool builtin;
         std::string error;
