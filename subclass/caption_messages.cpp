@@ -1,7 +1,9 @@
 // The caption and frame messages of captioned windows: the caption painted
 // before and after the window's own handling, the MDI refreshes, and the
 // striped caption's boxes.
+#include "caption/caption_icon.h"
 #include "caption/caption_repaint.h"
+#include "caption/system_caption_bar.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_kinship.h"
@@ -177,6 +179,14 @@ static HRGN regionWithoutStrip(HWND window, WPARAM update, const RECT &strip)
 // engine painted no strip (the striped caption, a plug-in, a caption the
 // settings leave alone), the system draws its whole caption and the
 // engine's painter goes over it once more.
+// Whether an activation change alters the frame outside the caption bar:
+// only a sizing border, and only where the active and inactive borders
+// differ in colour.
+static int bordersChangeWithActivation(LONG style)
+{
+    return (style & WS_THICKFRAME) && GetSysColor(COLOR_ACTIVEBORDER) != GetSysColor(COLOR_INACTIVEBORDER);
+}
+
 static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
 {
     // What an activation or icon change alters beside the strip lies in the
@@ -187,8 +197,7 @@ static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
     HRGN rows = NULL;
     RECT w;
     const LONG style = GetWindowLongA(m.window, GWL_STYLE);
-    const int bordersChange =
-        (style & WS_THICKFRAME) && GetSysColor(COLOR_ACTIVEBORDER) != GetSysColor(COLOR_INACTIVEBORDER);
+    const int bordersChange = bordersChangeWithActivation(style);
     if (!IsRectEmpty(&strip) && !bordersChange && GetWindowRect(m.window, &w))
         rows = CreateRectRgn(w.left, w.top + strip.top, w.right, w.top + strip.bottom + 1);
     HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, rows ? (WPARAM)rows : wholeFrame, strip);
@@ -204,6 +213,24 @@ static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
     } else {
         paintCaption(m);
     }
+}
+
+// After an activation change, beside the gradient strip only the caption
+// colour behind the icon and around the boxes differs, where the borders do
+// not change: the system's caption drawing puts that back (the icon with
+// it) instead of its frame painting, which under Wine costs about as much
+// for those few pixels as for the whole frame. Returns 0 where the frame
+// painting must do it: no gradient strip, a minimised window, borders that
+// change, or a bar the system's caption drawing does not describe.
+static int captionBarAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
+{
+    if (IsRectEmpty(&strip) || Settings.macButtons == 1 || IsIconic(m.window)) return 0;
+    const LONG style = GetWindowLongA(m.window, GWL_STYLE), exStyle = GetWindowLongA(m.window, GWL_EXSTYLE);
+    if (bordersChangeWithActivation(style)) return 0;
+    const int showsIcon = windowCaptionShowsIcon(m.window, style, exStyle);
+    if (!redrawSystemCaptionBar(m.window, style, exStyle, m.wParam != 0, showsIcon, strip)) return 0;
+    paintOutline(m);
+    return 1;
 }
 
 // WM_NCACTIVATE: the window's own procedure runs once, unchanged, while the
@@ -241,7 +268,7 @@ static LRESULT handleNonClientActivate(const WindowMessage &m)
     sendWithinProcess(parent, WM_NCPAINT, wholeFrame, 0);
     RECT strip;
     paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip);
-    frameAroundPaintedStrip(m, strip);
+    if (!captionBarAroundPaintedStrip(m, strip)) frameAroundPaintedStrip(m, strip);
     return 1;
 }
 

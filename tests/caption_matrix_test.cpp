@@ -7,8 +7,10 @@
 // engine paints its own, (b) the icon and every caption box the system's,
 // pixel for pixel, (c) the engine's title the title in its font and
 // direction, (d) the engine's strip on the caption bar's rows, no row of the
-// bar left to the system and none painted outside it. The suite runs a sample that covers every row of the layout
-// table in each place; VARNEL_SOAK=full (scripts/soak) runs every
+// bar left to the system and none painted outside it, (e) an activation
+// change, either way, leaves the window as it would with the system's frame
+// painting around the strip. The suite runs a sample that covers every row
+// of the layout table in each place; VARNEL_SOAK=full (scripts/soak) runs every
 // combination. The same program runs at 96, 120 and 144 DPI and with a large
 // caption font, each in a prefix of its own (scripts/metrics-run), and first
 // checks that the display is what the run asked for.
@@ -236,7 +238,7 @@ TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
         chosen = sampleCombinations();
     }
 
-    long long tried = 0, titleLeft = 0, iconOrBoxes = 0, titleDiffers = 0, offTheBar = 0;
+    long long tried = 0, titleLeft = 0, iconOrBoxes = 0, titleDiffers = 0, offTheBar = 0, activationDiffers = 0;
     int rowsTried[placeCount][14] = {};
     const DWORD started = GetTickCount();
     for (int i : chosen) {
@@ -252,7 +254,8 @@ TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
         CaptionPair pair(recipeOf(c), 30, 40);
         ASSERT_TRUE(pair.systemWindow() && pair.engineWindow()) << describe(c);
         if (c.place == maximisedWindow) ASSERT_TRUE(IsZoomed(pair.systemWindow()) && IsZoomed(pair.engineWindow()));
-        const CaptionComparison r = compareCaptions(pair, c.look, systemDrawsIcon(c));
+        CaptionComparison r = compareCaptions(pair, c.look, systemDrawsIcon(c));
+        const int activation = activationDiffersFromFramePainting(pair.engineWindow(), c.active, &r.where);
         // Beside the pictures VARNEL_CAPTION_DUMP asks for, what each shows.
         if (getenv("VARNEL_CAPTION_DUMP")) printf("%03lld: %s\n", tried, describe(c).c_str());
         tried++;
@@ -261,7 +264,8 @@ TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
         iconOrBoxes += r.iconOrBoxesChanged > 0;
         titleDiffers += r.titleDiffers > 0;
         offTheBar += r.stripOffTheBar > 0;
-        EXPECT_EQ(0, r.systemTitleLeft + r.iconOrBoxesChanged + r.titleDiffers + r.stripOffTheBar)
+        activationDiffers += activation > 0;
+        EXPECT_EQ(0, r.systemTitleLeft + r.iconOrBoxesChanged + r.titleDiffers + r.stripOffTheBar + activation)
             << describe(c) << ": " << r.where;
     }
     const DisplayMetrics d = displayMetrics();
@@ -273,8 +277,8 @@ TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
         printf("\n");
     }
     printf("  (a) system title left: %lld\n  (b) icon or box changed: %lld\n  (c) title differs: %lld\n"
-           "  (d) strip off the caption bar: %lld\n",
-           titleLeft, iconOrBoxes, titleDiffers, offTheBar);
+           "  (d) strip off the caption bar: %lld\n  (e) activation differs from the frame painting: %lld\n",
+           titleLeft, iconOrBoxes, titleDiffers, offTheBar, activationDiffers);
     // Runs at other metrics name their items after them (VARNEL_MATRIX_NAME).
     const char *name = getenv("VARNEL_MATRIX_NAME");
     std::string prefix = name && *name ? std::string("caption matrix ") + name : std::string("caption matrix");
@@ -282,4 +286,5 @@ TEST_F(CaptionMatrix, EveryCombinationAgreesWithTheSystemsCaption)
     reportSoakItem((prefix + ": (b) icon or box changed").c_str(), tried, iconOrBoxes);
     reportSoakItem((prefix + ": (c) title differs").c_str(), tried, titleDiffers);
     reportSoakItem((prefix + ": (d) strip off the caption bar").c_str(), tried, offTheBar);
+    reportSoakItem((prefix + ": (e) activation differs from the frame painting").c_str(), tried, activationDiffers);
 }

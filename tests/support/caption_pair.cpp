@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include "caption/caption_geometry.h"
+#include "caption/system_caption_bar.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "support/gradient_strip.h"
@@ -518,4 +519,37 @@ CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look
             }
     }
     return c;
+}
+
+int activationDiffersFromFramePainting(HWND engineWindow, bool active, std::string *where)
+{
+    int differing = 0;
+    for (BOOL state : {(BOOL)!active, (BOOL)active}) {
+        const ScreenPixels *pictures[2] = {};
+        // The same change twice: the system's part of the bar drawn by its
+        // caption drawing, then by its frame painting.
+        for (int redraw : {1, 0}) {
+            systemCaptionBarRedraw = redraw;
+            SendMessageA(engineWindow, WM_NCACTIVATE, state, 0);
+            pumpMessages();
+            GdiFlush();
+            pictures[redraw] = new ScreenPixels(engineWindow);
+        }
+        systemCaptionBarRedraw = 1;
+        const ScreenPixels &drawn = *pictures[1], &painted = *pictures[0];
+        for (int y = 0; y < drawn.height() && y < painted.height(); y++)
+            for (int x = 0; x < drawn.width() && x < painted.width(); x++) {
+                if (drawn.at(x, y) == painted.at(x, y)) continue;
+                if (differing++ == 0 && where) {
+                    char text[160];
+                    snprintf(text, sizeof text, "(e) %s: pixel %d,%d is %06lx, %06lx by the frame painting",
+                             state ? "activated" : "deactivated", x, y, (unsigned long)drawn.at(x, y),
+                             (unsigned long)painted.at(x, y));
+                    *where += text;
+                }
+            }
+        delete pictures[0];
+        delete pictures[1];
+    }
+    return differing;
 }

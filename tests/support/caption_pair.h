@@ -93,6 +93,12 @@ struct CaptionComparison {
 // iconShown: whether the system draws an icon for the recipe.
 CaptionComparison compareCaptions(const CaptionPair &pair, CaptionTitleLook look, bool iconShown);
 
+// (e) The engine's window after an activation change, both ways and back to
+// active, with the system's part of the caption bar drawn again by its
+// caption drawing, against the same change left to its frame painting: the
+// pixels that differ, and in where the first of them.
+int activationDiffersFromFramePainting(HWND engineWindow, bool active, std::string *where);
+
 // A 16x16 / 32x32 icon, opaque in every pixel, in colours no caption uses:
 // an icon place covered by the strip shows at once.
 HICON opaqueTestIcon(int size);
