@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/settings.h"
+#include "support/child_process.h"
 #include "support/test_folder.h"
 #include "tools/schemes/builtin_schemes.h"
 #include "tools/schemes/scheme_file.h"
@@ -19,49 +20,12 @@
 #include "tools/schemes/scheme_store.h"
 #include "tools/vlconf/vlconf.h"
 
-struct ToolRun {
-    DWORD code = 99;
-    std::string out;
-    std::string err;
-};
-
-static HANDLE inheritableFile(const std::string &path)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       NULL);
-}
-
 // vlconf.exe run in a folder of its own, so no vl.ini of the current folder
 // stands in for the engine folder's.
 static ToolRun vlconf(const std::vector<std::string> &args)
 {
     static TestFolder io("scheme-io");
-    ToolRun run;
-    std::string outPath = io.file("\\out.txt"), errPath = io.file("\\err.txt");
-    HANDLE out = inheritableFile(outPath), err = inheritableFile(errPath);
-    std::string commandLine = "\"" + buildFile("vlconf.exe") + "\"";
-    for (const std::string &a : args) commandLine += " \"" + a + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, io.path(), &startup, &process);
-    CloseHandle(out);
-    CloseHandle(err);
-    if (!started) {
-        ADD_FAILURE() << "cannot start " << commandLine;
-        return run;
-    }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000)) << commandLine;
-    GetExitCodeProcess(process.hProcess, &run.code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    run.out = fileContent(outPath);
-    run.err = fileContent(errPath);
-    return run;
+    return runTool("vlconf.exe", args, io.path(), io.path());
 }
 
 static std::string engineFolder()

@@ -15,42 +15,15 @@
 #include "engine/program_exclusion.h"
 #include "engine/settings.h"
 #include "engine/settings_generation.h"
+#include "support/child_process.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
 #include "tools/vlconf/vlconf.h"
-
-struct ToolRun {
-    DWORD code = 99;
-    std::string out;
-    std::string err;
-};
 
 static std::string readBytes(const std::string &path)
 {
     std::string content;
     return readFileContent(path, &content) ? content : "<missing>";
-}
-
-static HANDLE inheritableFile(const std::string &path)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       NULL);
-}
-
-// This process's environment with one more "NAME=value" (in place of any
-// variable of that name), as a block for CreateProcessA.
-static std::string environmentWith(const std::string &variable)
-{
-    std::string name = variable.substr(0, variable.find('=') + 1);
-    std::string block;
-    char *strings = GetEnvironmentStringsA();
-    for (const char *entry = strings; *entry; entry += strlen(entry) + 1)
-        if (_strnicmp(entry, name.c_str(), name.size()) != 0) block.append(entry, strlen(entry) + 1);
-    FreeEnvironmentStringsA(strings);
-    block.append(variable.c_str(), variable.size() + 1);
-    block.push_back('\0');
-    return block;
 }
 
 // Runs vlconf.exe with its output in files, in currentDirectory when given,
@@ -59,33 +32,7 @@ static ToolRun vlconf(const std::vector<std::string> &args, const char *currentD
                       const char *extraVariable = NULL)
 {
     static TestFolder io("io");
-    ToolRun run;
-    std::string outPath = io.file("\\out.txt"), errPath = io.file("\\err.txt");
-    HANDLE out = inheritableFile(outPath), err = inheritableFile(errPath);
-    std::string commandLine = "\"" + buildFile("vlconf.exe") + "\"";
-    for (const std::string &a : args) commandLine += " \"" + a + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    std::string environment = extraVariable ? environmentWith(extraVariable) : std::string();
-    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0,
-                                  extraVariable ? &environment[0] : NULL, currentDirectory, &startup, &process);
-    CloseHandle(out);
-    CloseHandle(err);
-    if (!started) {
-        ADD_FAILURE() << "cannot start " << commandLine;
-        return run;
-    }
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000)) << commandLine;
-    GetExitCodeProcess(process.hProcess, &run.code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    run.out = readBytes(outPath);
-    run.err = readBytes(errPath);
-    return run;
+    return runTool("vlconf.exe", args, io.path(), currentDirectory, extraVariable);
 }
 
 static SettingsFileValues engineValues(const std::string &path)

@@ -1,6 +1,9 @@
 #include "support/child_process.h"
 
+#include <gtest/gtest.h>
+
 #include <stdio.h>
+#include <string.h>
 
 #include "support/test_folder.h"
 
@@ -74,4 +77,65 @@ ChildResult runChild(const std::string &commandLine, const std::string &outputPa
     endChild(&child);
     result.output = childOutput(child);
     return result;
+}
+
+static HANDLE inheritableFile(const std::string &path)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       NULL);
+}
+
+// This process's environment with one more "NAME=value" (in place of any
+// variable of that name), as a block for CreateProcessA.
+static std::string environmentWith(const std::string &variable)
+{
+    std::string name = variable.substr(0, variable.find('=') + 1);
+    std::string block;
+    char *strings = GetEnvironmentStringsA();
+    for (const char *entry = strings; *entry; entry += strlen(entry) + 1)
+        if (_strnicmp(entry, name.c_str(), name.size()) != 0) block.append(entry, strlen(entry) + 1);
+    FreeEnvironmentStringsA(strings);
+    block.append(variable.c_str(), variable.size() + 1);
+    block.push_back('\0');
+    return block;
+}
+
+// A file's bytes, or "<missing>" when it cannot be read.
+static std::string outputOf(const std::string &path)
+{
+    std::string content;
+    return readFileContent(path, &content) ? content : "<missing>";
+}
+
+ToolRun runTool(const std::string &program, const std::vector<std::string> &args, const std::string &outputFolder,
+                const char *directory, const char *extraVariable)
+{
+    ToolRun run;
+    const std::string outPath = outputFolder + "\\out.txt", errPath = outputFolder + "\\err.txt";
+    HANDLE out = inheritableFile(outPath), err = inheritableFile(errPath);
+    std::string commandLine = quoted(buildFile(program));
+    for (const std::string &a : args) commandLine += " " + quoted(a);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process = {};
+    std::string environment = extraVariable ? environmentWith(extraVariable) : std::string();
+    const BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0,
+                                        extraVariable ? &environment[0] : NULL, directory, &startup, &process);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+        return run;
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 30000)) << commandLine;
+    GetExitCodeProcess(process.hProcess, &run.code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    run.out = outputOf(outPath);
+    run.err = outputOf(errPath);
+    return run;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -41,6 +42,21 @@ struct ChildResult {
 // and output; the output file is outputPath.
 ChildResult runChild(const std::string &commandLine, const std::string &outputPath, DWORD timeout = 30000,
                      const char *directory = NULL);
+
+// A run of one of the build's tools with its standard output and error kept
+// apart.
+struct ToolRun {
+    DWORD code = 99;  // 99 when it could not be started or did not end
+    std::string out;
+    std::string err;
+};
+
+// Runs the build's program (buildFile(program)) with args, each quoted, to
+// its end (at most 30 s), its output and errors into out.txt and err.txt of
+// outputFolder; in directory when given, else the test's own; with
+// extraVariable ("NAME=value") added to its environment when given.
+ToolRun runTool(const std::string &program, const std::vector<std::string> &args, const std::string &outputFolder,
+                const char *directory = NULL, const char *extraVariable = NULL);
 
 // "path" in double quotes, for command lines.
 inline std::string quoted(const std::string &path) { return "\"" + path + "\""; }
