@@ -447,8 +447,13 @@ class Driver:
         if popup is None:
             self.log("  no system menu opened")
             return False
+        return self.choose_restore(popup, r)
+
+    def choose_restore(self, popup: int, before: Rect) -> bool:
+        """R (Restore) in the open system menu, then the new size; the menu
+        is closed if it stayed open."""
         self.hands.key("r")
-        now = self.wait_size_change(r)
+        now = self.wait_size_change(before)
         self.log(f"  -> {now.size}")
         if screen.is_viewable(popup):
             self.escape_from(popup, "system menu")
@@ -465,12 +470,7 @@ class Driver:
         popup = self.open_system_menu()
         if popup is None:
             return False
-        self.hands.key("r")
-        now = self.wait_size_change(r)
-        self.log(f"  -> {now.size}")
-        if screen.is_viewable(popup):
-            self.escape_from(popup, "system menu")
-        return True
+        return self.choose_restore(popup, r)
 
     def focus_elsewhere(self) -> bool:
         """Focus to the next program of the run that shows a bit of its
