@@ -215,16 +215,17 @@ static void frameAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
     }
 }
 
-// After an activation change, beside the gradient strip only the caption
-// colour behind the icon and around the boxes differs, where the borders do
-// not change: the system's caption drawing puts that back (the icon with
-// it) instead of its frame painting, which under Wine costs about as much
-// for those few pixels as for the whole frame. Returns 0 where the frame
-// painting must do it: no gradient strip, a minimised window, borders that
+// After an activation change, beside the engine's strip (the gradient's or
+// the striped bar's) only the caption colour behind the icon and around the
+// boxes differs, where the borders do not change: the system's caption
+// drawing puts that back (the icon with it) instead of its frame painting,
+// which under Wine costs about as much for those few pixels as for the whole
+// frame. Returns 0 where the frame painting must do it: no strip (a plug-in,
+// a caption the settings leave alone), a minimised window, borders that
 // change, or a bar the system's caption drawing does not describe.
 static int captionBarAroundPaintedStrip(const WindowMessage &m, const RECT &strip)
 {
-    if (IsRectEmpty(&strip) || Settings.macButtons == 1 || IsIconic(m.window)) return 0;
+    if (IsRectEmpty(&strip) || IsIconic(m.window)) return 0;
     const LONG style = GetWindowLongA(m.window, GWL_STYLE), exStyle = GetWindowLongA(m.window, GWL_EXSTYLE);
     if (bordersChangeWithActivation(style)) return 0;
     const int showsIcon = windowCaptionShowsIcon(m.window, style, exStyle);
