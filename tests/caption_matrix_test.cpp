@@ -25,6 +25,7 @@
 #include "engine/shared_resources.h"
 #include "support/caption_pair.h"
 #include "support/engine_test.h"
+#include "support/gdi_handles.h"
 #include "support/settings_file.h"
 #include "support/soak.h"
 
@@ -348,4 +349,29 @@ TEST_F(CaptionMatrix, StripedActivationAgreesWithTheFramePainting)
         EXPECT_EQ(0, wrong) << describe(c) << ": " << where;
     }
     printf("striped captions: %d windows activated both ways, %d differ from the frame painting\n", tried, differing);
+}
+
+// Activation changes drawn by the system's caption drawing leave no GDI
+// object behind: a window with the default icon (which the system loads
+// for the drawing) and one with an icon of its own, each activated and
+// deactivated 300 times.
+TEST_F(CaptionMatrix, ActivationChangesLeaveNoGdiObjectBehind)
+{
+    for (CaptionIcon icon : {noOwnIcon, ownSmallIcon}) {
+        CaptionRecipe r = {};
+        r.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        r.icon = icon;
+        r.active = true;
+        r.title = "Leaks";
+        r.width = 380;
+        r.height = 120;
+        CaptionPair pair(r, 30, 40);
+        HWND w = pair.engineWindow();
+        ASSERT_TRUE(w);
+        for (int i = 0; i < 4; i++) SendMessageA(w, WM_NCACTIVATE, i % 2, 0);
+        const int before = freeGdiHandles();
+        ASSERT_GT(before, 1000);
+        for (int i = 0; i < 600; i++) SendMessageA(w, WM_NCACTIVATE, i % 2, 0);
+        EXPECT_EQ(before, freeGdiHandles()) << (icon == noOwnIcon ? "default icon" : "own icon");
+    }
 }
