@@ -33,9 +33,9 @@ SystemBarMetrics systemBarMetrics()
 int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics &m, SystemCaptionBar *out)
 {
     if ((style & WS_CHILD) && !(exStyle & WS_EX_MDICHILD)) return 0;
-    // A mirrored window's DC puts what it draws one pixel off from where it
-    // clips the same rectangle (under Wine), so no clip rectangle would fit
-    // the strip and the boxes as drawn.
+    // In a mirrored window's DC Wine puts a gradient or a copy one pixel off
+    // from where it clips the same rectangle: no clip would fit the strip
+    // there and on Windows alike.
     if (exStyle & WS_EX_LAYOUTRTL) return 0;
     const int minMax = (style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) != 0;
     const int tool = (exStyle & WS_EX_TOOLWINDOW) != 0;

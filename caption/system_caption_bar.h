@@ -35,8 +35,10 @@ struct SystemCaptionBar {
 // window whose bar the rule does not know: a child window that is no MDI
 // child (its client and static edges move the bar), a context-help box the
 // system may or may not draw (Windows draws it, Wine does not), and a
-// mirrored window, whose DC draws a rectangle one pixel off from where it
-// clips it (under Wine).
+// mirrored window: under Wine its DC puts a gradient or a copied strip one
+// pixel off from where it puts a clip rectangle of the same coordinates
+// (a memory DC's fills and clips agree), so no clip that fits the strip on
+// one system would fit it on every other.
 int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics &m, SystemCaptionBar *out);
 
 // After an activation change the system recorded unseen: the system's part
