@@ -39,17 +39,29 @@ bool fileExists(const std::string &path)
 
 bool readWholeFile(const std::string &path, std::string *content, std::string *error)
 {
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) {
+    // Never in a writer's way, as the engine reads: another tool (vlconf,
+    // the tray, the settings window) may replace the file this moment, and
+    // a reader that shares no deletion makes that replacement fail. Windows
+    // 95, 98 and ME know no FILE_SHARE_DELETE.
+    const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | (systemIsNtFamily() ? FILE_SHARE_DELETE : 0);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
         *error = "cannot read " + path + ": " + systemMessage(GetLastError());
         return false;
     }
     content->clear();
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) content->append(buffer, n);
-    bool failed = ferror(f) != 0;
-    fclose(f);
+    DWORD n = 0;
+    bool failed = false;
+    for (;;) {
+        if (!ReadFile(file, buffer, sizeof buffer, &n, NULL)) {
+            failed = true;
+            break;
+        }
+        if (n == 0) break;
+        content->append(buffer, n);
+    }
+    CloseHandle(file);
     if (failed) {
         *error = "cannot read " + path;
         return false;
