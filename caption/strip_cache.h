@@ -16,7 +16,7 @@
 enum { stripCacheEntries = 4, stripCacheSlots = 8, passingStripSlots = 8 };
 extern int stripCacheLimit;
 
-// Everything a gradient strip's pixels depend on besides its title. Compared
+// Everything a kept picture's pixels depend on besides its title. Compared
 // byte for byte: fill one from a zeroed record, so that padding compares too.
 struct StripLook {
     int width, height;
@@ -26,6 +26,14 @@ struct StripLook {
     float startR, startG, startB, stepR, stepG, stepB;
     COLORREF textColour;
     HFONT font, mediumFont;
+    // A window's caption rows (caption/frame_top.h) rather than a title
+    // strip, kept the same way: what their pixels depend on besides the
+    // metrics, which change only with the fonts the cache is dropped for.
+    int frameTop;
+    LONG topStyle, topExStyle;   // the styles the rows are drawn from
+    int topActive, closeGreyed, gradient, showsIcon;
+    HICON icon;                  // the icon drawn; NULL for the default or none
+    COLORREF topColours[13];     // the system colours they are drawn in
 };
 
 struct StripEntry {

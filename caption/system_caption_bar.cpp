@@ -2,6 +2,8 @@
 // activation change.
 #include "caption/system_caption_bar.h"
 
+#include "engine/shared_resources.h"
+
 // SPI_GETGRADIENTCAPTIONS: Windows 98 and 2000 and later; older systems
 // fail the call and draw solid captions.
 enum { gradientCaptionsQuery = 0x1008 };
@@ -16,17 +18,20 @@ volatile int systemCaptionBarRedraw = 1;
 
 SystemBarMetrics systemBarMetrics()
 {
+    const SharedResourcesRecord &r = SharedResources;
     SystemBarMetrics m;
-    m.frameWidth = GetSystemMetrics(SM_CXFRAME);
-    m.frameHeight = GetSystemMetrics(SM_CYFRAME);
-    m.dialogFrameWidth = GetSystemMetrics(SM_CXDLGFRAME);
-    m.dialogFrameHeight = GetSystemMetrics(SM_CYDLGFRAME);
-    m.borderWidth = GetSystemMetrics(SM_CXBORDER);
-    m.borderHeight = GetSystemMetrics(SM_CYBORDER);
-    m.buttonWidth = GetSystemMetrics(SM_CXSIZE);
-    m.buttonHeight = GetSystemMetrics(SM_CYSIZE);
-    m.captionHeight = GetSystemMetrics(SM_CYCAPTION);
-    m.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
+    m.frameWidth = r.frameWidth;
+    m.frameHeight = r.frameHeight;
+    m.dialogFrameWidth = r.dialogFrameWidth;
+    m.dialogFrameHeight = r.dialogFrameHeight;
+    m.edgeWidth = r.edgeWidth;
+    m.edgeHeight = r.edgeHeight;
+    m.borderWidth = r.borderWidth;
+    m.borderHeight = r.borderHeight;
+    m.buttonWidth = r.captionButtonWidth;
+    m.buttonHeight = r.captionButtonHeight;
+    m.captionHeight = r.captionHeight;
+    m.smallCaptionHeight = r.smallCaptionHeight;
     return m;
 }
 
@@ -70,6 +75,22 @@ int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics
     return 1;
 }
 
+void drawCaptionAround(HWND window, HDC dc, const SystemCaptionBar &b, int active, int showsIcon)
+{
+    // The bar less its bottom line and the boxes, within the clip the DC
+    // already has: all in the window DC's own coordinates.
+    IntersectClipRect(dc, b.bar.left, b.bar.top, b.bar.right, b.bar.bottom - 1);
+    for (const RECT &box : b.boxes)
+        if (!IsRectEmpty(&box)) ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
+    BOOL gradient = FALSE;
+    if (!SystemParametersInfoA(gradientCaptionsQuery, 0, &gradient, 0)) gradient = FALSE;
+    // The whole bar's height, so that the icon is centred where the frame
+    // painting centres it; its bottom line is clipped off.
+    const UINT flags = (active ? DC_ACTIVE : 0) | (showsIcon ? DC_ICON : 0) | (gradient ? DC_GRADIENT : 0);
+    // Its answer is no guide: Wine's says 0 for a caption it drew.
+    DrawCaption(window, dc, &b.bar, flags);
+}
+
 int redrawSystemCaptionBar(HWND window, LONG style, LONG exStyle, int active, int showsIcon, const RECT &strip)
 {
     RECT w;
@@ -80,19 +101,9 @@ int redrawSystemCaptionBar(HWND window, LONG style, LONG exStyle, int active, in
     HDC dc = GetWindowDC(window);
     if (!dc) return 0;
     const int saved = SaveDC(dc);
-    // The bar less its bottom line, the strip and the boxes: all in the
-    // window DC's own coordinates, mirrored with it as the strip was.
-    IntersectClipRect(dc, b.bar.left, b.bar.top, b.bar.right, b.bar.bottom - 1);
+    // The strip stays as painted, mirrored with the DC as it was.
     ExcludeClipRect(dc, strip.left, strip.top, strip.right, strip.bottom);
-    for (const RECT &box : b.boxes)
-        if (!IsRectEmpty(&box)) ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
-    BOOL gradient = FALSE;
-    if (!SystemParametersInfoA(gradientCaptionsQuery, 0, &gradient, 0)) gradient = FALSE;
-    // The whole bar's height, so that the icon is centred where the frame
-    // painting centres it; its bottom line is clipped off.
-    const UINT flags = (active ? DC_ACTIVE : 0) | (showsIcon ? DC_ICON : 0) | (gradient ? DC_GRADIENT : 0);
-    // Its answer is no guide: Wine's says 0 for a caption it drew.
-    DrawCaption(window, dc, &b.bar, flags);
+    drawCaptionAround(window, dc, b, active, showsIcon);
     if (saved) RestoreDC(dc, saved);
     ReleaseDC(window, dc);
     return 1;

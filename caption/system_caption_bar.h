@@ -15,11 +15,13 @@
 struct SystemBarMetrics {
     int frameWidth, frameHeight;              // SM_CXFRAME, SM_CYFRAME
     int dialogFrameWidth, dialogFrameHeight;  // SM_CXDLGFRAME, SM_CYDLGFRAME
+    int edgeWidth, edgeHeight;                // SM_CXEDGE, SM_CYEDGE
     int borderWidth, borderHeight;            // SM_CXBORDER, SM_CYBORDER
     int buttonWidth, buttonHeight;            // SM_CXSIZE, SM_CYSIZE
     int captionHeight, smallCaptionHeight;    // SM_CYCAPTION, SM_CYSMCAPTION
 };
 
+// As the engine read them last (engine/shared_resources.h).
 SystemBarMetrics systemBarMetrics();
 
 // Where the system draws a caption bar, in window coordinates: the bar
@@ -40,6 +42,11 @@ struct SystemCaptionBar {
 // (a memory DC's fills and clips agree), so no clip that fits the strip on
 // one system would fit it on every other.
 int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics &m, SystemCaptionBar *out);
+
+// The system's caption drawing of the bar's caption colour and icon, in the
+// given state, clipped (within the DC's own clip) to the bar less its bottom
+// line and its boxes.
+void drawCaptionAround(HWND window, HDC dc, const SystemCaptionBar &b, int active, int showsIcon);
 
 // After an activation change the system recorded unseen: the system's part
 // of the bar drawn again in its new state (active: the system's state, not

@@ -25,6 +25,13 @@ struct SharedResourcesRecord {
     int edgeWidth;
     int edgeHeight;
     int smallCaptionHeight;
+    // The rest of what the system's frame and caption bar are laid out from
+    // (caption/system_caption_bar.h): read once here, since under Wine each
+    // GetSystemMetrics call costs microseconds, and a caption's rows need a
+    // dozen of them.
+    int dialogFrameWidth, dialogFrameHeight;   // SM_CXDLGFRAME, SM_CYDLGFRAME
+    int borderWidth, borderHeight;             // SM_CXBORDER, SM_CYBORDER
+    int captionButtonHeight;                   // SM_CYSIZE
 
     HBRUSH nullBrush;
     // SetDCBrushColor and SetDCPenColor, NULL before Windows 2000 (with the

@@ -26,6 +26,11 @@ void readMetrics()
     r.edgeWidth = GetSystemMetrics(SM_CXEDGE);
     r.edgeHeight = GetSystemMetrics(SM_CYEDGE);
     r.smallCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION);
+    r.dialogFrameWidth = GetSystemMetrics(SM_CXDLGFRAME);
+    r.dialogFrameHeight = GetSystemMetrics(SM_CYDLGFRAME);
+    r.borderWidth = GetSystemMetrics(SM_CXBORDER);
+    r.borderHeight = GetSystemMetrics(SM_CYBORDER);
+    r.captionButtonHeight = GetSystemMetrics(SM_CYSIZE);
 }
 
 int nonClientMetricsChanged()

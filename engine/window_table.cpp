@@ -24,6 +24,7 @@ int unrolledHeight[windowTableSlots];
 int unicodeWindows[windowTableSlots];
 WNDPROC installedProcs[windowTableSlots];
 int styleChangeHidden[windowTableSlots];
+int frameActivation[windowTableSlots];
 
 enum { indexBits = 14, indexSize = 1 << indexBits };
 
@@ -90,6 +91,7 @@ static void clearSlotColumns(int slot)
     regionApplied[slot] = 0;
     unicodeWindows[slot] = 0;
     styleChangeHidden[slot] = 0;
+    frameActivation[slot] = frameStateUnknown;
 }
 
 void clearWindowTable()

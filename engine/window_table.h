@@ -26,6 +26,11 @@ extern WNDPROC installedProcs[windowTableSlots];
 // paint its caption): the style-change messages this sends are the engine's,
 // and the window's own procedure never sees them.
 extern int styleChangeHidden[windowTableSlots];
+// The activation state the window's frame was last given (WM_NCACTIVATE's
+// wParam, as the system records it): unknown until the engine has seen one,
+// as for a window subclassed while it stood on the screen.
+enum { frameStateUnknown = 0, frameStateInactive = 1, frameStateActive = 2 };
+extern int frameActivation[windowTableSlots];
 
 // The first slot holding the window, or -1.
 int findWindowSlot(HWND window);

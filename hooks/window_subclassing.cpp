@@ -32,5 +32,11 @@ void subclassNewWindow(BeforeHookCall &call)
             return;
         }
     }
-    subclassIntoTable(call.window, StaticWindowProc, unicodeStaticWindowProc);
+    const int slot = subclassIntoTable(call.window, StaticWindowProc, unicodeStaticWindowProc);
+    // A window being made has not had its frame activated yet; one met at
+    // its activation has just had it set as the message says (WM_NCACTIVATE
+    // comes first).
+    if (slot >= 0)
+        frameActivation[slot] = call.message == WM_ACTIVATE && LOWORD(call.wParam) != WA_INACTIVE ? frameStateActive
+                                                                                                : frameStateInactive;
 }

@@ -3,10 +3,13 @@
 // striped caption's boxes.
 #include "caption/caption_icon.h"
 #include "caption/caption_repaint.h"
+#include "caption/frame_top.h"
+#include "caption/paint_record.h"
 #include "caption/system_caption_bar.h"
 #include "engine/settings.h"
 #include "engine/shared_resources.h"
 #include "engine/window_kinship.h"
+#include "engine/window_table.h"
 #include "subclass/window_steps.h"
 
 // The striped caption's boxes, in pixels from the window's edges: the close
@@ -248,6 +251,7 @@ static int captionBarAroundPaintedStrip(const WindowMessage &m, const RECT &stri
 // activation, and two threads waiting on each other would never wake.
 static LRESULT handleNonClientActivate(const WindowMessage &m)
 {
+    frameActivation[m.slot] = m.wParam ? frameStateActive : frameStateInactive;
     if (!isCaptioned(m.window)) return passOnMessage(m);
     // An lParam of -1 asks the default handling to record the state and
     // draw nothing (Windows XP and later, and Wine, keep to it; programs
@@ -286,17 +290,51 @@ static LRESULT setIconUnseen(const WindowMessage &m)
     return own;
 }
 
+// Where the update region reaches the caption rows and the engine draws
+// them (frameTopOf), they are drawn around the strip in the state the
+// system recorded for the frame, and the region for the window's own
+// handling, the rest of the update region below them (screen coordinates),
+// is returned; NULL where the system's frame painting is to draw them: the
+// state unknown, or not the one the strip was painted in.
+static HRGN frameTopAroundStrip(const WindowMessage &m, const RECT &strip)
+{
+    const int recorded = frameActivation[m.slot];
+    if (recorded == frameStateUnknown) return NULL;
+    const LONG style = GetWindowLongA(m.window, GWL_STYLE), exStyle = GetWindowLongA(m.window, GWL_EXSTYLE);
+    const int active = recorded == frameStateActive;
+    const int painted = (style & alwaysActiveStyleBit) ? stateActive : settledState(m.window, stateByForeground);
+    if (painted != (active ? stateActive : stateInactive)) return NULL;
+    RECT rows, w;
+    if (!frameTopOf(m.window, style, exStyle, &rows) || !GetWindowRect(m.window, &w)) return NULL;
+    const RECT rowsOnScreen = {w.left, w.top, w.right, w.top + rows.bottom};
+    if (m.wParam != wholeFrame && !RectInRegion((HRGN)m.wParam, &rowsOnScreen)) return NULL;
+    HRGN below = CreateRectRgn(w.left, rowsOnScreen.bottom, w.right, w.bottom);
+    if (!below) return NULL;
+    if (m.wParam != wholeFrame && CombineRgn(below, below, (HRGN)m.wParam, RGN_AND) == ERROR) {
+        DeleteObject(below);
+        return NULL;
+    }
+    if (!paintFrameTop(m.window, style, exStyle, active, windowCaptionShowsIcon(m.window, style, exStyle), strip)) {
+        DeleteObject(below);
+        return NULL;
+    }
+    return below;
+}
+
 // WM_NCPAINT: once the strip is in the title area, the window's own
 // handling gets an update region without it, so the system paints the frame,
 // icon and caption boxes but never its own caption, which on a desktop
 // without composition would show as a flash; the strip is painted once.
-// Where the engine painted no strip the system's caption is painted over
-// after the window's own handling, as before.
+// Where the engine draws the caption rows around the strip itself, the
+// window's own handling gets only the rows below them. Where the engine
+// painted no strip the system's caption is painted over after the window's
+// own handling, as before.
 static LRESULT paintFrameAroundStrip(const WindowMessage &m)
 {
     RECT strip;
     if (!paintCaptionForMessage(m.message, m.wParam, m.lParam, m.window, &strip)) return passOnMessage(m);
-    HRGN narrowed = IsRectEmpty(&strip) ? NULL : regionWithoutStrip(m.window, m.wParam, strip);
+    HRGN narrowed = IsRectEmpty(&strip) ? NULL : frameTopAroundStrip(m, strip);
+    if (!narrowed && !IsRectEmpty(&strip)) narrowed = regionWithoutStrip(m.window, m.wParam, strip);
     if (!narrowed) {
         const LRESULT own = passOnMessage(m);
         paintCaption(m);

@@ -14,6 +14,7 @@ set(VARNEL_WIN64_SUITES
   gradient_painter_test
   caption_fidelity_test      # the system's caption beside the engine's, from the screen
   caption_matrix_test
+  frame_top_test             # the top of the frame the engine draws, against the system's
   flicker_table_test         # flashes and double paints of every caption repaint
   unicode_windows_test
   thread_entry_test          # entry by window events, the way programs are entered on 64-bit Windows
