@@ -563,10 +563,7 @@ struct ClickCase {
     DWORD style;
     int show;        // ShowWindow command after creation, 0 for none
     int windowX;
-    bool fromRight;  // x measured from the window's right edge
-    int dx;
-    int dy;
-    int plusCaption; // dy counts from top + captionHeight
+    CaptionSpot spot;
     UINT message;
     WPARAM hit;
     int mac;
@@ -581,31 +578,30 @@ TEST_F(CaptionMessages, CaptionBoxClicksBecomeCommandsForTheOwnProcedure)
     const DWORD noMax = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
     const UINT down = WM_NCLBUTTONDOWN, command = WM_SYSCOMMAND;
     const ClickCase cases[] = {
-        {"close: left + 19", full, 0, 100, false, 19, 5, 0, down, HTCAPTION, 1, command, SC_CLOSE},
-        {"left + 20 is no box", full, 0, 100, false, 20, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"close: last row of the band", full, 0, 100, false, 0, -1, 1, down, HTCAPTION, 1, command, SC_CLOSE},
-        {"close: below the band", full, 0, 100, false, 5, 0, 1, down, HTCAPTION, 1, down, HTCAPTION},
-        {"minimise: right - 19", full, 0, 100, true, 19, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
-        {"right - 20 is neither box", full, 0, 100, true, 20, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"maximise: right - 21", full, 0, 100, true, 21, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
-        {"maximise: right - 34", full, 0, 100, true, 34, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
-        {"right - 35 is outside", full, 0, 100, true, 35, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"minimise: below the band", full, 0, 100, true, 5, 0, 1, down, HTCAPTION, 1, down, HTCAPTION},
-        {"no minimise box", noMin, 0, 100, true, 5, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"no minimise box: maximise", noMin, 0, 100, true, 25, 5, 0, down, HTCAPTION, 1, command, SC_MAXIMIZE},
-        {"no maximise box", noMax, 0, 100, true, 25, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"no maximise box: minimise", noMax, 0, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
-        {"maximised: restore", full, SW_MAXIMIZE, 100, true, 25, 5, 0, down, HTCAPTION, 1, command, SC_RESTORE},
-        {"maximised: minimise", full, SW_MAXIMIZE, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_MINIMIZE},
-        {"minimised: restore", full, SW_SHOWMINNOACTIVE, 100, true, 5, 5, 0, down, HTCAPTION, 1, command, SC_RESTORE},
-        {"left of the primary monitor", full, 0, -400, false, 5, 5, 0, down, HTCAPTION, 1, command, SC_CLOSE},
-        {"left of the primary monitor: middle", full, 0, -400, false, 100, 5, 0, down, HTCAPTION, 1, down, HTCAPTION},
-        {"macButtons off", full, 0, 100, false, 5, 5, 0, down, HTCAPTION, 0, down, HTCAPTION},
-        {"button up", full, 0, 100, false, 5, 5, 0, WM_NCLBUTTONUP, HTCAPTION, 1, WM_NCLBUTTONUP, HTCAPTION},
-        {"system menu press", full, 0, 100, false, 5, 5, 0, down, HTSYSMENU, 1, down, HTSYSMENU},
+        {"close: left + 19", full, 0, 100, {false, 19, 5, 0}, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"left + 20 is no box", full, 0, 100, {false, 20, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"close: last row of the band", full, 0, 100, {false, 0, -1, 1}, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"close: below the band", full, 0, 100, {false, 5, 0, 1}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"minimise: right - 19", full, 0, 100, {true, 19, 5, 0}, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"right - 20 is neither box", full, 0, 100, {true, 20, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"maximise: right - 21", full, 0, 100, {true, 21, 5, 0}, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"maximise: right - 34", full, 0, 100, {true, 34, 5, 0}, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"right - 35 is outside", full, 0, 100, {true, 35, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"minimise: below the band", full, 0, 100, {true, 5, 0, 1}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no minimise box", noMin, 0, 100, {true, 5, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no minimise box: maximise", noMin, 0, 100, {true, 25, 5, 0}, down, HTCAPTION, 1, command, SC_MAXIMIZE},
+        {"no maximise box", noMax, 0, 100, {true, 25, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"no maximise box: minimise", noMax, 0, 100, {true, 5, 5, 0}, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"maximised: restore", full, SW_MAXIMIZE, 100, {true, 25, 5, 0}, down, HTCAPTION, 1, command, SC_RESTORE},
+        {"maximised: minimise", full, SW_MAXIMIZE, 100, {true, 5, 5, 0}, down, HTCAPTION, 1, command, SC_MINIMIZE},
+        {"minimised: restore", full, SW_SHOWMINNOACTIVE, 100, {true, 5, 5, 0}, down, HTCAPTION, 1, command, SC_RESTORE},
+        {"left of the primary monitor", full, 0, -400, {false, 5, 5, 0}, down, HTCAPTION, 1, command, SC_CLOSE},
+        {"left of the primary monitor: middle", full, 0, -400, {false, 100, 5, 0}, down, HTCAPTION, 1, down, HTCAPTION},
+        {"macButtons off", full, 0, 100, {false, 5, 5, 0}, down, HTCAPTION, 0, down, HTCAPTION},
+        {"button up", full, 0, 100, {false, 5, 5, 0}, WM_NCLBUTTONUP, HTCAPTION, 1, WM_NCLBUTTONUP, HTCAPTION},
+        {"system menu press", full, 0, 100, {false, 5, 5, 0}, down, HTSYSMENU, 1, down, HTSYSMENU},
     };
-    const int captionHeight = SharedResources.captionHeight;
-    ASSERT_GT(captionHeight, 0);
+    ASSERT_GT(SharedResources.captionHeight, 0);
     for (const ClickCase &c : cases) {
         SCOPED_TRACE(c.why);
         Settings.macButtons = c.mac;
@@ -616,11 +612,7 @@ TEST_F(CaptionMessages, CaptionBoxClicksBecomeCommandsForTheOwnProcedure)
         scriptMessage(WM_NCLBUTTONUP, 0x22);
         HWND w = createScripted(c.style, c.windowX, 100, 300, 200);
         if (c.show) ShowWindow(w, c.show);
-        RECT r;
-        GetWindowRect(w, &r);
-        int x = c.fromRight ? r.right - c.dx : r.left + c.dx;
-        int y = r.top + c.dy + c.plusCaption * captionHeight;
-        LPARAM click = screenPoint(x, y);
+        const LPARAM click = captionSpotPoint(w, c.spot);
         clearMessageLog();
         EXPECT_EQ(0, SendMessageA(w, c.message, c.hit, click));
         EXPECT_SEQUENCE_OF(withMessage(ownProcedureGetsOneSeq, c.expectedMessage, c.expectedWParam, click), w,

@@ -42,13 +42,6 @@ static CaptionMetrics systemMetrics()
     return m;
 }
 
-static int windowWidth(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    return r.right - r.left;
-}
-
 static unsigned long long handleNumber(HWND window) { return (unsigned long long)(ULONG_PTR)window; }
 
 // The engine is attached once for all tests, with the sample plug-in in its
@@ -484,6 +477,18 @@ static BeforeHookCall hookCall(HWND window, UINT message, WPARAM wParam, LPARAM 
 static const UINT sixCaptionMessages[] = {WM_MDIACTIVATE, WM_NCLBUTTONDOWN, WM_NCMOUSEMOVE,
                                           WM_SYSCOMMAND,  WM_NCPAINT,       WM_SETTEXT};
 
+// Each of the messages through stage 4 for the window with its style as it
+// stands: what the stage answers for every one.
+template <size_t count>
+static void expectStageAnswersEach(HookStageResult expected, HWND w, const UINT (&messages)[count],
+                                   WPARAM wParam = 0)
+{
+    for (UINT message : messages) {
+        BeforeHookCall call = hookCall(w, message, wParam, 0, GetWindowLongA(w, GWL_STYLE));
+        EXPECT_EQ(expected, repaintCaptionBeforeHandling(call)) << "message " << message;
+    }
+}
+
 TEST_F(CaptionRepaint, HookStageRepaintsSixMessagesAndReturnsZero)
 {
     HWND w = make(WS_OVERLAPPEDWINDOW);
@@ -516,20 +521,11 @@ TEST_F(CaptionRepaint, HookStageRepaintsSixMessagesAndReturnsZero)
 TEST_F(CaptionRepaint, HookStageChainsOtherMessagesAndUncaptionedWindows)
 {
     HWND w = make(WS_OVERLAPPEDWINDOW);
-    LONG style = GetWindowLongA(w, GWL_STYLE);
     const UINT otherMessages[] = {WM_GETTEXT, WM_NCACTIVATE, WM_PAINT, WM_NCLBUTTONUP, WM_NCHITTEST, WM_ACTIVATE};
-    for (UINT message : otherMessages) {
-        BeforeHookCall call = hookCall(w, message, 253, 0, style);
-        EXPECT_EQ(stageChains, repaintCaptionBeforeHandling(call)) << "message " << message;
-    }
+    expectStageAnswersEach(stageChains, w, otherMessages, 253);
     const DWORD uncaptionedStyles[] = {WS_POPUP | WS_BORDER, WS_POPUP | WS_DLGFRAME, WS_POPUP};
-    for (DWORD uncaptioned : uncaptionedStyles) {
-        HWND u = make(uncaptioned);
-        for (UINT message : sixCaptionMessages) {
-            BeforeHookCall call = hookCall(u, message, 0, 0, GetWindowLongA(u, GWL_STYLE));
-            EXPECT_EQ(stageChains, repaintCaptionBeforeHandling(call)) << "message " << message;
-        }
-    }
+    for (DWORD uncaptioned : uncaptionedStyles)
+        expectStageAnswersEach(stageChains, make(uncaptioned), sixCaptionMessages);
     EXPECT_TRUE(calls().empty());
 }
 
@@ -551,10 +547,7 @@ TEST_F(CaptionRepaint, HookStageReturnsZeroWhenNothingIsPainted)
 {
     HWND w = make(WS_OVERLAPPEDWINDOW);
     Settings.paintCaptions = 0;
-    for (UINT message : sixCaptionMessages) {
-        BeforeHookCall call = hookCall(w, message, 0, 0, GetWindowLongA(w, GWL_STYLE));
-        EXPECT_EQ(stageReturnsZero, repaintCaptionBeforeHandling(call)) << "message " << message;
-    }
+    expectStageAnswersEach(stageReturnsZero, w, sixCaptionMessages);
     EXPECT_TRUE(calls().empty());
 }
 

@@ -25,6 +25,16 @@ static LRESULT ownAnswer(HWND parent, UINT message, HDC dc, HWND control)
     return DefWindowProcA(parent, message, (WPARAM)dc, (LPARAM)control);
 }
 
+// A control a parent is asked about, and the colour message it asks with.
+struct AskedControl {
+    const char *className;
+    DWORD style;
+    const char *text;
+    UINT message;
+};
+static const AskedControl askedPushButton = {"Button", BS_PUSHBUTTON, "OK", WM_CTLCOLORBTN};
+static const AskedControl askedLabel = {"Static", SS_LEFT, "Label", WM_CTLCOLORSTATIC};
+
 class ControlColours : public SkinnedControlsTest {
 protected:
     void SetUp() override
@@ -68,33 +78,43 @@ protected:
         EXPECT_EQ(ownAnswer(parent, message, dc, control), answer);
         EXPECT_EQ(OPAQUE, GetBkMode(dc));
     }
+    // A new parent of the class with one control of the kind, asked for the
+    // control's colours: the answer is transparent, the parent's own
+    // procedure ran ownCalls times, and the DC's text colour is textColour.
+    void expectTransparentIn(const char *parentClass, const AskedControl &kind, int ownCalls, COLORREF textColour,
+                             const char *whoseText)
+    {
+        SCOPED_TRACE(parentClass);
+        HWND parent = parentOfClass(parentClass);
+        HWND control = createControl(kind.className, kind.style, parent, kind.text);
+        expectTransparent(ask(parent, kind.message, control));
+        EXPECT_EQ(ownCalls, countMessages(parent, kind.message, messageFromOwnProcedure));
+        EXPECT_EQ(textColour, GetTextColor(dc)) << whoseText;
+    }
+    // The same where the parent's own answer is the one the control gets.
+    void expectPassedOnIn(const char *parentClass, const AskedControl &kind)
+    {
+        SCOPED_TRACE(parentClass);
+        HWND parent = parentOfClass(parentClass);
+        HWND control = createControl(kind.className, kind.style, parent, kind.text);
+        LRESULT answer = ask(parent, kind.message, control);
+        expectPassedOn(parent, kind.message, control, answer);
+    }
     static constexpr COLORREF oddTextColour = RGB(1, 2, 3);
     HDC dc = NULL;
 };
 
 TEST_F(ControlColours, ButtonsOfListedParentsAreTransparentWithoutTheParentsProcedure)
 {
-    for (const char *name : buttonParentClasses) {
-        SCOPED_TRACE(name);
-        HWND parent = parentOfClass(name);
-        HWND button = createControl("Button", BS_PUSHBUTTON, parent, "OK");
-        expectTransparent(ask(parent, WM_CTLCOLORBTN, button));
-        EXPECT_EQ(0, countMessages(parent, WM_CTLCOLORBTN, messageFromOwnProcedure));
-        EXPECT_EQ(oddTextColour, GetTextColor(dc)) << "nobody set a text colour";
-    }
+    for (const char *name : buttonParentClasses)
+        expectTransparentIn(name, askedPushButton, 0, oddTextColour, "nobody set a text colour");
 }
 
 // "ScanDskWDlgClass" is in the static list only; a property page of an
 // application's own class is in neither.
 TEST_F(ControlColours, ButtonsOfOtherParentsGetTheParentsAnswer)
 {
-    for (const char *name : {"ScanDskWDlgClass", "VarnelPropertyPage"}) {
-        SCOPED_TRACE(name);
-        HWND parent = parentOfClass(name);
-        HWND button = createControl("Button", BS_PUSHBUTTON, parent, "OK");
-        LRESULT answer = ask(parent, WM_CTLCOLORBTN, button);
-        expectPassedOn(parent, WM_CTLCOLORBTN, button, answer);
-    }
+    for (const char *name : {"ScanDskWDlgClass", "VarnelPropertyPage"}) expectPassedOnIn(name, askedPushButton);
 }
 
 TEST_F(ControlColours, GroupBoxKeepsItsParentsAnswerForButtonColour)
@@ -111,22 +131,13 @@ TEST_F(ControlColours, StaticsOfListedParentsAreTransparentAfterTheParentsProced
 {
     std::vector<const char *> names = {"ScanDskWDlgClass"};
     names.insert(names.end(), std::begin(buttonParentClasses), std::end(buttonParentClasses));
-    for (const char *name : names) {
-        SCOPED_TRACE(name);
-        HWND parent = parentOfClass(name);
-        HWND label = createControl("Static", SS_LEFT, parent, "Label");
-        expectTransparent(ask(parent, WM_CTLCOLORSTATIC, label));
-        EXPECT_EQ(1, countMessages(parent, WM_CTLCOLORSTATIC, messageFromOwnProcedure));
-        EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), GetTextColor(dc)) << "the parent's own text colour";
-    }
+    for (const char *name : names)
+        expectTransparentIn(name, askedLabel, 1, GetSysColor(COLOR_WINDOWTEXT), "the parent's own text colour");
 }
 
 TEST_F(ControlColours, StaticOfUnlistedParentGetsTheParentsAnswer)
 {
-    HWND parent = parentOfClass("VarnelPropertyPage");
-    HWND label = createControl("Static", SS_LEFT, parent, "Label");
-    LRESULT answer = ask(parent, WM_CTLCOLORSTATIC, label);
-    expectPassedOn(parent, WM_CTLCOLORSTATIC, label, answer);
+    expectPassedOnIn("VarnelPropertyPage", askedLabel);
 }
 
 struct ControlCase {

@@ -242,6 +242,18 @@ protected:
         return createChild(className, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER | style, parent, 20, 30,
                            200, 30);
     }
+    // From a clean start (the parent painted, no non-client paint queued for
+    // the toolbar, the log empty), flatToolbars switched on and the toolbar's
+    // next message through the hooks.
+    void switchFlatToolbarsOnAndPass(HWND parent, HWND tb)
+    {
+        ValidateRect(parent, NULL);
+        postedNonClientPaints(tb);
+        installRecordingHooks();
+        clearMessageLog();
+        Settings.flatToolbars = 1;
+        SendMessageA(tb, WM_NCHITTEST, 0, 0);
+    }
     static int postedNonClientPaints(HWND window)
     {
         int n = 0;
@@ -258,13 +270,8 @@ TEST_F(ToolbarRestyle, ToolbarBecomesFlatWithTooltipsOnceAndItsParentRepaintsBeh
     pumpMessages();
     LRESULT before = SendMessageA(tb, TB_GETSTYLE, 0, 0);
     ASSERT_NE(flatToolbarStyles, before & flatToolbarStyles);
-    ValidateRect(parent, NULL);
-    postedNonClientPaints(tb);
 
-    installRecordingHooks();
-    clearMessageLog();
-    Settings.flatToolbars = 1;
-    SendMessageA(tb, WM_NCHITTEST, 0, 0);
+    switchFlatToolbarsOnAndPass(parent, tb);
     LRESULT after = SendMessageA(tb, TB_GETSTYLE, 0, 0);
     EXPECT_EQ(flatToolbarStyles, after & flatToolbarStyles);
     EXPECT_EQ(before, after & before) << "the toolbar's other styles stay";
@@ -292,12 +299,7 @@ TEST_F(ToolbarRestyle, AlreadyFlatToolbarIsNeitherInvalidatedNorSentNonClientPai
     HWND parent = createParent();
     HWND tb = toolbar(parent, TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
     pumpMessages();
-    ValidateRect(parent, NULL);
-    postedNonClientPaints(tb);
-    installRecordingHooks();
-    clearMessageLog();
-    Settings.flatToolbars = 1;
-    SendMessageA(tb, WM_NCHITTEST, 0, 0);
+    switchFlatToolbarsOnAndPass(parent, tb);
     SendMessageA(tb, WM_STYLECHANGED, GWL_STYLE, 0);
     RECT update;
     EXPECT_EQ(0, setsSentTo(tb, TB_SETSTYLE));

@@ -54,15 +54,7 @@ ChildResult runLoader(const std::string &arguments, const char *directory = NULL
 // ---------------------------------------------------------------------------
 // The loader without a running instance: how it says what is wrong.
 
-class LoaderFailure : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(prefixFileExists(loaderPath())) << loaderPath();
-        ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
-    }
-    EngineSettingsFile settings;
-};
+class LoaderFailure : public NoLoaderRunning {};
 
 TEST_F(LoaderFailure, RefusesToStartWithoutSettingsFileAndSaysWhereItLooked)
 {

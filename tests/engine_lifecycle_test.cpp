@@ -112,14 +112,23 @@ TEST(Attach, BitmapsLoadOnlyWhenSwitchedOn)
     EXPECT_TRUE(SharedResources.backgroundBitmap.handle == NULL);
 }
 
+// The engine attached with the default settings and a new window of the
+// test subclassed into its table; *own is the window's procedure before.
+static void attachWithSubclassedWindow(const TestFolder &folder, HWND *w, WNDPROC *own)
+{
+    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
+    ASSERT_TRUE(attachEngine(folder));
+    *w = createTestWindow(WS_OVERLAPPEDWINDOW);
+    *own = (WNDPROC)GetWindowLongPtrA(*w, GWLP_WNDPROC);
+    ASSERT_GE(subclassIntoTable(*w, StaticWindowProc), 0);
+}
+
 TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
 {
     TestFolder folder("detach");
-    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
-    ASSERT_TRUE(attachEngine(folder));
-    HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
-    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
-    ASSERT_GE(subclassIntoTable(w, StaticWindowProc), 0);
+    HWND w;
+    WNDPROC own;
+    ASSERT_NO_FATAL_FAILURE(attachWithSubclassedWindow(folder, &w, &own));
     detachEngine();
     EXPECT_EQ(1, EngineState.shuttingDown);
     EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));
@@ -130,11 +139,9 @@ TEST(Detach, RestoresSubclassedWindowsAndStopsSubclassing)
 TEST(Detach, RestoresWindowsEvenAfterSubclassingWasSwitchedOff)
 {
     TestFolder folder("detach-off");
-    folder.write("\\varnels\\vl.ini", settingsFileFor({}));
-    ASSERT_TRUE(attachEngine(folder));
-    HWND w = createTestWindow(WS_OVERLAPPEDWINDOW);
-    WNDPROC own = (WNDPROC)GetWindowLongPtrA(w, GWLP_WNDPROC);
-    ASSERT_GE(subclassIntoTable(w, StaticWindowProc), 0);
+    HWND w;
+    WNDPROC own;
+    ASSERT_NO_FATAL_FAILURE(attachWithSubclassedWindow(folder, &w, &own));
     Settings.subclassWindows = 0;  // as an excluded class does at run time
     detachEngine();
     EXPECT_EQ((LONG_PTR)own, GetWindowLongPtrA(w, GWLP_WNDPROC));

@@ -14,6 +14,7 @@
 // sees.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <stdio.h>
@@ -238,6 +239,32 @@ protected:
         pumpMessages();
         return w;
     }
+    // A sampled MDI frame with its menu bar (or none) and an MDI client
+    // (mdiClientOf) that lists its children in windowMenu (or nowhere).
+    HWND mdiFrame(HMENU bar, HMENU windowMenu)
+    {
+        HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
+                                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
+                                           bar, GetModuleHandleA(NULL), NULL));
+        CLIENTCREATESTRUCT ccs = {windowMenu, 50000};
+        mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
+                                      0, 0, 600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
+        return frame;
+    }
+    // Sampling stopped, the table printed under what, and each kind of
+    // message sampled at least as often as expected.
+    struct Sampled {
+        UINT kind;
+        int atLeast;
+        const char *why = "";
+    };
+    void endSampling(const char *what, std::initializer_list<Sampled> expected)
+    {
+        sampling = 0;
+        report(what);
+        for (const Sampled &e : expected)
+            EXPECT_GE(tally[e.kind].samples, e.atLeast) << "kind 0x" << std::hex << e.kind << ": " << e.why;
+    }
     void report(const char *what)
     {
         printf("%-10s %-20s %8s %7s %15s %9s %14s\n", what, "message", "samples", "unseen", "system caption",
@@ -334,16 +361,14 @@ TEST_F(FlickerTable, NoRepaintShowsTheSystemCaptionOrPaintsTheStripTwice)
         SendMessageA(w, WM_SYSCOMMAND, SC_KEYMENU, key);
         pumpMessages();
     }
-    sampling = 0;
-    report("top-level");
-    EXPECT_GE(tally[WM_NCACTIVATE].samples, 6);
-    EXPECT_GE(tally[WM_SETTEXT].samples, 2);
-    EXPECT_GE(tally[WM_SETCURSOR].samples, 3);
-    EXPECT_GE(tally[WM_SETICON].samples, 2);
-    EXPECT_GE(tally[WM_STYLECHANGED].samples, 2);
-    EXPECT_GE(tally[WM_SYSCOMMAND].samples, 7);
-    EXPECT_GE(tally[WM_SIZING].samples, 1) << "the border was dragged";
-    EXPECT_GE(tally[WM_INITMENUPOPUP].samples, 2) << "both menus opened";
+    endSampling("top-level", {{WM_NCACTIVATE, 6},
+                              {WM_SETTEXT, 2},
+                              {WM_SETCURSOR, 3},
+                              {WM_SETICON, 2},
+                              {WM_STYLECHANGED, 2},
+                              {WM_SYSCOMMAND, 7},
+                              {WM_SIZING, 1, "the border was dragged"},
+                              {WM_INITMENUPOPUP, 2, "both menus opened"}});
     EXPECT_EQ(0, totalSystemCaption());
     EXPECT_EQ(0, totalRepainted());
     EXPECT_FALSE(systemCaptionShows(w)) << "and at the end";
@@ -354,12 +379,7 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
     // A menu bar with a Window menu, which lists the children by title.
     HMENU bar = CreateMenu(), windowMenu = CreatePopupMenu();
     AppendMenuA(bar, MF_POPUP, (UINT_PTR)windowMenu, "&Window");
-    HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
-                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
-                                       bar, GetModuleHandleA(NULL), NULL));
-    CLIENTCREATESTRUCT ccs = {windowMenu, 50000};
-    mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                                  600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
+    HWND frame = mdiFrame(bar, windowMenu);
     const char *childClass = windowClass("VarnelFlickerChild", sampledChildProcedure);
     HWND children[2];
     for (int i = 0; i < 2; i++) {
@@ -384,11 +404,7 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
         SetWindowTextA(children[i & 1], i & 1 ? "Second, renamed" : "First, renamed");  // a child's title
         pumpMessages();
     }
-    sampling = 0;
-    report("MDI");
-    EXPECT_GE(tally[WM_NCACTIVATE].samples, 6);
-    EXPECT_GE(tally[WM_MDIACTIVATE].samples, 2);
-    EXPECT_GE(tally[WM_SETTEXT].samples, 3);
+    endSampling("MDI", {{WM_NCACTIVATE, 6}, {WM_MDIACTIVATE, 2}, {WM_SETTEXT, 3}});
     // The children's titles changed unseen, and the Window menu still lists
     // each child by its new title (the system builds it from visible children).
     char item[64];
@@ -408,12 +424,7 @@ TEST_F(FlickerTable, MdiChildrenAndTheirFrameShowNoSystemCaption)
 // carries the child's title, show the system's caption at no moment.
 TEST_F(FlickerTable, AMaximisedMdiChildsTitleChangeShowsNoSystemCaptionInTheFrame)
 {
-    HWND frame = track(CreateWindowExA(0, windowClass("VarnelFlickerFrame", sampledFrameProcedure), "Frame",
-                                       WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40, 640, 420, NULL,
-                                       NULL, GetModuleHandleA(NULL), NULL));
-    CLIENTCREATESTRUCT ccs = {NULL, 50000};
-    mdiClientOf = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", NULL, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                                  600, 360, frame, NULL, GetModuleHandleA(NULL), &ccs);
+    HWND frame = mdiFrame(NULL, NULL);
     MDICREATESTRUCTA mcs = {windowClass("VarnelFlickerChild", sampledChildProcedure), "Document",
                             GetModuleHandleA(NULL), 20, 20, 260, 180, WS_OVERLAPPEDWINDOW, 0};
     HWND child = (HWND)SendMessageA(mdiClientOf, WM_MDICREATE, 0, (LPARAM)&mcs);
@@ -429,9 +440,7 @@ TEST_F(FlickerTable, AMaximisedMdiChildsTitleChangeShowsNoSystemCaptionInTheFram
         SetWindowTextA(child, i & 1 ? "Document, saved" : "Document, edited");
         pumpMessages();
     }
-    sampling = 0;
-    report("maximised");
-    EXPECT_GE(tally[titleInFrame].samples, 3);
+    endSampling("maximised", {{titleInFrame, 3}});
     EXPECT_EQ(0, totalSystemCaption());
     char title[64] = "";
     GetWindowTextA(frame, title, sizeof title);

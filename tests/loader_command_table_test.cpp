@@ -102,15 +102,9 @@ private:
 
 }  // namespace
 
-class CommandTable : public ::testing::Test {
+class CommandTable : public NoLoaderRunning {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(prefixFileExists(loaderPath())) << loaderPath();
-        ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
-        settings.write(settingsFileFor({}));
-    }
-    EngineSettingsFile settings;
+    CommandTable() : NoLoaderRunning(prefixDefaultSettings) {}
 };
 
 // Each row with an option has its line in "vlload /?", the option then the

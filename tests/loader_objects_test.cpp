@@ -60,6 +60,15 @@ TimedResult runLoader(const std::string &arguments, DWORD timeout = 30000)
     return {r.exitCode, r.output, GetTickCount() - start};
 }
 
+// A run that ended with the code, at once (waiting on nothing), and saying
+// what it says (when given).
+void expectAnsweredAtOnce(const TimedResult &r, DWORD code, const char *says = NULL)
+{
+    EXPECT_EQ(code, r.exitCode) << r.output;
+    if (says) EXPECT_NE(std::string::npos, r.output.find(says)) << r.output;
+    EXPECT_GT(atOnce, r.milliseconds) << r.output;
+}
+
 std::string fullName(const char *stem)
 {
     char name[MAX_PATH];
@@ -84,14 +93,9 @@ void stopLoader(ChildProcess *loader)
 
 // Every case starts and ends with no loader and the prefix's settings file
 // holding settings the engine attaches with.
-class LoaderThreat : public ::testing::Test {
+class LoaderThreat : public NoLoaderRunning {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(prefixFileExists(loaderPath())) << loaderPath();
-        ASSERT_EQ((DWORD)exitNotRunning, runLoader("/status").exitCode) << "a loader is still running";
-        settings.write(settingsFileFor({}));
-    }
+    LoaderThreat() : NoLoaderRunning(prefixDefaultSettings) {}
     void TearDown() override
     {
         for (HANDLE h : held)
@@ -102,7 +106,6 @@ protected:
         held.push_back(h);
         return h;
     }
-    EngineSettingsFile settings;
     std::vector<HANDLE> held;
 };
 
@@ -169,10 +172,8 @@ TEST_F(SquattedLoaderNames, ObjectsOfAnotherKindOrContentEndTheStartWithItsOwnCo
         HANDLE object = squat.make(fullName(squat.stem));
         ASSERT_TRUE(object);
         TimedResult start = runLoader("/notray", 8000);
-        EXPECT_EQ((DWORD)exitNameTaken, start.exitCode) << start.output;
-        EXPECT_NE(std::string::npos, start.output.find(squat.said)) << start.output;
+        expectAnsweredAtOnce(start, exitNameTaken, squat.said);
         EXPECT_NE(std::string::npos, start.output.find(fullName(squat.stem))) << start.output;
-        EXPECT_GT(atOnce, start.milliseconds) << start.output;
         TimedResult status = runLoader("/status");
         EXPECT_EQ((DWORD)exitNotRunning, status.exitCode) << status.output;
         CloseHandle(object);
@@ -216,9 +217,7 @@ TEST_F(SquattedLoaderNames, AnotherUsersMutexIsNeitherJoinedNorTakenForALoader)
     if (ownerSid != "S-1-5-18") GTEST_SKIP() << "the system made the mutex with owner " << ownerSid;
 
     TimedResult start = runLoader("/notray", 8000);
-    EXPECT_EQ((DWORD)exitNameTaken, start.exitCode) << start.output;
-    EXPECT_NE(std::string::npos, start.output.find("another user's")) << start.output;
-    EXPECT_GT(atOnce, start.milliseconds) << start.output;
+    expectAnsweredAtOnce(start, exitNameTaken, "another user's");
     TimedResult status = runLoader("/status");
     EXPECT_EQ((DWORD)exitNotRunning, status.exitCode) << status.output;
     EXPECT_NE(std::string::npos, status.output.find("another user's")) << status.output;
@@ -267,13 +266,9 @@ TEST_F(ForgedLoaderInfo, AProcessOfTheIdMadeAtAnotherTimeIsNotTheLoader)
     ownCreationTime(&low, &high);
     forge(GetCurrentProcessId(), low + 1, high);
     TimedResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)exitNotRunning, stop.exitCode) << stop.output;
-    EXPECT_NE(std::string::npos, stop.output.find("not running")) << stop.output;
-    EXPECT_GT(atOnce, stop.milliseconds) << stop.output;
+    expectAnsweredAtOnce(stop, exitNotRunning, "not running");
     TimedResult status = runLoader("/status");
-    EXPECT_EQ((DWORD)exitNotRunning, status.exitCode) << status.output;
-    EXPECT_NE(std::string::npos, status.output.find("not running")) << status.output;
-    EXPECT_GT(atOnce, status.milliseconds) << status.output;
+    expectAnsweredAtOnce(status, exitNotRunning, "not running");
     std::cout << "[ figure   ] forged pid: /stop " << stop.milliseconds << " ms, /status " << status.milliseconds
               << " ms\n";
 }
@@ -288,9 +283,7 @@ TEST_F(ForgedLoaderInfo, AnIdOfAProcessThatEndedNamesNobody)
     const DWORD id = ended.id;
     endChild(&ended);
     forge(id, (LONG)created.dwLowDateTime, (LONG)created.dwHighDateTime);
-    TimedResult stop = runLoader("/stop");
-    EXPECT_EQ((DWORD)exitNotRunning, stop.exitCode) << stop.output;
-    EXPECT_GT(atOnce, stop.milliseconds) << stop.output;
+    expectAnsweredAtOnce(runLoader("/stop"), exitNotRunning);
 }
 
 // The same block with the right time names a running process: the check
@@ -441,8 +434,7 @@ TEST_F(TrayDialogs, TheExcludePickerLeavesTheLoaderStoppable)
         DWORD_PTR answer = 0;
         EXPECT_TRUE(SendMessageTimeoutA(loaderWindow, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
         TimedResult stop = runLoader("/stop");
-        EXPECT_EQ((DWORD)exitOk, stop.exitCode) << stop.output;
-        EXPECT_GT(atOnce, stop.milliseconds) << stop.output;
+        expectAnsweredAtOnce(stop, exitOk);
         std::cout << "[ figure   ] /stop with the Exclude picker " << (picking ? "picking" : "asking") << ": "
                   << stop.milliseconds << " ms\n";
         EXPECT_EQ((DWORD)exitOk, waitForExit(loader, 5000)) << childOutput(loader);

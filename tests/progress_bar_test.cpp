@@ -30,13 +30,6 @@ static const COLORREF shadedColour = 0x00FF2D2D;
 static const COLORREF bitmapColour = RGB(0, 160, 0);
 static const COLORREF markerColour = RGB(200, 0, 200);
 
-static int windowWidth(HWND window)
-{
-    RECT r;
-    GetWindowRect(window, &r);
-    return r.right - r.left;
-}
-
 static void fillWindow(HWND window, COLORREF colour)
 {
     RECT r;

@@ -9,7 +9,6 @@
 #include "engine/window_table.h"
 #include "subclass/static_window_proc.h"
 #include "support/engine_test.h"
-#include "support/settings_file.h"
 #include "support/test_windows.h"
 #include "tools/gallery/dialog_template.h"
 
@@ -68,15 +67,9 @@ static void expectRoundedCorners(HWND window)
     EXPECT_FALSE(regionHolds(window, -2, s.cy / 2));
 }
 
-class RoundedMenus : public EngineTest {
+class RoundedMenus : public FeatureOnTest {
 protected:
-    std::string settingsText() override { return settingsFileFor({{"roundedWindows", 1}}); }
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        ASSERT_EQ(1, Settings.roundedWindows);
-        Settings.paintCaptions = 0;
-    }
+    RoundedMenus() : FeatureOnTest("roundedWindows", &SettingsRecord::roundedWindows) {}
 };
 
 TEST_F(RoundedMenus, MenuWindowGetsItsRegionAtItsFirstMessage)

@@ -66,15 +66,9 @@ static std::string expectLineSteps(HWND window, UINT message, WPARAM request, LP
 static const LPARAM pageDownKeyData = 0x01510001;
 static const LPARAM pageUpKeyData = 0x01490001;
 
-class PagedScrolling : public EngineTest {
+class PagedScrolling : public FeatureOnTest {
 protected:
-    std::string settingsText() override { return settingsFileFor({{"pageKeyScroll", 1}}); }
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        ASSERT_EQ(1, Settings.pageKeyScroll);
-        Settings.paintCaptions = 0;
-    }
+    PagedScrolling() : FeatureOnTest("pageKeyScroll", &SettingsRecord::pageKeyScroll) {}
     HWND scrollWindow(DWORD style, const char *className = "VarnelScrollTest")
     {
         HWND w = track(createTestWindow(style | WS_POPUP, 0, 200, 150, "Scroll", scrollClass(className)));

@@ -28,6 +28,7 @@
 #include "support/engine_test.h"
 #include "support/gdi_handles.h"
 #include "support/gradient_strip.h"
+#include "support/pixels.h"
 #include "support/settings_file.h"
 #include "support/test_windows.h"
 
@@ -103,24 +104,18 @@ DWORD WINAPI paintHoldingSnapshot(LPVOID parameter)
     HeldPaint *p = (HeldPaint *)parameter;
     const PaintView view = holdPaintView();
     p->font = view.resources->captionFont;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = wordWidth;
-    info.bmiHeader.biHeight = -wordHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    HBITMAP bitmap = CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    DWORD *bits = NULL;
+    HBITMAP bitmap = createPixelSection(NULL, wordWidth, wordHeight, &bits);
     HDC dc = CreateCompatibleDC(NULL);
     HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
     HGDIOBJ previousFont = SelectObject(dc, p->font);
     std::vector<DWORD> before, after;
-    drawWord(dc, (DWORD *)bits, &before);
+    drawWord(dc, bits, &before);
     SetEvent(p->holding);
     WaitForSingleObject(p->go, 20000);
     SelectObject(dc, GetStockObject(SYSTEM_FONT));
     p->reselected = SelectObject(dc, p->font) != NULL;
-    drawWord(dc, (DWORD *)bits, &after);
+    drawWord(dc, bits, &after);
     p->sameWord = before == after;
     SelectObject(dc, previousFont);
     SelectObject(dc, previousBitmap);

@@ -496,6 +496,29 @@ int differingInTitleArea(const WindowPixels &a, const WindowPixels &b, const Cap
     return differing;
 }
 
+// The engine's active caption of a window as wide as the preview, with its
+// title and the previewed style, painted with the given values (NULL: the
+// settings being edited), against shown (NULL: the preview as it is then):
+// *differing receives the pixels of the title area that differ, the first
+// few named as failures.
+void compareWithEnginesCaption(HWND sheet, HWND preview, const int *values, const WindowPixels *shown,
+                               int *differing)
+{
+    RECT r;
+    GetClientRect(preview, &r);
+    HWND real = CreateWindowExA(0, "STATIC", windowText(preview).c_str(), previewedStyle | WS_VISIBLE, 0, 0, r.right,
+                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(real != NULL);
+    pump(sheet, 50);
+    usePreviewSettings(values);
+    const int painted = repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive);
+    if (painted == 1)
+        *differing = differingInTitleArea(shown ? *shown : WindowPixels(preview), WindowPixels(real),
+                                           captionPreviewLayout(preview), true);
+    DestroyWindow(real);
+    ASSERT_EQ(1, painted);
+}
+
 }  // namespace
 
 TEST_F(SettingsWindow, PreviewShowsTheBandsOfTheEditedSettings)
@@ -510,18 +533,9 @@ TEST_F(SettingsWindow, PreviewShowsTheBandsOfTheEditedSettings)
 TEST_F(SettingsWindow, PreviewEqualsTheEnginesCaptionOfAWindowOfTheSameWidth)
 {
     HWND preview = GetDlgItem(page(captionsPage), activePreviewId);
-    RECT r;
-    GetClientRect(preview, &r);
-    HWND real = CreateWindowExA(0, "STATIC", windowText(preview).c_str(), previewedStyle | WS_VISIBLE, 0, 0, r.right,
-                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    ASSERT_TRUE(real != NULL);
-    pump(sheet_, 50);
-    usePreviewSettings();
-    ASSERT_EQ(1, repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive));
-
-    EXPECT_EQ(0, differingInTitleArea(WindowPixels(preview), WindowPixels(real), captionPreviewLayout(preview), true))
-        << "the preview against the engine's caption";
-    DestroyWindow(real);
+    int differing = -1;
+    ASSERT_NO_FATAL_FAILURE(compareWithEnginesCaption(sheet_, preview, NULL, NULL, &differing));
+    EXPECT_EQ(0, differing) << "the preview against the engine's caption";
 }
 
 TEST_F(SettingsWindow, TypingAColourOrAStepCountRepaintsThePreview)
@@ -900,32 +914,9 @@ TEST_F(SettingsWindow, OpeningAgainWithoutFilesBringsTheOpenWindowForward)
 
 namespace {
 
-struct FoundSheet {
-    DWORD process;
-    HWND sheet;
-};
+bool isSettingsSheet(HWND window) { return windowText(window) == settingsSheetTitle; }
 
-BOOL CALLBACK findSheet(HWND window, LPARAM found)
-{
-    FoundSheet *f = (FoundSheet *)found;
-    DWORD process;
-    GetWindowThreadProcessId(window, &process);
-    if (process == f->process && windowText(window) == settingsSheetTitle) {
-        f->sheet = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND waitForSheet(DWORD process)
-{
-    FoundSheet f = {process, NULL};
-    for (int i = 0; i < 300 && !f.sheet; i++) {
-        EnumWindows(findSheet, (LPARAM)&f);
-        if (!f.sheet) Sleep(50);
-    }
-    return f.sheet;
-}
+HWND waitForSheet(DWORD process) { return waitForWindowOf(process, 15000, isSettingsSheet); }
 
 }  // namespace
 
@@ -1171,16 +1162,9 @@ TEST_F(SchemesPage, PreviewShowsTheSelectedSchemesCaptions)
     bool builtin;
     std::string error;
     ASSERT_TRUE(loadScheme("Sunset", &scheme, &builtin, &error)) << error;
-    RECT r;
-    GetClientRect(preview, &r);
-    HWND real = CreateWindowExA(0, "STATIC", windowText(preview).c_str(), previewedStyle | WS_VISIBLE, 0, 0, r.right,
-                                200, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    ASSERT_TRUE(real != NULL);
-    pump(sheet_, 50);
-    usePreviewSettings(scheme.values);
-    ASSERT_EQ(1, repaintCaption(real, GetWindowLongA(real, GWL_STYLE), stateActive));
-    EXPECT_EQ(0, differingInTitleArea(sunset, WindowPixels(real), captionPreviewLayout(preview), true));
-    DestroyWindow(real);
+    int differing = -1;
+    ASSERT_NO_FATAL_FAILURE(compareWithEnginesCaption(sheet_, preview, scheme.values, &sunset, &differing));
+    EXPECT_EQ(0, differing);
     select("Slate");
     EXPECT_GT(differingInTitleArea(sunset, WindowPixels(preview), captionPreviewLayout(preview)), 0)
         << "another scheme, other captions";

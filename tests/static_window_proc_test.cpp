@@ -67,6 +67,26 @@ TEST_F(StaticWindowProcTest, CreationRunsTheBeforeHookThenStaticWindowProcThenTh
     EXPECT_SEQUENCE_OF(destroyWindowSeq, w, messageSourceMask, {WM_DESTROY});
 }
 
+// A message the own procedure is scripted to answer, and what it is sent with.
+struct ScriptedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+};
+
+// Sends the message with its answer scripted: the answer comes back, and the
+// own procedure got the message once, as it was sent.
+static void expectOwnProcedureAnswers(HWND w, const ScriptedMessage &c, const char *why = "")
+{
+    SCOPED_TRACE(c.message);
+    clearScript();
+    scriptMessage(c.message, c.result);
+    clearMessageLog();
+    EXPECT_EQ(c.result, SendMessageA(w, c.message, c.wParam, c.lParam)) << why;
+    EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w, messageFromOwnProcedure);
+}
+
 // The part of StaticWindowProc after the window's own procedure has run
 // before the after-message hooks: they already see its result.
 TEST_F(StaticWindowProcTest, ItsWorkAfterTheOwnProcedureIsDoneBeforeTheAfterHooks)
@@ -83,12 +103,7 @@ TEST_F(StaticWindowProcTest, ItsWorkAfterTheOwnProcedureIsDoneBeforeTheAfterHook
 TEST_F(StaticWindowProcTest, UnclaimedMessagesReachTheOwnProcedureUnchanged)
 {
     HWND w = createScripted(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-    struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        LRESULT result;
-    } cases[] = {
+    const ScriptedMessage cases[] = {
         {WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 7), 0x5150},
         {WM_USER + 5, 0x12345678, (LPARAM)0x9ABCDEF0, (LRESULT)0xFEDCBA98},
         {WM_APP + 1, 0xFFFFFFFF, -1, -1},
@@ -96,15 +111,7 @@ TEST_F(StaticWindowProcTest, UnclaimedMessagesReachTheOwnProcedureUnchanged)
         {WM_KEYDOWN, VK_NEXT, 0x01510001, 3},
         {WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 50), 9},
     };
-    for (auto &c : cases) {
-        SCOPED_TRACE(c.message);
-        clearScript();
-        scriptMessage(c.message, c.result);
-        clearMessageLog();
-        EXPECT_EQ(c.result, SendMessageA(w, c.message, c.wParam, c.lParam));
-        EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
-                        messageFromOwnProcedure);
-    }
+    for (const ScriptedMessage &c : cases) expectOwnProcedureAnswers(w, c);
 }
 
 TEST_F(StaticWindowProcTest, PostedMessagesReachItWithoutTheHooks)
@@ -139,27 +146,14 @@ TEST_F(StaticWindowProcTest, WindowWithoutSlotGoesToItsClassProcedure)
     memcpy(rolled, rolledUp, sizeof rolled);
     memcpy(heights, unrolledHeight, sizeof heights);
 
-    struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        LRESULT result;
-    } cases[] = {
+    const ScriptedMessage cases[] = {
         {WM_USER + 3, 1, 2, 0x77},
         {WM_SIZE, SIZE_RESTORED, MAKELPARAM(10, 10), 5},
         {WM_NCHITTEST, 0, screenPoint(120, 105), HTCLOSE},
         {WM_NCACTIVATE, 1, 0, 0x66},
         {WM_SYSCOMMAND, 0xF1F0, 0, 0x55},
     };
-    for (auto &c : cases) {
-        SCOPED_TRACE(c.message);
-        clearScript();
-        scriptMessage(c.message, c.result);
-        clearMessageLog();
-        EXPECT_EQ(c.result, SendMessageA(w, c.message, c.wParam, c.lParam)) << "not a step ran";
-        EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, c.message, c.wParam, c.lParam), w,
-                        messageFromOwnProcedure);
-    }
+    for (const ScriptedMessage &c : cases) expectOwnProcedureAnswers(w, c, "not a step ran");
     EXPECT_EQ(0, memcmp(handles, windowHandles, sizeof handles));
     EXPECT_EQ(0, memcmp(procs, previousProcs, sizeof procs));
     EXPECT_EQ(0, memcmp(regions, regionApplied, sizeof regions));
@@ -190,10 +184,7 @@ struct HitCase {
     const char *why;
     int windowX, windowY;
     DWORD style;
-    bool fromRight;  // x measured from the window's right edge
-    int dx;
-    int dy;
-    int plusCaption;  // dy counts from top + captionHeight
+    CaptionSpot spot;
     LRESULT own;
     LRESULT expected;
     int skin, mac;
@@ -203,30 +194,29 @@ TEST_F(StaticWindowProcTest, HitTestOverrideTurnsCaptionEndsAndButtonsIntoCaptio
 {
     const DWORD full = WS_OVERLAPPEDWINDOW;
     const HitCase cases[] = {
-        {"left end", 100, 100, full, false, 5, 5, 0, HTSYSMENU, HTCAPTION, 1, 1},
-        {"left + 21", 100, 100, full, false, 21, 5, 0, HTSYSMENU, HTCAPTION, 1, 1},
-        {"left + 22 is past the end", 100, 100, full, false, 22, 5, 0, HTSYSMENU, HTSYSMENU, 1, 1},
-        {"right - 43", 100, 100, full, true, 43, 5, 0, HTCLIENT, HTCAPTION, 1, 1},
-        {"right - 44 is past the end", 100, 100, full, true, 44, 5, 0, HTCLIENT, HTCLIENT, 1, 1},
-        {"last row of the band", 100, 100, full, false, 5, -1, 1, HTLEFT, HTCAPTION, 1, 1},
-        {"first row below the band", 100, 100, full, false, 5, 0, 1, HTLEFT, HTLEFT, 1, 1},
-        {"close button anywhere", 100, 100, full, false, 150, 100, 0, HTCLOSE, HTCAPTION, 1, 1},
-        {"minimise button", 100, 100, full, false, 150, 100, 0, HTMINBUTTON, HTCAPTION, 1, 1},
-        {"maximise button", 100, 100, full, false, 150, 100, 0, HTMAXBUTTON, HTCAPTION, 1, 1},
-        {"client area", 100, 100, full, false, 150, 100, 0, HTCLIENT, HTCLIENT, 1, 1},
-        {"help button stays", 100, 100, full, false, 150, 5, 0, HTHELP, HTHELP, 1, 1},
-        {"error stays", 100, 100, full, false, 150, 100, 0, HTERROR, HTERROR, 1, 1},
-        {"uncaptioned: ends stay", 100, 100, WS_POPUP | WS_DLGFRAME, false, 5, 5, 0, HTBORDER, HTBORDER, 1, 1},
-        {"uncaptioned: close still", 100, 100, WS_POPUP | WS_BORDER, false, 50, 50, 0, HTCLOSE, HTCAPTION, 1, 1},
-        {"skinScrollBars off", 100, 100, full, false, 5, 5, 0, HTCLOSE, HTCLOSE, 0, 1},
-        {"macButtons off", 100, 100, full, false, 5, 5, 0, HTCLOSE, HTCLOSE, 1, 0},
-        {"negative x: left end", -400, 100, full, false, 5, 5, 0, HTSYSMENU, HTCAPTION, 1, 1},
-        {"negative x: middle", -400, 100, full, false, 100, 5, 0, HTSYSMENU, HTSYSMENU, 1, 1},
-        {"negative y: left end", 100, -100, full, false, 5, 5, 0, HTSYSMENU, HTCAPTION, 1, 1},
-        {"negative y: below the band", 100, -100, full, false, 5, 0, 1, HTSYSMENU, HTSYSMENU, 1, 1},
+        {"left end", 100, 100, full, {false, 5, 5, 0}, HTSYSMENU, HTCAPTION, 1, 1},
+        {"left + 21", 100, 100, full, {false, 21, 5, 0}, HTSYSMENU, HTCAPTION, 1, 1},
+        {"left + 22 is past the end", 100, 100, full, {false, 22, 5, 0}, HTSYSMENU, HTSYSMENU, 1, 1},
+        {"right - 43", 100, 100, full, {true, 43, 5, 0}, HTCLIENT, HTCAPTION, 1, 1},
+        {"right - 44 is past the end", 100, 100, full, {true, 44, 5, 0}, HTCLIENT, HTCLIENT, 1, 1},
+        {"last row of the band", 100, 100, full, {false, 5, -1, 1}, HTLEFT, HTCAPTION, 1, 1},
+        {"first row below the band", 100, 100, full, {false, 5, 0, 1}, HTLEFT, HTLEFT, 1, 1},
+        {"close button anywhere", 100, 100, full, {false, 150, 100, 0}, HTCLOSE, HTCAPTION, 1, 1},
+        {"minimise button", 100, 100, full, {false, 150, 100, 0}, HTMINBUTTON, HTCAPTION, 1, 1},
+        {"maximise button", 100, 100, full, {false, 150, 100, 0}, HTMAXBUTTON, HTCAPTION, 1, 1},
+        {"client area", 100, 100, full, {false, 150, 100, 0}, HTCLIENT, HTCLIENT, 1, 1},
+        {"help button stays", 100, 100, full, {false, 150, 5, 0}, HTHELP, HTHELP, 1, 1},
+        {"error stays", 100, 100, full, {false, 150, 100, 0}, HTERROR, HTERROR, 1, 1},
+        {"uncaptioned: ends stay", 100, 100, WS_POPUP | WS_DLGFRAME, {false, 5, 5, 0}, HTBORDER, HTBORDER, 1, 1},
+        {"uncaptioned: close still", 100, 100, WS_POPUP | WS_BORDER, {false, 50, 50, 0}, HTCLOSE, HTCAPTION, 1, 1},
+        {"skinScrollBars off", 100, 100, full, {false, 5, 5, 0}, HTCLOSE, HTCLOSE, 0, 1},
+        {"macButtons off", 100, 100, full, {false, 5, 5, 0}, HTCLOSE, HTCLOSE, 1, 0},
+        {"negative x: left end", -400, 100, full, {false, 5, 5, 0}, HTSYSMENU, HTCAPTION, 1, 1},
+        {"negative x: middle", -400, 100, full, {false, 100, 5, 0}, HTSYSMENU, HTSYSMENU, 1, 1},
+        {"negative y: left end", 100, -100, full, {false, 5, 5, 0}, HTSYSMENU, HTCAPTION, 1, 1},
+        {"negative y: below the band", 100, -100, full, {false, 5, 0, 1}, HTSYSMENU, HTSYSMENU, 1, 1},
     };
-    const int captionHeight = SharedResources.captionHeight;
-    ASSERT_GT(captionHeight, 0);
+    ASSERT_GT(SharedResources.captionHeight, 0);
     for (const HitCase &c : cases) {
         SCOPED_TRACE(c.why);
         Settings.skinScrollBars = c.skin;
@@ -238,10 +228,8 @@ TEST_F(StaticWindowProcTest, HitTestOverrideTurnsCaptionEndsAndButtonsIntoCaptio
         GetWindowRect(w, &r);
         ASSERT_EQ(c.windowX, r.left);
         ASSERT_EQ(c.windowY, r.top);
-        int x = c.fromRight ? r.right - c.dx : r.left + c.dx;
-        int y = r.top + c.dy + c.plusCaption * captionHeight;
         clearMessageLog();
-        EXPECT_EQ(c.expected, SendMessageA(w, WM_NCHITTEST, 0, screenPoint(x, y)));
+        EXPECT_EQ(c.expected, SendMessageA(w, WM_NCHITTEST, 0, captionSpotPoint(w, c.spot)));
         EXPECT_EQ(1, countMessages(w, WM_NCHITTEST, messageFromOwnProcedure));
         DestroyWindow(w);
     }

@@ -345,39 +345,49 @@ TEST(VlconfOldSystems, SetReplacesThroughABackupAndLeavesNothingBehind)
     EXPECT_EQ(1, countFiles(folder, "vl.ini*"));
 }
 
+// A vl.ini of one changed setting in a folder of the test's own: what the
+// failing replacements below must leave as it was.
+struct KeptFile {
+    explicit KeptFile(const char *folderName) : folder(folderName), path(folder.file("\\vl.ini"))
+    {
+        folder.write("\\vl.ini", original);
+    }
+    TestFolder folder;
+    const std::string path;
+    const std::string original = settingsFileFor({{"gradientSteps", 3}});
+};
+
+// A change vlconf refused with a file error naming why: the file as it was,
+// and no temporary or backup left beside it.
+static void expectRefusedAndKept(const ToolRun &run, const char *why, const KeptFile &kept)
+{
+    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
+    EXPECT_NE(std::string::npos, run.err.find(why)) << run.err;
+    EXPECT_EQ(kept.original, readBytes(kept.path));
+    EXPECT_EQ(0, countFiles(kept.folder, "*.tmp"));
+}
+
 // MoveFileExA refuses to replace a read-only file on Windows (Wine replaces
 // it anyway, so this also shows that the switch took the backup way).
 TEST(VlconfOldSystems, ReadOnlyFileIsRefusedAndKept)
 {
-    TestFolder folder("oldreadonly");
-    std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileFor({{"gradientSteps", 3}});
-    folder.write("\\vl.ini", original);
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", path});
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
-    EXPECT_NE(std::string::npos, run.err.find("vl.ini")) << run.err;
-    EXPECT_EQ(original, readBytes(path));
-    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+    const KeptFile kept("oldreadonly");
+    ASSERT_TRUE(SetFileAttributesA(kept.path.c_str(), FILE_ATTRIBUTE_READONLY));
+    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", kept.path});
+    SetFileAttributesA(kept.path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    expectRefusedAndKept(run, "vl.ini", kept);
 }
 
 TEST(VlconfOldSystems, FileThatCannotBeMovedAsideIsKept)
 {
-    TestFolder folder("oldbusy");
-    std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileFor({{"gradientSteps", 3}});
-    folder.write("\\vl.ini", original);
+    const KeptFile kept("oldbusy");
     // Open without FILE_SHARE_DELETE: the file cannot be renamed to the backup.
-    HANDLE busy = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE busy = CreateFileA(kept.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, busy);
-    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", path});
+    ToolRun run = vlconfWithoutNewerFunctions({"set", "gradientSteps=32", kept.path});
     CloseHandle(busy);
-    EXPECT_EQ((DWORD)exitFileError, run.code) << run.out;
-    EXPECT_NE(std::string::npos, run.err.find("cannot replace")) << run.err;
-    EXPECT_EQ(original, readBytes(path));
-    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+    expectRefusedAndKept(run, "cannot replace", kept);
 }
 
 // The step in the middle fails: the temporary cannot take the old file's
@@ -385,15 +395,14 @@ TEST(VlconfOldSystems, FileThatCannotBeMovedAsideIsKept)
 // name, and the temporary stays for the caller to delete.
 TEST(VlconfOldSystems, BackupIsPutBackWhenTheTemporaryCannotTakeItsPlace)
 {
-    TestFolder folder("oldrestore");
-    std::string path = folder.file("\\vl.ini");
-    const std::string original = settingsFileFor({{"gradientSteps", 3}});
-    folder.write("\\vl.ini", original);
+    const KeptFile kept("oldrestore");
+    const TestFolder &folder = kept.folder;
+    const std::string &path = kept.path;
     std::string error;
     EXPECT_FALSE(replaceThroughBackup(folder.file("\\missing.tmp"), path, &error));
     EXPECT_NE(std::string::npos, error.find("cannot replace " + path)) << error;
     EXPECT_EQ(std::string::npos, error.find("old content is in")) << error;
-    EXPECT_EQ(original, readBytes(path));
+    EXPECT_EQ(kept.original, readBytes(path));
     EXPECT_EQ(0, countFiles(folder, "*.tmp")) << "no backup is left behind";
 
     folder.write("\\new.tmp", "new text");

@@ -60,20 +60,6 @@ static const char *shadeTestClass() { return windowClass("VarnelShadeTest", shad
 // size to SetWindowPos.
 static const DWORD fixedCaptioned = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
 
-static int heightOf(HWND w)
-{
-    RECT r;
-    GetWindowRect(w, &r);
-    return r.bottom - r.top;
-}
-
-static int widthOf(HWND w)
-{
-    RECT r;
-    GetWindowRect(w, &r);
-    return r.right - r.left;
-}
-
 static LRESULT rightClick(HWND w, int hit)
 {
     RECT r;
@@ -140,20 +126,20 @@ TEST_F(WindowShade, LeftBorderRollsUpCornerLeavesItTopUnrollsAndDetachGivesTheHe
 {
     HWND w = shadeWindow(fixedCaptioned);
     int slot = slotOf(w);
-    ASSERT_EQ(300, heightOf(w));
+    ASSERT_EQ(300, windowHeight(w));
 
     EXPECT_EQ(0, rightClick(w, HTLEFT));
-    EXPECT_EQ(rolledUpHeight, heightOf(w));
-    EXPECT_EQ(25, heightOf(w));
+    EXPECT_EQ(rolledUpHeight, windowHeight(w));
+    EXPECT_EQ(25, windowHeight(w));
     EXPECT_EQ(1, rolledUp[slot]);
     EXPECT_EQ(300, unrolledHeight[slot]);
 
     EXPECT_EQ(ownClickResult, rightClick(w, HTBOTTOMRIGHT));
-    EXPECT_EQ(25, heightOf(w)) << "a corner does not toggle";
+    EXPECT_EQ(25, windowHeight(w)) << "a corner does not toggle";
     EXPECT_EQ(1, rolledUp[slot]);
 
     EXPECT_EQ(0, rightClick(w, HTTOP));
-    EXPECT_EQ(300, heightOf(w));
+    EXPECT_EQ(300, windowHeight(w));
     EXPECT_EQ(0, rolledUp[slot]);
     EXPECT_EQ(0, unrolledHeight[slot]);
 
@@ -161,9 +147,9 @@ TEST_F(WindowShade, LeftBorderRollsUpCornerLeavesItTopUnrollsAndDetachGivesTheHe
     EXPECT_EQ(1, countMessages(w, WM_NCRBUTTONDOWN, messageFromOwnProcedure));
 
     rightClick(w, HTLEFT);
-    ASSERT_EQ(25, heightOf(w));
+    ASSERT_EQ(25, windowHeight(w));
     detachEngine();
-    EXPECT_EQ(300, heightOf(w)) << "unloading unrolls";
+    EXPECT_EQ(300, windowHeight(w)) << "unloading unrolls";
     EXPECT_EQ(0, rolledUp[slot]);
     ASSERT_TRUE(attachEngine(*folder));  // for TearDown's detach
 }
@@ -230,14 +216,14 @@ TEST_F(WindowShade, UnrollGivesTheSavedHeightWithTheWidthOfNow)
     HWND w = shadeWindow(fixedCaptioned, 300, 280);
     int slot = slotOf(w);
     rightClick(w, HTBOTTOM);
-    ASSERT_EQ(25, heightOf(w));
+    ASSERT_EQ(25, windowHeight(w));
     // Resized by other means while rolled up: still rolled up.
     SetWindowPos(w, NULL, 0, 0, 410, 60, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(1, rolledUp[slot]);
     EXPECT_EQ(280, unrolledHeight[slot]);
     rightClick(w, HTBOTTOM);
-    EXPECT_EQ(280, heightOf(w));
-    EXPECT_EQ(410, widthOf(w));
+    EXPECT_EQ(280, windowHeight(w));
+    EXPECT_EQ(410, windowWidth(w));
 }
 
 TEST_F(WindowShade, SizeableWindowAsksFor25AndThePlatformKeepsItsMinimumTrackingHeight)
@@ -249,9 +235,9 @@ TEST_F(WindowShade, SizeableWindowAsksFor25AndThePlatformKeepsItsMinimumTracking
     ASSERT_EQ(1u, resizesSeen.size());
     EXPECT_EQ(25, resizesSeen[0].requestedHeight);
     int expected = GetSystemMetrics(SM_CYMINTRACK) > 25 ? GetSystemMetrics(SM_CYMINTRACK) : 25;
-    EXPECT_EQ(expected, heightOf(w));
+    EXPECT_EQ(expected, windowHeight(w));
     rightClick(w, HTLEFT);
-    EXPECT_EQ(300, heightOf(w));
+    EXPECT_EQ(300, windowHeight(w));
 }
 
 TEST_F(WindowShade, MaximisedWindowRollsUpOnItsCaption)
@@ -259,16 +245,16 @@ TEST_F(WindowShade, MaximisedWindowRollsUpOnItsCaption)
     HWND w = shadeWindow(fixedCaptioned | WS_MAXIMIZEBOX);
     ShowWindow(w, SW_MAXIMIZE);
     ASSERT_TRUE(GetWindowLongA(w, GWL_STYLE) & WS_MAXIMIZE);
-    int maximisedHeight = heightOf(w);
-    int maximisedWidth = widthOf(w);
+    int maximisedHeight = windowHeight(w);
+    int maximisedWidth = windowWidth(w);
     ASSERT_GT(maximisedHeight, 100);
     clearMessageLog();
     EXPECT_EQ(0, rightClick(w, HTCAPTION));
-    EXPECT_EQ(25, heightOf(w));
-    EXPECT_EQ(maximisedWidth, widthOf(w));
+    EXPECT_EQ(25, windowHeight(w));
+    EXPECT_EQ(maximisedWidth, windowWidth(w));
     EXPECT_EQ(0, countMessages(w, WM_NCRBUTTONDOWN, messageFromOwnProcedure));
     rightClick(w, HTCAPTION);
-    EXPECT_EQ(maximisedHeight, heightOf(w));
+    EXPECT_EQ(maximisedHeight, windowHeight(w));
 }
 
 // Clicks that do not toggle reach the window's own procedure unchanged, and
@@ -294,7 +280,7 @@ TEST_F(WindowShade, OtherClicksArePassedOn)
         GetWindowRect(w, &r);
         LPARAM at = MAKELPARAM(r.left + 3, r.top + 4);
         EXPECT_EQ(ownClickResult, SendMessageA(w, WM_NCRBUTTONDOWN, c.hit, at));
-        EXPECT_EQ(150, heightOf(w));
+        EXPECT_EQ(150, windowHeight(w));
         EXPECT_EQ(0, rolledUp[slot]);
         EXPECT_SEQUENCE(withMessage(ownProcedureGetsOneSeq, WM_NCRBUTTONDOWN, c.hit, at), w, messageFromOwnProcedure);
     }
@@ -307,7 +293,7 @@ TEST_F(WindowShade, SwitchedOffTheClickGoesOn)
     int slot = slotOf(w);
     clearMessageLog();
     EXPECT_EQ(ownClickResult, rightClick(w, HTLEFT));
-    EXPECT_EQ(300, heightOf(w));
+    EXPECT_EQ(300, windowHeight(w));
     EXPECT_EQ(0, rolledUp[slot]);
     EXPECT_EQ(1, countMessages(w, WM_NCRBUTTONDOWN, messageFromOwnProcedure));
 }
@@ -320,7 +306,7 @@ TEST_F(WindowShade, RestoreAllWindowsUnrollsWithTheCurrentWidth)
     SetWindowPos(a, NULL, 0, 0, 350, 25, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     restoreAllWindows();
     unrollAllWindows(0);
-    EXPECT_EQ(260, heightOf(a));
-    EXPECT_EQ(350, widthOf(a));
-    EXPECT_EQ(180, heightOf(b)) << "never rolled up: untouched";
+    EXPECT_EQ(260, windowHeight(a));
+    EXPECT_EQ(350, windowWidth(a));
+    EXPECT_EQ(180, windowHeight(b)) << "never rolled up: untouched";
 }

@@ -52,24 +52,36 @@ static void keepRestoredRectangle(HWND window, LPARAM lParam)
     info->ptMaxSize.y = n.bottom - n.top;
 }
 
+// The default procedure of the window's character set, with WM_GETMINMAXINFO
+// answered as keepRestoredRectangle says.
+static LRESULT answerKeepingRestoredRectangle(WNDPROC defaultProcedure, HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam)
+{
+    LRESULT result = defaultProcedure(window, message, wParam, lParam);
+    if (message != WM_GETMINMAXINFO) return result;
+    keepRestoredRectangle(window, lParam);
+    return 0;
+}
+
 static LRESULT CALLBACK maximisedProcedureA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETMINMAXINFO) {
-        DefWindowProcA(window, message, wParam, lParam);
-        keepRestoredRectangle(window, lParam);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return answerKeepingRestoredRectangle(DefWindowProcA, window, message, wParam, lParam);
 }
 
 static LRESULT CALLBACK maximisedProcedureW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETMINMAXINFO) {
-        DefWindowProcW(window, message, wParam, lParam);
-        keepRestoredRectangle(window, lParam);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return answerKeepingRestoredRectangle(DefWindowProcW, window, message, wParam, lParam);
+}
+
+// What a recipe's class is, in either character set's class structure.
+template <class ClassInfo>
+static void describeRecipeClass(ClassInfo *c, WNDPROC procedure, CaptionIcon icon)
+{
+    c->lpfnWndProc = procedure;
+    c->hInstance = GetModuleHandleA(NULL);
+    c->hIcon = icon == classBigIcon ? bigIcon() : NULL;
+    c->hIconSm = icon == classSmallIcon ? smallIcon() : NULL;
+    c->hbrBackground = GetSysColorBrush(COLOR_WINDOW);
 }
 
 // One class per icon source, character set and place: a class's icons are
@@ -81,32 +93,21 @@ static const char *recipeClass(CaptionIcon icon, bool unicode, CaptionPlace plac
     static char names[3][5][2][64];
     char *name = names[place][icon][unicode];
     if (!name[0]) sprintf(name, "VarnelCaption%s%s%s", iconParts[icon], placeParts[place], unicode ? "W" : "A");
-    WNDCLASSEXA wc = {sizeof wc};
-    if (GetClassInfoExA(GetModuleHandleA(NULL), name, &wc)) return name;
-    HICON classSmall = icon == classSmallIcon ? smallIcon() : NULL;
-    HICON classBig = icon == classBigIcon ? bigIcon() : NULL;
-    HBRUSH background = GetSysColorBrush(COLOR_WINDOW);
+    WNDCLASSEXA existing = {sizeof existing};
+    if (GetClassInfoExA(GetModuleHandleA(NULL), name, &existing)) return name;
+    const bool mdiChild = place == mdiChildWindow, maximised = place == maximisedWindow;
     if (unicode) {
         WCHAR wide[64];
         MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 64);
         WNDCLASSEXW w = {sizeof w};
-        w.lpfnWndProc = place == mdiChildWindow ? DefMDIChildProcW
-                        : place == maximisedWindow ? maximisedProcedureW : DefWindowProcW;
-        w.hInstance = GetModuleHandleA(NULL);
-        w.hIcon = classBig;
-        w.hIconSm = classSmall;
-        w.hbrBackground = background;
+        describeRecipeClass(&w, mdiChild ? DefMDIChildProcW : maximised ? maximisedProcedureW : DefWindowProcW, icon);
         w.lpszClassName = wide;
         RegisterClassExW(&w);
     } else {
-        wc.lpfnWndProc = place == mdiChildWindow ? DefMDIChildProcA
-                         : place == maximisedWindow ? maximisedProcedureA : DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.hIcon = classBig;
-        wc.hIconSm = classSmall;
-        wc.hbrBackground = background;
-        wc.lpszClassName = name;
-        RegisterClassExA(&wc);
+        WNDCLASSEXA a = {sizeof a};
+        describeRecipeClass(&a, mdiChild ? DefMDIChildProcA : maximised ? maximisedProcedureA : DefWindowProcA, icon);
+        a.lpszClassName = name;
+        RegisterClassExA(&a);
     }
     return name;
 }

@@ -139,3 +139,35 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
     run.err = outputOf(errPath);
     return run;
 }
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    bool (*matches)(HWND window);
+    HWND found;
+};
+
+BOOL CALLBACK findWindowOf(HWND window, LPARAM lParam)
+{
+    WindowSearch *search = (WindowSearch *)lParam;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !search->matches(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND waitForWindowOf(DWORD process, DWORD timeout, bool (*matches)(HWND window))
+{
+    const DWORD start = GetTickCount();
+    do {
+        WindowSearch search = {process, matches, NULL};
+        EnumWindows(findWindowOf, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return NULL;
+}

@@ -60,3 +60,7 @@ ToolRun runTool(const std::string &program, const std::vector<std::string> &args
 
 // "path" in double quotes, for command lines.
 inline std::string quoted(const std::string &path) { return "\"" + path + "\""; }
+
+// A top-level window of that process that matches, waited for up to timeout
+// milliseconds; NULL when none came.
+HWND waitForWindowOf(DWORD process, DWORD timeout, bool (*matches)(HWND window));

@@ -4,6 +4,7 @@
 
 #include "engine/plugin.h"
 #include "engine/settings.h"
+#include "engine/shared_resources.h"
 #include "engine/window_table.h"
 #include "support/test_windows.h"
 
@@ -69,6 +70,14 @@ void recordAsParent(HWND window)
 
 LONG_PTR windowProcedureOf(HWND window) { return GetWindowLongPtrA(window, GWLP_WNDPROC); }
 LONG_PTR windowStyleOf(HWND window) { return GetWindowLongA(window, GWL_STYLE); }
+
+LPARAM captionSpotPoint(HWND window, const CaptionSpot &spot)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const int x = spot.fromRight ? r.right - spot.dx : r.left + spot.dx;
+    return screenPoint(x, r.top + spot.dy + spot.plusCaption * SharedResources.captionHeight);
+}
 
 void EngineHooksTest::SetUp()
 {

@@ -33,6 +33,19 @@ LONG_PTR windowStyleOf(HWND window);
 // lParam of a mouse message at screen point (x, y), as the system packs it.
 inline LPARAM screenPoint(int x, int y) { return MAKELPARAM((WORD)(short)x, (WORD)(short)y); }
 
+// A point named as the tests of the striped caption's clicks and hit tests
+// name it: dx in from the window's left edge (or its right one), and dy down
+// from its top plus plusCaption caption heights (the shared resources').
+struct CaptionSpot {
+    bool fromRight;
+    int dx;
+    int dy;
+    int plusCaption;
+};
+// The spot on the screen for the window where it stands now, as lParam of a
+// mouse message.
+LPARAM captionSpotPoint(HWND window, const CaptionSpot &spot);
+
 // A test of the dispatchers: the engine's hooks between the recording hooks
 // (bothEngineHooksBetweenRecorders), the other stages quiet, no scripted
 // answers. Stand-in handles a test wrote into the window table are taken

@@ -113,3 +113,12 @@ HWND EngineTest::createControl(const char *className, DWORD style, HWND parent, 
     return track(CreateWindowExA(exStyle, className, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h, parent,
                                  (HMENU)(INT_PTR)id, GetModuleHandleA(NULL), NULL));
 }
+
+std::string FeatureOnTest::settingsText() { return settingsFileFor({{name_, 1}}); }
+
+void FeatureOnTest::SetUp()
+{
+    EngineTest::SetUp();
+    ASSERT_EQ(1, Settings.*field_) << name_;
+    Settings.paintCaptions = 0;
+}

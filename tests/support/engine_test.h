@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "engine/settings.h"
 #include "support/test_folder.h"
 
 // Which hooks SetUp puts on the test's thread (the loader installs the
@@ -80,4 +81,19 @@ private:
     const EngineHooks hooks_;
     const TestFolderPlace place_;
     bool hooksOn_ = false;
+};
+
+// An engine test of one feature the defaults leave off: its vl.ini switches
+// the setting on (name as the file names it, field as the engine holds it),
+// SetUp checks that attach read it, and the caption painting, which such
+// tests do not watch, is switched off.
+class FeatureOnTest : public EngineTest {
+protected:
+    FeatureOnTest(const char *name, int SettingsRecord::*field) : name_(name), field_(field) {}
+    std::string settingsText() override;
+    void SetUp() override;
+
+private:
+    const char *const name_;
+    int SettingsRecord::*const field_;
 };

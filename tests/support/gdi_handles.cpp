@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 int freeGdiHandles()
 {
     std::vector<HPEN> pens;
@@ -16,6 +18,15 @@ int freeGdiHandles()
     }
     for (HPEN pen : pens) DeleteObject(pen);
     return (int)pens.size();
+}
+
+void expectPaintsKeepGdiHandles(int times, const std::function<void(int i)> &paint)
+{
+    for (int i = 0; i < 5; i++) paint(i);
+    const int before = freeGdiHandles();
+    ASSERT_GT(before, 1000);
+    for (int i = 0; i < times; i++) paint(i);
+    EXPECT_EQ(before, freeGdiHandles());
 }
 
 namespace {

@@ -3,11 +3,18 @@
 // process's handle table is full and deleting them again (about 0.2 s).
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The number of GDI objects this process could still create. Run it with no
 // other thread of the process creating GDI objects.
 int freeGdiHandles();
+
+// A paint repeated many times leaves the count of free handles as it found
+// it: paint(i) runs a few times first (so that the caches of the system and
+// the engine are filled), then times times between two counts, which must
+// agree; a leak of one object per paint shows at once.
+void expectPaintsKeepGdiHandles(int times, const std::function<void(int i)> &paint);
 
 // The process's GDI objects by kind, read from the handle table the system
 // shares with the process (the table the PEB points to; Wine's layout). The

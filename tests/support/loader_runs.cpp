@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "support/child_process.h"
 #include "support/pixels.h"
 #include "support/settings_file.h"
 #include "support/test_folder.h"
@@ -50,6 +51,18 @@ EngineSettingsFile::~EngineSettingsFile()
 
 void EngineSettingsFile::write(const std::string &text) { writeFileContent(prefixSettingsPath(), text); }
 void EngineSettingsFile::remove() { DeleteFileA(prefixSettingsPath().c_str()); }
+
+void NoLoaderRunning::SetUp()
+{
+    static TestFolder outputs("no-loader-running");
+    static int run;
+    const std::string loader = buildFile("vlload.exe");
+    ASSERT_TRUE(prefixFileExists(loader)) << loader;
+    const std::string output = outputs.file("\\status" + std::to_string(++run) + ".txt");
+    ASSERT_EQ((DWORD)exitNotRunning, runChild(quoted(loader) + " /status", output).exitCode)
+        << "a loader is still running";
+    if (atStart_ == prefixDefaultSettings) settings.write(settingsFileFor({}));
+}
 
 COLORREF bandColour(const Gradient &g, int band)
 {
@@ -262,35 +275,13 @@ bool windowAnswers(HWND window)
 
 namespace {
 
-struct DialogSearch {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK findDialogOf(HWND window, LPARAM lParam)
+bool isVisibleDialog(HWND window)
 {
-    DialogSearch *search = (DialogSearch *)lParam;
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
     char className[32];
     GetClassNameA(window, className, sizeof className);
-    if (owner == search->process && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+    return IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0;
 }
 
 }  // namespace
 
-HWND waitForDialogOf(DWORD process, DWORD timeout)
-{
-    const DWORD start = GetTickCount();
-    do {
-        DialogSearch search = {process, NULL};
-        EnumWindows(findDialogOf, (LPARAM)&search);
-        if (search.found) return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
-}
+HWND waitForDialogOf(DWORD process, DWORD timeout) { return waitForWindowOf(process, timeout, isVisibleDialog); }

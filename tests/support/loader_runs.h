@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include "engine/loader_contract.h"
@@ -31,6 +32,21 @@ public:
 private:
     bool hadFile_;
     std::string previous_;
+};
+
+// Where the loader suites' tests start: the build's vlload.exe is in place
+// and no loader runs (its /status says so); the prefix's settings file holds
+// the engine's defaults when the fixture asks for them, and is put back as it
+// was after the test either way.
+enum PrefixSettingsAtStart { prefixSettingsAsFound, prefixDefaultSettings };
+class NoLoaderRunning : public ::testing::Test {
+protected:
+    explicit NoLoaderRunning(PrefixSettingsAtStart atStart = prefixSettingsAsFound) : atStart_(atStart) {}
+    void SetUp() override;
+    EngineSettingsFile settings;
+
+private:
+    const PrefixSettingsAtStart atStart_;
 };
 
 // The colours a gradient caption's bands carry: the caption colour stepped
@@ -94,5 +110,5 @@ bool processRuns(DWORD processId);
 // A window of another process answers when its thread still pumps messages.
 bool windowAnswers(HWND window);
 // A visible dialog box (#32770) of that process, waited for up to timeout
-// milliseconds; NULL when none came.
+// milliseconds (waitForWindowOf); NULL when none came.
 HWND waitForDialogOf(DWORD process, DWORD timeout);

@@ -44,3 +44,17 @@ HWND createTestWindow(DWORD style, DWORD exStyle, int w, int h, const char *titl
     return CreateWindowExA(exStyle, className, title, style, 20, 20, w, h, parent, NULL, GetModuleHandleA(NULL),
                            NULL);
 }
+
+int windowWidth(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    return r.right - r.left;
+}
+
+int windowHeight(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+}

@@ -21,3 +21,8 @@ const char *recordingClass(const char *name = "VarnelTestWindow");
 // A top-level window of the recording class.
 HWND createTestWindow(DWORD style, DWORD exStyle = 0, int w = 300, int h = 200, const char *title = "Test",
                       const char *className = NULL, HWND parent = NULL);
+
+// A window's outer size as GetWindowRect gives it (frame and caption
+// included).
+int windowWidth(HWND window);
+int windowHeight(HWND window);
