@@ -17,16 +17,9 @@ function(varnel_caption_metrics_tests suffix executable arch directory)
     list(GET fields 0 name)
     list(GET fields 1 dpi)
     list(GET fields 2 font)
-    set(test caption_matrix_${name}${suffix})
-    add_test(NAME ${test}
-      COMMAND ${CMAKE_SOURCE_DIR}/scripts/metrics-run wine ${executable}
-      WORKING_DIRECTORY ${directory})
-    # The first run makes the prefix (wineboot, 15-20 s).
-    set_tests_properties(${test} PROPERTIES TIMEOUT 400
-      PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
-      FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
-      RESOURCE_LOCK metricsprefix${suffix}
-      ENVIRONMENT "VARNEL_TEST_RUN=${name};BUILD_DIR=${CMAKE_BINARY_DIR};VARNEL_WINEARCH=${arch};VARNEL_DPI=${dpi};VARNEL_CAPTION_FONT=${font}")
+    varnel_own_prefix_test(caption_matrix_${name}${suffix} metrics-run ${executable} ${directory}
+      metricsprefix${suffix}
+      "VARNEL_TEST_RUN=${name};BUILD_DIR=${CMAKE_BINARY_DIR};VARNEL_WINEARCH=${arch};VARNEL_DPI=${dpi};VARNEL_CAPTION_FONT=${font}")
   endforeach()
 endfunction()
 

@@ -12,15 +12,8 @@ set(VARNEL_WIN64_TREE ${CMAKE_BINARY_DIR}/win64)
 
 # varnel_win64_test(name executable [environment...])
 function(varnel_win64_test name executable)
-  add_test(NAME ${name}
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/win64-run wine ${executable}
-    WORKING_DIRECTORY ${VARNEL_WIN64_TREE})
-  # The first run makes the prefix (wineboot of a 64-bit prefix, about 20 s).
-  set_tests_properties(${name} PROPERTIES TIMEOUT 400
-    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\]"
-    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]"
-    RESOURCE_LOCK win64prefix
-    ENVIRONMENT "BUILD_DIR=${CMAKE_BINARY_DIR};${ARGN}")
+  varnel_own_prefix_test(${name} win64-run ${executable} ${VARNEL_WIN64_TREE}
+    win64prefix "BUILD_DIR=${CMAKE_BINARY_DIR};${ARGN}")
 endfunction()
 
 foreach(suite ${VARNEL_WIN64_SUITES})
