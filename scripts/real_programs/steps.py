@@ -143,6 +143,11 @@ class Driver:
         self.log(f"  {before.size} -> {now.size}")
         return now
 
+    def dragged(self, x: int, y: int, dx: int, dy: int) -> Optional[Rect]:
+        """Drags from x,y by dx,dy; the window's place and size after."""
+        self.hands.drag(x, y, dx, dy)
+        return self.geometry()
+
     def escape_new_popup(self, known: List[int], note: str) -> None:
         """Closes a popup that opened since known was taken, saying note."""
         popup = screen.wait_new_window(self.upid, known, 0)
@@ -365,15 +370,13 @@ class Driver:
         by = geometry.RESIZE_BY
         x, y = r.sizing_corner
         self.log(f"drag the bottom right corner from {x},{y} by -{by},-{by}")
-        self.hands.drag(x, y, -by, -by)
-        now = self.geometry()
+        now = self.dragged(x, y, -by, -by)
         if now is None:
             return False
         self.log(f"  {r.size} -> {now.size}")
         x, y = now.sizing_corner
         self.log(f"drag the bottom right corner from {x},{y} by +{by},+{by}")
-        self.hands.drag(x, y, by, by)
-        now = self.geometry()
+        now = self.dragged(x, y, by, by)
         if now is None:
             return False
         self.log(f"  -> {now.size}")
@@ -385,13 +388,11 @@ class Driver:
             return False
         by = geometry.MOVE_BY
         self.log(f"drag the caption from {spot.x},{spot.y} by {by},{by} and back")
-        self.hands.drag(spot.x, spot.y, by, by)
-        now = self.geometry()
+        now = self.dragged(spot.x, spot.y, by, by)
         if now is None:
             return False
         self.log(f"  at {now.x},{now.y}")
-        self.hands.drag(spot.x + by, spot.y + by, -by, -by)
-        now = self.geometry()
+        now = self.dragged(spot.x + by, spot.y + by, -by, -by)
         if now is None:
             return False
         self.log(f"  at {now.x},{now.y}")
