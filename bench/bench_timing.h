@@ -25,6 +25,17 @@ double median(std::vector<double> values);
 // another process interrupted only ever comes out slower, so the fastest is
 // the one closest to the work itself. The figure is the median over rounds.
 PairResult runInterleaved(TimedBatch a, TimedBatch b, void *context, int rounds, int samples = 9);
+// The same with each side a callable of the figure's own (a lambda over its
+// state) that runs one batch and returns microseconds per operation.
+template <typename A, typename B> PairResult runInterleavedSides(A a, B b, int rounds, int samples = 9)
+{
+    struct Sides {
+        A *a;
+        B *b;
+    } sides = {&a, &b};
+    return runInterleaved([](void *c) -> double { return (*((Sides *)c)->a)(); },
+                          [](void *c) -> double { return (*((Sides *)c)->b)(); }, &sides, rounds, samples);
+}
 
 // Microseconds per call of a small piece of work, for the profiles: the
 // fastest of 15 batches of count calls.

@@ -101,3 +101,25 @@ void removeHooks()
     if (afterHook) UnhookWindowsHookEx(afterHook);
     beforeHook = afterHook = NULL;
 }
+
+bool createSkinnedTarget(SkinnedTarget *t, const char *title, int x, int y, int width, int height)
+{
+    t->pass = passThroughHooks();
+    t->engine = engineLibraryHooks();
+    if (!t->pass.before || !t->engine.before) return false;
+    installHooks(t->engine);
+    t->window = createTargetWindow(title, x, y, width, height, true);
+    removeHooks();
+    t->engineProcedure = (WNDPROC)GetWindowLongPtrA(t->window, GWLP_WNDPROC);
+    t->ownProcedure = targetProcedure;
+    t->subclassed = t->engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
+    return true;
+}
+
+void destroySkinnedTarget(SkinnedTarget *t)
+{
+    SetWindowLongPtrA(t->window, GWLP_WNDPROC, (LONG_PTR)t->engineProcedure);
+    installHooks(t->engine);
+    DestroyWindow(t->window);
+    removeHooks();
+}

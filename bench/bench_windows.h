@@ -33,3 +33,19 @@ HMODULE engineLibrary();
 // Installs a pair for this thread only, as the loader would for all threads.
 void installHooks(const HookPair &pair);
 void removeHooks();
+
+// A target window made under varnel.dll's hooks, so that the library
+// subclasses it on WM_CREATE as in any skinned program, and what a figure
+// that compares it skinned and unskinned needs: both procedures (the
+// engine's, which the window has, and its own) and both hook pairs.
+struct SkinnedTarget {
+    HWND window;
+    WNDPROC ownProcedure, engineProcedure;
+    HookPair pass, engine;
+    bool subclassed;  // the engine's procedure is varnel.dll's StaticWindowProc
+};
+// False, and no window, when either hook pair cannot be had.
+bool createSkinnedTarget(SkinnedTarget *t, const char *title, int x, int y, int width, int height);
+// Gives the window the engine's procedure back and destroys it under the
+// engine's hooks, as in a skinned program.
+void destroySkinnedTarget(SkinnedTarget *t);

@@ -28,25 +28,14 @@ static double timeLoad(LoadFigure *f, const std::string &path)
     return elapsed;
 }
 
-static double minimalLoad(void *context)
-{
-    LoadFigure *f = (LoadFigure *)context;
-    return timeLoad(f, f->minimal);
-}
-
-static double engineLoad(void *context)
-{
-    LoadFigure *f = (LoadFigure *)context;
-    return timeLoad(f, f->engine);
-}
-
 int runLoadFigure()
 {
     LoadFigure f;
     f.engine = engineLibraryPath();
     f.minimal = benchFile("benchstdio.dll");
     f.failures = 0;
-    PairResult r = runInterleaved(minimalLoad, engineLoad, &f, benchRounds(11), 1);
+    PairResult r = runInterleavedSides([&] { return timeLoad(&f, f.minimal); }, [&] { return timeLoad(&f, f.engine); },
+                                       benchRounds(11), 1);
     printRow("5b. LoadLibrary of varnel.dll vs a DLL reading vl.ini with C stdio at attach",
              formatted("%.0f us", r.medianA), formatted("%.0f us", r.medianB), formatted("%.2fx", r.medianRatio),
              "<= 3x", verdict(r.medianRatio <= 3 && f.failures == 0));

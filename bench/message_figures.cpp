@@ -21,11 +21,17 @@ struct HookFigure {
     int count;
 };
 
-static double sendIgnored(HWND window, int count)
+// One batch of count calls, each given its index; microseconds per call.
+template <typename Call> static double batchOf(int count, Call call)
 {
     double start = nowSeconds();
-    for (int i = 0; i < count; i++) SendMessageA(window, ignoredMessage, i, 0);
+    for (int i = 0; i < count; i++) call(i);
     return (nowSeconds() - start) / count * 1e6;
+}
+
+static double sendIgnored(HWND window, int count)
+{
+    return batchOf(count, [&](int i) { SendMessageA(window, ignoredMessage, i, 0); });
 }
 
 static double sendThroughHooks(HookFigure *f, const HookPair &pair)
@@ -34,18 +40,6 @@ static double sendThroughHooks(HookFigure *f, const HookPair &pair)
     double perMessage = sendIgnored(f->window, f->count);
     removeHooks();
     return perMessage;
-}
-
-static double passThroughBatch(void *context)
-{
-    HookFigure *f = (HookFigure *)context;
-    return sendThroughHooks(f, f->pass);
-}
-
-static double engineHooksBatch(void *context)
-{
-    HookFigure *f = (HookFigure *)context;
-    return sendThroughHooks(f, f->engine);
 }
 
 // A window property lookup is a plain wineserver round trip: the unit the
@@ -65,7 +59,8 @@ int runHookFigure()
     // the message meets the hooks alone.
     f.window = createTargetWindow("Varnel benchmark - ignored message", 0, 0, 200, 100, false);
     f.count = 50;
-    PairResult r = runInterleaved(passThroughBatch, engineHooksBatch, &f, benchRounds(21));
+    PairResult r = runInterleavedSides([&] { return sendThroughHooks(&f, f.pass); },
+                                       [&] { return sendThroughHooks(&f, f.engine); }, benchRounds(21));
     const double trip = serverRoundTrip(f.window);
     printRow("1. WM_USER+1 to a same-thread window: varnel.dll's hooks vs pass-through hooks",
              formatted("%.2f us", r.medianA), formatted("%.2f us", r.medianB), formatted("%.3fx", r.medianRatio),
@@ -95,40 +90,15 @@ static LRESULT CALLBACK bareSubclass(HWND window, UINT message, WPARAM wParam, L
     return CallWindowProcA(bareOwnProcedure, window, message, wParam, lParam);
 }
 
-static double bareSubclassBatch(void *context)
-{
-    SubclassFigure *f = (SubclassFigure *)context;
-    return sendIgnored(f->bare, f->count);
-}
-
-static double engineSubclassBatch(void *context)
-{
-    SubclassFigure *f = (SubclassFigure *)context;
-    return sendIgnored(f->engine, f->count);
-}
-
 // Where StaticWindowProc's time goes, without SendMessageA around it: the
 // procedure and the bare subclass called directly, the slot lookup, and the
 // thirteen steps a message no step claims walks through.
-static double bareDirectBatch(void *context)
-{
-    SubclassFigure *f = (SubclassFigure *)context;
-    double start = nowSeconds();
-    for (int i = 0; i < f->count; i++) bareSubclass(f->bare, ignoredMessage, i, 0);
-    return (nowSeconds() - start) / f->count * 1e6;
-}
-
-static double engineDirectBatch(void *context)
-{
-    SubclassFigure *f = (SubclassFigure *)context;
-    double start = nowSeconds();
-    for (int i = 0; i < f->count; i++) StaticWindowProc(f->engine, ignoredMessage, i, 0);
-    return (nowSeconds() - start) / f->count * 1e6;
-}
-
 static void profileSubclass(SubclassFigure &f)
 {
-    PairResult direct = runInterleaved(bareDirectBatch, engineDirectBatch, &f, benchRounds(21));
+    const auto bareCall = [&](int i) { bareSubclass(f.bare, ignoredMessage, i, 0); };
+    const auto engineCall = [&](int i) { StaticWindowProc(f.engine, ignoredMessage, i, 0); };
+    PairResult direct = runInterleavedSides([&] { return batchOf(f.count, bareCall); },
+                                            [&] { return batchOf(f.count, engineCall); }, benchRounds(21));
     const double bare = direct.medianA, engine = direct.medianB;
     const int count = 20000;
     const double lookup = timeCalls(count, [&] { findWindowSlot(f.engine); });
@@ -171,7 +141,8 @@ int runSubclassFigure()
     for (int slot = 0; slot < windowTableSlots - 1; slot++) windowHandles[slot] = fakeWindowHandle(slot);
     const int slot = subclassIntoTable(f.engine, StaticWindowProc);
 
-    PairResult r = runInterleaved(bareSubclassBatch, engineSubclassBatch, &f, benchRounds(51));
+    PairResult r = runInterleavedSides([&] { return sendIgnored(f.bare, f.count); },
+                                       [&] { return sendIgnored(f.engine, f.count); }, benchRounds(51));
     printRow("2. WM_USER+1 to a window in slot 5000 of 5000: StaticWindowProc vs a bare SetWindowLongA subclass",
              formatted("%.3f us", r.medianA), formatted("%.3f us", r.medianB), formatted("%.3fx", r.medianRatio),
              "<= 1.05x", verdict(r.medianRatio <= 1.05));

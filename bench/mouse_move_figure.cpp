@@ -6,10 +6,7 @@
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
 
-struct MouseMoveFigure {
-    HWND window;
-    WNDPROC ownProcedure, engineProcedure;
-    HookPair pass, engine;
+struct MouseMoveFigure : SkinnedTarget {
     LPARAM point;
     int count;
     int only;  // 0: all three messages; otherwise just this one
@@ -35,39 +32,24 @@ static double movesWith(MouseMoveFigure *f, WNDPROC procedure, const HookPair &h
     return perMove;
 }
 
-static double unskinnedBatch(void *context)
+static PairResult measure(MouseMoveFigure &f, int rounds, int samples)
 {
-    MouseMoveFigure *f = (MouseMoveFigure *)context;
-    return movesWith(f, f->ownProcedure, f->pass);
-}
-
-static double skinnedBatch(void *context)
-{
-    MouseMoveFigure *f = (MouseMoveFigure *)context;
-    return movesWith(f, f->engineProcedure, f->engine);
+    return runInterleavedSides([&] { return movesWith(&f, f.ownProcedure, f.pass); },
+                               [&] { return movesWith(&f, f.engineProcedure, f.engine); }, rounds, samples);
 }
 
 int runMouseMoveFigure()
 {
     MouseMoveFigure f = {};
-    f.pass = passThroughHooks();
-    f.engine = engineLibraryHooks();
-    if (!f.pass.before || !f.engine.before) return 1;
-    // Created under the engine's hooks: varnel.dll subclasses it on WM_CREATE
-    // as it would in any skinned program.
-    installHooks(f.engine);
-    f.window = createTargetWindow("Varnel benchmark - mouse move", 660, 60, 600, 400, true);
-    removeHooks();
-    f.engineProcedure = (WNDPROC)GetWindowLongPtrA(f.window, GWLP_WNDPROC);
-    f.ownProcedure = targetProcedure;
-    const bool subclassed = f.engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
+    if (!createSkinnedTarget(&f, "Varnel benchmark - mouse move", 660, 60, 600, 400)) return 1;
+    const bool subclassed = f.subclassed;
     RECT r;
     GetWindowRect(f.window, &r);
     f.point = MAKELPARAM((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2);
     const LRESULT hit = SendMessageA(f.window, WM_NCHITTEST, 0, f.point);
     f.count = 4;
 
-    PairResult result = runInterleaved(unskinnedBatch, skinnedBatch, &f, benchRounds(15));
+    PairResult result = measure(f, benchRounds(15), 9);
     printRow("4. a mouse move over a caption (WM_NCHITTEST, WM_SETCURSOR and WM_NCMOUSEMOVE with HTCAPTION): "
              "varnel.dll's hooks and StaticWindowProc vs pass-through hooks",
              formatted("%.1f us", result.medianA), formatted("%.1f us", result.medianB),
@@ -83,14 +65,11 @@ int runMouseMoveFigure()
     std::string text;
     for (int i = 0; i < 3; i++) {
         f.only = messages[i];
-        PairResult one = runInterleaved(unskinnedBatch, skinnedBatch, &f, 7, 3);
+        PairResult one = measure(f, 7, 3);
         text += formatted("%s%s %.1f -> %.1f us", text.empty() ? "" : "; ", names[i], one.medianA, one.medianB);
     }
     detail("- 4. each message alone, pass-through -> varnel: %s", text.c_str());
 
-    SetWindowLongPtrA(f.window, GWLP_WNDPROC, (LONG_PTR)f.engineProcedure);
-    installHooks(f.engine);
-    DestroyWindow(f.window);
-    removeHooks();
+    destroySkinnedTarget(&f);
     return 0;
 }

@@ -7,10 +7,7 @@
 #include "bench/bench_windows.h"
 #include "bench/figures.h"
 
-struct NonClientFigure {
-    HWND window;
-    WNDPROC ownProcedure, engineProcedure;
-    HookPair pass, engine;
+struct NonClientFigure : SkinnedTarget {
     bool hooked;  // both sides under hooks (pass-through against the engine's)
     UINT message;
     int count;
@@ -124,37 +121,19 @@ static void activationBreakdown(NonClientFigure &f)
            defaultFramePaint(f.window, &icon, 1), defaultFramePaint(f.window, &corner, 1), toggles, captionDrawing);
 }
 
-static double unskinnedBatch(void *context)
-{
-    NonClientFigure *f = (NonClientFigure *)context;
-    return sendWith(f, f->ownProcedure, f->pass);
-}
-
-static double skinnedBatch(void *context)
-{
-    NonClientFigure *f = (NonClientFigure *)context;
-    return sendWith(f, f->engineProcedure, f->engine);
-}
-
 static PairResult measure(NonClientFigure &f, UINT message, bool hooked, int rounds)
 {
     f.message = message;
     f.hooked = hooked;
-    return runInterleaved(unskinnedBatch, skinnedBatch, &f, rounds);
+    return runInterleavedSides([&] { return sendWith(&f, f.ownProcedure, f.pass); },
+                               [&] { return sendWith(&f, f.engineProcedure, f.engine); }, rounds);
 }
 
 int runNonClientFigures()
 {
     NonClientFigure f = {};
-    f.pass = passThroughHooks();
-    f.engine = engineLibraryHooks();
-    if (!f.pass.before || !f.engine.before) return 1;
-    installHooks(f.engine);
-    f.window = createTargetWindow("Varnel benchmark - non-client", 60, 100, 600, 400, true);
-    removeHooks();
-    f.engineProcedure = (WNDPROC)GetWindowLongPtrA(f.window, GWLP_WNDPROC);
-    f.ownProcedure = targetProcedure;
-    const bool subclassed = f.engineProcedure == (WNDPROC)GetProcAddress(engineLibrary(), "StaticWindowProc");
+    if (!createSkinnedTarget(&f, "Varnel benchmark - non-client", 60, 100, 600, 400)) return 1;
+    const bool subclassed = f.subclassed;
     f.count = 4;
 
     PairResult paint = measure(f, WM_NCPAINT, false, benchRounds(15));
@@ -192,9 +171,6 @@ int runNonClientFigures()
     detailRounds("7. WM_SETTEXT, us per message", title);
     detail("- 6, 7. subclassed by varnel.dll on WM_CREATE: %s", subclassed ? "yes" : "NO");
 
-    SetWindowLongPtrA(f.window, GWLP_WNDPROC, (LONG_PTR)f.engineProcedure);
-    installHooks(f.engine);
-    DestroyWindow(f.window);
-    removeHooks();
+    destroySkinnedTarget(&f);
     return 0;
 }

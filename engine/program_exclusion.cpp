@@ -107,12 +107,9 @@ int exclusionTextNames(const char *text, int length, const char *programName)
 
 int isProcessExcluded(const char *windowsDirectory)
 {
-    char path[300];
     char text[engineFileSizeLimit];
     DWORD length = 0;
-    if (readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, exclusionListSuffix), text, &length) !=
-        fileRead)
-        return 0;
+    if (readEngineFolderFile(windowsDirectory, exclusionListSuffix, text, &length) != fileRead) return 0;
     char module[MAX_PATH + 1];
     DWORD moduleLength = GetModuleFileNameA(NULL, module, MAX_PATH);
     module[moduleLength < MAX_PATH ? moduleLength : MAX_PATH] = 0;

@@ -365,12 +365,9 @@ static int fileExists(const char *path)
 
 int readDisableMarker(const char *windowsDirectory)
 {
-    char path[300];
     char text[engineFileSizeLimit];
     DWORD length = 0;
-    if (readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, disableMarkerSuffix), text, &length) !=
-        fileRead)
-        return 0;
+    if (readEngineFolderFile(windowsDirectory, disableMarkerSuffix, text, &length) != fileRead) return 0;
     SettingsReader reader;
     beginSettingsTextRead(&reader, text, (int)length);
     int value = 0;
@@ -391,7 +388,7 @@ int loadSettings(const char *windowsDirectory, SettingsRecord *settings)
     DWORD length = 0;
     int found = currentFolderIsLocal() ? readEngineFile(settingsFileName, text, &length) : fileAbsent;
     if (found != fileRead)
-        found = readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, settingsFileSuffix), text, &length);
+        found = readEngineFolderFile(windowsDirectory, settingsFileSuffix, text, &length);
     if (found != fileRead) return 0;
     SettingsReader reader;
     beginSettingsTextRead(&reader, text, (int)length);

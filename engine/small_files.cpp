@@ -1,6 +1,7 @@
 // Reading the engine's files inside other programs, bounded.
 #include "engine/small_files.h"
 
+#include "engine/engine_files.h"
 #include "engine/newer_functions.h"
 #include "engine/trace.h"
 
@@ -48,6 +49,12 @@ int readFileStart(const char *path, DWORD sizeLimit, char *buffer, DWORD room, D
 int readEngineFile(const char *path, char *text, DWORD *length)
 {
     return readFileStart(path, engineFileSizeLimit, text, engineFileSizeLimit, length);
+}
+
+int readEngineFolderFile(const char *windowsDirectory, const char *suffix, char *text, DWORD *length)
+{
+    char path[300];
+    return readEngineFile(engineFilePath(path, sizeof path, windowsDirectory, suffix), text, length);
 }
 
 int currentFolderIsLocal()

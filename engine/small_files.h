@@ -29,6 +29,9 @@ int readFileStart(const char *path, DWORD sizeLimit, char *buffer, DWORD room, D
 // The whole of a settings file, marker or list: text has room for
 // engineFileSizeLimit bytes.
 int readEngineFile(const char *path, char *text, DWORD *length);
+// The same for one of the engine's files in its folder under
+// windowsDirectory (suffix: engine/engine_files.h).
+int readEngineFolderFile(const char *windowsDirectory, const char *suffix, char *text, DWORD *length);
 
 // Whether files in the current folder may be read: it is on a fixed (or RAM)
 // drive. A network folder (a mapped drive, or a UNC path), a removable or

@@ -130,6 +130,31 @@ class Driver:
     def wait_size_change(self, before: Rect) -> Rect:
         return screen.wait_size_change(self.win, before)[1]
 
+    def click_for_size(self, click: str, place: str, x: int, y: int, change: str, before: Rect) -> Rect:
+        """A "right click" or "double click" on place at x,y for a change of
+        the window's size from before (change: which one); logs the size it
+        comes to and returns it."""
+        self.log(f"{click} {place} at {x},{y} ({change})")
+        if click == "double click":
+            self.hands.double_click(x, y)
+        else:
+            self.hands.click(x, y, RIGHT)
+        now = self.wait_size_change(before)
+        self.log(f"  {before.size} -> {now.size}")
+        return now
+
+    def dragged(self, x: int, y: int, dx: int, dy: int) -> Optional[Rect]:
+        """Drags from x,y by dx,dy; the window's place and size after."""
+        self.hands.drag(x, y, dx, dy)
+        return self.geometry()
+
+    def escape_new_popup(self, known: List[int], note: str) -> None:
+        """Closes a popup that opened since known was taken, saying note."""
+        popup = screen.wait_new_window(self.upid, known, 0)
+        if popup is not None:
+            self.log(note)
+            self.escape_from(popup, "popup")
+
     # --- the steps ---------------------------------------------------------------
 
     def hover(self) -> bool:
@@ -163,20 +188,14 @@ class Driver:
             self.hands.double_click(spot.x, spot.y)
             time.sleep(TITLE_TOGGLE_SETTLE)
             return True
-        self.log(f"double click the caption at {spot.x},{spot.y} (maximise)")
-        self.hands.double_click(spot.x, spot.y)
-        now = self.wait_size_change(r)
-        self.log(f"  {r.size} -> {now.size}")
+        now = self.click_for_size("double click", "the caption", spot.x, spot.y, "maximise", r)
         if now.size != r.size:
             x, y = now.x + now.w // 2, now.y + CAPTION_Y
             if y < 0:
                 self.log("  the caption is off the screen")
                 self.restore_by_system_menu()
                 return True
-            self.log(f"double click the caption at {x},{y} (back)")
-            self.hands.double_click(x, y)
-            now = self.wait_size_change(now)
-            self.log(f"  -> {now.size}")
+            self.click_for_size("double click", "the caption", x, y, "back", now)
         return True
 
     def roll_up_and_down(self) -> bool:
@@ -187,10 +206,7 @@ class Driver:
         if r.x < 0:
             self.log("the window is maximised, its borders off the screen")
             return True
-        self.log(f"right click the left border at {x},{y} (roll up)")
-        self.hands.click(x, y, RIGHT)
-        now = self.wait_size_change(r)
-        self.log(f"  {r.size} -> {now.size}")
+        now = self.click_for_size("right click", "the left border", x, y, "roll up", r)
         if now.h == r.h:
             return True
         # Rolled up: the bottom border rolls it down again; a second try when
@@ -200,10 +216,7 @@ class Driver:
             if rolled is None:
                 return False
             x, y = rolled.x + rolled.w // 2, rolled.y + rolled.h - 1 - BORDER_INSET
-            self.log(f"right click the bottom border at {x},{y} (roll down)")
-            self.hands.click(x, y, RIGHT)
-            now = self.wait_size_change(rolled)
-            self.log(f"  -> {now.size}")
+            now = self.click_for_size("right click", "the bottom border", x, y, "roll down", rolled)
             if now.h != rolled.h:
                 return True
         return False
@@ -227,30 +240,14 @@ class Driver:
             self.log("  the caption is off the screen")
             self.restore_by_system_menu()
             return True
-        self.log(f"right click the maximised caption at {x},{y} (roll up)")
         known = screen.visible_windows(self.upid)
-        self.hands.click(x, y, RIGHT)
-        now = self.wait_size_change(maxed)
-        self.log(f"  {maxed.size} -> {now.size}")
+        now = self.click_for_size("right click", "the maximised caption", x, y, "roll up", maxed)
         # Without the engine a right click on a caption opens the system menu.
-        popup = screen.wait_new_window(self.upid, known, 0)
-        if popup is not None:
-            self.log("  a popup opened instead")
-            self.escape_from(popup, "popup")
+        self.escape_new_popup(known, "  a popup opened instead")
         if now.h != maxed.h:
-            self.log(f"right click the caption at {x},{y} (roll down)")
-            rolled = now
-            self.hands.click(x, y, RIGHT)
-            now = self.wait_size_change(rolled)
-            self.log(f"  -> {now.size}")
-            popup = screen.wait_new_window(self.upid, known, 0)
-            if popup is not None:
-                self.log("  a popup opened too")
-                self.escape_from(popup, "popup")
-        self.log(f"double click the caption at {x},{y} (back from maximised)")
-        self.hands.double_click(x, y)
-        now = self.wait_size_change(now)
-        self.log(f"  -> {now.size}")
+            now = self.click_for_size("right click", "the caption", x, y, "roll down", now)
+            self.escape_new_popup(known, "  a popup opened too")
+        self.click_for_size("double click", "the caption", x, y, "back from maximised", now)
         return True
 
     def menu_bar(self) -> bool:
@@ -373,15 +370,13 @@ class Driver:
         by = geometry.RESIZE_BY
         x, y = r.sizing_corner
         self.log(f"drag the bottom right corner from {x},{y} by -{by},-{by}")
-        self.hands.drag(x, y, -by, -by)
-        now = self.geometry()
+        now = self.dragged(x, y, -by, -by)
         if now is None:
             return False
         self.log(f"  {r.size} -> {now.size}")
         x, y = now.sizing_corner
         self.log(f"drag the bottom right corner from {x},{y} by +{by},+{by}")
-        self.hands.drag(x, y, by, by)
-        now = self.geometry()
+        now = self.dragged(x, y, by, by)
         if now is None:
             return False
         self.log(f"  -> {now.size}")
@@ -393,13 +388,11 @@ class Driver:
             return False
         by = geometry.MOVE_BY
         self.log(f"drag the caption from {spot.x},{spot.y} by {by},{by} and back")
-        self.hands.drag(spot.x, spot.y, by, by)
-        now = self.geometry()
+        now = self.dragged(spot.x, spot.y, by, by)
         if now is None:
             return False
         self.log(f"  at {now.x},{now.y}")
-        self.hands.drag(spot.x + by, spot.y + by, -by, -by)
-        now = self.geometry()
+        now = self.dragged(spot.x + by, spot.y + by, -by, -by)
         if now is None:
             return False
         self.log(f"  at {now.x},{now.y}")
@@ -425,10 +418,7 @@ class Driver:
             self.restore_minimized()
             return True
         x, y = now.x + now.w // 3, now.y + now.h // 2
-        self.log(f"double click the minimised window at {x},{y} (restore)")
-        self.hands.double_click(x, y)
-        now = self.wait_size_change(now)
-        self.log(f"  -> {now.size}")
+        now = self.click_for_size("double click", "the minimised window", x, y, "restore", now)
         if now.h <= geometry.MINIMIZED_HEIGHT:
             self.restore_minimized()
         return True

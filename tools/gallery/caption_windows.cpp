@@ -18,17 +18,6 @@ HWND iconDialog;
 
 static const char plainClass[] = "VarnelGalleryCaption";
 
-static void registerPlainClass()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = galleryInstance;
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = plainClass;
-    RegisterClassA(&wc);
-}
-
 static void addLabel(HWND window, const char *text)
 {
     HWND label = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, 10, 10, 360, 40, window, NULL,
@@ -38,7 +27,7 @@ static void addLabel(HWND window, const char *text)
 
 HWND createMirroredWindow()
 {
-    registerPlainClass();
+    registerGalleryClass(plainClass, DefWindowProcA, NULL, COLOR_BTNFACE);
     const Placement &p = mirroredWindowPlace;
     // The class has no icon: the system shows the default one, at the right.
     mirroredWindow = CreateWindowExA(WS_EX_LAYOUTRTL, plainClass, "Gallery - mirrored window", WS_OVERLAPPEDWINDOW,
@@ -49,7 +38,7 @@ HWND createMirroredWindow()
 
 HWND createSizableDialog()
 {
-    registerPlainClass();
+    registerGalleryClass(plainClass, DefWindowProcA, NULL, COLOR_BTNFACE);
     const Placement &p = sizableDialogPlace;
     sizableDialog = CreateWindowExA(WS_EX_DLGMODALFRAME, plainClass, "Gallery - sizable dialog",
                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, p.x, p.y, p.width, p.height,
@@ -62,8 +51,7 @@ enum : WORD { idIconText = 400, idIconClose };
 
 static INT_PTR CALLBACK iconDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    switch (message) {
-    case WM_INITDIALOG: {
+    if (message == WM_INITDIALOG) {
         // Both sizes, as programs do: the caption shows the small one.
         HICON big = (HICON)LoadImageA(NULL, (LPCSTR)IDI_INFORMATION, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
                                       GetSystemMetrics(SM_CYICON), LR_SHARED);
@@ -73,17 +61,7 @@ static INT_PTR CALLBACK iconDialogProc(HWND dialog, UINT message, WPARAM wParam,
         SendMessageA(dialog, WM_SETICON, ICON_SMALL, (LPARAM)(small ? small : big));
         return TRUE;
     }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == idIconClose || LOWORD(wParam) == IDCANCEL) DestroyWindow(dialog);
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(dialog);
-        return TRUE;
-    case WM_DESTROY:
-        iconDialog = NULL;
-        return TRUE;
-    }
-    return FALSE;
+    return closeModelessDialog(dialog, message, wParam, idIconClose, &iconDialog);
 }
 
 HWND createIconDialog()

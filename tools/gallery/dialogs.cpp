@@ -20,27 +20,33 @@ enum ControlId : WORD {
     idHelpClose,
 };
 
-static const char dialogFace[] = "MS Shell Dlg";
-enum { dialogPointSize = 8 };
-
-static INT_PTR CALLBACK controlsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR closeModelessDialog(HWND dialog, UINT message, WPARAM wParam, WORD closeId, HWND *held)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        CheckDlgButton(dialog, idShowCaptions, BST_CHECKED);
-        CheckRadioButton(dialog, idSmall, idLarge, idLarge);
-        return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) DestroyWindow(dialog);
+        if (LOWORD(wParam) == closeId || LOWORD(wParam) == IDCANCEL) DestroyWindow(dialog);
         return TRUE;
     case WM_CLOSE:
         DestroyWindow(dialog);
         return TRUE;
     case WM_DESTROY:
-        controlsDialog = NULL;
+        *held = NULL;
         return TRUE;
     }
     return FALSE;
+}
+
+static const char dialogFace[] = "MS Shell Dlg";
+enum { dialogPointSize = 8 };
+
+static INT_PTR CALLBACK controlsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        CheckDlgButton(dialog, idShowCaptions, BST_CHECKED);
+        CheckRadioButton(dialog, idSmall, idLarge, idLarge);
+        return TRUE;
+    }
+    return closeModelessDialog(dialog, message, wParam, IDOK, &controlsDialog);
 }
 
 HWND createControlsDialog()
@@ -88,17 +94,8 @@ static INT_PTR CALLBACK helpDialogProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_HELP:
         answerHelp(dialog, (const HELPINFO *)lParam);
         return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == idHelpClose || LOWORD(wParam) == IDCANCEL) DestroyWindow(dialog);
-        return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(dialog);
-        return TRUE;
-    case WM_DESTROY:
-        helpDialog = NULL;
-        return TRUE;
     }
-    return FALSE;
+    return closeModelessDialog(dialog, message, wParam, idHelpClose, &helpDialog);
 }
 
 // No DS_MODALFRAME and no sizing border: the caption's WS_BORDER makes the

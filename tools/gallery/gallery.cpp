@@ -14,6 +14,18 @@
 
 HINSTANCE galleryInstance;
 
+void registerGalleryClass(const char *name, WNDPROC procedure, HICON icon, int background)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = galleryInstance;
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+    wc.hIcon = icon;
+    wc.hbrBackground = (HBRUSH)(INT_PTR)(background + 1);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
 static HWND mainWindow;
 static HWND mdiFrame;
 static HWND toolWindow;

@@ -26,6 +26,16 @@ enum { screenWidth = 1280, windowGap = 10 };
 
 extern HINSTANCE galleryInstance;
 
+// Registers one of the gallery's window classes: the arrow cursor, icon (NULL
+// for none) and the system colour background as the class brush.
+void registerGalleryClass(const char *name, WNDPROC procedure, HICON icon, int background);
+
+// The closing the gallery's modeless dialogs share: closeId or Escape
+// (IDCANCEL) and the caption's close box destroy the dialog, and its
+// destruction clears *held, the handle the message loop and
+// closeOtherWindows use. Returns TRUE when message was one of these.
+INT_PTR closeModelessDialog(HWND dialog, UINT message, WPARAM wParam, WORD closeId, HWND *held);
+
 // Each returns the top-level window it made (NULL on failure).
 HWND createMainWindow();
 HWND createControlsDialog();

@@ -184,14 +184,7 @@ static LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam,
 
 HWND createMainWindow()
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = mainWindowProc;
-    wc.hInstance = galleryInstance;
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = mainWindowClass;
-    RegisterClassA(&wc);
+    registerGalleryClass(mainWindowClass, mainWindowProc, LoadIcon(NULL, IDI_APPLICATION), COLOR_BTNFACE);
     const Placement &p = mainWindowPlace;
     return CreateWindowExA(0, mainWindowClass, "varnel gallery - main window", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            p.x, p.y, p.width, p.height, NULL, buildMenu(), galleryInstance, NULL);

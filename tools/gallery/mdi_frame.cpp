@@ -50,18 +50,6 @@ static LRESULT CALLBACK frameProc(HWND window, UINT message, WPARAM wParam, LPAR
     return DefFrameProcA(window, mdiClient, message, wParam, lParam);
 }
 
-static void registerClass(const char *name, WNDPROC procedure, int background)
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = galleryInstance;
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
-    wc.hbrBackground = (HBRUSH)(INT_PTR)(background + 1);
-    wc.lpszClassName = name;
-    RegisterClassA(&wc);
-}
-
 static void createDocument(const char *title)
 {
     MDICREATESTRUCTA create = {};
@@ -75,8 +63,9 @@ static void createDocument(const char *title)
 
 HWND createMdiFrame()
 {
-    registerClass(frameClass, frameProc, COLOR_APPWORKSPACE);
-    registerClass(documentClass, documentProc, COLOR_WINDOW);
+    const HICON icon = LoadIcon(NULL, IDI_APPLICATION);
+    registerGalleryClass(frameClass, frameProc, icon, COLOR_APPWORKSPACE);
+    registerGalleryClass(documentClass, documentProc, icon, COLOR_WINDOW);
     HMENU windowMenu = CreatePopupMenu();
     AppendMenuA(windowMenu, MF_STRING, idTile, "&Tile");
     AppendMenuA(windowMenu, MF_STRING, idCascade, "&Cascade");

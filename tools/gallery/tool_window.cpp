@@ -8,13 +8,7 @@ static const char toolClass[] = "VarnelGalleryTool";
 
 HWND createToolWindow()
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = galleryInstance;
-    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = toolClass;
-    RegisterClassA(&wc);
+    registerGalleryClass(toolClass, DefWindowProcA, NULL, COLOR_BTNFACE);
     const Placement &p = toolWindowPlace;
     HWND tool = CreateWindowExA(WS_EX_TOOLWINDOW, toolClass, "Gallery - tool window",
                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, p.x, p.y, p.width, p.height, NULL,

@@ -44,20 +44,36 @@ static void noteUntoldPrograms()
             sharedBlockProblem(state));
 }
 
+// How pausing and resuming end, once the marker at path was written or
+// removed (changed), or could not be (refused: the error then): a refusal
+// says what stays (the engine folder is an administrator's on NT), a change
+// is announced and done said.
+static LoaderExitCode endMarkerChange(int changed, DWORD refused, const char *action, const char *path,
+                                      const char *stays, const char *done)
+{
+    if (!changed) {
+        complain("cannot %s %s%s: %s", action, path, refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "",
+                 stays);
+        return exitUsage;
+    }
+    noteUntoldPrograms();
+    say("%s", done);
+    return exitOk;
+}
+
 LoaderExitCode pauseEngine()
 {
     char path[MAX_PATH + 32];
     markerPath(path, sizeof path);
     FILE *f = fopen(path, "w");
     const DWORD refused = f ? 0 : GetLastError();
-    if (!f || fputs("1\n", f) < 0 || fclose(f) != 0) {
-        complain("cannot write %s%s: the engine stays as it is", path,
-                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
-        return exitUsage;
+    int written = 0;
+    if (f) {
+        written = fputs("1\n", f) >= 0;
+        written = fclose(f) == 0 && written;
     }
-    noteUntoldPrograms();
-    say("vlload: paused; running programs give their captions back with their next repaint");
-    return exitOk;
+    return endMarkerChange(written, refused, "write", path, "the engine stays as it is",
+                           "vlload: paused; running programs give their captions back with their next repaint");
 }
 
 LoaderExitCode resumeEngine()
@@ -66,14 +82,8 @@ LoaderExitCode resumeEngine()
     markerPath(path, sizeof path);
     const BOOL deleted = DeleteFileA(path);
     const DWORD refused = deleted ? 0 : GetLastError();
-    if (!deleted && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-        complain("cannot remove %s%s: the engine stays paused", path,
-                 refused == ERROR_ACCESS_DENIED ? " (needs administrator)" : "");
-        return exitUsage;
-    }
-    noteUntoldPrograms();
-    say("vlload: resumed");
-    return exitOk;
+    const int gone = deleted || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+    return endMarkerChange(gone, refused, "remove", path, "the engine stays paused", "vlload: resumed");
 }
 
 // One line per loader that runs: its program and the engine it loaded.

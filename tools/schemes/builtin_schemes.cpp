@@ -13,13 +13,7 @@ extern const char showcaseSettingsText[];
 
 static void drawStripedBoxes(Scheme *scheme)
 {
-    SkinColours colours;
-    colours.buttonFace = GetSysColor(COLOR_BTNFACE);
-    colours.buttonShadow = GetSysColor(COLOR_BTNSHADOW);
-    colours.buttonHighlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    colours.appWorkspace = GetSysColor(COLOR_APPWORKSPACE);
-    colours.window = GetSysColor(COLOR_WINDOW);
-    for (const SchemeArtFile &file : schemeArtFiles("Stripes", colours)) {
+    for (const SchemeArtFile &file : schemeArtFiles("Stripes", desktopSkinColours())) {
         std::vector<unsigned char> bytes = bitmapFileBytes(file.picture);
         addSchemeBitmap(scheme, file.name, std::string(bytes.begin(), bytes.end()));
     }

@@ -8,17 +8,14 @@
 
 #include "tools/settings/settings_sheet.h"
 
-enum : WORD { labelId = 0xFFFF };
-
 short previewTop;
 
 const char helpLineHint[] = "Move to a setting, or rest the mouse on it, to see its name and what it does.";
 
 // Geometry, dialog units.
 enum {
-    margin = 7,
     columnGap = 6,
-    columnWidth = (pageWidth - 2 * margin - columnGap) / 2,
+    columnWidth = (pageWidth - 2 * pageMargin - columnGap) / 2,
     groupFirstRow = 11,  // from a group box's top to its first row, below the title
     groupBottom = 5,     // from the last row to the box's bottom
     groupGap = 4,
@@ -31,13 +28,17 @@ enum {
     colourWidth = 40,
     chooserLeft = valueLeft + colourWidth + 2,
     chooserWidth = 34,
-    textHeight = 9,
     editHeight = 12,
 };
 
-static const DWORD pageStyle = WS_CHILD | DS_3DLOOK | DS_CONTROL;
 static const DWORD labelStyle = SS_LEFT;
 static const DWORD editStyle = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+
+void beginPageTemplate(DialogTemplate *t, const char *title)
+{
+    beginDialogTemplate(t, WS_CHILD | DS_3DLOOK | DS_CONTROL, 0, 0, 0, pageWidth, pageHeight, title, 8,
+                        "MS Sans Serif");
+}
 
 static void addRow(DialogTemplate *t, const SettingRow &row, short x, short y, std::string *used)
 {
@@ -50,7 +51,7 @@ static void addRow(DialogTemplate *t, const SettingRow &row, short x, short y, s
         return;
     }
     // A label's mnemonic moves the focus to the edit after it.
-    addDialogItem(t, staticAtom, labelStyle, 0, x, y + 2, labelWidth, textHeight, labelId, label.c_str());
+    addDialogItem(t, staticAtom, labelStyle, 0, x, y + 2, labelWidth, pageTextHeight, labelId, label.c_str());
     const short width = row.kind == colourRow ? colourWidth : byteWidth;
     addDialogItem(t, editAtom, editStyle, 0, x + valueLeft, y, width, editHeight, id, "");
     if (row.kind == colourRow) {
@@ -96,9 +97,9 @@ static short addGroups(DialogTemplate *t, SettingsPage page, short top, std::str
         if (taller < tallest) tallest = taller, split = k;
     }
     short y = top;
-    short x = margin;
+    short x = pageMargin;
     for (size_t i = 0; i < groups.size(); i++) {
-        if (i == split) y = top, x = margin + columnWidth + columnGap;
+        if (i == split) y = top, x = pageMargin + columnWidth + columnGap;
         const PageGroup &g = groups[i];
         // The box's title takes no mnemonic: its letters are the rows'.
         addDialogItem(t, buttonAtom, BS_GROUPBOX, 0, x, y, columnWidth, g.height, labelId,
@@ -115,8 +116,8 @@ static short addGroups(DialogTemplate *t, SettingsPage page, short top, std::str
 
 static void addPreviewFrame(DialogTemplate *t, short top)
 {
-    addDialogItem(t, buttonAtom, BS_GROUPBOX, 0, margin, top, pageWidth - 2 * margin, pageHeight - top - 4, labelId,
-                  "Preview: the title bars the engine paints with these settings");
+    addDialogItem(t, buttonAtom, BS_GROUPBOX, 0, pageMargin, top, pageWidth - 2 * pageMargin, pageHeight - top - 4,
+                  labelId, "Preview: the title bars the engine paints with these settings");
     previewTop = (short)(top + 14);
 }
 
@@ -127,15 +128,15 @@ static const char *const exclusionTexts[] = {"Excluded programs (the engine stay
 // Below the groups: the list, and a name to add or the selected one to remove.
 static void addExclusionControls(DialogTemplate *t, short top, std::string *used)
 {
-    const short listTop = top + 12, listWidth = 200, right = margin + listWidth + 8;
-    addDialogItem(t, staticAtom, labelStyle, 0, margin, top, 300, textHeight, labelId,
+    const short listTop = top + 12, listWidth = 200, right = pageMargin + listWidth + 8;
+    addDialogItem(t, staticAtom, labelStyle, 0, pageMargin, top, 300, pageTextHeight, labelId,
                   withMnemonic(exclusionTexts[0], used).c_str());
     addDialogItem(t, "LISTBOX",
                   LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
-                  0, margin, listTop, listWidth, pageHeight - listTop - 6, excludedListId, "");
+                  0, pageMargin, listTop, listWidth, pageHeight - listTop - 6, excludedListId, "");
     addDialogItem(t, buttonAtom, BS_PUSHBUTTON | WS_TABSTOP, 0, right, listTop, 50, 14, removeProgramId,
                   withMnemonic(exclusionTexts[1], used).c_str());
-    addDialogItem(t, staticAtom, labelStyle, 0, right, listTop + 22, 200, textHeight, labelId,
+    addDialogItem(t, staticAtom, labelStyle, 0, right, listTop + 22, 200, pageTextHeight, labelId,
                   withMnemonic(exclusionTexts[2], used).c_str());
     addDialogItem(t, editAtom, editStyle, 0, right, listTop + 33, 120, editHeight, programNameId, "");
     addDialogItem(t, buttonAtom, BS_PUSHBUTTON | WS_TABSTOP, 0, right + 124, listTop + 32, 50, 14, addProgramId,
@@ -144,16 +145,16 @@ static void addExclusionControls(DialogTemplate *t, short top, std::string *used
 
 void buildPageTemplate(SettingsPage page, DialogTemplate *t)
 {
-    beginDialogTemplate(t, pageStyle, 0, 0, 0, pageWidth, pageHeight, settingsPageTitles[page], 8, "MS Sans Serif");
+    beginPageTemplate(t, settingsPageTitles[page]);
     std::string used;
     // The list's controls come after the rows in the tab order but take
     // their mnemonics first, so that those stay the same whatever the rows.
     if (page == windowsPage)
         for (const char *text : exclusionTexts) withMnemonic(text, &used);
     short bottom = addGroups(t, page, 4, &used);
-    addDialogItem(t, staticAtom, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, margin, (short)(bottom + 3), pageWidth - 2 * margin,
-                  textHeight, helpLineId, helpLineHint);
-    bottom = (short)(bottom + 3 + textHeight);
+    addDialogItem(t, staticAtom, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, pageMargin, (short)(bottom + 3),
+                  pageWidth - 2 * pageMargin, pageTextHeight, helpLineId, helpLineHint);
+    bottom = (short)(bottom + 3 + pageTextHeight);
     if (page == captionsPage) addPreviewFrame(t, (short)(bottom + 4));
     if (page == windowsPage) {
         std::string again;

@@ -10,6 +10,15 @@
 // Page size in dialog units.
 enum { pageWidth = 440, pageHeight = 252 };
 
+// What every page shares: its margin and the height of a line of text, in
+// dialog units, and the id of the labels no code addresses.
+enum { pageMargin = 7, pageTextHeight = 9 };
+enum : WORD { labelId = 0xFFFF };
+
+// Starts a page's template: a control page of pageWidth x pageHeight in the
+// sheet's font.
+void beginPageTemplate(DialogTemplate *t, const char *title);
+
 // Where the preview windows go on the captions page, in dialog units: below
 // the groups, so its top is known once that page's template is built.
 enum { previewLeft = 14, previewWidth = pageWidth - 28 };

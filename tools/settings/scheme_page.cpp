@@ -18,35 +18,30 @@
 const char schemesPageTitle[] = "Schemes";
 HWND schemesPageWindow;
 
-enum : WORD { labelId = 0xFFFF };
-
 // Geometry, dialog units.
 enum {
-    margin = 7,
     listTop = 15,
     listWidth = 150,
     listHeight = 170,
-    buttonsLeft = margin + listWidth + 8,
+    buttonsLeft = pageMargin + listWidth + 8,
     buttonWidth = 84,
     buttonHeight = 14,
     buttonStep = 18,
     nameLeft = buttonsLeft + buttonWidth + 8,
-    nameWidth = pageWidth - margin - nameLeft,
+    nameWidth = pageWidth - pageMargin - nameLeft,
     previewBoxTop = listTop + 4 * buttonStep + 4,
-    textHeight = 9,
 };
 
 void buildSchemesPageTemplate(DialogTemplate *t)
 {
-    beginDialogTemplate(t, WS_CHILD | DS_3DLOOK | DS_CONTROL, 0, 0, 0, pageWidth, pageHeight, schemesPageTitle, 8,
-                        "MS Sans Serif");
+    beginPageTemplate(t, schemesPageTitle);
     // No 'a' among the letters: the sheet's Apply button holds it.
-    addDialogItem(t, staticAtom, SS_LEFT, 0, margin, 4, listWidth, textHeight, labelId, "&Schemes:");
+    addDialogItem(t, staticAtom, SS_LEFT, 0, pageMargin, 4, listWidth, pageTextHeight, labelId, "&Schemes:");
     addDialogItem(t, "LISTBOX",
                   LBS_NOTIFY | LBS_WANTKEYBOARDINPUT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 0,
-                  margin, listTop, listWidth, listHeight, schemeListId, "");
-    addDialogItem(t, staticAtom, SS_LEFT | SS_NOPREFIX, 0, margin, listTop + listHeight + 4, pageWidth - 2 * margin,
-                  2 * textHeight, schemeDescriptionId, "");
+                  pageMargin, listTop, listWidth, listHeight, schemeListId, "");
+    addDialogItem(t, staticAtom, SS_LEFT | SS_NOPREFIX, 0, pageMargin, listTop + listHeight + 4,
+                  pageWidth - 2 * pageMargin, 2 * pageTextHeight, schemeDescriptionId, "");
     const struct {
         WORD id;
         const char *text;
@@ -60,11 +55,11 @@ void buildSchemesPageTemplate(DialogTemplate *t)
                       b.text);
         y = (short)(y + buttonStep);
     }
-    addDialogItem(t, staticAtom, SS_LEFT, 0, nameLeft, listTop + buttonStep, nameWidth, textHeight, labelId,
+    addDialogItem(t, staticAtom, SS_LEFT, 0, nameLeft, listTop + buttonStep, nameWidth, pageTextHeight, labelId,
                   "&Name for Save and Rename:");
     addDialogItem(t, editAtom, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0, nameLeft, listTop + buttonStep + 11,
                   nameWidth, 12, schemeNameId, "");
-    addDialogItem(t, buttonAtom, BS_GROUPBOX, 0, buttonsLeft, previewBoxTop, pageWidth - margin - buttonsLeft,
+    addDialogItem(t, buttonAtom, BS_GROUPBOX, 0, buttonsLeft, previewBoxTop, pageWidth - pageMargin - buttonsLeft,
                   listTop + listHeight - previewBoxTop, labelId, "The selected scheme's title bars");
 }
 
@@ -215,7 +210,7 @@ static void deleteSelected(HWND page)
 
 static void createPreviews(HWND page)
 {
-    RECT r = {buttonsLeft + 6, previewBoxTop + 12, pageWidth - margin - 6, 0};
+    RECT r = {buttonsLeft + 6, previewBoxTop + 12, pageWidth - pageMargin - 6, 0};
     MapDialogRect(page, &r);
     HWND active = createCaptionPreview(page, schemeActivePreviewId, r.left, r.top, r.right - r.left, true);
     RECT a;

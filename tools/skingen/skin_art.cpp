@@ -3,6 +3,8 @@
 #include <math.h>
 #include <stdint.h>
 
+#include <windows.h>
+
 namespace {
 
 const double pi = 3.14159265358979323846;
@@ -295,3 +297,14 @@ const SkinFile skinFiles[skinFileCount] = {
     {"macmxd.bmp", drawZoomDown},
     {"macmnd.bmp", drawMinimiseDown},
 };
+
+SkinColours desktopSkinColours()
+{
+    SkinColours c;
+    c.buttonFace = GetSysColor(COLOR_BTNFACE);
+    c.buttonShadow = GetSysColor(COLOR_BTNSHADOW);
+    c.buttonHighlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    c.appWorkspace = GetSysColor(COLOR_APPWORKSPACE);
+    c.window = GetSysColor(COLOR_WINDOW);
+    return c;
+}

@@ -6,7 +6,7 @@
 #include "bitmap_file.h"
 
 // The system colours the art is built around (COLORREF values, red in the
-// low byte), read from the desktop that skingen runs on.
+// low byte), read from the desktop that skingen or vlconf runs on.
 struct SkinColours {
     unsigned long buttonFace;
     unsigned long buttonShadow;
@@ -14,6 +14,8 @@ struct SkinColours {
     unsigned long appWorkspace;
     unsigned long window;
 };
+// Those colours of the desktop this program runs on.
+SkinColours desktopSkinColours();
 
 // Tiles: every one repeats without a seam, so its right edge meets its left
 // and its bottom its top.

@@ -14,17 +14,6 @@
 
 enum { exitWritten = 0, exitFailed = 1, exitUsage = 2 };
 
-static SkinColours desktopColours()
-{
-    SkinColours c;
-    c.buttonFace = GetSysColor(COLOR_BTNFACE);
-    c.buttonShadow = GetSysColor(COLOR_BTNSHADOW);
-    c.buttonHighlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-    c.appWorkspace = GetSysColor(COLOR_APPWORKSPACE);
-    c.window = GetSysColor(COLOR_WINDOW);
-    return c;
-}
-
 // skingen /icon FILE: the loader's icon, which the build puts into vlload.
 static int writeLoaderIcon(const char *path)
 {
@@ -40,7 +29,7 @@ static int writeLoaderIcon(const char *path)
 // itself (docs/schemes.md), the same ones vlconf puts into the scheme.
 static int writeSchemeBitmaps(const char *scheme, std::string folder)
 {
-    std::vector<SchemeArtFile> files = schemeArtFiles(scheme, desktopColours());
+    std::vector<SchemeArtFile> files = schemeArtFiles(scheme, desktopSkinColours());
     if (files.empty()) {
         fprintf(stderr, "skingen: scheme \"%s\" draws no bitmaps of its own\n", scheme);
         return exitUsage;
@@ -92,7 +81,7 @@ int main(int argc, char **argv)
     char last = folder[folder.size() - 1];
     if (last != '\\' && last != '/') folder += '\\';
 
-    SkinColours colours = desktopColours();
+    SkinColours colours = desktopSkinColours();
     for (const SkinFile &file : skinFiles) {
         std::string path = folder + file.name;
         if (!writeBitmapFile(path.c_str(), file.draw(colours))) {

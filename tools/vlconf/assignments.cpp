@@ -201,44 +201,35 @@ std::string engineValueText(const SettingPosition &p, int fieldValue)
     return "-";
 }
 
-const char *kindToken(SettingKind kind)
+// Each kind and each live's two spellings: the token of the table for
+// scripts (vlconf reference --tsv) and the words for people.
+struct Spellings {
+    const char *token;
+    const char *text;
+};
+
+static Spellings kindSpellings(SettingKind kind)
 {
     switch (kind) {
-    case flagOffWhenOne: return "flag-1-off";
-    case flagOnWhenOne: return "flag-1-on";
-    case byteValue: return "byte";
+    case flagOffWhenOne: return {"flag-1-off", "flag (1 = off)"};
+    case flagOnWhenOne: return {"flag-1-on", "flag (1 = on)"};
+    case byteValue: return {"byte", "byte"};
     case ignoredValue: break;
     }
-    return "ignored";
+    return {"ignored", "ignored"};
 }
 
-const char *liveText(SettingLive live)
+static Spellings liveSpellings(SettingLive live)
 {
     switch (live) {
-    case liveAtOnce: return "at once";
-    case liveOnKeepsOff: return "on at once; off keeps windows already changed";
+    case liveAtOnce: return {"at-once", "at once"};
+    case liveOnKeepsOff: return {"on-at-once", "on at once; off keeps windows already changed"};
     case liveNever: break;
     }
-    return "no effect";
+    return {"never", "no effect"};
 }
 
-const char *liveToken(SettingLive live)
-{
-    switch (live) {
-    case liveAtOnce: return "at-once";
-    case liveOnKeepsOff: return "on-at-once";
-    case liveNever: break;
-    }
-    return "never";
-}
-
-const char *kindText(SettingKind kind)
-{
-    switch (kind) {
-    case flagOffWhenOne: return "flag (1 = off)";
-    case flagOnWhenOne: return "flag (1 = on)";
-    case byteValue: return "byte";
-    case ignoredValue: break;
-    }
-    return "ignored";
-}
+const char *kindToken(SettingKind kind) { return kindSpellings(kind).token; }
+const char *kindText(SettingKind kind) { return kindSpellings(kind).text; }
+const char *liveToken(SettingLive live) { return liveSpellings(live).token; }
+const char *liveText(SettingLive live) { return liveSpellings(live).text; }

@@ -10,45 +10,32 @@
 
 typedef std::vector<std::string> Arguments;
 
-static int fail(int code, const std::string &message)
+int vlconfFail(int code, const std::string &message)
 {
     fprintf(stderr, "vlconf: %s\n", message.c_str());
     return code;
 }
 
-static int usageError(const std::string &message)
+int vlconfUsageError(const std::string &message, const char *usage)
 {
-    fprintf(stderr, "vlconf: %s\n\n%s", message.c_str(), usageText);
+    fprintf(stderr, "vlconf: %s\n%s", message.c_str(), usage);
     return exitUsage;
 }
 
-static void print(const std::string &text) { fwrite(text.data(), 1, text.size(), stdout); }
+void vlconfSay(const std::string &text) { fwrite(text.data(), 1, text.size(), stdout); }
 
-// Text files for people get Windows line breaks, on screen and on disk alike.
-static std::string windowsLineBreaks(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+// The whole usage, after a blank line.
+static int usageError(const std::string &message) { return vlconfUsageError(message + "\n", usageText); }
 
 static int writeOrPrint(const std::string &out, const std::string &content)
 {
     if (out.empty()) {
-        print(content);
+        vlconfSay(content);
         return exitOk;
     }
     std::string error;
-    if (!replaceFile(out, content, &error)) return fail(exitFileError, error);
+    if (!replaceFile(out, content, &error)) return vlconfFail(exitFileError, error);
     return exitOk;
-}
-
-static std::string settingsPathOrDefault(const Arguments &args, size_t index)
-{
-    return index < args.size() ? args[index] : engineSettingsPath();
 }
 
 static bool tooMany(const Arguments &args, size_t most, int *code)
@@ -58,13 +45,41 @@ static bool tooMany(const Arguments &args, size_t most, int *code)
     return true;
 }
 
+// The arguments without the one option a command knows (*given: whether it
+// was there); false with the usage when there is another option.
+static bool withoutOption(const Arguments &all, const char *option, bool *given, Arguments *rest, int *code)
+{
+    *given = false;
+    for (const std::string &arg : all) {
+        if (arg == option) {
+            *given = true;
+        } else if (!arg.empty() && arg[0] == '-') {
+            *code = usageError("unknown option \"" + arg + "\"");
+            return false;
+        } else {
+            rest->push_back(arg);
+        }
+    }
+    return true;
+}
+
+// The one FILE that show and check may be given (the vl.ini the engine would
+// read when none), read as the engine reads it; false with the exit code when
+// there is more or it cannot be read.
+static bool readGivenOrEngineVlIni(const Arguments &args, VlIni *ini, int *code)
+{
+    if (tooMany(args, 1, code)) return false;
+    std::string error;
+    if (readVlIni(args.empty() ? engineSettingsPath() : args[0], ini, &error)) return true;
+    *code = vlconfFail(exitFileError, error);
+    return false;
+}
+
 static int showCommand(const Arguments &args)
 {
-    int code;
-    if (tooMany(args, 1, &code)) return code;
     VlIni ini;
-    std::string error;
-    if (!readVlIni(settingsPathOrDefault(args, 0), &ini, &error)) return fail(exitFileError, error);
+    int code;
+    if (!readGivenOrEngineVlIni(args, &ini, &code)) return code;
     const int *values = ini.read.values;
     const SettingsRecord &r = ini.record;
     std::string text = ini.path + "\n";
@@ -89,7 +104,7 @@ static int showCommand(const Arguments &args)
     if (!ini.findings.empty())
         text += "\"vlconf check\" has " + std::to_string(ini.findings.size()) +
                 (ini.findings.size() == 1 ? " finding" : " findings") + " for this file.\n";
-    print(text);
+    vlconfSay(text);
     return exitOk;
 }
 
@@ -116,12 +131,12 @@ static int setCommand(const Arguments &args)
         Assignment a;
         std::string error;
         if (!parseAssignment(arg.substr(0, equals), arg.substr(equals + 1), &a, &error))
-            return fail(exitUsage, error + "; nothing was changed");
+            return vlconfFail(exitUsage, error + "; nothing was changed");
         for (int k = 0; k < a.count; k++) {
             int i2 = a.positions[k] - 1;
             if (setBy[i2])
-                return fail(exitUsage, "position " + std::to_string(a.positions[k]) + " is set twice (\"" +
-                                           args[setBy[i2] - 1] + "\" and \"" + arg + "\"); nothing was changed");
+                return vlconfFail(exitUsage, "position " + std::to_string(a.positions[k]) + " is set twice (\"" +
+                                                 args[setBy[i2] - 1] + "\" and \"" + arg + "\"); nothing was changed");
             setBy[i2] = (int)i + 1;
         }
         assignments.push_back(a);
@@ -132,9 +147,9 @@ static int setCommand(const Arguments &args)
     VlIni ini;
     std::string error;
     if (!readVlIni(path, &ini, &error))
-        return fail(exitFileError, error + " (\"vlconf new\" writes one with the defaults)");
+        return vlconfFail(exitFileError, error + " (\"vlconf new\" writes one with the defaults)");
     std::string before;
-    if (!readWholeFile(path, &before, &error)) return fail(exitFileError, error);
+    if (!readWholeFile(path, &before, &error)) return vlconfFail(exitFileError, error);
 
     int values[settingsPositionCount];
     memcpy(values, ini.read.values, sizeof values);
@@ -142,7 +157,7 @@ static int setCommand(const Arguments &args)
         for (int k = 0; k < a.count; k++) values[a.positions[k] - 1] = a.values[k];
 
     std::string text = canonicalSettingsText(values);
-    if (text != before && !replaceFile(path, text, &error)) return fail(exitFileError, error);
+    if (text != before && !replaceFile(path, text, &error)) return vlconfFail(exitFileError, error);
 
     std::string report;
     for (int i = 0; i < settingsPositionCount; i++) {
@@ -156,7 +171,7 @@ static int setCommand(const Arguments &args)
         report += "note: " + path + " is now written as 40 values, one a line; what the engine reads is "
                   "otherwise as before\n";
     for (const std::string &note : forcingNotes(values)) report += "note: " + note + "\n";
-    print(report);
+    vlconfSay(report);
     return exitOk;
 }
 
@@ -177,27 +192,25 @@ static int newCommand(const Arguments &args)
     }
     if (path.empty()) path = engineFolderFile(settingsFileSuffix, true);
     if (fileExists(path) && !force)
-        return fail(exitUsage, path + " exists already; add --force to replace it with the defaults");
+        return vlconfFail(exitUsage, path + " exists already; add --force to replace it with the defaults");
     int values[settingsPositionCount];
     defaultFileValues(values);
     std::string error;
-    if (!replaceFile(path, canonicalSettingsText(values), &error)) return fail(exitFileError, error);
-    print("wrote the engine's defaults to " + path + "\n");
+    if (!replaceFile(path, canonicalSettingsText(values), &error)) return vlconfFail(exitFileError, error);
+    vlconfSay("wrote the engine's defaults to " + path + "\n");
     return exitOk;
 }
 
 static int checkCommand(const Arguments &args)
 {
-    int code;
-    if (tooMany(args, 1, &code)) return code;
     VlIni ini;
-    std::string error;
-    if (!readVlIni(settingsPathOrDefault(args, 0), &ini, &error)) return fail(exitFileError, error);
+    int code;
+    if (!readGivenOrEngineVlIni(args, &ini, &code)) return code;
     std::string text;
     for (const Finding &f : ini.findings)
         text += ini.path + (f.line ? ":" + std::to_string(f.line) : std::string()) + ": " + f.text + "\n";
     if (ini.findings.empty()) text = ini.path + ": 40 values, each read as written\n";
-    print(text);
+    vlconfSay(text);
     return ini.findings.empty() ? exitOk : exitFindings;
 }
 
@@ -208,36 +221,31 @@ static int exportCommand(const Arguments &args)
     if (tooMany(args, 2, &code)) return code;
     VlIni ini;
     std::string error;
-    if (!readVlIni(args[0], &ini, &error)) return fail(exitFileError, error);
-    return writeOrPrint(args.size() > 1 ? args[1] : "", windowsLineBreaks(exportNamedForm(ini.read.values, ini.path)));
+    if (!readVlIni(args[0], &ini, &error)) return vlconfFail(exitFileError, error);
+    // Text files for people get Windows line breaks, on screen and on disk alike.
+    const std::string text = markedBefore(exportNamedForm(ini.read.values, ini.path), '\n', '\r');
+    return writeOrPrint(args.size() > 1 ? args[1] : "", text);
 }
 
 static int importCommand(const Arguments &all)
 {
     int code;
     Arguments args;
-    bool listOnly = false;
-    for (const std::string &arg : all) {
-        if (arg == "--assignments")
-            listOnly = true;
-        else if (!arg.empty() && arg[0] == '-')
-            return usageError("unknown option \"" + arg + "\"");
-        else
-            args.push_back(arg);
-    }
+    bool listOnly;
+    if (!withoutOption(all, "--assignments", &listOnly, &args, &code)) return code;
     if (args.empty()) return usageError("import needs the named file to read");
     if (tooMany(args, listOnly ? 1 : 2, &code)) return code;
     std::string text, error;
-    if (!readWholeFile(args[0], &text, &error)) return fail(exitFileError, error);
+    if (!readWholeFile(args[0], &text, &error)) return vlconfFail(exitFileError, error);
     int values[settingsPositionCount];
     std::vector<std::string> assignments;
     if (!importNamedForm(text, values, &error, &assignments))
-        return fail(exitUsage, args[0] + ": " + error + "; nothing was written");
+        return vlconfFail(exitUsage, args[0] + ": " + error + "; nothing was written");
     if (listOnly) {
         // For scripts that hand them on to "vlconf set" after settings of their own.
         std::string lines;
         for (const std::string &a : assignments) lines += a + "\n";
-        print(lines);
+        vlconfSay(lines);
         return exitOk;
     }
     for (const std::string &note : forcingNotes(values)) fprintf(stderr, "vlconf: note: %s\n", note.c_str());
@@ -251,36 +259,29 @@ static int exclusionCommand(const Arguments &args, bool exclude)
     if (args.empty()) return usageError(std::string(exclude ? "exclude" : "include") + " needs a program file name");
     if (tooMany(args, 2, &code)) return code;
     std::string error;
-    if (!validProgramName(args[0], &error)) return fail(exitUsage, error);
+    if (!validProgramName(args[0], &error)) return vlconfFail(exitUsage, error);
     std::string path = args.size() > 1 ? args[1] : engineFolderFile(exclusionListSuffix, exclude);
     std::string list;
-    if (fileExists(path) && !readWholeFile(path, &list, &error)) return fail(exitFileError, error);
+    if (fileExists(path) && !readWholeFile(path, &list, &error)) return vlconfFail(exitFileError, error);
     bool changed = false;
     std::string edited = exclude ? addExcludedProgram(list, args[0], &changed)
                                  : removeExcludedProgram(list, args[0], &changed);
-    if (changed && !replaceFile(path, edited, &error)) return fail(exitFileError, error);
+    if (changed && !replaceFile(path, edited, &error)) return vlconfFail(exitFileError, error);
     if (exclude)
-        print(changed ? args[0] + " is excluded: the engine stays out of it from its next start (" + path + ")\n"
-                      : args[0] + " is already excluded (" + path + ")\n");
+        vlconfSay(changed ? args[0] + " is excluded: the engine stays out of it from its next start (" + path + ")\n"
+                          : args[0] + " is already excluded (" + path + ")\n");
     else
-        print(changed ? args[0] + " is no longer excluded (" + path + ")\n"
-                      : args[0] + " is not in the exclusion list (" + path + ")\n");
+        vlconfSay(changed ? args[0] + " is no longer excluded (" + path + ")\n"
+                          : args[0] + " is not in the exclusion list (" + path + ")\n");
     return exitOk;
 }
 
 static int referenceCommand(const Arguments &args)
 {
-    bool tsv = false;
-    Arguments files;
-    for (const std::string &arg : args) {
-        if (arg == "--tsv")
-            tsv = true;
-        else if (!arg.empty() && arg[0] == '-')
-            return usageError("unknown option \"" + arg + "\"");
-        else
-            files.push_back(arg);
-    }
     int code;
+    bool tsv;
+    Arguments files;
+    if (!withoutOption(args, "--tsv", &tsv, &files, &code)) return code;
     if (tooMany(files, 1, &code)) return code;
     return writeOrPrint(files.empty() ? "" : files[0], tsv ? settingsTable() : settingsReference());
 }
@@ -305,12 +306,12 @@ int runVlconf(int argc, char **argv)
     if (argc < 2) return usageError("no command given");
     std::string name = argv[1];
     if (name == "help" || name == "--help" || name == "-h" || name == "/?") {
-        print(usageText);
-        print(schemeUsageText);
+        vlconfSay(usageText);
+        vlconfSay(schemeUsageText);
         return exitOk;
     }
     if (name == "--version" || name == "version") {
-        print("vlconf " VARNEL_VERSION "\n");
+        vlconfSay("vlconf " VARNEL_VERSION "\n");
         return exitOk;
     }
     Arguments args(argv + 2, argv + argc);

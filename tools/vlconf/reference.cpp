@@ -168,16 +168,6 @@ static std::string forcingsItem()
                   "- ", "  ");
 }
 
-static std::string cell(const std::string &text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '|') out += "\\";
-        out += c;
-    }
-    return out;
-}
-
 static std::string positionsTable()
 {
     std::string text = "## Positions\n"
@@ -193,10 +183,10 @@ static std::string positionsTable()
     for (const SettingPosition &p : settingPositions) {
         bool ignored = p.kind == ignoredValue;
         text += "| " + std::to_string(p.position) + " | " + (p.name ? "`" + std::string(p.name) + "`" : "(none)") +
-                " | " + cell(p.label) + " | " + kindText(p.kind) + " | " +
+                " | " + markedBefore(p.label, '|', '\\') + " | " + kindText(p.kind) + " | " +
                 (ignored ? "-" : engineValueText(p, p.defaultValue)) + " | " +
                 std::to_string(settingFileValue(p, p.defaultValue)) + " | " + liveText(p.live) + " | " +
-                cell(p.description) + " |\n";
+                markedBefore(p.description, '|', '\\') + " |\n";
     }
     text += "\nThe gradient end colours are each three byte positions that vlconf, the named\n"
             "form and the settings window take as one `#RRGGBB` value:\n\n";

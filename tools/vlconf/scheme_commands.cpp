@@ -23,19 +23,7 @@ const char schemeUsageText[] =
     "Your own live in %WINDIR%\\varnels\\schemes as NAME.vls; built-in ones cannot\n"
     "be deleted or replaced.\n";
 
-static int schemeFail(int code, const std::string &message)
-{
-    fprintf(stderr, "vlconf: %s\n", message.c_str());
-    return code;
-}
-
-static int schemeUsage(const std::string &message)
-{
-    fprintf(stderr, "vlconf: %s\n%s", message.c_str(), schemeUsageText);
-    return exitUsage;
-}
-
-static void say(const std::string &text) { fwrite(text.data(), 1, text.size(), stdout); }
+static int schemeUsage(const std::string &message) { return vlconfUsageError(message, schemeUsageText); }
 
 // The NAME (or FILE) argument and an optional --replace, nothing else.
 static bool oneArgument(const Arguments &args, const char *command, bool replaceAllowed, std::string *value,
@@ -63,6 +51,19 @@ static bool oneArgument(const Arguments &args, const char *command, bool replace
     return true;
 }
 
+// A built-in scheme or one of the user's, by name (*builtin, unless NULL:
+// which); false with the exit code, having said why and then consequence,
+// when there is no such scheme.
+static bool loadNamedScheme(const std::string &name, const char *consequence, Scheme *scheme, bool *builtin,
+                            int *code)
+{
+    std::string error;
+    bool isBuiltin;
+    if (loadScheme(name, scheme, builtin ? builtin : &isBuiltin, &error)) return true;
+    *code = vlconfFail(exitUsage, error + consequence);
+    return false;
+}
+
 static int listSchemesCommand()
 {
     std::string text;
@@ -71,7 +72,7 @@ static int listSchemesCommand()
         snprintf(line, sizeof line, "%-14s %-9s ", e.name.c_str(), e.builtin ? "built-in" : "yours");
         text += line + (e.readable ? e.description : "cannot be used: " + e.description) + "\n";
     }
-    say(text);
+    vlconfSay(text);
     return exitOk;
 }
 
@@ -79,8 +80,8 @@ static int showSchemeCommand(const std::string &name)
 {
     Scheme scheme;
     bool builtin;
-    std::string error;
-    if (!loadScheme(name, &scheme, &builtin, &error)) return schemeFail(exitUsage, error);
+    int code;
+    if (!loadNamedScheme(name, "", &scheme, &builtin, &code)) return code;
     std::string text = scheme.name + (builtin ? " (built-in)" : " (yours, " + userSchemePath(scheme.name) + ")") + "\n";
     if (const BuiltinScheme *b = findBuiltinScheme(name)) text += std::string(b->description) + "\n";
     text += "Settings (the engine's defaults for the rest):\n";
@@ -94,23 +95,23 @@ static int showSchemeCommand(const std::string &name)
     if (scheme.bitmaps.empty()) text += "No bitmaps: those of the engine folder stay as they are.\n";
     for (const SchemeBitmap &b : scheme.bitmaps) text += "Bitmap " + b.file + ", " + std::to_string(b.bytes.size()) + " bytes\n";
     for (const std::string &note : forcingNotes(scheme.values)) text += "note: " + note + "\n";
-    say(text);
+    vlconfSay(text);
     return exitOk;
 }
 
 static int applySchemeCommand(const std::string &name)
 {
     Scheme scheme;
-    bool builtin;
-    std::string error;
-    if (!loadScheme(name, &scheme, &builtin, &error)) return schemeFail(exitUsage, error + "; nothing was changed");
+    int code;
+    if (!loadNamedScheme(name, "; nothing was changed", &scheme, NULL, &code)) return code;
     const std::string path = engineSettingsPath();
-    if (!applyScheme(scheme, path, &error)) return schemeFail(exitFileError, error);
-    say("applied scheme " + scheme.name + ": " + path +
-        (scheme.bitmaps.empty() ? std::string()
-                                : " and " + std::to_string(scheme.bitmaps.size()) +
-                                      " bitmaps (programs started from now on show those)") +
-        "\n");
+    std::string error;
+    if (!applyScheme(scheme, path, &error)) return vlconfFail(exitFileError, error);
+    vlconfSay("applied scheme " + scheme.name + ": " + path +
+              (scheme.bitmaps.empty() ? std::string()
+                                      : " and " + std::to_string(scheme.bitmaps.size()) +
+                                            " bitmaps (programs started from now on show those)") +
+              "\n");
     return exitOk;
 }
 
@@ -118,20 +119,20 @@ static int saveSchemeCommand(const std::string &name, bool replace)
 {
     Scheme scheme;
     std::string error;
-    if (!userSchemeNameFree(name, replace, &error)) return schemeFail(exitUsage, error + "; nothing was saved");
+    if (!userSchemeNameFree(name, replace, &error)) return vlconfFail(exitUsage, error + "; nothing was saved");
     if (!currentScheme(name, engineSettingsPath(), &scheme, &error))
-        return schemeFail(exitUsage, error + "; nothing was saved");
-    if (!storeUserScheme(scheme, replace, &error)) return schemeFail(exitUsage, error + "; nothing was saved");
-    say("saved scheme " + name + " (" + std::to_string(scheme.bitmaps.size()) + " bitmaps) to " +
-        userSchemePath(name) + "\n");
+        return vlconfFail(exitUsage, error + "; nothing was saved");
+    if (!storeUserScheme(scheme, replace, &error)) return vlconfFail(exitUsage, error + "; nothing was saved");
+    vlconfSay("saved scheme " + name + " (" + std::to_string(scheme.bitmaps.size()) + " bitmaps) to " +
+              userSchemePath(name) + "\n");
     return exitOk;
 }
 
 static int deleteSchemeCommand(const std::string &name)
 {
     std::string error;
-    if (!deleteUserScheme(name, &error)) return schemeFail(exitUsage, error);
-    say("deleted scheme " + name + "\n");
+    if (!deleteUserScheme(name, &error)) return vlconfFail(exitUsage, error);
+    vlconfSay("deleted scheme " + name + "\n");
     return exitOk;
 }
 
@@ -139,11 +140,11 @@ static int exportSchemeCommand(const Arguments &args)
 {
     if (args.size() != 3) return schemeUsage("scheme export needs a NAME and a FILE");
     Scheme scheme;
-    bool builtin;
+    int code;
+    if (!loadNamedScheme(args[1], "", &scheme, NULL, &code)) return code;
     std::string error;
-    if (!loadScheme(args[1], &scheme, &builtin, &error)) return schemeFail(exitUsage, error);
-    if (!replaceFile(args[2], schemeText(scheme), &error)) return schemeFail(exitFileError, error);
-    say("exported scheme " + scheme.name + " to " + args[2] + "\n");
+    if (!replaceFile(args[2], schemeText(scheme), &error)) return vlconfFail(exitFileError, error);
+    vlconfSay("exported scheme " + scheme.name + " to " + args[2] + "\n");
     return exitOk;
 }
 
@@ -151,9 +152,9 @@ static int importSchemeCommand(const std::string &file, bool replace)
 {
     Scheme scheme;
     std::string error;
-    if (!readSchemeFile(file, &scheme, &error)) return schemeFail(exitUsage, error + "; nothing was imported");
-    if (!storeUserScheme(scheme, replace, &error)) return schemeFail(exitUsage, error + "; nothing was imported");
-    say("imported scheme " + scheme.name + " to " + userSchemePath(scheme.name) + "\n");
+    if (!readSchemeFile(file, &scheme, &error)) return vlconfFail(exitUsage, error + "; nothing was imported");
+    if (!storeUserScheme(scheme, replace, &error)) return vlconfFail(exitUsage, error + "; nothing was imported");
+    vlconfSay("imported scheme " + scheme.name + " to " + userSchemePath(scheme.name) + "\n");
     return exitOk;
 }
 
@@ -161,7 +162,7 @@ int schemeCommand(const Arguments &args)
 {
     if (args.empty() || args[0] == "help") {
         if (args.empty()) return schemeUsage("scheme needs a command");
-        say(schemeUsageText);
+        vlconfSay(schemeUsageText);
         return exitOk;
     }
     const std::string &what = args[0];

@@ -220,6 +220,16 @@ std::string trimmed(const std::string &text)
     return text.substr(start, text.find_last_not_of(" \t\r\n") - start + 1);
 }
 
+std::string markedBefore(const std::string &text, char c, char mark)
+{
+    std::string out;
+    for (char each : text) {
+        if (each == c) out += mark;
+        out += each;
+    }
+    return out;
+}
+
 std::vector<std::string> trimmedLines(const std::string &text)
 {
     static const char byteOrderMark[] = "\xEF\xBB\xBF";

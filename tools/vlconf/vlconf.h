@@ -59,6 +59,9 @@ std::string engineSettingsPath();
 std::vector<std::string> trimmedLines(const std::string &text);
 // text without the spaces, tabs and line ends at its two ends.
 std::string trimmed(const std::string &text);
+// text with mark put before each c: Windows line breaks ('\n', '\r'), a
+// Markdown table's escaped bars ('|', '\\').
+std::string markedBefore(const std::string &text, char c, char mark);
 
 // ---- vl.ini as the engine reads it ---------------------------------------
 
@@ -154,6 +157,13 @@ std::string removeExcludedProgram(const std::string &list, const std::string &pr
 std::vector<std::string> listedPrograms(const std::string &list);
 
 // ---- Reference and commands ------------------------------------------------
+
+// What every command answers with: "vlconf: message" on stderr, returning
+// code; the same followed by usage (a usage text), returning exitUsage; text
+// on stdout as it is.
+int vlconfFail(int code, const std::string &message);
+int vlconfUsageError(const std::string &message, const char *usage);
+void vlconfSay(const std::string &text);
 
 std::string settingsReference();
 // The table for scripts: one line per position, its facts separated by tabs
