@@ -137,11 +137,13 @@ static int closeBoxGreyed(HWND window)
 }
 
 // Everything the rows' pixels depend on, in a record compared byte for byte.
-static StripLook frameTopLook(HWND window, LONG style, LONG exStyle, int active, int showsIcon, const RECT &rows)
+static StripLook frameTopLook(HWND window, LONG style, LONG exStyle, int active, int showsIcon, const RECT &rows,
+                              const SystemBarMetrics &m)
 {
     StripLook look;
     memset(&look, 0, sizeof look);
     look.frameTop = 1;
+    look.topMetrics = m;
     look.width = rows.right - rows.left;
     look.height = rows.bottom - rows.top;
     look.topStyle = style & (WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_MAXIMIZE);
@@ -179,7 +181,7 @@ int paintFrameTop(HWND window, LONG style, LONG exStyle, int active, int showsIc
     const SystemBarMetrics m = systemBarMetrics();
     if (!frameTopRows(window, style, exStyle, m, &b, &whole)) return 0;
     const RECT rows = {0, 0, whole.right, b.bar.bottom};
-    const StripLook look = frameTopLook(window, style, exStyle, active, showsIcon, rows);
+    const StripLook look = frameTopLook(window, style, exStyle, active, showsIcon, rows, m);
     WindowText none;
     memset(&none, 0, sizeof none);
     // Kept from the last paint with the same inputs; composed once otherwise.

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "caption/system_caption_bar.h"
 #include "engine/window_text.h"
 
 // Entries in use, and room for more: the benchmark measures what other
@@ -26,10 +27,10 @@ struct StripLook {
     float startR, startG, startB, stepR, stepG, stepB;
     COLORREF textColour;
     HFONT font, mediumFont;
-    // A window's caption rows (caption/frame_top.h) rather than a title
-    // strip, kept the same way: what their pixels depend on besides the
-    // metrics, which change only with the fonts the cache is dropped for.
+    // The top of a window's frame (caption/frame_top.h) rather than a title
+    // strip, kept the same way, and what its pixels depend on.
     int frameTop;
+    SystemBarMetrics topMetrics;
     LONG topStyle, topExStyle;   // the styles the rows are drawn from
     int topActive, closeGreyed, gradient, showsIcon;
     HICON icon;                  // the icon drawn; NULL for the default or none

@@ -106,6 +106,20 @@ TEST_F(FrameTop, AgreesWithTheFramePaintingForEveryFrame)
         }
 }
 
+// The striped look's bar in place of the gradient's strip: the top around
+// it is the system's as well.
+TEST_F(FrameTop, AgreesWithTheFramePaintingUnderTheStripedLook)
+{
+    Settings.macButtons = 1;
+    for (DWORD style : {(DWORD)WS_OVERLAPPEDWINDOW, (DWORD)(WS_POPUP | WS_CAPTION | WS_SYSMENU)})
+        for (bool active : {true, false}) {
+            CaptionPair pair(recipe(style, 0, active), 30, 40);
+            ASSERT_TRUE(pair.engineWindow());
+            if (active) bringToFront(pair.engineWindow());
+            expectSameAsFramePainting(pair.engineWindow(), active ? "striped, active" : "striped, inactive");
+        }
+}
+
 // What the program changes after it made the window: a menu bar, Close
 // greyed in its system menu (then taken out of it), a maximised window's
 // restore box, and captions without the gradient.
