@@ -17,8 +17,8 @@ static const UINT noSuchItem = 0xFFFFFFFF;
 volatile int frameTopByEngine = 1;
 volatile unsigned frameTopsPainted;
 
-// Wine marks itself with an export of its ntdll; what the rows draw here
-// was compared with its frame painting, pixel for pixel.
+// Wine marks itself with an export of its ntdll; what is drawn here was
+// compared with its frame painting, pixel for pixel.
 static int frameMeasuredAgainstSystem()
 {
     static volatile int known = -1;
@@ -28,7 +28,8 @@ static int frameMeasuredAgainstSystem()
 
 // The window's bar and its whole rectangle (window coordinates), where the
 // engine draws its frame's top.
-static int frameTopRows(HWND window, LONG style, LONG exStyle, const SystemBarMetrics &m, SystemCaptionBar *b, RECT *rows)
+static int windowFrameTop(HWND window, LONG style, LONG exStyle, const SystemBarMetrics &m, SystemCaptionBar *b,
+                          RECT *whole)
 {
     RECT w;
     if (!frameTopByEngine || !frameMeasuredAgainstSystem()) return 0;
@@ -37,19 +38,19 @@ static int frameTopRows(HWND window, LONG style, LONG exStyle, const SystemBarMe
     // A window too short for its caption bar and the frame below it is
     // drawn by the system whole.
     if (w.bottom - w.top <= b->bar.bottom) return 0;
-    SetRect(rows, 0, 0, w.right - w.left, w.bottom - w.top);
+    SetRect(whole, 0, 0, w.right - w.left, w.bottom - w.top);
     return 1;
 }
 
 int frameTopOf(HWND window, LONG style, LONG exStyle, RECT *rows)
 {
     SystemCaptionBar b;
-    if (!frameTopRows(window, style, exStyle, systemBarMetrics(), &b, rows)) return 0;
+    if (!windowFrameTop(window, style, exStyle, systemBarMetrics(), &b, rows)) return 0;
     rows->bottom = b.bar.bottom;
     return 1;
 }
 
-static void fillRows(HDC dc, int colour, int left, int top, int width, int height)
+static void fillArea(HDC dc, int colour, int left, int top, int width, int height)
 {
     HBRUSH old = (HBRUSH)SelectObject(dc, GetSysColorBrush(colour));
     PatBlt(dc, left, top, width, height, PATCOPY);
@@ -63,9 +64,9 @@ static void frameBand(HDC dc, RECT *outer, int width, int height, int colour)
 {
     if (width <= 0 && height <= 0) return;
     const int across = outer->right - outer->left, down = outer->bottom - outer->top;
-    fillRows(dc, colour, outer->left, outer->top, across, height);
-    fillRows(dc, colour, outer->left, outer->top, width, down);
-    fillRows(dc, colour, outer->right - width, outer->top, width, down);
+    fillArea(dc, colour, outer->left, outer->top, across, height);
+    fillArea(dc, colour, outer->left, outer->top, width, down);
+    fillArea(dc, colour, outer->right - width, outer->top, width, down);
     InflateRect(outer, -width, -height);
 }
 
@@ -90,10 +91,10 @@ static void paintBox(HDC dc, RECT box, UINT flags)
 {
     DrawFrameControl(dc, &box, DFC_CAPTION, flags);
     const int width = box.right - box.left, height = box.bottom - box.top;
-    fillRows(dc, COLOR_3DLIGHT, box.left, box.top, width - 1, 1);
-    fillRows(dc, COLOR_3DLIGHT, box.left, box.top, 1, height - 1);
-    fillRows(dc, COLOR_3DHILIGHT, box.left + 1, box.top + 1, width - 3, 1);
-    fillRows(dc, COLOR_3DHILIGHT, box.left + 1, box.top + 1, 1, height - 3);
+    fillArea(dc, COLOR_3DLIGHT, box.left, box.top, width - 1, 1);
+    fillArea(dc, COLOR_3DLIGHT, box.left, box.top, 1, height - 1);
+    fillArea(dc, COLOR_3DHILIGHT, box.left + 1, box.top + 1, width - 3, 1);
+    fillArea(dc, COLOR_3DHILIGHT, box.left + 1, box.top + 1, 1, height - 3);
 }
 
 // The caption boxes: the close box greyed where the system menu's Close is
@@ -167,7 +168,7 @@ static void composeFrameTop(HWND window, HDC memory, const StripLook &look, cons
 {
     const RECT whole = {0, 0, look.width, windowHeight};
     paintFrame(memory, look.topStyle, whole, m, look.topActive);
-    fillRows(memory, COLOR_3DFACE, b.bar.left, b.bar.bottom - 1, b.bar.right - b.bar.left, 1);
+    fillArea(memory, COLOR_3DFACE, b.bar.left, b.bar.bottom - 1, b.bar.right - b.bar.left, 1);
     paintBoxes(memory, look.topStyle, look.closeGreyed, b);
     const int saved = SaveDC(memory);
     drawCaptionAround(window, memory, b, look.topActive, look.showsIcon);
@@ -179,7 +180,7 @@ int paintFrameTop(HWND window, LONG style, LONG exStyle, int active, int showsIc
     RECT whole;
     SystemCaptionBar b;
     const SystemBarMetrics m = systemBarMetrics();
-    if (!frameTopRows(window, style, exStyle, m, &b, &whole)) return 0;
+    if (!windowFrameTop(window, style, exStyle, m, &b, &whole)) return 0;
     const RECT rows = {0, 0, whole.right, b.bar.bottom};
     const StripLook look = frameTopLook(window, style, exStyle, active, showsIcon, rows, m);
     WindowText none;
