@@ -318,6 +318,50 @@ TEST(VlconfErrors, FailedReplaceLeavesNoTemporaryFile)
     EXPECT_EQ(0, countFiles(folder, "*.tmp"));
 }
 
+// A settings file being read is never lost to another tool's write: every
+// program reads vl.ini as it starts, and the system refuses to replace a
+// file that is open, so a write waits for the reader to let go (here a
+// fifth of a second) instead of failing. The reader reads the text it
+// opened, line breaks and Ctrl-Z as a text-mode stream gives them. A file
+// that is not there says so.
+static DWORD WINAPI closeAfterAWhile(void *stream)
+{
+    Sleep(200);
+    fclose((FILE *)stream);
+    return 0;
+}
+
+TEST(VlconfErrors, AWriteWaitsForAReaderToLetGo)
+{
+    TestFolder folder("sharing");
+    const std::string path = folder.file("\\vl.ini");
+    FILE *old = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(old);
+    fputs("3\r\n7\x1a" "9\r\n", old);
+    fclose(old);
+
+    std::string error;
+    FILE *reading = openTextForReading(path, &error);
+    ASSERT_TRUE(reading) << error;
+    char text[32] = {};
+    const size_t n = fread(text, 1, sizeof text - 1, reading);
+    EXPECT_EQ("3\n7", std::string(text, n));
+    HANDLE closer = CreateThread(NULL, 0, closeAfterAWhile, reading, 0, NULL);
+    ASSERT_TRUE(closer);
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(replaceFile(path, "5\r\n", &error)) << error;
+    const DWORD waited = GetTickCount() - start;
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_EQ("5\r\n", readBytes(path));
+    EXPECT_GE(waited, 100u) << "the write did not meet the reader";
+    EXPECT_LT(waited, 1000u);
+    EXPECT_EQ(0, countFiles(folder, "*.tmp"));
+
+    EXPECT_FALSE(openTextForReading(folder.file("\\none.ini"), &error));
+    EXPECT_NE(std::string::npos, error.find("none.ini")) << error;
+}
+
 // ---- Replacing without MoveFileExA (Windows 95, 98 and ME) -------------------
 
 static const std::string hideNewerFunctions = std::string(newerFunctionsSwitch) + "=1";

@@ -1,7 +1,6 @@
 // vl.ini as the engine reads it: the same text-mode open, the same reader,
 // the same rules and forcings; and the list of what in a file will surprise
 // its owner, each with the line it stands on.
-#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -143,12 +142,9 @@ static void addValueFindings(const VlIni &ini, int ownValues, std::vector<Findin
 
 bool readVlIni(const std::string &path, VlIni *ini, std::string *error)
 {
-    // Text mode, as the engine opens it: line breaks and Ctrl-Z behave alike.
-    FILE *f = fopen(path.c_str(), "r");
-    if (!f) {
-        *error = "cannot read " + path + ": " + strerror(errno);
-        return false;
-    }
+    // Text mode, as the engine reads it: line breaks and Ctrl-Z behave alike.
+    FILE *f = openTextForReading(path, error);
+    if (!f) return false;
     ini->path = path;
     ini->findings.clear();
     SettingsReader reader;

@@ -2,6 +2,8 @@
 // leaves a half-written settings file behind: the new text goes to a
 // temporary file beside the old one, which is replaced only when the new one
 // is complete.
+#include <fcntl.h>
+#include <io.h>
 #include <stdio.h>
 
 #include <windows.h>
@@ -37,18 +39,41 @@ bool fileExists(const std::string &path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool readWholeFile(const std::string &path, std::string *content, std::string *error)
+// Never in a writer's way, as the engine reads: another tool (vlconf, the
+// tray, the settings window) may replace the file this moment, and a reader
+// that shares no deletion makes that replacement fail. Windows 95, 98 and ME
+// know no FILE_SHARE_DELETE.
+static HANDLE openSharingEverything(const std::string &path, std::string *error)
 {
-    // Never in a writer's way, as the engine reads: another tool (vlconf,
-    // the tray, the settings window) may replace the file this moment, and
-    // a reader that shares no deletion makes that replacement fail. Windows
-    // 95, 98 and ME know no FILE_SHARE_DELETE.
     const DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE | (systemIsNtFamily() ? FILE_SHARE_DELETE : 0);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, sharing, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        *error = "cannot read " + path + ": " + systemMessage(GetLastError());
-        return false;
+    if (file == INVALID_HANDLE_VALUE) *error = "cannot read " + path + ": " + systemMessage(GetLastError());
+    return file;
+}
+
+FILE *openTextForReading(const std::string &path, std::string *error)
+{
+    HANDLE file = openSharingEverything(path, error);
+    if (file == INVALID_HANDLE_VALUE) return NULL;
+    // Text mode, as fopen's "r": line breaks and a Ctrl-Z read alike.
+    const int descriptor = _open_osfhandle((intptr_t)file, _O_RDONLY | _O_TEXT);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        *error = "cannot read " + path;
+        return NULL;
     }
+    FILE *stream = _fdopen(descriptor, "r");
+    if (!stream) {
+        _close(descriptor);
+        *error = "cannot read " + path;
+    }
+    return stream;
+}
+
+bool readWholeFile(const std::string &path, std::string *content, std::string *error)
+{
+    HANDLE file = openSharingEverything(path, error);
+    if (file == INVALID_HANDLE_VALUE) return false;
     content->clear();
     char buffer[4096];
     DWORD n = 0;
@@ -81,6 +106,36 @@ static std::string folderOf(const std::string &path)
     return path.substr(0, slash);
 }
 
+static bool isReadOnly(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Every program reads vl.ini as it starts, and the tools read what they
+// show: the system refuses to replace or move a file another process holds
+// open, so a refusal is tried again for a while before it is reported (a
+// reader holds the file for a moment; a read-only file is refused before).
+enum { heldFileTries = 40, heldFilePause = 25 };  // milliseconds between tries: a second in all
+
+static bool heldByAReader(DWORD failure)
+{
+    return failure == ERROR_ACCESS_DENIED || failure == ERROR_SHARING_VIOLATION;
+}
+
+template <typename Move> static bool movedOnceFree(Move move)
+{
+    for (int attempt = 1;; attempt++) {
+        if (move()) return true;
+        const DWORD failure = GetLastError();
+        if (!heldByAReader(failure) || attempt >= heldFileTries) {
+            SetLastError(failure);
+            return false;
+        }
+        Sleep(heldFilePause);
+    }
+}
+
 bool replaceThroughBackup(const std::string &temporary, const std::string &path, std::string *error)
 {
     if (!fileExists(path)) {
@@ -89,8 +144,7 @@ bool replaceThroughBackup(const std::string &temporary, const std::string &path,
         return false;
     }
     // MoveFileExA refuses to replace a read-only file; so does this way.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    if (isReadOnly(path)) {
         *error = "cannot replace " + path + ": " + systemMessage(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -102,7 +156,7 @@ bool replaceThroughBackup(const std::string &temporary, const std::string &path,
     // GetTempFileNameA made the file to hold the name; MoveFileA takes only
     // a name that is free.
     DeleteFileA(backup);
-    if (!MoveFileA(path.c_str(), backup)) {
+    if (!movedOnceFree([&] { return MoveFileA(path.c_str(), backup) != 0; })) {
         *error = "cannot replace " + path + ": " + systemMessage(GetLastError());
         return false;
     }
@@ -125,7 +179,14 @@ static bool moveIntoPlace(const char *temporary, const std::string &path, std::s
 {
     MoveFileExFunction moveFileEx = (MoveFileExFunction)findNewerFunction("kernel32.dll", "MoveFileExA");
     if (moveFileEx) {
-        if (moveFileEx(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        if (isReadOnly(path)) {
+            *error = "cannot replace " + path + ": " + systemMessage(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        if (movedOnceFree([&] {
+                return moveFileEx(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            }))
+            return true;
         const DWORD failure = GetLastError();
         if (failure != ERROR_CALL_NOT_IMPLEMENTED) {
             *error = "cannot replace " + path + ": " + systemMessage(failure);

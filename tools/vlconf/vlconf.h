@@ -22,6 +22,10 @@ enum {
 
 // The whole file as bytes; false (and *error) when it cannot be read.
 bool readWholeFile(const std::string &path, std::string *content, std::string *error);
+// The file as a text-mode stream (as fopen's "r"), opened sharing reading,
+// writing and deletion, so that another tool can replace it meanwhile; NULL
+// with *error said when it cannot be read.
+FILE *openTextForReading(const std::string &path, std::string *error);
 
 // Writes content to a temporary file in the same folder and puts it in the
 // place of path only once it is complete, so that a failure leaves path as
