@@ -7,13 +7,16 @@
 // stores for the window (what its own caption drawing reads), without a sent
 // message through the hooks and the window's procedure: a program that
 // answers WM_GETICON itself does not change what the system draws either.
-int windowHasIcon(HWND window)
+HICON windowIcon(HWND window)
 {
-    if (DefWindowProcA(window, WM_GETICON, ICON_SMALL, 0)) return 1;
-    if (DefWindowProcA(window, WM_GETICON, ICON_BIG, 0)) return 1;
-    if (GetClassLongPtrA(window, GCLP_HICONSM)) return 1;
-    return GetClassLongPtrA(window, GCLP_HICON) != 0;
+    HICON icon = (HICON)DefWindowProcA(window, WM_GETICON, ICON_SMALL, 0);
+    if (!icon) icon = (HICON)DefWindowProcA(window, WM_GETICON, ICON_BIG, 0);
+    if (!icon) icon = (HICON)GetClassLongPtrA(window, GCLP_HICONSM);
+    if (!icon) icon = (HICON)GetClassLongPtrA(window, GCLP_HICON);
+    return icon;
 }
+
+int windowHasIcon(HWND window) { return windowIcon(window) != NULL; }
 
 int windowCaptionShowsIcon(HWND window, LONG style, LONG exStyle)
 {

@@ -9,6 +9,8 @@
 // as the system stores them, else its class's small or big icon. Neither the
 // hooks nor the window's procedure are called.
 int windowHasIcon(HWND window);
+// The first of those the window or its class holds, NULL for none.
+HICON windowIcon(HWND window);
 
 // captionShowsIcon for the window with these styles: the icons are looked up
 // for modal-frame windows only, every other window answers from its styles.

@@ -5,12 +5,11 @@
 
 #include <string.h>
 
+#include "caption/caption_icon.h"
 #include "caption/strip_cache.h"
 #include "caption/system_caption_bar.h"
 #include "engine/newer_functions.h"
 
-// SPI_GETGRADIENTCAPTIONS: Windows 98 and 2000 and later.
-enum { gradientCaptionsQuery = 0x1008 };
 // What GetMenuState answers for an item the menu does not hold.
 static const UINT noSuchItem = 0xFFFFFFFF;
 
@@ -119,18 +118,6 @@ static const int topColourIndices[] = {COLOR_ACTIVECAPTION, COLOR_INACTIVECAPTIO
 static_assert(sizeof topColourIndices / sizeof topColourIndices[0] == sizeof(StripLook().topColours) / sizeof(COLORREF),
               "one kept colour for each colour the rows are drawn in");
 
-// The icon the system draws for the window: its own small or big icon, else
-// its class's (DefWindowProcA answers WM_GETICON from what the system stores,
-// without a message to the window); NULL for the default icon.
-static HICON drawnIcon(HWND window)
-{
-    HICON icon = (HICON)DefWindowProcA(window, WM_GETICON, ICON_SMALL, 0);
-    if (!icon) icon = (HICON)DefWindowProcA(window, WM_GETICON, ICON_BIG, 0);
-    if (!icon) icon = (HICON)GetClassLongPtrA(window, GCLP_HICONSM);
-    if (!icon) icon = (HICON)GetClassLongPtrA(window, GCLP_HICON);
-    return icon;
-}
-
 static int closeBoxGreyed(HWND window)
 {
     const UINT close = GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND);
@@ -151,10 +138,10 @@ static StripLook frameTopLook(HWND window, LONG style, LONG exStyle, int active,
     look.topExStyle = exStyle & (WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP);
     look.topActive = active != 0;
     look.closeGreyed = (style & WS_SYSMENU) ? closeBoxGreyed(window) : 0;
-    BOOL gradient = FALSE;
-    if (!SystemParametersInfoA(gradientCaptionsQuery, 0, &gradient, 0)) gradient = FALSE;
-    look.gradient = gradient != 0;
-    look.icon = showsIcon ? drawnIcon(window) : NULL;
+    look.gradient = systemGradientCaptions();
+    // The icon the system draws: the window's or its class's, NULL for the
+    // default one.
+    look.icon = showsIcon ? windowIcon(window) : NULL;
     look.showsIcon = showsIcon != 0;
     for (int i = 0; i < (int)(sizeof topColourIndices / sizeof topColourIndices[0]); i++)
         look.topColours[i] = GetSysColor(topColourIndices[i]);
@@ -175,24 +162,21 @@ static void composeFrameTop(HWND window, HDC memory, const StripLook &look, cons
     if (saved) RestoreDC(memory, saved);
 }
 
-int paintFrameTop(HWND window, LONG style, LONG exStyle, int active, int showsIcon, const RECT &strip)
+// The top copied to the window from its kept picture (composed first when
+// there is none), the strip left as it is. Returns 0 where nothing could be
+// copied.
+static int copyFrameTop(HWND window, const StripLook &look, const SystemCaptionBar &b, const SystemBarMetrics &m,
+                        int windowHeight, const RECT &strip)
 {
-    RECT whole;
-    SystemCaptionBar b;
-    const SystemBarMetrics m = systemBarMetrics();
-    if (!windowFrameTop(window, style, exStyle, m, &b, &whole)) return 0;
-    const RECT rows = {0, 0, whole.right, b.bar.bottom};
-    const StripLook look = frameTopLook(window, style, exStyle, active, showsIcon, rows, m);
     WindowText none;
     memset(&none, 0, sizeof none);
-    // Kept from the last paint with the same inputs; composed once otherwise.
     // Where GDI has nothing to spare for it, the system's frame painting
-    // draws the rows.
+    // draws the top.
     StripEntry *kept = findStrip(window, look, none);
     if (!kept) {
         kept = claimStrip(window, look, none);
         if (!kept) return 0;
-        composeFrameTop(window, kept->memory, look, b, m, whole.bottom);
+        composeFrameTop(window, kept->memory, look, b, m, windowHeight);
     }
     HDC dc = GetWindowDC(window);
     BOOL shown = FALSE;
@@ -206,4 +190,24 @@ int paintFrameTop(HWND window, LONG style, LONG exStyle, int active, int showsIc
     giveBackStrip(kept);
     if (shown) frameTopsPainted++;
     return shown != 0;
+}
+
+HRGN paintFrameTop(HWND window, LONG style, LONG exStyle, int active, const RECT &strip, HRGN update)
+{
+    RECT whole, w;
+    SystemCaptionBar b;
+    const SystemBarMetrics m = systemBarMetrics();
+    if (!windowFrameTop(window, style, exStyle, m, &b, &whole) || !GetWindowRect(window, &w)) return NULL;
+    const RECT topOnScreen = {w.left, w.top, w.right, w.top + b.bar.bottom};
+    if (update && !RectInRegion(update, &topOnScreen)) return NULL;
+    HRGN below = CreateRectRgn(w.left, topOnScreen.bottom, w.right, w.bottom);
+    if (!below) return NULL;
+    const RECT top = {0, 0, whole.right, b.bar.bottom};
+    const StripLook look = frameTopLook(window, style, exStyle, active, windowCaptionShowsIcon(window, style, exStyle), top, m);
+    if ((update && CombineRgn(below, below, update, RGN_AND) == ERROR) ||
+        !copyFrameTop(window, look, b, m, whole.bottom, strip)) {
+        DeleteObject(below);
+        return NULL;
+    }
+    return below;
 }

@@ -24,12 +24,14 @@
 // system's own caption costs).
 int frameTopOf(HWND window, LONG style, LONG exStyle, RECT *rows);
 
-// The frame's top (frameTopOf) drawn as the system's frame painting
-// draws them, in its recorded activation state (active: 1 or 0), the strip
-// (window coordinates, as painted in the window's DC) left as it is.
-// showsIcon: whether the system draws the icon. Returns 0, drawing
-// nothing, where frameTopOf does.
-int paintFrameTop(HWND window, LONG style, LONG exStyle, int active, int showsIcon, const RECT &strip);
+// The frame's top (frameTopOf) drawn as the system's frame painting draws
+// it, in its recorded activation state (active: 1 or 0), the strip (window
+// coordinates, as painted in the window's DC) left as it is, where update
+// (screen coordinates; NULL: the whole window) reaches it. Returns the rest
+// of update below the top (the whole window's, for NULL), for the window's
+// own handling, which the caller deletes; NULL, having drawn nothing, where
+// the engine does not draw the top or update does not reach it.
+HRGN paintFrameTop(HWND window, LONG style, LONG exStyle, int active, const RECT &strip, HRGN update);
 
 // 1 (the default): WM_NCPAINT has the engine draw the frame's top this way;
 // 0: the system's frame painting draws it around the strip (the suites

@@ -75,6 +75,13 @@ int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics
     return 1;
 }
 
+int systemGradientCaptions()
+{
+    BOOL gradient = FALSE;
+    if (!SystemParametersInfoA(gradientCaptionsQuery, 0, &gradient, 0)) return 0;
+    return gradient != 0;
+}
+
 void drawCaptionAround(HWND window, HDC dc, const SystemCaptionBar &b, int active, int showsIcon)
 {
     // The bar less its bottom line and the boxes, within the clip the DC
@@ -82,8 +89,7 @@ void drawCaptionAround(HWND window, HDC dc, const SystemCaptionBar &b, int activ
     IntersectClipRect(dc, b.bar.left, b.bar.top, b.bar.right, b.bar.bottom - 1);
     for (const RECT &box : b.boxes)
         if (!IsRectEmpty(&box)) ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
-    BOOL gradient = FALSE;
-    if (!SystemParametersInfoA(gradientCaptionsQuery, 0, &gradient, 0)) gradient = FALSE;
+    const int gradient = systemGradientCaptions();
     // The whole bar's height, so that the icon is centred where the frame
     // painting centres it; its bottom line is clipped off.
     const UINT flags = (active ? DC_ACTIVE : 0) | (showsIcon ? DC_ICON : 0) | (gradient ? DC_GRADIENT : 0);

@@ -43,6 +43,10 @@ struct SystemCaptionBar {
 // one system would fit it on every other.
 int systemCaptionBar(LONG style, LONG exStyle, int width, const SystemBarMetrics &m, SystemCaptionBar *out);
 
+// Whether the system draws its captions as a gradient
+// (SPI_GETGRADIENTCAPTIONS; 0 where the system cannot say).
+int systemGradientCaptions();
+
 // The system's caption drawing of the bar's caption colour and icon, in the
 // given state, clipped (within the DC's own clip) to the bar less its bottom
 // line and its boxes.

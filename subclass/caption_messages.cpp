@@ -299,26 +299,12 @@ static LRESULT setIconUnseen(const WindowMessage &m)
 static HRGN frameTopAroundStrip(const WindowMessage &m, const RECT &strip)
 {
     const int recorded = frameActivation[m.slot];
-    if (recorded == frameStateUnknown) return NULL;
+    if (recorded == frameStateUnknown || m.wParam == 0) return NULL;
     const LONG style = GetWindowLongA(m.window, GWL_STYLE), exStyle = GetWindowLongA(m.window, GWL_EXSTYLE);
     const int active = recorded == frameStateActive;
     const int painted = (style & alwaysActiveStyleBit) ? stateActive : settledState(m.window, stateByForeground);
     if (painted != (active ? stateActive : stateInactive)) return NULL;
-    RECT rows, w;
-    if (!frameTopOf(m.window, style, exStyle, &rows) || !GetWindowRect(m.window, &w)) return NULL;
-    const RECT rowsOnScreen = {w.left, w.top, w.right, w.top + rows.bottom};
-    if (m.wParam != wholeFrame && !RectInRegion((HRGN)m.wParam, &rowsOnScreen)) return NULL;
-    HRGN below = CreateRectRgn(w.left, rowsOnScreen.bottom, w.right, w.bottom);
-    if (!below) return NULL;
-    if (m.wParam != wholeFrame && CombineRgn(below, below, (HRGN)m.wParam, RGN_AND) == ERROR) {
-        DeleteObject(below);
-        return NULL;
-    }
-    if (!paintFrameTop(m.window, style, exStyle, active, windowCaptionShowsIcon(m.window, style, exStyle), strip)) {
-        DeleteObject(below);
-        return NULL;
-    }
-    return below;
+    return paintFrameTop(m.window, style, exStyle, active, strip, m.wParam == wholeFrame ? NULL : (HRGN)m.wParam);
 }
 
 // WM_NCPAINT: once the strip is in the title area, the window's own
